@@ -1,0 +1,192 @@
+// cMoMacro_Engine: the macro interpreter. Assigning MacroText parses the whole text into a line table of
+// compiled statements; Run, RunFunction and ComputeLine execute it. Unknown names go to the host as requests.
+#pragma once
+
+#include "error.h"
+#include "macro_value.h"
+#include "token.h"
+#include "variable_store.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The statement kinds of compiled statements, cached beside each line so the run loop need not compare texts.
+enum class StatementKind : uint8_t {
+    Empty,
+    Dim,
+    Let,
+    Call,
+    For,
+    Next,
+    If,
+    Else,
+    EndIf,
+    While,
+    Wend,
+    Function,
+    Sub,
+    EndFunction,
+    EndSub,
+    ExitFor,
+    ExitWhile,
+    ExitIf,
+    ExitSub,
+    ExitFunction,
+    End
+};
+
+struct MacroLine {
+    int32_t FunctionIndex = -1;
+    std::u16string Text;
+    TokenRef Tokens;
+    TokenRef Statement;
+    int32_t LineNumber = 0;
+    StatementKind Kind = StatementKind::Empty;
+};
+
+struct UserFunction {
+    std::u16string Name; // upper case
+    int32_t Kind = 0;    // 1 FUNCTION, 0 SUB
+    TokenRef Parameters;
+    int32_t LineIndex = 0;
+    int32_t LineNumber =
+        0; // 1-based line of the FUNCTION / SUB line, kept so it stays valid after a failed parse
+};
+
+class cMoMacro_Engine {
+  public:
+    // name, argument values (item type 3), result slot, error object.
+    using ExternRequest =
+        std::function<void(const std::u16string&, cMoMacro_Token&, MacroValue&, cMoMacro_Error&)>;
+    // name, the argument values as the expression supplied them (nullptr when none), result slot, error
+    // object.
+    using UndefinedRequest =
+        std::function<void(const std::u16string&, const cMoMacro_Token*, MacroValue&, cMoMacro_Error&)>;
+    using YieldFunction = std::function<void()>;
+
+    static constexpr int32_t kMaxCallDepth = 1000;
+    static constexpr int32_t kMaxBracketDepth = 256;
+
+    cMoMacro_Engine();
+    cMoMacro_Engine(const cMoMacro_Engine&) = delete;
+    cMoMacro_Engine& operator=(const cMoMacro_Engine&) = delete;
+
+    // --- text, lexer and word table ---
+    const std::u16string& MacroText() const { return macroText_; }
+    void SetMacroText(const std::u16string& text);
+    void Clear();
+    void AddExternFunction(const std::u16string& name);
+    bool IsKeyword(std::u16string_view text) const;
+    static bool IsOperator(std::u16string_view text);
+    static bool IsStringConst(std::u16string_view text);
+    static bool IsConst(std::u16string_view text);
+    static bool IsName(std::u16string_view text);
+    MacroValue ValX(std::u16string_view text);
+    MacroValue ValBin(std::u16string_view text);
+    std::u16string DebugOut() const;
+
+    int32_t LineCount() const { return static_cast<int32_t>(lines_.size()); }
+    const MacroLine& Line(int32_t index) const { return lines_[static_cast<size_t>(index)]; }
+
+    // --- program structure ---
+    int32_t UserFunctionCount() const { return static_cast<int32_t>(functions_.size()); }
+    std::u16string UserFunctionName(int32_t index) const;
+    int32_t UserFunctionType(int32_t index) const;
+    int32_t UserFunctionPosition(int32_t index) const;
+    cMoMacro_Variable* GlobalVariable() const { return global_.get(); }
+
+    // --- running ---
+    int32_t Run();
+    int32_t RunFunction(const std::u16string& name);
+    void ForceStop() { stopRequested_ = true; }
+    bool SyncRun() const { return syncRun_; }
+    void SetSyncRun(bool sync) { syncRun_ = sync; }
+    MacroValue ComputeLine(const std::u16string& expression);
+    bool NoUndefinedRequest() const { return noUndefinedRequest_; }
+
+    // --- expressions ---
+    MacroValue Compute(const cMoMacro_Token& expression);
+    // All values left by the expression, or nullptr after an error.
+    TokenRef Compute_Nocheck(const cMoMacro_Token& expression);
+
+    cMoMacro_Error& Error() { return error_; }
+    const cMoMacro_Error& Error() const { return error_; }
+
+    void SetRequestExternFunction(ExternRequest handler) { requestExtern_ = std::move(handler); }
+    void SetRequestUndefinedVariable(UndefinedRequest handler) { requestUndefined_ = std::move(handler); }
+    // Called before every statement while SyncRun is false; ForceStop may be called from inside it.
+    void SetYield(YieldFunction yield) { yield_ = std::move(yield); }
+
+  private:
+    // lexer
+    void AddWord(const std::u16string& word, int32_t type);
+    int32_t FindWord(std::u16string_view text) const;
+    bool SplitIntoLines(const std::u16string& text);
+    TokenRef SplitLine(std::u16string_view line) const;
+    void ClassifyTokens(cMoMacro_Token& list);
+
+    // program structure
+    void ParseMacroText(const std::u16string& text);
+    void MatchBlocks();
+    void CloseBlock(cMoMacro_Token& stack, std::u16string_view opener, std::u16string_view closer, int32_t i);
+    void CheckOpenBlocks(const cMoMacro_Token& stack);
+    void BuildFunctionTable();
+
+    // run loop
+    bool RunBlock(int32_t start);
+    bool ExecuteStatement(int32_t& index, cMoMacro_Token& stack);
+    bool ExecuteDim(int32_t& index);
+    bool ExecuteLet(int32_t& index);
+    bool ExecuteCall(int32_t& index);
+    bool ExecuteFor(int32_t& index, cMoMacro_Token& stack);
+    bool ExecuteNext(int32_t& index, cMoMacro_Token& stack);
+    void TestFor(int32_t& index, cMoMacro_Token& stack);
+    bool ExecuteIf(int32_t& index, cMoMacro_Token& stack);
+    bool ExecuteElse(int32_t& index, cMoMacro_Token& stack);
+    bool ExecuteEndIf(int32_t& index, cMoMacro_Token& stack);
+    bool ExecuteWhile(int32_t& index, cMoMacro_Token& stack);
+    bool ExecuteWend(int32_t& index, cMoMacro_Token& stack);
+    bool ExitBlock(int32_t& index, cMoMacro_Token& stack, StatementKind kind);
+    void ResetRunState();
+
+    // calls and name resolution
+    bool EvaluateTarget(const cMoMacro_Token& target, std::u16string& name, int32_t& index);
+    MacroValue GetVariableValue(const std::u16string& name, int32_t index);
+    void SetVariableValue(const std::u16string& name, int32_t index, const MacroValue& value);
+    int32_t FindUserFunction(const std::u16string& name) const;
+    MacroValue ResolveName(const std::u16string& name, const cMoMacro_Token* args);
+    MacroValue CallFunction(const std::u16string& name, const cMoMacro_Token* args);
+    MacroValue RequestExtern(const std::u16string& name, cMoMacro_Token& values);
+    MacroValue ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable> store);
+    bool StackIsLow() const;
+
+    // expression evaluator
+    TokenRef EvaluateTokens(const cMoMacro_Token& list);
+
+    std::u16string macroText_;
+    std::vector<MacroLine> lines_;
+    std::vector<std::u16string> words_;
+    std::vector<int32_t> wordTypes_;
+    std::unordered_map<std::u16string, int32_t> wordIndex_; // upper-case word -> first index
+    std::vector<UserFunction> functions_;
+    std::unordered_map<std::u16string, int32_t> functionIndex_; // upper-case name -> first index
+
+    cMoMacro_Error error_;
+    std::unique_ptr<cMoMacro_Variable> global_;
+    std::unique_ptr<cMoMacro_Variable> local_;
+
+    bool stopRequested_ = false;
+    bool endRequested_ = false;
+    bool syncRun_ = false;
+    bool noUndefinedRequest_ = false;
+    int32_t callDepth_ = 0;
+    int32_t bracketDepth_ = 0;
+
+    ExternRequest requestExtern_;
+    UndefinedRequest requestUndefined_;
+    YieldFunction yield_;
+};

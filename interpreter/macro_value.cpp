@@ -1,0 +1,84 @@
+// Construction of MacroValue kinds and the plain numeric reading of a value.
+// Conversions that can fail are in value_ops.cpp.
+#include "macro_value.h"
+
+MacroValue MacroValue::Null() {
+    MacroValue v;
+    v.kind_ = ValueKind::Null;
+    return v;
+}
+
+MacroValue MacroValue::Boolean(bool value) {
+    MacroValue v;
+    v.kind_ = ValueKind::Boolean;
+    v.num_.b = value;
+    return v;
+}
+
+MacroValue MacroValue::Int16(int16_t value) {
+    MacroValue v;
+    v.kind_ = ValueKind::Int16;
+    v.num_.i16 = value;
+    return v;
+}
+
+MacroValue MacroValue::Int32(int32_t value) {
+    MacroValue v;
+    v.kind_ = ValueKind::Int32;
+    v.num_.i32 = value;
+    return v;
+}
+
+MacroValue MacroValue::Fixed(int64_t tenThousandths) {
+    MacroValue v;
+    v.kind_ = ValueKind::Fixed;
+    v.num_.fx = tenThousandths;
+    return v;
+}
+
+MacroValue MacroValue::Single(float value) {
+    MacroValue v;
+    v.kind_ = ValueKind::Single;
+    v.num_.f = value;
+    return v;
+}
+
+MacroValue MacroValue::Double(double value) {
+    MacroValue v;
+    v.kind_ = ValueKind::Double;
+    v.num_.d = value;
+    return v;
+}
+
+MacroValue MacroValue::String(std::u16string text) {
+    MacroValue v;
+    v.kind_ = ValueKind::String;
+    v.text_ = std::move(text);
+    return v;
+}
+
+MacroValue MacroValue::List(TokenRef list) {
+    MacroValue v;
+    v.kind_ = ValueKind::List;
+    v.list_ = std::move(list);
+    return v;
+}
+
+double MacroValue::AsDouble() const {
+    switch (kind_) {
+    case ValueKind::Boolean:
+        return num_.b ? -1.0 : 0.0;
+    case ValueKind::Int16:
+        return num_.i16;
+    case ValueKind::Int32:
+        return num_.i32;
+    case ValueKind::Fixed:
+        return static_cast<double>(num_.fx) / 10000.0;
+    case ValueKind::Single:
+        return num_.f;
+    case ValueKind::Double:
+        return num_.d;
+    default:
+        return 0.0;
+    }
+}

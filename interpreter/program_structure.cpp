@@ -1,0 +1,171 @@
+// The parse pass over a whole macro text: lines, tokens and statements, then block matching (FOR/NEXT,
+// IF/ELSE/ END IF, WHILE/WEND, FUNCTION/SUB ... END) with line links, and the table of user functions.
+#include "engine.h"
+
+#include "statement_compiler.h"
+
+namespace {
+
+struct KindName {
+    std::u16string_view text;
+    StatementKind kind;
+};
+
+const KindName kKinds[] = {
+    {u"DIM", StatementKind::Dim},
+    {u"LET", StatementKind::Let},
+    {u"CALL", StatementKind::Call},
+    {u"FOR", StatementKind::For},
+    {u"NEXT", StatementKind::Next},
+    {u"IF", StatementKind::If},
+    {u"ELSE", StatementKind::Else},
+    {u"END IF", StatementKind::EndIf},
+    {u"WHILE", StatementKind::While},
+    {u"WEND", StatementKind::Wend},
+    {u"FUNCTION", StatementKind::Function},
+    {u"SUB", StatementKind::Sub},
+    {u"END FUNCTION", StatementKind::EndFunction},
+    {u"END SUB", StatementKind::EndSub},
+    {u"EXIT FOR", StatementKind::ExitFor},
+    {u"EXIT WHILE", StatementKind::ExitWhile},
+    {u"EXIT IF", StatementKind::ExitIf},
+    {u"EXIT SUB", StatementKind::ExitSub},
+    {u"EXIT FUNCTION", StatementKind::ExitFunction},
+    {u"END", StatementKind::End},
+};
+
+StatementKind KindOf(const cMoMacro_Token& statement) {
+    if (statement.Count() == 0) return StatementKind::Empty;
+    const std::u16string& text = statement.Item(0).StringValue();
+    for (const KindName& k : kKinds)
+        if (k.text == text) return k.kind;
+    return StatementKind::Empty;
+}
+
+} // namespace
+
+void cMoMacro_Engine::ParseMacroText(const std::u16string& text) {
+    Clear();
+    macroText_ = text.substr(0, text.size() - 1); // without the CR appended to end the last line
+    error_.Clear();
+    if (!SplitIntoLines(text)) return;
+    for (MacroLine& line : lines_) {
+        error_.SetErrorLine(line.LineNumber);
+        ClassifyTokens(*line.Tokens);
+        if (error_.ErrorCode() != 0) return;
+        line.Statement = CompileStatement(*line.Tokens, error_);
+        if (!line.Statement) line.Statement = NewTokenList();
+        if (error_.ErrorCode() != 0) return;
+        line.Kind = KindOf(*line.Statement);
+    }
+    MatchBlocks();
+    if (error_.ErrorCode() == 0) BuildFunctionTable();
+}
+
+void cMoMacro_Engine::MatchBlocks() {
+    cMoMacro_Token stack;
+    for (int32_t i = 0; i < LineCount(); ++i) {
+        const MacroLine& line = lines_[static_cast<size_t>(i)];
+        error_.SetErrorLine(line.LineNumber);
+        switch (line.Kind) {
+        case StatementKind::Function:
+        case StatementKind::Sub:
+            CheckOpenBlocks(stack);
+            if (error_.ErrorCode() == 0) stack.Push(line.Statement->Item(0), i);
+            break;
+        case StatementKind::If:
+        case StatementKind::For:
+        case StatementKind::While:
+            stack.Push(line.Statement->Item(0), i);
+            break;
+        case StatementKind::EndFunction:
+            CloseBlock(stack, u"FUNCTION", u"END FUNCTION", i);
+            break;
+        case StatementKind::EndSub:
+            CloseBlock(stack, u"SUB", u"END SUB", i);
+            break;
+        case StatementKind::EndIf:
+            CloseBlock(stack, u"IF", u"END IF", i);
+            break;
+        case StatementKind::Next:
+            CloseBlock(stack, u"FOR", u"NEXT", i);
+            break;
+        case StatementKind::Wend:
+            CloseBlock(stack, u"WHILE", u"WEND", i);
+            break;
+        case StatementKind::Else:
+            CloseBlock(stack, u"IF", u"ELSE", i);
+            break;
+        default:
+            break;
+        }
+        // A mismatch stays the reported error: the final open-block check runs only after a clean walk.
+        if (error_.ErrorCode() != 0) return;
+    }
+    CheckOpenBlocks(stack);
+}
+
+void cMoMacro_Engine::CloseBlock(cMoMacro_Token& stack, std::u16string_view opener,
+                                 std::u16string_view closer, int32_t i) {
+    if (stack.Count() == 0 || !stack.ItemIs(stack.Count() - 1, opener, stack.LastItemType())) {
+        error_.Report(3, std::u16string(closer) + u"に対応する" + std::u16string(opener) + u"がありません");
+        return;
+    }
+    MacroValue keyword;
+    int32_t o = 0;
+    stack.Pop(keyword, o);
+    lines_[static_cast<size_t>(o)].Statement->Add(MacroValue::Int32(i), ttNumber);
+    if (closer == u"ELSE") stack.Push(keyword, o);
+    lines_[static_cast<size_t>(i)].Statement->Add(MacroValue::Int32(o), ttNumber);
+}
+
+void cMoMacro_Engine::CheckOpenBlocks(const cMoMacro_Token& stack) {
+    if (stack.Count() == 0) return;
+    const std::u16string& open = stack.LastItem().StringValue();
+    if (open == u"FOR") return error_.Report(3, u"FOR に対応する NEXT がありません");
+    if (open == u"WHILE") return error_.Report(3, u"WHILE に対応する WEND がありません");
+    error_.Report(3, open + u" に対応する END " + open + u" がありません");
+}
+
+void cMoMacro_Engine::BuildFunctionTable() {
+    functions_.clear();
+    functionIndex_.clear();
+    int32_t current = -1;
+    for (int32_t i = 0; i < LineCount(); ++i) {
+        MacroLine& line = lines_[static_cast<size_t>(i)];
+        if (line.Kind == StatementKind::Function || line.Kind == StatementKind::Sub) {
+            UserFunction f;
+            f.Name = UpperCase(line.Statement->Item(1).StringValue());
+            f.Kind = line.Kind == StatementKind::Function ? 1 : 0;
+            f.Parameters = line.Statement->ItemToken(2);
+            f.LineIndex = i;
+            f.LineNumber = line.LineNumber;
+            current = static_cast<int32_t>(functions_.size());
+            functionIndex_.emplace(f.Name, current); // the first definition of a name wins
+            functions_.push_back(std::move(f));
+        } else if (line.Kind == StatementKind::EndFunction || line.Kind == StatementKind::EndSub) {
+            current = -1;
+        }
+        line.FunctionIndex = current;
+    }
+}
+
+std::u16string cMoMacro_Engine::UserFunctionName(int32_t index) const {
+    if (index < 0 || index >= UserFunctionCount()) return u"";
+    return functions_[static_cast<size_t>(index)].Name;
+}
+
+int32_t cMoMacro_Engine::UserFunctionType(int32_t index) const {
+    if (index < 0 || index >= UserFunctionCount()) return -1;
+    return functions_[static_cast<size_t>(index)].Kind;
+}
+
+int32_t cMoMacro_Engine::UserFunctionPosition(int32_t index) const {
+    if (index < 0 || index >= UserFunctionCount()) return 0;
+    return functions_[static_cast<size_t>(index)].LineNumber;
+}
+
+int32_t cMoMacro_Engine::FindUserFunction(const std::u16string& name) const {
+    auto it = functionIndex_.find(UpperCase(name));
+    return it == functionIndex_.end() ? -1 : it->second;
+}

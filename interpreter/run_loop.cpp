@@ -1,0 +1,327 @@
+// The run loop: Run, RunFunction, the block runner with its per-block stack, and the executors of the
+// compiled statements (DIM, assignment, call, FOR/NEXT, IF/ELSE/END IF, WHILE/WEND, EXIT, END).
+#include "engine.h"
+
+#include "value_ops.h"
+
+namespace {
+
+int32_t LinkAt(const cMoMacro_Token& list, int32_t position) {
+    return static_cast<int32_t>(list.Item(position).AsDouble());
+}
+
+int32_t LastLink(const cMoMacro_Token& list) {
+    return LinkAt(list, list.Count() - 1);
+}
+
+// The innermost open block record, or nullptr when no block is open.
+const cMoMacro_Token* TopRecord(const cMoMacro_Token& stack) {
+    return stack.Count() > 0 ? stack.ItemToken(stack.Count() - 1).get() : nullptr;
+}
+
+bool TopIs(const cMoMacro_Token& stack, std::u16string_view keyword) {
+    const cMoMacro_Token* top = TopRecord(stack);
+    return top && top->ItemIs(0, keyword, ttKeyword);
+}
+
+TokenRef Record(std::u16string_view keyword) {
+    TokenRef record = NewTokenList();
+    record->Add(MacroValue::String(std::u16string(keyword)), ttKeyword);
+    return record;
+}
+
+bool IsForValue(const MacroValue& v) {
+    return v.IsNumeric() || v.IsEmpty() || v.IsNull();
+}
+
+} // namespace
+
+void cMoMacro_Engine::ResetRunState() {
+    stopRequested_ = false;
+    endRequested_ = false;
+    global_ = std::make_unique<cMoMacro_Variable>();
+    local_ = std::make_unique<cMoMacro_Variable>();
+    callDepth_ = 0;
+    bracketDepth_ = 0;
+}
+
+int32_t cMoMacro_Engine::Run() {
+    if (error_.ErrorCode() != 0) return error_.ErrorCode();
+    ResetRunState();
+    noUndefinedRequest_ = true;
+    RunBlock(0);
+    return error_.ErrorCode();
+}
+
+int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
+    if (error_.ErrorCode() != 0) return error_.ErrorCode();
+    int32_t f = FindUserFunction(name);
+    if (f < 0) {
+        error_.Report(5, u"定義されていない関数が呼び出されました。- " + name);
+        return 5;
+    }
+    if (functions_[static_cast<size_t>(f)].Parameters->Count() > 0) {
+        error_.Report(7, u"引数のある関数を直接呼び出すことはできません。- " + name);
+        return 7;
+    }
+    ResetRunState();
+    RunBlock(functions_[static_cast<size_t>(f)].LineIndex + 1);
+    return error_.ErrorCode();
+}
+
+bool cMoMacro_Engine::RunBlock(int32_t start) {
+    int32_t index = start;
+    bool proceed = true;
+    cMoMacro_Token stack;
+    while (proceed && !endRequested_ && !stopRequested_ && index < LineCount()) {
+        error_.SetErrorLine(lines_[static_cast<size_t>(index)].LineNumber);
+        proceed = ExecuteStatement(index, stack);
+    }
+    if (stopRequested_) {
+        error_.SetErrorInformation(u"");
+        error_.SetErrorCode(100);
+    }
+    return proceed;
+}
+
+bool cMoMacro_Engine::ExecuteStatement(int32_t& index, cMoMacro_Token& stack) {
+    if (!syncRun_ && yield_) yield_();
+    const MacroLine& line = lines_[static_cast<size_t>(index)];
+    switch (line.Kind) {
+    case StatementKind::Empty:
+        ++index;
+        return true;
+    case StatementKind::Dim:
+        return ExecuteDim(index);
+    case StatementKind::Let:
+        return ExecuteLet(index);
+    case StatementKind::Call:
+        return ExecuteCall(index);
+    case StatementKind::For:
+        return ExecuteFor(index, stack);
+    case StatementKind::Next:
+        return ExecuteNext(index, stack);
+    case StatementKind::If:
+        return ExecuteIf(index, stack);
+    case StatementKind::Else:
+        return ExecuteElse(index, stack);
+    case StatementKind::EndIf:
+        return ExecuteEndIf(index, stack);
+    case StatementKind::While:
+        return ExecuteWhile(index, stack);
+    case StatementKind::Wend:
+        return ExecuteWend(index, stack);
+    case StatementKind::Function:
+    case StatementKind::Sub:
+    case StatementKind::EndFunction:
+    case StatementKind::EndSub:
+        return false;
+    case StatementKind::ExitFor:
+    case StatementKind::ExitWhile:
+    case StatementKind::ExitIf:
+    case StatementKind::ExitSub:
+    case StatementKind::ExitFunction:
+        return ExitBlock(index, stack, line.Kind);
+    case StatementKind::End:
+        endRequested_ = true;
+        return false;
+    }
+    return false;
+}
+
+bool cMoMacro_Engine::ExecuteDim(int32_t& index) {
+    const MacroLine& line = lines_[static_cast<size_t>(index)];
+    cMoMacro_Variable& store = line.FunctionIndex == -1 ? *global_ : *local_;
+    for (int32_t k = 1; k < line.Statement->Count(); ++k) {
+        std::u16string name;
+        int32_t dimension = -1;
+        if (!EvaluateTarget(*line.Statement->ItemToken(k), name, dimension)) return false;
+        store.CreateVariable(name, dimension, error_);
+        if (error_.ErrorCode() != 0) return false;
+    }
+    ++index;
+    return true;
+}
+
+bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
+    const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
+    std::u16string name;
+    int32_t element = -1;
+    if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
+    MacroValue value = Compute(*statement.ItemToken(2));
+    if (error_.ErrorCode() != 0) return false;
+    SetVariableValue(name, element, value);
+    if (error_.ErrorCode() != 0) return false;
+    ++index;
+    return true;
+}
+
+bool cMoMacro_Engine::ExecuteCall(int32_t& index) {
+    const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
+    CallFunction(statement.Item(1).StringValue(), statement.ItemToken(2).get());
+    ++index;
+    return error_.ErrorCode() == 0;
+}
+
+bool cMoMacro_Engine::ExecuteFor(int32_t& index, cMoMacro_Token& stack) {
+    const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
+    std::u16string name;
+    int32_t element = -1;
+    if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
+    MacroValue start = Compute(*statement.ItemToken(2));
+    if (error_.ErrorCode() != 0) return false;
+    SetVariableValue(name, element, start);
+    if (error_.ErrorCode() != 0) return false;
+    TokenRef record = Record(u"FOR");
+    for (int32_t k = 1; k <= 4; ++k) record->AddToken(statement.ItemToken(k));
+    record->Add(statement.Item(5), ttNumber);
+    stack.AddToken(record);
+    TestFor(index, stack);
+    if (error_.ErrorCode() != 0) return false;
+    ++index;
+    return true;
+}
+
+void cMoMacro_Engine::TestFor(int32_t& index, cMoMacro_Token& stack) {
+    if (!TopIs(stack, u"FOR")) return error_.Report(3, u"Nextに対応するFORがありません");
+    const TokenRef record = stack.ItemToken(stack.Count() - 1);
+    std::u16string name;
+    int32_t element = -1;
+    if (!EvaluateTarget(*record->ItemToken(1), name, element)) return;
+    MacroValue current = GetVariableValue(name, element);
+    if (error_.ErrorCode() != 0) return;
+    MacroValue end = Compute(*record->ItemToken(3));
+    if (error_.ErrorCode() != 0) return;
+    MacroValue step = Compute(*record->ItemToken(4));
+    if (error_.ErrorCode() != 0) return;
+    if (!IsForValue(current) || !IsForValue(end) || !IsForValue(step))
+        return error_.Report(2, u"データ型があいません");
+    bool finished = CompareValues(step, MacroValue::Int16(0)) > 0 ? CompareValues(current, end) > 0
+                                                                  : CompareValues(current, end) < 0;
+    if (!finished) return;
+    stack.Delete(-1);
+    index = LastLink(*record);
+}
+
+bool cMoMacro_Engine::ExecuteNext(int32_t& index, cMoMacro_Token& stack) {
+    if (!TopIs(stack, u"FOR")) {
+        error_.Report(3, u"Nextに対応するFORがありません");
+        return false;
+    }
+    const TokenRef record = stack.ItemToken(stack.Count() - 1);
+    std::u16string name;
+    int32_t element = -1;
+    if (!EvaluateTarget(*record->ItemToken(1), name, element)) return false;
+    MacroValue current = GetVariableValue(name, element);
+    if (error_.ErrorCode() != 0) return false;
+    MacroValue step = Compute(*record->ItemToken(4));
+    if (error_.ErrorCode() != 0) return false;
+    MacroValue sum;
+    if (int failure = AddValues(current, step, sum)) {
+        error_.ReportFailure(4, failure);
+        return false;
+    }
+    SetVariableValue(name, element, sum);
+    if (error_.ErrorCode() != 0) return false;
+    index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
+    TestFor(index, stack);
+    if (error_.ErrorCode() != 0) return false;
+    ++index;
+    return true;
+}
+
+// Evaluates the condition of IF or WHILE; a string condition is a type error.
+static bool ConditionHolds(cMoMacro_Engine& engine, const MacroValue& value, bool& holds) {
+    if (ValueTruth(value, holds) == 0) return true;
+    engine.Error().Report(2, u"データ型が合いません");
+    return false;
+}
+
+bool cMoMacro_Engine::ExecuteIf(int32_t& index, cMoMacro_Token& stack) {
+    const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
+    MacroValue condition = Compute(*statement.ItemToken(1));
+    if (error_.ErrorCode() != 0) return false;
+    bool holds = false;
+    if (!ConditionHolds(*this, condition, holds)) return false;
+    // [IF, condition, ELSE lines..., END IF line]: a false condition continues after the first ELSE.
+    int32_t endIf = LastLink(statement);
+    int32_t falseTarget = statement.Count() == 3 ? endIf : LinkAt(statement, 2) + 1;
+    TokenRef record = Record(u"IF");
+    record->Add(MacroValue::Int32(endIf), ttNumber);
+    stack.AddToken(record);
+    index = holds ? index + 1 : falseTarget;
+    return true;
+}
+
+bool cMoMacro_Engine::ExecuteElse(int32_t& index, cMoMacro_Token& stack) {
+    if (stack.Count() == 0) {
+        error_.Report(3, u"END IF に対応する IF がありません");
+        return false;
+    }
+    if (!TopIs(stack, u"IF")) {
+        error_.Report(3, u"ENDIFに対応するIFがありません");
+        return false;
+    }
+    index = LastLink(*TopRecord(stack));
+    return true;
+}
+
+bool cMoMacro_Engine::ExecuteEndIf(int32_t& index, cMoMacro_Token& stack) {
+    if (stack.Count() == 0) {
+        error_.Report(3, u"END IF に対応する IF がありません");
+        return false;
+    }
+    if (!TopIs(stack, u"IF")) {
+        error_.Report(3, u"END IFに対応する IF がありません");
+        return false;
+    }
+    index = LastLink(*TopRecord(stack)) + 1;
+    stack.Delete(-1);
+    return true;
+}
+
+bool cMoMacro_Engine::ExecuteWhile(int32_t& index, cMoMacro_Token& stack) {
+    const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
+    MacroValue condition = Compute(*statement.ItemToken(1));
+    if (error_.ErrorCode() != 0) return false;
+    bool holds = false;
+    if (!ConditionHolds(*this, condition, holds)) return false;
+    int32_t wend = LastLink(statement);
+    if (!holds) {
+        index = wend + 1;
+        return true;
+    }
+    TokenRef record = Record(u"WHILE");
+    record->Add(MacroValue::Int32(wend), ttNumber);
+    stack.AddToken(record);
+    ++index;
+    return true;
+}
+
+bool cMoMacro_Engine::ExecuteWend(int32_t& index, cMoMacro_Token& stack) {
+    if (!TopIs(stack, u"WHILE")) {
+        error_.Report(3, u"Wendに対応するWhileがありません");
+        return false;
+    }
+    stack.Delete(-1);
+    index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
+    return true;
+}
+
+bool cMoMacro_Engine::ExitBlock(int32_t& index, cMoMacro_Token& stack, StatementKind kind) {
+    if (kind == StatementKind::ExitSub || kind == StatementKind::ExitFunction) return false;
+    std::u16string_view block = kind == StatementKind::ExitFor     ? u"FOR"
+                                : kind == StatementKind::ExitWhile ? u"WHILE"
+                                                                   : u"IF";
+    while (stack.Count() > 0) {
+        TokenRef top = stack.ItemToken(stack.Count() - 1);
+        stack.Delete(-1);
+        if (top->ItemIs(0, block, ttKeyword)) {
+            index = LastLink(*top) + 1;
+            return true;
+        }
+    }
+    error_.Report(3,
+                  u"EXIT " + std::u16string(block) + u"に対応する" + std::u16string(block) + u"がありません");
+    return false;
+}

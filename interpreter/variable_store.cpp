@@ -1,0 +1,105 @@
+// cMoMacro_Variable: creation, lookup, reading and writing of one scope's variables.
+// Records keep their creation order; a hash index on the upper-case name makes lookups constant time.
+#include "variable_store.h"
+
+#include "value_ops.h"
+
+std::u16string UpperCase(std::u16string_view text) {
+    std::u16string upper(text);
+    for (char16_t& c : upper)
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+    return upper;
+}
+
+void cMoMacro_Variable::Clear() {
+    records_.clear();
+    index_.clear();
+}
+
+int32_t cMoMacro_Variable::SearchIndex(const std::u16string& name) const {
+    auto it = index_.find(UpperCase(name));
+    return it == index_.end() ? -1 : it->second;
+}
+
+void cMoMacro_Variable::CreateVariable(const std::u16string& name, int32_t dimension, cMoMacro_Error& error) {
+    if (SearchIndex(name) >= 0) return error.Report(5, u"既に定義されています - " + name);
+    if (dimension > kMaxDimension) return error.Report(5, u"配列のサイズが大きすぎます - " + name);
+    if (name.size() > kMaxNameLength) return error.Report(5, u"変数名が長すぎます - " + name);
+    Record record;
+    record.name = UpperCase(name);
+    record.dimension = dimension < 0 ? -1 : dimension;
+    if (dimension >= 0) record.elements.resize(static_cast<size_t>(dimension) + 1);
+    index_.emplace(record.name, Count());
+    records_.push_back(std::move(record));
+}
+
+int32_t cMoMacro_Variable::PositionOf(const MacroValue& key, std::u16string& keyText) const {
+    keyText = ToText(key);
+    if (key.IsString()) return SearchIndex(key.StringValue());
+    int32_t position = -1;
+    if (ToInt32(key, position) != 0) return -1;
+    return position;
+}
+
+const MacroValue* cMoMacro_Variable::ValueAt(int32_t position, int32_t index, const std::u16string& name,
+                                             cMoMacro_Error& error) const {
+    if (position < 0 || position >= Count()) {
+        error.Report(5, u"変数が定義されていません - " + name);
+        return nullptr;
+    }
+    const Record& r = records_[static_cast<size_t>(position)];
+    if (r.dimension < 0) {
+        if (index < 0) return &r.scalar;
+        error.Report(6, u"配列ではありません - " + name);
+        return nullptr;
+    }
+    if (index < 0 || index > r.dimension) {
+        error.Report(6, u"添字が範囲外です - " + name);
+        return nullptr;
+    }
+    return &r.elements[static_cast<size_t>(index)];
+}
+
+void cMoMacro_Variable::SetAt(int32_t position, int32_t index, const MacroValue& value,
+                              const std::u16string& name, cMoMacro_Error& error) {
+    const MacroValue* slot = ValueAt(position, index, name, error);
+    if (slot) *const_cast<MacroValue*>(slot) = value;
+}
+
+MacroValue cMoMacro_Variable::GetValue(const MacroValue& key, int32_t index, cMoMacro_Error& error) const {
+    std::u16string keyText;
+    int32_t position = PositionOf(key, keyText);
+    const MacroValue* slot = ValueAt(position, index, keyText, error);
+    return slot ? *slot : MacroValue();
+}
+
+void cMoMacro_Variable::SetValue(const MacroValue& key, int32_t index, const MacroValue& value,
+                                 cMoMacro_Error& error) {
+    std::u16string keyText;
+    int32_t position = PositionOf(key, keyText);
+    SetAt(position, index, value, keyText, error);
+}
+
+MacroValue cMoMacro_Variable::GetByName(const std::u16string& name, int32_t index,
+                                        cMoMacro_Error& error) const {
+    const MacroValue* slot = ValueAt(SearchIndex(name), index, name, error);
+    return slot ? *slot : MacroValue();
+}
+
+void cMoMacro_Variable::SetByName(const std::u16string& name, int32_t index, const MacroValue& value,
+                                  cMoMacro_Error& error) {
+    SetAt(SearchIndex(name), index, value, name, error);
+}
+
+std::u16string cMoMacro_Variable::DebugOut() const {
+    std::u16string text;
+    for (const Record& r : records_) {
+        text += r.name;
+        if (r.dimension < 0) {
+            text += u"=" + ToText(r.scalar) + u"\n";
+            continue;
+        }
+        text += u"(" + ToText(MacroValue::Int32(r.dimension)) + u")\n";
+    }
+    return text;
+}

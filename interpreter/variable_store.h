@@ -1,0 +1,49 @@
+// cMoMacro_Variable: one scope's scalars and one-dimensional arrays, looked up by name without regard to
+// case. Failures are written to the error object the caller passes in; the store is then left unchanged.
+#pragma once
+
+#include "error.h"
+#include "macro_value.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class cMoMacro_Variable {
+  public:
+    static constexpr int32_t kMaxDimension = 65535;
+    static constexpr size_t kMaxNameLength = 250;
+
+    void Clear();
+    int32_t Count() const { return static_cast<int32_t>(records_.size()); }
+    void CreateVariable(const std::u16string& name, int32_t dimension, cMoMacro_Error& error);
+    // key: a name (string) or a record position (number). index < 0 reads or writes a scalar.
+    MacroValue GetValue(const MacroValue& key, int32_t index, cMoMacro_Error& error) const;
+    void SetValue(const MacroValue& key, int32_t index, const MacroValue& value, cMoMacro_Error& error);
+    int32_t SearchIndex(const std::u16string& name) const;
+    std::u16string DebugOut() const;
+
+    // Name-keyed shortcuts for the engine (the same checks and texts as GetValue/SetValue with a string key).
+    MacroValue GetByName(const std::u16string& name, int32_t index, cMoMacro_Error& error) const;
+    void SetByName(const std::u16string& name, int32_t index, const MacroValue& value, cMoMacro_Error& error);
+    // Reads or writes at a known position; name is only used for error texts.
+    const MacroValue* ValueAt(int32_t position, int32_t index, const std::u16string& name,
+                              cMoMacro_Error& error) const;
+    void SetAt(int32_t position, int32_t index, const MacroValue& value, const std::u16string& name,
+               cMoMacro_Error& error);
+
+  private:
+    struct Record {
+        std::u16string name; // upper case
+        int32_t dimension = -1;
+        MacroValue scalar;
+        std::vector<MacroValue> elements;
+    };
+    int32_t PositionOf(const MacroValue& key, std::u16string& keyText) const;
+    std::vector<Record> records_;
+    std::unordered_map<std::u16string, int32_t> index_;
+};
+
+// Upper-cases ASCII letters; every other character stays as it is.
+std::u16string UpperCase(std::u16string_view text);

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds, and runs every test (unit, corpus, command line),
+# then the sanitizer build of the engine and library tests and a short bounded fuzz run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+scripts/install-deps.sh
+
+echo "== build and test =="
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== sanitizer build (ASan + UBSan) =="
+cmake -S . -B build-asan -G Ninja -DQM_SANITIZE=ON -DQM_GUI=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== fuzz (short run) =="
+cmake -S . -B build-fuzz -G Ninja -DQM_FUZZ=ON -DQM_GUI=OFF -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build-fuzz -j "$jobs" --target macro_fuzzer
+mkdir -p build-fuzz/corpus
+build-fuzz/bin/macro_fuzzer -max_total_time="${QM_FUZZ_SECONDS:-60}" -max_len=4096 -timeout=10 \
+  -rss_limit_mb=2048 build-fuzz/corpus tests/macros
+echo "All tests passed."
