@@ -31,47 +31,55 @@ int32_t OperatorPriority(std::u16string_view op) {
     return -1;
 }
 
-bool IsUnarySign(const cMoMacro_Token& list, int32_t i) {
-    if (!IsOp(list, i, u"-") && !IsOp(list, i, u"+")) return false;
-    return i == 0 || (list.ItemType(i - 1) == ttOperator && !IsOp(list, i - 1, u")"));
+bool IsOperatorEntry(const cMoMacro_Token::Entry& e, std::u16string_view text) {
+    return e.type == ttOperator && e.value.IsString() && e.value.StringValue() == text;
 }
 
-void Merge(cMoMacro_Token& list, int32_t i, std::u16string_view merged) {
-    list.SetItem(i, MacroValue::String(std::u16string(merged)));
-    list.Delete(i + 1);
+// A "+" or "-" is a sign when it starts the expression or follows an operator other than ")".
+bool IsUnarySign(const std::vector<cMoMacro_Token::Entry>& before) {
+    return before.empty() || (before.back().type == ttOperator && !IsOperatorEntry(before.back(), u")"));
 }
 
-// Merges two-character comparisons and turns signs into negation; a double negation cancels, "+" signs
-// vanish.
+// The two-character comparison that an operator pair forms ("<>" from "<" ">" or "><", "<=", ">="), or "".
+std::u16string_view MergedComparison(const cMoMacro_Token::Entry& first,
+                                     const cMoMacro_Token::Entry& second) {
+    if (first.type != ttOperator || second.type != ttOperator) return u"";
+    const std::u16string& a = first.value.StringValue();
+    const std::u16string& b = second.value.StringValue();
+    if (a == u">") return b == u"<" ? u"<>" : b == u"=" ? u">=" : u"";
+    if (a == u"<") return b == u">" ? u"<>" : b == u"=" ? u"<=" : u"";
+    if (a == u"=") return b == u"<" ? u"<=" : b == u">" ? u">=" : u"";
+    return u"";
+}
+
+// Merges two-character comparisons and turns signs into negation ("!"); a double negation cancels and "+"
+// signs vanish. One pass from left to right, so the cost stays linear however many signs a line holds.
 void NormalizeOperators(cMoMacro_Token& list) {
-    int32_t i = 0;
-    while (i < list.Count()) {
-        if (IsOp(list, i, u">") && IsOp(list, i + 1, u"<"))
-            Merge(list, i, u"<>");
-        else if (IsOp(list, i, u">") && IsOp(list, i + 1, u"="))
-            Merge(list, i, u">=");
-        else if (IsOp(list, i, u"<") && IsOp(list, i + 1, u">"))
-            Merge(list, i, u"<>");
-        else if (IsOp(list, i, u"<") && IsOp(list, i + 1, u"="))
-            Merge(list, i, u"<=");
-        else if (IsOp(list, i, u"=") && IsOp(list, i + 1, u"<"))
-            Merge(list, i, u"<=");
-        else if (IsOp(list, i, u"=") && IsOp(list, i + 1, u">"))
-            Merge(list, i, u">=");
-        if (IsOp(list, i, u"-") && IsUnarySign(list, i)) {
-            list.SetItem(i, MacroValue::String(u"!"));
-            if (i > 0 && IsOp(list, i - 1, u"!")) {
-                list.Delete(i);
-                list.Delete(i - 1);
-                --i;
+    const std::vector<cMoMacro_Token::Entry>& in = list.Entries();
+    std::vector<cMoMacro_Token::Entry> out;
+    out.reserve(in.size());
+    for (size_t i = 0; i < in.size(); ++i) {
+        cMoMacro_Token::Entry e = in[i];
+        if (i + 1 < in.size()) {
+            std::u16string_view merged = MergedComparison(e, in[i + 1]);
+            if (!merged.empty()) {
+                e.value = MacroValue::String(std::u16string(merged));
+                ++i;
+            }
+        }
+        if (IsOperatorEntry(e, u"-") && IsUnarySign(out)) {
+            if (!out.empty() && IsOperatorEntry(out.back(), u"!")) {
+                out.pop_back();
                 continue;
             }
-        } else if (IsOp(list, i, u"+") && IsUnarySign(list, i)) {
-            list.Delete(i);
+            e.value = MacroValue::String(u"!");
+        } else if (IsOperatorEntry(e, u"+") && IsUnarySign(out)) {
             continue;
         }
-        ++i;
+        out.push_back(std::move(e));
     }
+    list.Clear();
+    for (auto& e : out) list.Add(std::move(e.value), e.type);
 }
 
 // The tokens strictly between the "(" at p and its matching ")"; p moves to that ")". nullptr when unmatched.
@@ -185,7 +193,7 @@ TokenRef cMoMacro_Engine::Compute_Nocheck(const cMoMacro_Token& expression) {
 }
 
 TokenRef cMoMacro_Engine::EvaluateTokens(const cMoMacro_Token& list) {
-    if (bracketDepth_ >= kMaxBracketDepth || StackIsLow()) {
+    if (bracketDepth_ > kMaxBracketDepth || StackIsLow()) {
         error_.Report(2, u"式が複雑すぎます");
         return nullptr;
     }
