@@ -6,7 +6,7 @@
 
 namespace {
 
-// Restores a saved value when the scope ends.
+// Sets a variable for the length of a scope and puts the old value back afterwards.
 template <typename T> struct Restore {
     T& target;
     T saved;
@@ -14,10 +14,31 @@ template <typename T> struct Restore {
     ~Restore() { target = std::move(saved); }
 };
 
+// The lookup slot of a target list's name, kept with the list so repeated assignments skip the name search.
+NameSlot& TargetSlot(const cMoMacro_Token& target) {
+    TokenCache& cache = target.Cache();
+    if (!cache.targetReady) {
+        const std::u16string& name = target.Item(0).StringValue();
+        cache.target = NameSlot{name, UpperCase(name)};
+        cache.targetReady = true;
+    }
+    return cache.target;
+}
+
+int32_t CachedPosition(const cMoMacro_Variable* store, uint64_t& id, int32_t& count, int32_t& position,
+                       const std::u16string& upper) {
+    if (!store) return -1;
+    if (id == store->Id() && (position >= 0 || count == store->Count())) return position;
+    id = store->Id();
+    count = store->Count();
+    position = store->SearchUpper(upper);
+    return position;
+}
+
 } // namespace
 
-bool cMoMacro_Engine::EvaluateTarget(const cMoMacro_Token& target, std::u16string& name, int32_t& index) {
-    name = target.Item(0).StringValue();
+bool cMoMacro_Engine::EvaluateTarget(const cMoMacro_Token& target, NameSlot*& slot, int32_t& index) {
+    slot = &TargetSlot(target);
     index = -1;
     if (target.Count() < 2) return true;
     MacroValue subscript = Compute(*target.ItemToken(1));
@@ -33,52 +54,71 @@ bool cMoMacro_Engine::EvaluateTarget(const cMoMacro_Token& target, std::u16strin
     return true;
 }
 
-MacroValue cMoMacro_Engine::GetVariableValue(const std::u16string& name, int32_t index) {
-    if (local_ && local_->SearchIndex(name) >= 0) return local_->GetByName(name, index, error_);
-    if (global_ && global_->SearchIndex(name) >= 0) return global_->GetByName(name, index, error_);
-    error_.Report(5, u"変数が定義されていません。- " + name);
-    return MacroValue();
+int32_t cMoMacro_Engine::LocalPosition(NameSlot& s) {
+    return CachedPosition(local_.get(), s.localStore, s.localCount, s.localPosition, s.upper);
 }
 
-void cMoMacro_Engine::SetVariableValue(const std::u16string& name, int32_t index, const MacroValue& value) {
-    if (local_ && local_->SearchIndex(name) >= 0) return local_->SetByName(name, index, value, error_);
-    if (global_ && global_->SearchIndex(name) >= 0) return global_->SetByName(name, index, value, error_);
-    error_.Report(5, u"変数が定義されていません。- " + name);
+int32_t cMoMacro_Engine::GlobalPosition(NameSlot& s) {
+    return CachedPosition(global_.get(), s.globalStore, s.globalCount, s.globalPosition, s.upper);
 }
 
-namespace {
+MacroValue cMoMacro_Engine::GetVariableValue(NameSlot& slot, int32_t index) {
+    const MacroValue* value = nullptr;
+    if (int32_t p = LocalPosition(slot); p >= 0)
+        value = local_->ValueAt(p, index, slot.name, error_);
+    else if (int32_t g = GlobalPosition(slot); g >= 0)
+        value = global_->ValueAt(g, index, slot.name, error_);
+    else
+        error_.Report(5, u"変数が定義されていません。- " + slot.name);
+    return value ? *value : MacroValue();
+}
 
-// Reads a variable at a known position: a scalar without arguments, an element with exactly one subscript.
-MacroValue ReadVariable(const cMoMacro_Variable& store, int32_t position, const std::u16string& name,
-                        const cMoMacro_Token* args, cMoMacro_Error& error) {
-    error.SetErrorCode(0);
+void cMoMacro_Engine::SetVariableValue(NameSlot& slot, int32_t index, const MacroValue& value) {
+    if (int32_t p = LocalPosition(slot); p >= 0)
+        local_->SetAt(p, index, value, slot.name, error_);
+    else if (int32_t g = GlobalPosition(slot); g >= 0)
+        global_->SetAt(g, index, value, slot.name, error_);
+    else
+        error_.Report(5, u"変数が定義されていません。- " + slot.name);
+}
+
+// A variable read from an expression: a scalar without brackets, an element with exactly one subscript value.
+MacroValue cMoMacro_Engine::ReadVariable(const cMoMacro_Variable& store, int32_t position,
+                                         const NameSlot& slot, int32_t count) {
     int32_t index = -1;
-    if (args) {
-        if (args->Count() != 1 || ToInt32(args->Item(0), index) != 0) {
-            error.Report(6, u"配列の添字が不正です");
-            return MacroValue();
+    if (count >= 0 && (count != 1 || ToInt32(stack_.back(), index) != 0)) {
+        error_.Report(6, u"配列の添字が不正です");
+        return MacroValue();
+    }
+    const MacroValue* value = store.ValueAt(position, index, slot.name, error_);
+    return value ? *value : MacroValue();
+}
+
+MacroValue cMoMacro_Engine::ResolveSlot(NameSlot& slot, int32_t count) {
+    size_t argBase = stack_.size() - static_cast<size_t>(count > 0 ? count : 0);
+    MacroValue value;
+    int32_t p = LocalPosition(slot);
+    int32_t g = p < 0 ? GlobalPosition(slot) : -1;
+    if (p >= 0 && (p != 0 || count < 0)) {
+        value = ReadVariable(*local_, p, slot, count);
+    } else if (g >= 0) {
+        value = ReadVariable(*global_, g, slot, count);
+    } else {
+        // A function: its name was not a variable (or it is the running function called with arguments).
+        cMoMacro_Token args;
+        for (size_t k = argBase; k < stack_.size(); ++k) args.Add(stack_[k], ttNumber);
+        const cMoMacro_Token* argList = count >= 0 ? &args : nullptr;
+        error_.Report(5, u"未定義の変数/関数が使用されました - " + slot.name);
+        value = CallFunction(slot.name, argList);
+        if (p < 0 && !noUndefinedRequest_ && error_.ErrorCode() == 5 && requestUndefined_) {
+            MacroValue result;
+            int32_t line = error_.ErrorLine();
+            requestUndefined_(slot.name, argList, result, error_);
+            error_.SetErrorLine(line);
+            value = std::move(result);
         }
     }
-    const MacroValue* slot = store.ValueAt(position, index, name, error);
-    return slot ? *slot : MacroValue();
-}
-
-} // namespace
-
-MacroValue cMoMacro_Engine::ResolveName(const std::u16string& name, const cMoMacro_Token* args) {
-    int32_t p = local_ ? local_->SearchIndex(name) : -1;
-    if (p >= 0) {
-        if (p != 0 || !args) return ReadVariable(*local_, p, name, args, error_);
-        return CallFunction(name, args); // a function calling itself by its own name
-    }
-    p = global_ ? global_->SearchIndex(name) : -1;
-    if (p >= 0) return ReadVariable(*global_, p, name, args, error_);
-    MacroValue value = CallFunction(name, args);
-    if (!noUndefinedRequest_ && error_.ErrorCode() == 5 && requestUndefined_) {
-        MacroValue result;
-        requestUndefined_(name, args, result, error_);
-        value = std::move(result);
-    }
+    stack_.resize(argBase);
     return value;
 }
 
@@ -115,7 +155,7 @@ MacroValue cMoMacro_Engine::CallFunction(const std::u16string& name, const cMoMa
         if (!evaluate(k, value)) break;
         const std::u16string& parameter = parameters.ItemToken(k)->Item(0).StringValue();
         store->CreateVariable(parameter, -1, error_);
-        if (error_.ErrorCode() == 0) store->SetByName(parameter, -1, value, error_);
+        if (error_.ErrorCode() == 0) store->SetAt(store->Count() - 1, -1, value, parameter, error_);
     }
     if (error_.ErrorCode() != 0) return MacroValue();
     return ExecuteUserFunction(f, std::move(store));
@@ -123,8 +163,12 @@ MacroValue cMoMacro_Engine::CallFunction(const std::u16string& name, const cMoMa
 
 MacroValue cMoMacro_Engine::RequestExtern(const std::u16string& name, cMoMacro_Token& values) {
     error_.Report(5, u"未定義の関数/変数が使用されました - " + name);
+    // A host clears the error object before it works, which also clears the line; the line of the statement
+    // that made the request is put back so that a failing built-in reports where it was called.
+    int32_t line = error_.ErrorLine();
     MacroValue result;
     if (requestExtern_) requestExtern_(name, values, result, error_);
+    error_.SetErrorLine(line);
     return result;
 }
 
@@ -135,7 +179,6 @@ MacroValue cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex,
     int32_t callerLine = error_.ErrorLine();
     Restore<std::unique_ptr<cMoMacro_Variable>> scope(local_, std::move(store));
     Restore<int32_t> depth(callDepth_, callDepth_ + 1);
-    Restore<int32_t> brackets(bracketDepth_, 0);
     RunBlock(functions_[static_cast<size_t>(functionIndex)].LineIndex + 1);
     if (error_.ErrorCode() != 0) return MacroValue();
     error_.SetErrorLine(callerLine);

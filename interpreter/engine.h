@@ -154,18 +154,25 @@ class cMoMacro_Engine {
     void ResetRunState();
 
     // calls and name resolution
-    bool EvaluateTarget(const cMoMacro_Token& target, std::u16string& name, int32_t& index);
-    MacroValue GetVariableValue(const std::u16string& name, int32_t index);
-    void SetVariableValue(const std::u16string& name, int32_t index, const MacroValue& value);
+    bool EvaluateTarget(const cMoMacro_Token& target, NameSlot*& slot, int32_t& index);
+    MacroValue GetVariableValue(NameSlot& slot, int32_t index);
+    void SetVariableValue(NameSlot& slot, int32_t index, const MacroValue& value);
+    int32_t LocalPosition(NameSlot& slot);
+    int32_t GlobalPosition(NameSlot& slot);
     int32_t FindUserFunction(const std::u16string& name) const;
-    MacroValue ResolveName(const std::u16string& name, const cMoMacro_Token* args);
+    // Resolves a name of an expression; count argument values lie on top of the value stack (-1: no
+    // brackets).
+    MacroValue ResolveSlot(NameSlot& slot, int32_t count);
+    MacroValue ReadVariable(const cMoMacro_Variable& store, int32_t position, const NameSlot& slot,
+                            int32_t count);
     MacroValue CallFunction(const std::u16string& name, const cMoMacro_Token* args);
     MacroValue RequestExtern(const std::u16string& name, cMoMacro_Token& values);
     MacroValue ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable> store);
     bool StackIsLow() const;
 
     // expression evaluator
-    TokenRef EvaluateTokens(const cMoMacro_Token& list);
+    PreparedExpression& Prepared(const cMoMacro_Token& expression);
+    bool RunPrepared(const cMoMacro_Token& expression);
 
     std::u16string macroText_;
     std::vector<MacroLine> lines_;
@@ -184,7 +191,7 @@ class cMoMacro_Engine {
     bool syncRun_ = false;
     bool noUndefinedRequest_ = false;
     int32_t callDepth_ = 0;
-    int32_t bracketDepth_ = 0;
+    std::vector<MacroValue> stack_; // the value stack shared by all expressions being evaluated
 
     ExternRequest requestExtern_;
     UndefinedRequest requestUndefined_;

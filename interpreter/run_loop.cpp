@@ -42,7 +42,6 @@ void cMoMacro_Engine::ResetRunState() {
     global_ = std::make_unique<cMoMacro_Variable>();
     local_ = std::make_unique<cMoMacro_Variable>();
     callDepth_ = 0;
-    bracketDepth_ = 0;
 }
 
 int32_t cMoMacro_Engine::Run() {
@@ -133,10 +132,10 @@ bool cMoMacro_Engine::ExecuteDim(int32_t& index) {
     const MacroLine& line = lines_[static_cast<size_t>(index)];
     cMoMacro_Variable& store = line.FunctionIndex == -1 ? *global_ : *local_;
     for (int32_t k = 1; k < line.Statement->Count(); ++k) {
-        std::u16string name;
+        NameSlot* slot = nullptr;
         int32_t dimension = -1;
-        if (!EvaluateTarget(*line.Statement->ItemToken(k), name, dimension)) return false;
-        store.CreateVariable(name, dimension, error_);
+        if (!EvaluateTarget(*line.Statement->ItemToken(k), slot, dimension)) return false;
+        store.CreateVariable(slot->name, dimension, error_);
         if (error_.ErrorCode() != 0) return false;
     }
     ++index;
@@ -145,12 +144,12 @@ bool cMoMacro_Engine::ExecuteDim(int32_t& index) {
 
 bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
     const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
-    std::u16string name;
+    NameSlot* name = nullptr;
     int32_t element = -1;
     if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
     MacroValue value = Compute(*statement.ItemToken(2));
     if (error_.ErrorCode() != 0) return false;
-    SetVariableValue(name, element, value);
+    SetVariableValue(*name, element, value);
     if (error_.ErrorCode() != 0) return false;
     ++index;
     return true;
@@ -165,12 +164,12 @@ bool cMoMacro_Engine::ExecuteCall(int32_t& index) {
 
 bool cMoMacro_Engine::ExecuteFor(int32_t& index, cMoMacro_Token& stack) {
     const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
-    std::u16string name;
+    NameSlot* name = nullptr;
     int32_t element = -1;
     if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
     MacroValue start = Compute(*statement.ItemToken(2));
     if (error_.ErrorCode() != 0) return false;
-    SetVariableValue(name, element, start);
+    SetVariableValue(*name, element, start);
     if (error_.ErrorCode() != 0) return false;
     TokenRef record = Record(u"FOR");
     for (int32_t k = 1; k <= 4; ++k) record->AddToken(statement.ItemToken(k));
@@ -185,10 +184,10 @@ bool cMoMacro_Engine::ExecuteFor(int32_t& index, cMoMacro_Token& stack) {
 void cMoMacro_Engine::TestFor(int32_t& index, cMoMacro_Token& stack) {
     if (!TopIs(stack, u"FOR")) return error_.Report(3, u"Nextに対応するFORがありません");
     const TokenRef record = stack.ItemToken(stack.Count() - 1);
-    std::u16string name;
+    NameSlot* name = nullptr;
     int32_t element = -1;
     if (!EvaluateTarget(*record->ItemToken(1), name, element)) return;
-    MacroValue current = GetVariableValue(name, element);
+    MacroValue current = GetVariableValue(*name, element);
     if (error_.ErrorCode() != 0) return;
     MacroValue end = Compute(*record->ItemToken(3));
     if (error_.ErrorCode() != 0) return;
@@ -209,10 +208,10 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, cMoMacro_Token& stack) {
         return false;
     }
     const TokenRef record = stack.ItemToken(stack.Count() - 1);
-    std::u16string name;
+    NameSlot* name = nullptr;
     int32_t element = -1;
     if (!EvaluateTarget(*record->ItemToken(1), name, element)) return false;
-    MacroValue current = GetVariableValue(name, element);
+    MacroValue current = GetVariableValue(*name, element);
     if (error_.ErrorCode() != 0) return false;
     MacroValue step = Compute(*record->ItemToken(4));
     if (error_.ErrorCode() != 0) return false;
@@ -221,7 +220,7 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, cMoMacro_Token& stack) {
         error_.ReportFailure(4, failure);
         return false;
     }
-    SetVariableValue(name, element, sum);
+    SetVariableValue(*name, element, sum);
     if (error_.ErrorCode() != 0) return false;
     index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
     TestFor(index, stack);

@@ -33,20 +33,22 @@ void cMoMacro_Token::AddNotNullString(const MacroValue& value, int32_t type) {
 void cMoMacro_Token::AddTokenItem(const cMoMacro_Token& other) {
     items_.reserve(items_.size() + other.items_.size());
     for (const Entry& e : other.items_) items_.push_back(e);
+    Changed();
 }
 
 void cMoMacro_Token::Delete(int32_t position) {
     if (items_.empty()) throw std::out_of_range("delete from an empty token list");
-    if (position < 0 || position >= Count()) {
+    if (position < 0 || position >= Count())
         items_.pop_back();
-        return;
-    }
-    items_.erase(items_.begin() + position);
+    else
+        items_.erase(items_.begin() + position);
+    Changed();
 }
 
 void cMoMacro_Token::Pop(MacroValue& value) {
     value = LastItem();
     items_.pop_back();
+    Changed();
 }
 
 void cMoMacro_Token::Pop(MacroValue& value, int32_t& type) {

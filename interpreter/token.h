@@ -3,6 +3,7 @@
 #pragma once
 
 #include "macro_value.h"
+#include "prepared_expression.h"
 
 #include <cstdint>
 #include <memory>
@@ -27,15 +28,27 @@ class cMoMacro_Token {
         int32_t type = 0;
     };
 
-    void Clear() { items_.clear(); }
+    void Clear() {
+        items_.clear();
+        Changed();
+    }
     int32_t Count() const { return static_cast<int32_t>(items_.size()); }
 
     const MacroValue& Item(int32_t index) const { return At(index).value; }
-    void SetItem(int32_t index, const MacroValue& value) { At(index).value = value; }
-    void SetItemToken(int32_t index, TokenRef list) { At(index).value = MacroValue::List(std::move(list)); }
+    void SetItem(int32_t index, const MacroValue& value) {
+        At(index).value = value;
+        Changed();
+    }
+    void SetItemToken(int32_t index, TokenRef list) {
+        At(index).value = MacroValue::List(std::move(list));
+        Changed();
+    }
     const TokenRef& ItemToken(int32_t index) const { return At(index).value.ListValue(); }
     int32_t ItemType(int32_t index) const { return At(index).type; }
-    void SetItemType(int32_t index, int32_t type) { At(index).type = type; }
+    void SetItemType(int32_t index, int32_t type) {
+        At(index).type = type;
+        Changed();
+    }
 
     const MacroValue& LastItem() const { return Item(Count() - 1); }
     int32_t LastItemType() const { return ItemType(Count() - 1); }
@@ -47,10 +60,19 @@ class cMoMacro_Token {
     // Shorthand for testing against a keyword or operator text.
     bool ItemIs(int32_t index, std::u16string_view text, int32_t type) const;
 
-    void Add(const MacroValue& value, int32_t type) { items_.push_back({value, type}); }
-    void Add(MacroValue&& value, int32_t type) { items_.push_back({std::move(value), type}); }
+    void Add(const MacroValue& value, int32_t type) {
+        items_.push_back({value, type});
+        Changed();
+    }
+    void Add(MacroValue&& value, int32_t type) {
+        items_.push_back({std::move(value), type});
+        Changed();
+    }
     void AddNotNullString(const MacroValue& value, int32_t type);
-    void AddToken(TokenRef list) { items_.push_back({MacroValue::List(std::move(list)), ttList}); }
+    void AddToken(TokenRef list) {
+        items_.push_back({MacroValue::List(std::move(list)), ttList});
+        Changed();
+    }
     void AddTokenItem(const cMoMacro_Token& other);
     // A negative position removes the last item; a position at or past the end drops the last item.
     void Delete(int32_t position);
@@ -69,7 +91,16 @@ class cMoMacro_Token {
     const std::vector<Entry>& Entries() const { return items_; }
     void Reserve(size_t n) { items_.reserve(n); }
 
+    // What the engine derived from this list (its prepared expression, a target's lookup cache); dropped
+    // whenever the list changes, so it always describes the current items.
+    TokenCache& Cache() const {
+        if (!cache_) cache_ = std::make_shared<TokenCache>();
+        return *cache_;
+    }
+
   private:
+    void Changed() { cache_.reset(); }
+    mutable std::shared_ptr<TokenCache> cache_;
     Entry& At(int32_t index);
     const Entry& At(int32_t index) const;
     std::vector<Entry> items_;

@@ -215,7 +215,10 @@ int IntegerOperation(const MacroValue& left, const MacroValue& right, IntOp op, 
     case IntOp::Mod:
         if (y == 0) return kFailDivisionByZero;
         r = op == IntOp::Divide ? static_cast<int64_t>(x) / y : static_cast<int64_t>(x) % y;
-        if (!FitsInt32(r)) return kFailOverflow;
+        if (!FitsInt32(r)) { // only -2147483648 \ -1: the result widens like every integer result
+            out = MacroValue::Double(static_cast<double>(r));
+            return kFailNone;
+        }
         break;
     case IntOp::And:
         r = x & y;

@@ -4,6 +4,8 @@
 
 #include "value_ops.h"
 
+#include <atomic>
+
 std::u16string UpperCase(std::u16string_view text) {
     std::u16string upper(text);
     for (char16_t& c : upper)
@@ -11,9 +13,20 @@ std::u16string UpperCase(std::u16string_view text) {
     return upper;
 }
 
+uint64_t cMoMacro_Variable::NewId() {
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 void cMoMacro_Variable::Clear() {
     records_.clear();
     index_.clear();
+    id_ = NewId();
+}
+
+int32_t cMoMacro_Variable::SearchUpper(const std::u16string& upper) const {
+    auto it = index_.find(upper);
+    return it == index_.end() ? -1 : it->second;
 }
 
 int32_t cMoMacro_Variable::SearchIndex(const std::u16string& name) const {

@@ -22,6 +22,11 @@ class cMoMacro_Variable {
     MacroValue GetValue(const MacroValue& key, int32_t index, cMoMacro_Error& error) const;
     void SetValue(const MacroValue& key, int32_t index, const MacroValue& value, cMoMacro_Error& error);
     int32_t SearchIndex(const std::u16string& name) const;
+    // The same lookup for a name that is already upper case.
+    int32_t SearchUpper(const std::u16string& upper) const;
+    // Identifies this store and its contents: unique among all stores, renewed by Clear. Records are only
+    // ever appended, so a position found under one identity stays valid while the identity lasts.
+    uint64_t Id() const { return id_; }
     std::u16string DebugOut() const;
 
     // Name-keyed shortcuts for the engine (the same checks and texts as GetValue/SetValue with a string key).
@@ -43,6 +48,8 @@ class cMoMacro_Variable {
     int32_t PositionOf(const MacroValue& key, std::u16string& keyText) const;
     std::vector<Record> records_;
     std::unordered_map<std::u16string, int32_t> index_;
+    uint64_t id_ = NewId();
+    static uint64_t NewId();
 };
 
 // Upper-cases ASCII letters; every other character stays as it is.

@@ -1,0 +1,87 @@
+// The prepared form of an expression: the evaluator's scan done once, recorded as a list of steps (push a
+// constant, resolve a name, apply an operator, fail) in the order the scan would perform them, plus per-name
+// lookup caches.
+#pragma once
+
+#include "macro_value.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class Operator : uint8_t {
+    Open,
+    Close,
+    Comma,
+    Concat,
+    Equal,
+    Less,
+    Greater,
+    LessEqual,
+    GreaterEqual,
+    NotEqual,
+    Xor,
+    Or,
+    And,
+    Not,
+    Add,
+    Subtract,
+    Mod,
+    IntDivide,
+    Multiply,
+    Divide,
+    Negate,
+    Power,
+    Unknown
+};
+
+// Where a name was last found in the variable stores. A store's records never move, so a position found in a
+// store stays valid for as long as that store lives; a miss stays valid until the store gains a record.
+struct NameSlot {
+    std::u16string name;  // as written
+    std::u16string upper; // the store key
+    uint64_t localStore = 0;
+    int32_t localCount = -1;
+    int32_t localPosition = -1;
+    uint64_t globalStore = 0;
+    int32_t globalCount = -1;
+    int32_t globalPosition = -1;
+};
+
+struct ExpressionStep {
+    enum class Kind : uint8_t { PushConstant, Resolve, Apply, Fail };
+    Kind kind = Kind::Fail;
+    Operator op = Operator::Unknown;
+    int32_t count = -1; // Resolve: argument values on the stack, -1 when the name had no brackets
+    int32_t index = 0;  // PushConstant: constant; Resolve: name slot; Fail: failure
+};
+
+struct ExpressionFailure {
+    int32_t code = 0;
+    std::u16string text;
+};
+
+struct PreparedExpression {
+    std::vector<ExpressionStep> steps;
+    std::vector<MacroValue> constants;
+    std::vector<NameSlot> names;
+    std::vector<ExpressionFailure> failures;
+    int32_t height = 0; // values left when every step succeeds
+};
+
+// What an engine keeps beside a token list it evaluates: the prepared expression, and the slot of the list's
+// first name when the list is an assignment or loop target.
+struct TokenCache {
+    PreparedExpression expression;
+    bool prepared = false;
+    NameSlot target;
+    bool targetReady = false;
+};
+
+// Operator of an operator token's text ("!" for negation, merged comparisons included).
+Operator OperatorOf(std::u16string_view text);
+int32_t OperatorPriority(Operator op);
+// Prepares the (already normalised) token list of an expression.
+void PrepareExpression(const class cMoMacro_Token& normalized, PreparedExpression& out);
+// Merges two-character comparisons and turns signs into negation, in place.
+void NormalizeOperators(class cMoMacro_Token& list);
