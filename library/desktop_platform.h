@@ -1,0 +1,90 @@
+// DesktopPlatform: the desktop operations the built-in library drives — synthetic keys and mouse, key state,
+// windows, screen pixels and captures, image files, processes, the millisecond clock and sound commands.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Show state and normal-position rectangle of a top-level window, in screen pixels.
+struct WindowPlacement {
+    int32_t showState = 0; // 1 normal, 2 minimised, 3 maximised
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
+// A picture as rows of 4-byte pixels (blue, green, red, 0), top row first, x varying fastest.
+struct PixelGrid {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> bgra;
+
+    const uint8_t* Pixel(int32_t x, int32_t y) const {
+        return bgra.data() +
+               (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+    }
+};
+
+// Operations that can fail return a failure number (0 success, 5 invalid argument, 6 overflow, 53 not found).
+// Window handles are signed 32-bit numbers, 0 meaning no window.
+class DesktopPlatform {
+  public:
+    // Flags of SendKeyEvent and SendMouseEvent.
+    static constexpr uint32_t kKeyUp = 2;
+    static constexpr uint32_t kMouseMove = 0x1;
+    static constexpr uint32_t kMouseLeftDown = 0x2;
+    static constexpr uint32_t kMouseLeftUp = 0x4;
+    static constexpr uint32_t kMouseRightDown = 0x8;
+    static constexpr uint32_t kMouseRightUp = 0x10;
+    static constexpr uint32_t kMouseMiddleDown = 0x20;
+    static constexpr uint32_t kMouseMiddleUp = 0x40;
+    static constexpr uint32_t kMouseAbsolute = 0x8000;
+
+    virtual ~DesktopPlatform() = default;
+
+    // False when there is no screen to drive (no display): keyboard, mouse, window and screen operations are
+    // then unavailable; processes, the clock and sound still work.
+    virtual bool HasDisplay() const = 0;
+
+    // --- keyboard and mouse ---
+    // One key event: flags 0 key down, kKeyUp key up; extraInfo travels with the event.
+    virtual void SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t extraInfo) = 0;
+    // One mouse event. With kMouseMove, (dx, dy) is a relative motion, or with kMouseAbsolute a position in
+    // the absolute space 0..65535 across the primary screen; without kMouseMove the coordinates are ignored.
+    virtual void SendMouseEvent(uint32_t flags, int32_t dx, int32_t dy) = 0;
+    // 16-bit key state: bit 15 while the key is down, bit 0 when it was pressed since the previous query.
+    virtual uint16_t AsyncKeyState(int32_t virtualKey) = 0;
+    // Places the pointer at a screen position in pixels.
+    virtual void SetPointerPosition(int32_t x, int32_t y) = 0;
+
+    // --- windows ---
+    // The first top-level window whose class matches and, when title is given, whose title matches exactly.
+    virtual int32_t FindTopLevelWindow(const std::u16string& className, const std::u16string* title) = 0;
+    // Fills the placement; false when the handle names no window.
+    virtual bool GetPlacement(int32_t window, WindowPlacement& out) = 0;
+    // Moves and sizes the window in one step, keeping its z-order and showing it.
+    virtual void MoveWindow(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    // Sends a system command (maximise 0xF030, minimise 0xF020, restore 0xF120, …); returns the window's
+    // answer.
+    virtual int32_t SendSystemCommand(int32_t window, int32_t command) = 0;
+
+    // --- screen and images ---
+    virtual void ScreenSize(int32_t& width, int32_t& height) = 0;
+    // Colour of a screen pixel as 0x00BBGGRR, or -1 when it cannot be read (outside the screen).
+    virtual int32_t ReadPixel(int32_t x, int32_t y) = 0;
+    virtual int CaptureScreen(PixelGrid& out) = 0;
+    // Decodes an image file at its natural size.
+    virtual int LoadImageFile(const std::u16string& path, PixelGrid& out) = 0;
+
+    // --- processes, time, sound ---
+    // Starts a program without waiting (window style 0 hidden, 1 normal, 2 minimised, 3 maximised, 4 normal
+    // without focus, 6 minimised without focus); fills its process identifier.
+    virtual int StartProcess(const std::u16string& commandLine, int32_t windowStyle, double& processId) = 0;
+    // Milliseconds since an arbitrary start, wrapping as a signed 32-bit number.
+    virtual int32_t MillisecondClock() = 0;
+    // One media command text ("open \"file\" alias mysound", "play mysound", …); returns its error number.
+    virtual int32_t SendMediaCommand(const std::u16string& command) = 0;
+};

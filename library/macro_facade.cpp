@@ -1,0 +1,87 @@
+// The macro facade: engine creation, registration of the built-in names in their fixed order, the dispatch of
+// built-in requests, and the prompt that asks the user for the value of an unknown name during ComputeLine.
+#include "macro_facade.h"
+
+#include "named_constants.h"
+#include "user_interface.h"
+#include "variable_store.h"
+
+const std::vector<std::u16string>& BuiltinNamesInRegistrationOrder() {
+    static const std::vector<std::u16string> names = [] {
+        std::vector<std::u16string> list = {
+            u"MSGBOX",   u"INPUTBOX",  u"PRINT",     u"MID",        u"RIGHT",     u"LEFT",
+            u"TRIM",     u"INSTR",     u"STR",       u"HEX",        u"BIN",       u"VAL",
+            u"ABS",      u"SGN",       u"INT",       u"SQR",        u"EXP",       u"SIN",
+            u"COS",      u"TAN",       u"LOG",       u"SHELL",      u"WAIT",      u"KBD",
+            u"MUS",      u"MUSORG",    u"LEN",       u"RND",        u"RANDOMIZE", u"GETWINID",
+            u"SETWIN",   u"CTRLWIN",   u"MES",       u"FINDIMG",    u"GETCOLOR",  u"GETKEYSTATE",
+            u"SOUND",    u"IMG_X",     u"IMG_Y",     u"IMG_R",      u"IMG_G",     u"IMG_B",
+            u"MAX",      u"MIN",       u"NORMAL",    u"PRESS",      u"UP",        u"DOWN",
+            u"LEFTDOWN", u"LEFTUP",    u"LEFTPRESS", u"MIDDLEDOWN", u"MIDDLEUP",  u"MIDDLEPRESS",
+            u"MOVE",     u"RIGHTDOWN", u"RIGHTUP",   u"RIGHTPRESS",
+        };
+        for (const NamedConstant& key : VirtualKeyConstants()) list.emplace_back(key.name);
+        return list;
+    }();
+    return names;
+}
+
+cMoMacro::cMoMacro(UserInterface* ui, DesktopPlatform* desktop)
+    : engine_(std::make_unique<cMoMacro_Engine>()), table_(StandardBuiltins()) {
+    services_.ui = ui;
+    services_.desktop = desktop;
+    engine_->SetRequestExternFunction(
+        [this](const std::u16string& name, cMoMacro_Token& args, MacroValue& result, cMoMacro_Error& error) {
+            OnRequestExternFunction(name, args, result, error);
+        });
+    engine_->SetRequestUndefinedVariable(
+        [this](const std::u16string& name, const cMoMacro_Token* args, MacroValue& result,
+               cMoMacro_Error& error) { OnRequestUndefinedVariable(name, args, result, error); });
+    if (ui != nullptr) engine_->SetYield([ui] { ui->Yield(); });
+    for (const std::u16string& name : BuiltinNamesInRegistrationOrder()) engine_->AddExternFunction(name);
+}
+
+// A name without an implementation is left alone, so the engine's code 5 for an undefined name stands.
+void cMoMacro::OnRequestExternFunction(const std::u16string& name, cMoMacro_Token& args, MacroValue& result,
+                                       cMoMacro_Error& error) {
+    std::u16string upper = UpperCase(name);
+    BuiltinFunction function = table_.Find(upper);
+    if (function == nullptr) return;
+    // Implementations clear the error object first, which would also drop the line the engine set for the
+    // running statement; keep it, so a failing built-in reports the line it was called on.
+    int32_t line = error.ErrorLine();
+    BuiltinCall call{upper, args, result, error, services_};
+    function(call);
+    error.SetErrorLine(line);
+}
+
+// Asks the user once for the value of a name nobody knows and keeps it as a global variable, so later uses in
+// the same expression find it. Without a user interface nothing can be entered.
+void cMoMacro::OnRequestUndefinedVariable(const std::u16string& name, const cMoMacro_Token* args,
+                                          MacroValue& result, cMoMacro_Error& error) {
+    int32_t line = error.ErrorLine();
+    error.Clear();
+    error.SetErrorLine(line);
+    if (args != nullptr && args->Count() >= 1) {
+        error.Report(
+            2,
+            u"未定義の関数が使用されたか、ComputeLineでは使用できない配列変数が使用されています。- " + name);
+        return;
+    }
+    std::u16string answer;
+    if (services_.ui != nullptr && services_.ui->CanShowDialogs())
+        answer = services_.ui->InputBox(name + u" = ", u"変数の値入力");
+    if (answer.empty()) {
+        error.Report(5, u"変数の値が入力されませんでした。- " + name);
+        return;
+    }
+    MacroValue value = cMoMacro_Engine::IsConst(answer) ? engine_->ValX(answer) : MacroValue::String(answer);
+    if (error.ErrorCode() != 0) return;
+    cMoMacro_Variable* global = engine_->GlobalVariable();
+    if (global == nullptr) return;
+    global->CreateVariable(name, -1, error);
+    if (error.ErrorCode() != 0) return;
+    global->SetByName(name, -1, value, error);
+    if (error.ErrorCode() != 0) return;
+    result = value;
+}

@@ -1,0 +1,55 @@
+// cMoMacro: the macro facade. Owns one engine, registers every built-in name with it, answers its requests
+// for built-ins (through the dispatch table) and for unknown variables (the ComputeLine prompt), and raises
+// PrintOut for PRINT.
+#pragma once
+
+#include "builtin_table.h"
+#include "engine.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class UserInterface;
+class DesktopPlatform;
+
+// Every built-in name in the order it is registered with the engine.
+const std::vector<std::u16string>& BuiltinNamesInRegistrationOrder();
+
+class cMoMacro {
+  public:
+    using PrintOutHandler = std::function<void(const std::u16string&)>;
+
+    // Either pointer may be null; built-ins that need the missing side then fail with code 7. The objects
+    // must outlive the facade.
+    explicit cMoMacro(UserInterface* ui = nullptr, DesktopPlatform* desktop = nullptr);
+    cMoMacro(const cMoMacro&) = delete;
+    cMoMacro& operator=(const cMoMacro&) = delete;
+
+    const std::u16string& MacroText() const { return engine_->MacroText(); }
+    // Parses the text; a failure is left in Error().
+    void SetMacroText(const std::u16string& text) { engine_->SetMacroText(text); }
+    bool SyncRun() const { return engine_->SyncRun(); }
+    void SetSyncRun(bool sync) { engine_->SetSyncRun(sync); }
+    void ForceStop() { engine_->ForceStop(); }
+    cMoMacro_Error& Error() { return engine_->Error(); }
+    cMoMacro_Engine& Engine() { return *engine_; }
+
+    int32_t Run() { return engine_->Run(); }
+    int32_t RunFunction(const std::u16string& name) { return engine_->RunFunction(name); }
+    MacroValue ComputeLine(const std::u16string& expression) { return engine_->ComputeLine(expression); }
+
+    // The PrintOut event: receives every line PRINT writes.
+    void SetPrintOut(PrintOutHandler handler) { services_.printOut = std::move(handler); }
+
+  private:
+    void OnRequestExternFunction(const std::u16string& name, cMoMacro_Token& args, MacroValue& result,
+                                 cMoMacro_Error& error);
+    void OnRequestUndefinedVariable(const std::u16string& name, const cMoMacro_Token* args,
+                                    MacroValue& result, cMoMacro_Error& error);
+
+    std::unique_ptr<cMoMacro_Engine> engine_;
+    const BuiltinTable& table_;
+    BuiltinServices services_;
+};
