@@ -1,0 +1,199 @@
+// Tests of cMoMacro_Variable: creation limits, case-insensitive lookup, scalar and array access and the
+// error texts the store writes, including that a refused operation leaves the store unchanged.
+#include "variable_store.h"
+#include "value_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+MacroValue Name(const std::u16string& name) {
+    return MacroValue::String(name);
+}
+
+TEST(VariableStore, NamesAreFoundWithoutRegardToCase) {
+    cMoMacro_Variable store;
+    cMoMacro_Error error;
+    store.CreateVariable(u"abc", -1, error);
+    store.CreateVariable(u"Second", 3, error);
+    ASSERT_EQ(error.ErrorCode(), 0);
+    EXPECT_EQ(store.Count(), 2);
+    EXPECT_EQ(store.SearchIndex(u"ABC"), 0);
+    EXPECT_EQ(store.SearchIndex(u"aBc"), 0);
+    EXPECT_EQ(store.SearchIndex(u"SECOND"), 1);
+    EXPECT_EQ(store.SearchIndex(u"abcd"), -1);
+
+    store.SetValue(Name(u"ABC"), -1, MacroValue::Int32(7), error);
+    EXPECT_EQ(ToText(store.GetValue(Name(u"abc"), -1, error)), u"7");
+    EXPECT_EQ(ToText(store.GetByName(u"AbC", -1, error)), u"7");
+    EXPECT_EQ(error.ErrorCode(), 0);
+
+    store.CreateVariable(u"ABC", -1, error);
+    EXPECT_EQ(error.ErrorCode(), 5);
+    EXPECT_EQ(error.ErrorInformation(), u"既に定義されています - ABC");
+    EXPECT_EQ(store.Count(), 2);
+    // The earlier record keeps its value.
+    cMoMacro_Error readError;
+    EXPECT_EQ(ToText(store.GetValue(Name(u"abc"), -1, readError)), u"7");
+}
+
+TEST(VariableStore, UpperCaseTouchesOnlyAsciiLetters) {
+    EXPECT_EQ(UpperCase(u"abc_z$9"), u"ABC_Z$9");
+    EXPECT_EQ(UpperCase(u"äöü"), u"äöü");
+    EXPECT_EQ(UpperCase(u"ａｂ変数x"), u"ａｂ変数X");
+}
+
+TEST(VariableStore, CreationLimits) {
+    cMoMacro_Variable store;
+    cMoMacro_Error error;
+    store.CreateVariable(u"big", 65535, error);
+    ASSERT_EQ(error.ErrorCode(), 0);
+    store.SetValue(Name(u"big"), 65535, MacroValue::Int32(1), error);
+    EXPECT_EQ(ToText(store.GetValue(Name(u"big"), 65535, error)), u"1");
+    EXPECT_EQ(error.ErrorCode(), 0);
+
+    store.CreateVariable(u"huge", 65536, error);
+    EXPECT_EQ(error.ErrorCode(), 5);
+    EXPECT_EQ(error.ErrorInformation(), u"配列のサイズが大きすぎます - huge");
+    EXPECT_EQ(store.SearchIndex(u"huge"), -1);
+
+    error.Clear();
+    const std::u16string name250(250, u'n');
+    store.CreateVariable(name250, -1, error);
+    EXPECT_EQ(error.ErrorCode(), 0);
+    const std::u16string name251(251, u'm');
+    store.CreateVariable(name251, -1, error);
+    EXPECT_EQ(error.ErrorCode(), 5);
+    EXPECT_EQ(error.ErrorInformation(), u"変数名が長すぎます - " + name251);
+    EXPECT_EQ(store.SearchIndex(name251), -1);
+
+    // The size is checked before the length.
+    error.Clear();
+    store.CreateVariable(name251, 70000, error);
+    EXPECT_EQ(error.ErrorInformation(), u"配列のサイズが大きすぎます - " + name251);
+    EXPECT_EQ(store.Count(), 2);
+}
+
+TEST(VariableStore, ScalarsAndArrayBounds) {
+    cMoMacro_Variable store;
+    cMoMacro_Error error;
+    store.CreateVariable(u"s", -5, error);
+    store.CreateVariable(u"one", 0, error);
+    ASSERT_EQ(error.ErrorCode(), 0);
+
+    EXPECT_TRUE(store.GetValue(Name(u"s"), -1, error).IsEmpty());
+    EXPECT_TRUE(store.GetValue(Name(u"one"), 0, error).IsEmpty());
+    EXPECT_EQ(error.ErrorCode(), 0);
+
+    store.GetValue(Name(u"one"), 1, error);
+    EXPECT_EQ(error.ErrorCode(), 6);
+    EXPECT_EQ(error.ErrorInformation(), u"添字が範囲外です - one");
+    error.Clear();
+    // A whole array can be neither read nor written without a subscript.
+    store.GetValue(Name(u"one"), -1, error);
+    EXPECT_EQ(error.ErrorCode(), 6);
+    EXPECT_EQ(error.ErrorInformation(), u"添字が範囲外です - one");
+    error.Clear();
+    store.SetValue(Name(u"One"), 1, MacroValue::Int32(3), error);
+    EXPECT_EQ(error.ErrorInformation(), u"添字が範囲外です - One");
+    error.Clear();
+    EXPECT_TRUE(store.GetValue(Name(u"one"), 0, error).IsEmpty());
+
+    store.GetValue(Name(u"s"), 3, error);
+    EXPECT_EQ(error.ErrorCode(), 6);
+    EXPECT_EQ(error.ErrorInformation(), u"配列ではありません - s");
+    error.Clear();
+    store.SetValue(Name(u"S"), 0, MacroValue::Int32(3), error);
+    EXPECT_EQ(error.ErrorCode(), 6);
+    EXPECT_EQ(error.ErrorInformation(), u"配列ではありません - S");
+    error.Clear();
+    EXPECT_TRUE(store.GetValue(Name(u"s"), -1, error).IsEmpty());
+}
+
+TEST(VariableStore, UnknownNamesAndPositions) {
+    cMoMacro_Variable store;
+    cMoMacro_Error error;
+    store.CreateVariable(u"first", -1, error);
+    store.CreateVariable(u"list", 2, error);
+
+    MacroValue value = store.GetValue(Name(u"nope"), -1, error);
+    EXPECT_TRUE(value.IsEmpty());
+    EXPECT_EQ(error.ErrorCode(), 5);
+    EXPECT_EQ(error.ErrorInformation(), u"変数が定義されていません - nope");
+    error.Clear();
+    store.SetValue(Name(u"nope"), -1, MacroValue::Int32(1), error);
+    EXPECT_EQ(error.ErrorCode(), 5);
+    EXPECT_EQ(store.Count(), 2);
+    error.Clear();
+
+    // A numeric key is a record position.
+    store.SetValue(MacroValue::Int32(1), 2, MacroValue::String(u"x"), error);
+    EXPECT_EQ(error.ErrorCode(), 0);
+    EXPECT_EQ(ToText(store.GetValue(Name(u"LIST"), 2, error)), u"x");
+    EXPECT_EQ(ToText(store.GetValue(MacroValue::Double(1.0), 2, error)), u"x");
+    store.GetValue(MacroValue::Int32(2), -1, error);
+    EXPECT_EQ(error.ErrorCode(), 5);
+    EXPECT_EQ(error.ErrorInformation(), u"変数が定義されていません - 2");
+    error.Clear();
+    store.GetValue(MacroValue::Int32(-1), -1, error);
+    EXPECT_EQ(error.ErrorCode(), 5);
+}
+
+TEST(VariableStore, ValuesAreCopiedInAndOut) {
+    cMoMacro_Variable store;
+    cMoMacro_Error error;
+    store.CreateVariable(u"t", -1, error);
+    store.CreateVariable(u"arr", 1, error);
+    store.SetValue(Name(u"t"), -1, MacroValue::String(u"before"), error);
+    const MacroValue early = store.GetValue(Name(u"t"), -1, error);
+    store.SetValue(Name(u"t"), -1, MacroValue::String(u"after"), error);
+    EXPECT_EQ(early.StringValue(), u"before");
+    EXPECT_EQ(store.GetValue(Name(u"t"), -1, error).StringValue(), u"after");
+
+    store.SetValue(Name(u"arr"), 0, MacroValue::Int32(1), error);
+    store.SetValue(Name(u"arr"), 1, MacroValue::Int32(2), error);
+    EXPECT_EQ(ToText(store.GetValue(Name(u"arr"), 0, error)), u"1");
+    EXPECT_EQ(ToText(store.GetValue(Name(u"arr"), 1, error)), u"2");
+    EXPECT_EQ(error.ErrorCode(), 0);
+}
+
+TEST(VariableStore, PositionShortcutsReportLikeNamedAccess) {
+    cMoMacro_Variable store;
+    cMoMacro_Error error;
+    store.CreateVariable(u"a", -1, error);
+    store.CreateVariable(u"b", 1, error);
+    store.SetAt(1, 1, MacroValue::Int32(9), u"b", error);
+    const MacroValue* element = store.ValueAt(1, 1, u"b", error);
+    ASSERT_NE(element, nullptr);
+    EXPECT_EQ(ToText(*element), u"9");
+    EXPECT_EQ(error.ErrorCode(), 0);
+
+    store.ValueAt(1, 2, u"b", error);
+    EXPECT_EQ(error.ErrorCode(), 6);
+    EXPECT_EQ(error.ErrorInformation(), u"添字が範囲外です - b");
+    error.Clear();
+    store.SetAt(0, 0, MacroValue::Int32(1), u"a", error);
+    EXPECT_EQ(error.ErrorCode(), 6);
+    EXPECT_EQ(error.ErrorInformation(), u"配列ではありません - a");
+    error.Clear();
+    store.SetByName(u"zz", -1, MacroValue::Int32(1), error);
+    EXPECT_EQ(error.ErrorCode(), 5);
+    EXPECT_EQ(error.ErrorInformation(), u"変数が定義されていません - zz");
+}
+
+TEST(VariableStore, ClearEmptiesTheTable) {
+    cMoMacro_Variable store;
+    cMoMacro_Error error;
+    store.CreateVariable(u"a", -1, error);
+    store.CreateVariable(u"b", 4, error);
+    store.Clear();
+    EXPECT_EQ(store.Count(), 0);
+    EXPECT_EQ(store.SearchIndex(u"a"), -1);
+    store.CreateVariable(u"A", -1, error);
+    EXPECT_EQ(error.ErrorCode(), 0);
+    EXPECT_EQ(store.SearchIndex(u"a"), 0);
+}
+
+} // namespace
