@@ -1,0 +1,64 @@
+// Entry of QuillonMacro: with a macro file on the command line, runs it once without a window and exits with
+// the macro's final error code.
+#include "command_line_run.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kExitFileMissing = 2;
+
+// The whole command line is one path: the arguments joined with single spaces, so an unquoted path with
+// spaces still names its file.
+QString CommandLinePath(int argc, char** argv) {
+    QByteArray joined;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) joined += ' ';
+        joined += argv[i];
+    }
+    return QFile::decodeName(joined);
+}
+
+// Picks Qt's platform for a run without a window. With no display at all Qt's offscreen platform is used;
+// with an X display, offscreen is the fallback, so a display that has gone away (a stale DISPLAY in a cron
+// job) does not abort the program. A platform the user chose explicitly is left alone.
+void ChooseQtPlatformForCommandLine() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return;
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else if (!qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
+    }
+}
+
+// Standard error belongs to the macro's error lines: Qt's own notes (a missing runtime folder, a display that
+// could not be reached before the fallback) are dropped; only its critical and fatal messages get through.
+void KeepQtNotesOffStandardError(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtCriticalMsg && type != QtFatalMsg) return;
+    const QByteArray line = message.toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs(
+            "usage: QuillonMacro FILE.qlx   (runs the macro file; the editor window is not built yet)\n",
+            stdout);
+        return 0;
+    }
+    const QString path = CommandLinePath(argc, argv);
+    if (!QFileInfo(path).isFile()) return kExitFileMissing;
+
+    ChooseQtPlatformForCommandLine();
+    qInstallMessageHandler(KeepQtNotesOffStandardError);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QuillonMacro"));
+    return RunMacroFileFromCommandLine(path);
+}

@@ -1,0 +1,11 @@
+// Entry of the command-line and macro-file tests: GoogleTest inside a QCoreApplication, which QProcess and
+// the program-folder lookups need.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,156 @@
+// Tests of the built QuillonMacro binary run on macro files: what it prints on standard output and standard
+// error, and its exit status. Runs without any display, so the program must fall back to Qt's offscreen
+// platform.
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct ProgramResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the program without a display, or with `display` as an X display name.
+ProgramResult RunProgram(const QStringList& arguments, const QString& display = {}) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    if (!display.isEmpty()) environment.insert("DISPLAY", display);
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("QT_QPA_PLATFORM");
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QM_PROGRAM), arguments);
+    ProgramResult result;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return result;
+    result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput().toStdString();
+    result.err = process.readAllStandardError().toStdString();
+    return result;
+}
+
+class CommandLine : public ::testing::Test {
+  protected:
+    QString Write(const QString& name, const std::string& bytes) {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        return path;
+    }
+    ProgramResult RunFile(const QString& name, const std::string& bytes) {
+        return RunProgram({Write(name, bytes)});
+    }
+
+    QTemporaryDir dir_;
+};
+
+} // namespace
+
+TEST_F(CommandLine, MissingFileEndsWithStatusTwoAndNoOutput) {
+    const ProgramResult missing = RunProgram({dir_.filePath("nothing-here.qlx")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "");
+
+    const ProgramResult folder = RunProgram({dir_.path()});
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_EQ(folder.out + folder.err, "");
+}
+
+TEST_F(CommandLine, ArgumentsAreJoinedIntoOnePath) {
+    Write("my macro.qlx", "PRINT \"joined\"\r\n");
+    const ProgramResult result = RunProgram({dir_.filePath("my"), "macro.qlx"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "joined\n終了しました。\n");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CommandLine, LfCrAndCrLfFilesRunLineByLine) {
+    for (const std::string& end : {std::string("\n"), std::string("\r"), std::string("\r\n")}) {
+        const ProgramResult result = RunFile("ends.qlx", "DIM x" + end + "x = 40 + 2" + end + "PRINT x" +
+                                                             end + "PRINT \"two\", 3" + end);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out, "42\ntwo\t3\n終了しました。\n");
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+TEST_F(CommandLine, JapaneseTextFromCp932AndUtf8Files) {
+    const std::string expected = "日本語\n終了しました。\n";
+    // "日本語" in CP932.
+    EXPECT_EQ(RunFile("sjis.qlx", "PRINT \"\x93\xFA\x96\x7B\x8C\xEA\"\r\n").out, expected);
+    EXPECT_EQ(RunFile("utf8.qlx", "' コメント\nPRINT \"日本語\"\n").out, expected);
+    const ProgramResult withBom = RunFile("bom.qlx", "\xEF\xBB\xBFPRINT \"日本語\"\n");
+    EXPECT_EQ(withBom.out, expected);
+    EXPECT_EQ(withBom.exitCode, 0);
+    EXPECT_EQ(withBom.err, "");
+}
+
+TEST_F(CommandLine, ParseErrorPrintsThreeLinesAndNeverRuns) {
+    const ProgramResult result = RunFile("bad.qlx", "PRINT \"never\"\nTHEN\n");
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "構文エラーです\n未対応の制御文が使用されました。\n行=2\n");
+}
+
+TEST_F(CommandLine, RunErrorPrintsItsLinesThenTheClosingLine) {
+    const ProgramResult result = RunFile("fails.qlx", "PRINT \"before\"\n\nNoSuchThing 1\nPRINT \"after\"\n");
+    EXPECT_EQ(result.exitCode, 5);
+    EXPECT_EQ(result.out, "before\n終了しました。\n");
+    EXPECT_EQ(result.err, "未定義の名前です\n未定義の関数/変数が使用されました - NoSuchThing\n行=3\n");
+
+    const ProgramResult badCall = RunFile("badcall.qlx", "PRINT LEFT(\"abc\")\n");
+    EXPECT_EQ(badCall.exitCode, 7);
+    EXPECT_EQ(badCall.out, "終了しました。\n");
+    EXPECT_EQ(badCall.err, "関数の呼び出しが不正です\n引数の数があいません\n行=1\n");
+}
+
+TEST_F(CommandLine, EndStatementFinishesCleanly) {
+    const ProgramResult result = RunFile("end.qlx", "PRINT 1\nEND\nPRINT 2\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "1\n終了しました。\n");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CommandLine, UnreachableDisplayFallsBackToOffscreen) {
+    const QString display = QStringLiteral(":9873");
+    ASSERT_FALSE(QFile::exists(QStringLiteral("/tmp/.X11-unix/X9873")));
+    const ProgramResult result = RunProgram({Write("display.qlx", "PRINT \"still runs\"\n")}, display);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "still runs\n終了しました。\n");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CommandLine, TerminationSignalStopsTheRunLikeTheStopCommand) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QM_PROGRAM), {Write("endless.qlx", "PRINT \"started\"\nWHILE 1\nWEND\n")});
+    ASSERT_TRUE(process.waitForReadyRead(30000));
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 100);
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(), "started\n終了しました。\n");
+    EXPECT_TRUE(
+        process.readAllStandardError().toStdString().starts_with("ユーザによって終了されました\n\n行="));
+}
+
+TEST(CommandLineDemo, DemoMacroRunsToTheEnd) {
+    const ProgramResult result = RunProgram({QStringLiteral(QM_EXAMPLES_DIR "/demo.qlx")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_NE(result.out.find("10! = 3628800\n"), std::string::npos);
+    ASSERT_GE(result.out.size(), std::string("終了しました。\n").size());
+    EXPECT_TRUE(result.out.ends_with("終了しました。\n"));
+}

@@ -1,0 +1,169 @@
+// Tests of the macro file routines: line ends, encoding detection, the save format, the lossless round trip,
+// and how load and save failures are reported.
+#include "macro_file.h"
+
+#include <QDir>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+// "日本語" in CP932.
+const std::string kCp932Nihongo = "\x93\xFA\x96\x7B\x8C\xEA";
+const std::string kBom = "\xEF\xBB\xBF";
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
+}
+
+std::string ReadBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
+    return file.readAll().toStdString();
+}
+
+std::u16string U16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+}
+
+struct LogRecorder {
+    std::vector<std::u16string> lines;
+    MacroFileLog Sink() {
+        return [this](const std::u16string& line) { lines.push_back(line); };
+    }
+};
+
+using Lines = std::vector<std::u16string>;
+
+} // namespace
+
+TEST(MacroFileRead, LinesEndAtCrLfCrAndLoneLf) {
+    EXPECT_EQ(SplitMacroLines(u"a\r\nb\rc\nd"), (Lines{u"a", u"b", u"c", u"d"}));
+    EXPECT_EQ(SplitMacroLines(u"a\r\n"), (Lines{u"a"}));
+    EXPECT_EQ(SplitMacroLines(u"a\n\n"), (Lines{u"a", u""}));
+    EXPECT_EQ(SplitMacroLines(u"a\n\rb"), (Lines{u"a", u"", u"b"}));
+    EXPECT_EQ(SplitMacroLines(u"\r\n"), (Lines{u""}));
+    EXPECT_TRUE(SplitMacroLines(u"").empty());
+}
+
+TEST(MacroFileRead, Utf8WhenValidOtherwiseCp932) {
+    EXPECT_EQ(DecodeMacroBytes("PRINT 1"), u"PRINT 1");
+    EXPECT_EQ(DecodeMacroBytes("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"), u"日本語");
+    EXPECT_EQ(DecodeMacroBytes(kBom + "\xE6\x97\xA5"), u"日");
+    EXPECT_EQ(DecodeMacroBytes(kCp932Nihongo), u"日本語");
+    // Half-width katakana are single CP932 bytes that never start valid UTF-8 on their own.
+    EXPECT_EQ(DecodeMacroBytes("\xB1\xB2"), u"ｱｲ");
+    // A broken byte costs only itself; the rest of its line and the following lines still read as CP932.
+    EXPECT_EQ(DecodeMacroBytes(kCp932Nihongo.substr(0, 4) + "\x81\n" + kCp932Nihongo.substr(4)),
+              u"日本\uFFFD\n語");
+}
+
+TEST(MacroFileLoad, EveryLineFollowedByCrLf) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.qlx");
+    LogRecorder log;
+
+    WriteBytes(path, "A\nB");
+    EXPECT_EQ(LoadMacroFile(path, log.Sink()), u"A\r\nB\r\n");
+    WriteBytes(path, "A\r\nB\r\n");
+    EXPECT_EQ(LoadMacroFile(path, log.Sink()), u"A\r\nB\r\n");
+    WriteBytes(path, kCp932Nihongo + "\r");
+    EXPECT_EQ(LoadMacroFile(path, log.Sink()), u"日本語\r\n");
+    WriteBytes(path, "");
+    EXPECT_EQ(LoadMacroFile(path, log.Sink()), u"");
+    EXPECT_TRUE(log.lines.empty());
+}
+
+TEST(MacroFileLoad, MissingFileLogsTwoLinesAndGivesEmptyText) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("missing.qlx");
+    LogRecorder log;
+    EXPECT_EQ(LoadMacroFile(path, log.Sink()), u"");
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines[0], u"マクロの読み込みに失敗しました。 - " + U16(path));
+    EXPECT_FALSE(log.lines[1].empty());
+}
+
+TEST(MacroFileSave, CrLfLineEndsPlusOneFinalCrLf) {
+    EXPECT_EQ(EncodeMacroText(u"A\r\nB"), "A\r\nB\r\n");
+    EXPECT_EQ(EncodeMacroText(u"A\nB\rC\r\n"), "A\r\nB\r\nC\r\n\r\n");
+    EXPECT_EQ(EncodeMacroText(u""), "\r\n");
+}
+
+TEST(MacroFileSave, Cp932WhenItRoundTripsElseUtf8WithBom) {
+    EXPECT_EQ(EncodeMacroText(u"日本語"), kCp932Nihongo + "\r\n");
+    EXPECT_EQ(EncodeMacroText(u"😀"), kBom + "\xF0\x9F\x98\x80\r\n");
+    // "ﾃｽ" is C3 BD in CP932, which is also valid UTF-8 ("ý"): CP932 would come back as another text.
+    EXPECT_EQ(EncodeMacroText(u"ﾃｽ"), kBom + "\xEF\xBE\x83\xEF\xBD\xBD\r\n");
+    // The yen sign shares CP932's backslash code, so CP932 would turn it into a backslash.
+    EXPECT_EQ(EncodeMacroText(u"¥"), kBom + "\xC2\xA5\r\n");
+}
+
+TEST(MacroFileSave, RoundTripKeepsEveryCharacter) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("round.qlx");
+    const std::vector<std::u16string> texts = {
+        u"PRINT \"日本語\"\r\nPRINT 1",
+        u"PRINT \"😀 と 漢字\"\r\n' emoji need UTF-8",
+        u"ﾃｽﾄ ﾊﾝｶｸ ｶﾀｶﾅ",
+        u"yen ¥ backslash \\ tilde ~ overline ‾",
+        u"\uFEFFstarts with a BOM character",
+        u"tab\there\r\n\r\nblank line above",
+        u"PRINT \"A\"\r\n",
+    };
+    for (const auto& text : texts) {
+        LogRecorder log;
+        ASSERT_TRUE(SaveMacroFile(path, text, log.Sink()));
+        EXPECT_EQ(LoadMacroFile(path, log.Sink()), text + u"\r\n");
+        EXPECT_TRUE(log.lines.empty());
+    }
+}
+
+TEST(MacroFileSave, FailedSaveLeavesOldFileWholeAndLogsTwoLines) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("keep.qlx");
+    LogRecorder log;
+    ASSERT_TRUE(SaveMacroFile(path, u"old", log.Sink()));
+
+    // A file size limit makes the write fail even for root, who ignores folder permissions.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved_ok = SaveMacroFile(path, std::u16string(10000, u'x'), log.Sink());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(saved_ok);
+    EXPECT_EQ(ReadBytes(path), "old\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.qlx"});
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines[0], u"マクロの保存に失敗しました。 - " + U16(path));
+    EXPECT_FALSE(log.lines[1].empty());
+
+    LogRecorder missingDir;
+    const QString unreachable = dir.filePath("no/such/folder/x.qlx");
+    EXPECT_FALSE(SaveMacroFile(unreachable, u"A", missingDir.Sink()));
+    ASSERT_EQ(missingDir.lines.size(), 2u);
+    EXPECT_EQ(missingDir.lines[0], u"マクロの保存に失敗しました。 - " + U16(unreachable));
+}
+
+TEST(MacroFileBuffer, InTheProgramFolderWhenWritable) {
+    const QString path = BufferFilePath();
+    EXPECT_TRUE(path.endsWith("/macrobuf.qlx"));
+    EXPECT_EQ(QFileInfo(path).absolutePath(),
+              QFileInfo(QCoreApplication::applicationDirPath()).absoluteFilePath());
+}
