@@ -79,7 +79,7 @@ int ApplyOperator(std::vector<MacroValue>& stack, Operator op) {
 
 PreparedExpression& cMoMacro_Engine::Prepared(const cMoMacro_Token& expression) {
     TokenCache& cache = expression.Cache();
-    if (!cache.prepared) {
+    if (!cache.prepared) [[unlikely]] {
         cMoMacro_Token work = expression;
         NormalizeOperators(work);
         PrepareExpression(work, cache.expression);
@@ -118,6 +118,14 @@ bool cMoMacro_Engine::RunPrepared(const cMoMacro_Token& expression) {
 }
 
 MacroValue cMoMacro_Engine::Compute(const cMoMacro_Token& expression) {
+    // A lone constant or a lone name needs no value stack.
+    PreparedExpression& p = Prepared(expression);
+    if (p.steps.size() == 1 && p.steps[0].kind == ExpressionStep::Kind::PushConstant)
+        return p.constants[static_cast<size_t>(p.steps[0].index)];
+    if (p.steps.size() == 1 && p.steps[0].kind == ExpressionStep::Kind::Resolve && p.steps[0].count < 0) {
+        MacroValue value = ResolveSlot(p.names[static_cast<size_t>(p.steps[0].index)], -1);
+        return error_.ErrorCode() != 0 ? MacroValue() : value;
+    }
     size_t base = stack_.size();
     bool ok = RunPrepared(expression);
     MacroValue result;

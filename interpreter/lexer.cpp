@@ -134,11 +134,9 @@ MacroValue cMoMacro_Engine::ValBin(std::u16string_view text) {
             place = 10000;
             continue;
         }
-        if (c == u'1')
-            value += place;
-        else if (c != u'0')
-            error_.Report(1, u"不正な文字が現れました");
-        if (__builtin_mul_overflow(place, 2, &place)) {
+        bool overflow = c == u'1' && __builtin_add_overflow(value, place, &value);
+        if (c != u'1' && c != u'0') error_.Report(1, u"不正な文字が現れました");
+        if (overflow || __builtin_mul_overflow(place, 2, &place)) {
             error_.ReportFailure(4, kFailOverflow);
             return MacroValue::Fixed(0);
         }

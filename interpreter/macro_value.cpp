@@ -2,6 +2,8 @@
 // Conversions that can fail are in value_ops.cpp.
 #include "macro_value.h"
 
+#include <new>
+
 MacroValue MacroValue::Null() {
     MacroValue v;
     v.kind_ = ValueKind::Null;
@@ -52,16 +54,26 @@ MacroValue MacroValue::Double(double value) {
 
 MacroValue MacroValue::String(std::u16string text) {
     MacroValue v;
+    new (&v.text_) std::u16string(std::move(text));
     v.kind_ = ValueKind::String;
-    v.text_ = std::move(text);
     return v;
 }
 
 MacroValue MacroValue::List(TokenRef list) {
     MacroValue v;
+    new (&v.list_) TokenRef(std::move(list));
     v.kind_ = ValueKind::List;
-    v.list_ = std::move(list);
     return v;
+}
+
+const std::u16string& MacroValue::EmptyText() {
+    static const std::u16string empty;
+    return empty;
+}
+
+const TokenRef& MacroValue::EmptyList() {
+    static const TokenRef none;
+    return none;
 }
 
 double MacroValue::AsDouble() const {

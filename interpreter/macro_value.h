@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 
 class cMoMacro_Token;
@@ -14,7 +15,24 @@ enum class ValueKind : uint8_t { Empty, Null, Boolean, Int16, Int32, Fixed, Sing
 
 class MacroValue {
   public:
-    MacroValue() = default;
+    MacroValue() : num_{} {}
+    MacroValue(const MacroValue& other) { CopyFrom(other); }
+    MacroValue(MacroValue&& other) noexcept { MoveFrom(std::move(other)); }
+    MacroValue& operator=(const MacroValue& other) {
+        if (this != &other) {
+            Release();
+            CopyFrom(other);
+        }
+        return *this;
+    }
+    MacroValue& operator=(MacroValue&& other) noexcept {
+        if (this != &other) {
+            Release();
+            MoveFrom(std::move(other));
+        }
+        return *this;
+    }
+    ~MacroValue() { Release(); }
 
     static MacroValue Null();
     static MacroValue Boolean(bool value);
@@ -40,22 +58,50 @@ class MacroValue {
     int64_t FixedValue() const { return num_.fx; }
     float SingleValue() const { return num_.f; }
     double DoubleValue() const { return num_.d; }
-    const std::u16string& StringValue() const { return text_; }
-    const TokenRef& ListValue() const { return list_; }
+    // The text of a string value; the empty text for every other kind.
+    const std::u16string& StringValue() const { return kind_ == ValueKind::String ? text_ : EmptyText(); }
+    // The list of a list value; an empty reference for every other kind.
+    const TokenRef& ListValue() const { return kind_ == ValueKind::List ? list_ : EmptyList(); }
 
     // The numeric value of a boolean, number, empty or null as a double (true is -1; empty and null are 0).
     double AsDouble() const;
 
   private:
+    // Numbers live in the union directly; a string or a list is constructed in place only for those kinds, so
+    // copying a number never touches a string or a reference count.
+    void CopyFrom(const MacroValue& other) {
+        if (other.kind_ == ValueKind::String) new (&text_) std::u16string(other.text_);
+        else if (other.kind_ == ValueKind::List) new (&list_) TokenRef(other.list_);
+        else num_ = other.num_;
+        kind_ = other.kind_;
+    }
+    void MoveFrom(MacroValue&& other) noexcept {
+        if (other.kind_ == ValueKind::String) new (&text_) std::u16string(std::move(other.text_));
+        else if (other.kind_ == ValueKind::List) new (&list_) TokenRef(std::move(other.list_));
+        else num_ = other.num_;
+        kind_ = other.kind_;
+    }
+    void Release() {
+        if (kind_ == ValueKind::String)
+            text_.~basic_string();
+        else if (kind_ == ValueKind::List)
+            list_.~shared_ptr();
+        kind_ = ValueKind::Empty;
+    }
+    static const std::u16string& EmptyText();
+    static const TokenRef& EmptyList();
+
     ValueKind kind_ = ValueKind::Empty;
     union {
-        bool b;
-        int16_t i16;
-        int32_t i32;
-        int64_t fx;
-        float f;
-        double d;
-    } num_{};
-    std::u16string text_;
-    TokenRef list_;
+        union {
+            bool b;
+            int16_t i16;
+            int32_t i32;
+            int64_t fx;
+            float f;
+            double d;
+        } num_;
+        std::u16string text_;
+        TokenRef list_;
+    };
 };

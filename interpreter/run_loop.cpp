@@ -19,15 +19,22 @@ const cMoMacro_Token* TopRecord(const cMoMacro_Token& stack) {
     return stack.Count() > 0 ? stack.ItemToken(stack.Count() - 1).get() : nullptr;
 }
 
-bool TopIs(const cMoMacro_Token& stack, std::u16string_view keyword) {
-    const cMoMacro_Token* top = TopRecord(stack);
-    return top && top->ItemIs(0, keyword, ttKeyword);
+// Open blocks are kept as records on the block stack; the stack's type column tells the record's kind.
+enum : int32_t { kForRecord = 1001, kIfRecord = 1002, kWhileRecord = 1003 };
+
+bool TopIs(const cMoMacro_Token& stack, int32_t kind) {
+    return stack.Count() > 0 && stack.LastItemType() == kind;
 }
 
 TokenRef Record(std::u16string_view keyword) {
     TokenRef record = NewTokenList();
     record->Add(MacroValue::String(std::u16string(keyword)), ttKeyword);
     return record;
+}
+
+void PushRecord(cMoMacro_Token& stack, TokenRef record, int32_t kind) {
+    stack.AddToken(std::move(record));
+    stack.SetItemType(stack.Count() - 1, kind);
 }
 
 bool IsForValue(const MacroValue& v) {
@@ -174,7 +181,7 @@ bool cMoMacro_Engine::ExecuteFor(int32_t& index, cMoMacro_Token& stack) {
     TokenRef record = Record(u"FOR");
     for (int32_t k = 1; k <= 4; ++k) record->AddToken(statement.ItemToken(k));
     record->Add(statement.Item(5), ttNumber);
-    stack.AddToken(record);
+    PushRecord(stack, record, kForRecord);
     TestFor(index, stack);
     if (error_.ErrorCode() != 0) return false;
     ++index;
@@ -182,7 +189,7 @@ bool cMoMacro_Engine::ExecuteFor(int32_t& index, cMoMacro_Token& stack) {
 }
 
 void cMoMacro_Engine::TestFor(int32_t& index, cMoMacro_Token& stack) {
-    if (!TopIs(stack, u"FOR")) return error_.Report(3, u"Nextに対応するFORがありません");
+    if (!TopIs(stack, kForRecord)) return error_.Report(3, u"Nextに対応するFORがありません");
     const TokenRef record = stack.ItemToken(stack.Count() - 1);
     NameSlot* name = nullptr;
     int32_t element = -1;
@@ -203,7 +210,7 @@ void cMoMacro_Engine::TestFor(int32_t& index, cMoMacro_Token& stack) {
 }
 
 bool cMoMacro_Engine::ExecuteNext(int32_t& index, cMoMacro_Token& stack) {
-    if (!TopIs(stack, u"FOR")) {
+    if (!TopIs(stack, kForRecord)) {
         error_.Report(3, u"Nextに対応するFORがありません");
         return false;
     }
@@ -247,7 +254,7 @@ bool cMoMacro_Engine::ExecuteIf(int32_t& index, cMoMacro_Token& stack) {
     int32_t falseTarget = statement.Count() == 3 ? endIf : LinkAt(statement, 2) + 1;
     TokenRef record = Record(u"IF");
     record->Add(MacroValue::Int32(endIf), ttNumber);
-    stack.AddToken(record);
+    PushRecord(stack, record, kIfRecord);
     index = holds ? index + 1 : falseTarget;
     return true;
 }
@@ -257,7 +264,7 @@ bool cMoMacro_Engine::ExecuteElse(int32_t& index, cMoMacro_Token& stack) {
         error_.Report(3, u"END IF に対応する IF がありません");
         return false;
     }
-    if (!TopIs(stack, u"IF")) {
+    if (!TopIs(stack, kIfRecord)) {
         error_.Report(3, u"ENDIFに対応するIFがありません");
         return false;
     }
@@ -270,7 +277,7 @@ bool cMoMacro_Engine::ExecuteEndIf(int32_t& index, cMoMacro_Token& stack) {
         error_.Report(3, u"END IF に対応する IF がありません");
         return false;
     }
-    if (!TopIs(stack, u"IF")) {
+    if (!TopIs(stack, kIfRecord)) {
         error_.Report(3, u"END IFに対応する IF がありません");
         return false;
     }
@@ -292,13 +299,13 @@ bool cMoMacro_Engine::ExecuteWhile(int32_t& index, cMoMacro_Token& stack) {
     }
     TokenRef record = Record(u"WHILE");
     record->Add(MacroValue::Int32(wend), ttNumber);
-    stack.AddToken(record);
+    PushRecord(stack, record, kWhileRecord);
     ++index;
     return true;
 }
 
 bool cMoMacro_Engine::ExecuteWend(int32_t& index, cMoMacro_Token& stack) {
-    if (!TopIs(stack, u"WHILE")) {
+    if (!TopIs(stack, kWhileRecord)) {
         error_.Report(3, u"Wendに対応するWhileがありません");
         return false;
     }

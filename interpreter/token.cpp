@@ -4,14 +4,8 @@
 
 #include "value_ops.h"
 
-cMoMacro_Token::Entry& cMoMacro_Token::At(int32_t index) {
-    if (index < 0 || index >= Count()) throw std::out_of_range("token list index");
-    return items_[static_cast<size_t>(index)];
-}
-
-const cMoMacro_Token::Entry& cMoMacro_Token::At(int32_t index) const {
-    if (index < 0 || index >= Count()) throw std::out_of_range("token list index");
-    return items_[static_cast<size_t>(index)];
+void cMoMacro_Token::OutOfRange() {
+    throw std::out_of_range("token list index");
 }
 
 bool cMoMacro_Token::ItemTest(int32_t index, const MacroValue& value, int32_t type) const {

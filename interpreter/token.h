@@ -101,8 +101,15 @@ class cMoMacro_Token {
   private:
     void Changed() { cache_.reset(); }
     mutable std::shared_ptr<TokenCache> cache_;
-    Entry& At(int32_t index);
-    const Entry& At(int32_t index) const;
+    Entry& At(int32_t index) {
+        if (index < 0 || index >= Count()) OutOfRange();
+        return items_[static_cast<size_t>(index)];
+    }
+    const Entry& At(int32_t index) const {
+        if (index < 0 || index >= Count()) OutOfRange();
+        return items_[static_cast<size_t>(index)];
+    }
+    [[noreturn]] static void OutOfRange();
     std::vector<Entry> items_;
 };
 

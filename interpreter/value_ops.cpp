@@ -169,6 +169,14 @@ int FloatResult(double value, Rank rank, MacroValue& out) {
 enum class Op { Add, Subtract, Multiply };
 
 int Arithmetic(const MacroValue& left, const MacroValue& right, Op op, MacroValue& out) {
+    if (left.Kind() == ValueKind::Double &&
+        right.Kind() == ValueKind::Double) { // the common case, kept short
+        double x = left.DoubleValue(), y = right.DoubleValue();
+        double r = op == Op::Add ? x + y : op == Op::Subtract ? x - y : x * y;
+        if (!std::isfinite(r)) return kFailOverflow;
+        out = MacroValue::Double(r);
+        return kFailNone;
+    }
     Number a, b;
     if (int f = ToNumber(left, a)) return f;
     if (int f = ToNumber(right, b)) return f;
@@ -509,6 +517,10 @@ int NegateValue(const MacroValue& operand, MacroValue& out) {
 }
 
 int CompareValues(const MacroValue& left, const MacroValue& right) {
+    if (left.Kind() == ValueKind::Double && right.Kind() == ValueKind::Double) {
+        double x = left.DoubleValue(), y = right.DoubleValue();
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
     bool ls = left.IsString(), rs = right.IsString();
     if (ls || rs) {
         bool lText = ls || left.IsEmpty() || left.IsNull();
