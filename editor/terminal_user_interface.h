@@ -32,6 +32,8 @@ class TerminalUserInterface : public UserInterface {
     void SetYieldHook(std::function<void()> hook) { yieldHook_ = std::move(hook); }
 
   private:
+    static constexpr int kYieldsPerClockRead = 16;
+    int yieldsSinceClock_ = 0;
     int64_t lastPumpNanoseconds_ = 0;
     std::function<void()> yieldHook_;
 };

@@ -6,14 +6,6 @@
 
 namespace {
 
-// Sets a variable for the length of a scope and puts the old value back afterwards.
-template <typename T> struct Restore {
-    T& target;
-    T saved;
-    Restore(T& t, T value) : target(t), saved(std::move(t)) { target = std::move(value); }
-    ~Restore() { target = std::move(saved); }
-};
-
 // The lookup slot of a target list's name, kept with the list so repeated assignments skip the name search.
 NameSlot& TargetSlot(const cMoMacro_Token& target) {
     TokenCache& cache = target.Cache();
@@ -23,16 +15,6 @@ NameSlot& TargetSlot(const cMoMacro_Token& target) {
         cache.targetReady = true;
     }
     return cache.target;
-}
-
-int32_t CachedPosition(const cMoMacro_Variable* store, uint64_t& id, int32_t& count, int32_t& position,
-                       const std::u16string& upper) {
-    if (!store) return -1;
-    if (id == store->Id() && (position >= 0 || count == store->Count())) return position;
-    id = store->Id();
-    count = store->Count();
-    position = store->SearchUpper(upper);
-    return position;
 }
 
 } // namespace
@@ -52,14 +34,6 @@ bool cMoMacro_Engine::EvaluateTarget(const cMoMacro_Token& target, NameSlot*& sl
         return false;
     }
     return true;
-}
-
-int32_t cMoMacro_Engine::LocalPosition(NameSlot& s) {
-    return CachedPosition(local_.get(), s.localStore, s.localCount, s.localPosition, s.upper);
-}
-
-int32_t cMoMacro_Engine::GlobalPosition(NameSlot& s) {
-    return CachedPosition(global_.get(), s.globalStore, s.globalCount, s.globalPosition, s.upper);
 }
 
 MacroValue cMoMacro_Engine::GetVariableValue(NameSlot& slot, int32_t index) {
@@ -108,8 +82,10 @@ MacroValue cMoMacro_Engine::ResolveSlot(NameSlot& slot, int32_t count) {
         cMoMacro_Token args;
         for (size_t k = argBase; k < stack_.size(); ++k) args.Add(stack_[k], ttNumber);
         const cMoMacro_Token* argList = count >= 0 ? &args : nullptr;
-        error_.Report(5, u"未定義の変数/関数が使用されました - " + slot.name);
-        value = CallFunction(slot.name, argList);
+        // Every path from here either clears the error code or sets its own text
+        // ("未定義の関数/変数が使用されました" when the host does not know the name), so the name is not
+        // pre-armed as undefined first.
+        value = CallFunctionAt(FindUserFunction(slot), slot.name, argList);
         if (p < 0 && !noUndefinedRequest_ && error_.ErrorCode() == 5 && requestUndefined_) {
             MacroValue result;
             int32_t line = error_.ErrorLine();
@@ -123,7 +99,19 @@ MacroValue cMoMacro_Engine::ResolveSlot(NameSlot& slot, int32_t count) {
 }
 
 MacroValue cMoMacro_Engine::CallFunction(const std::u16string& name, const cMoMacro_Token* args) {
-    int32_t f = FindUserFunction(name);
+    return CallFunctionAt(FindUserFunction(name), name, args);
+}
+
+int32_t cMoMacro_Engine::FindUserFunction(NameSlot& slot) const {
+    if (slot.functionTable != functionTableId_) {
+        slot.functionTable = functionTableId_;
+        slot.functionIndex = FindUserFunction(slot.name);
+    }
+    return slot.functionIndex;
+}
+
+MacroValue cMoMacro_Engine::CallFunctionAt(int32_t f, const std::u16string& name,
+                                           const cMoMacro_Token* args) {
     error_.SetErrorCode(0);
     auto evaluate = [&](int32_t k, MacroValue& value) {
         const auto& entry = args->Entries()[static_cast<size_t>(k)];
@@ -148,7 +136,13 @@ MacroValue cMoMacro_Engine::CallFunction(const std::u16string& name, const cMoMa
         error_.Report(7, u"関数の呼び出しが深すぎます - " + name);
         return MacroValue();
     }
-    auto store = std::make_unique<cMoMacro_Variable>();
+    std::unique_ptr<cMoMacro_Variable> store;
+    if (storePool_.empty()) {
+        store = std::make_unique<cMoMacro_Variable>();
+    } else {
+        store = std::move(storePool_.back());
+        storePool_.pop_back();
+    }
     store->CreateVariable(name, -1, error_);
     for (int32_t k = 0; error_.ErrorCode() == 0 && k < parameters.Count(); ++k) {
         MacroValue value;
@@ -157,7 +151,10 @@ MacroValue cMoMacro_Engine::CallFunction(const std::u16string& name, const cMoMa
         store->CreateVariable(parameter, -1, error_);
         if (error_.ErrorCode() == 0) store->SetAt(store->Count() - 1, -1, value, parameter, error_);
     }
-    if (error_.ErrorCode() != 0) return MacroValue();
+    if (error_.ErrorCode() != 0) {
+        RecycleStore(std::move(store));
+        return MacroValue();
+    }
     return ExecuteUserFunction(f, std::move(store));
 }
 
@@ -172,15 +169,28 @@ MacroValue cMoMacro_Engine::RequestExtern(const std::u16string& name, cMoMacro_T
     return result;
 }
 
+// A finished call's store is emptied (which gives it a new identity) and kept for the next call.
+void cMoMacro_Engine::RecycleStore(std::unique_ptr<cMoMacro_Variable> store) {
+    store->Clear();
+    if (storePool_.size() < 64) storePool_.push_back(std::move(store));
+}
+
 MacroValue cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex,
                                                 std::unique_ptr<cMoMacro_Variable> store) {
     // The caller's line is restored afterwards so that an error later in the calling statement names its own
     // line.
     int32_t callerLine = error_.ErrorLine();
-    Restore<std::unique_ptr<cMoMacro_Variable>> scope(local_, std::move(store));
-    Restore<int32_t> depth(callDepth_, callDepth_ + 1);
+    std::unique_ptr<cMoMacro_Variable> caller = std::move(local_);
+    local_ = std::move(store);
+    ++callDepth_;
     RunBlock(functions_[static_cast<size_t>(functionIndex)].LineIndex + 1);
-    if (error_.ErrorCode() != 0) return MacroValue();
-    error_.SetErrorLine(callerLine);
-    return *local_->ValueAt(0, -1, u"", error_);
+    --callDepth_;
+    MacroValue result;
+    if (error_.ErrorCode() == 0) {
+        error_.SetErrorLine(callerLine);
+        result = *local_->ValueAt(0, -1, u"", error_);
+    }
+    RecycleStore(std::move(local_));
+    local_ = std::move(caller);
+    return result;
 }

@@ -48,6 +48,33 @@ struct MacroLine {
     StatementKind Kind = StatementKind::Empty;
 };
 
+// An open FOR, IF or WHILE block while it runs: its kind, the line that opened it and the line that closes it
+// (the NEXT, the END IF or the WEND).
+struct BlockRecord {
+    StatementKind kind = StatementKind::Empty;
+    int32_t openLine = 0;
+    int32_t closeLine = 0;
+};
+
+// The open blocks of one running block of lines. All block stacks of nested calls share one vector, each
+// using the part above where it started, so running a block allocates nothing once the vector has grown.
+class BlockStack {
+  public:
+    explicit BlockStack(std::vector<BlockRecord>& records) : records_(records), base_(records.size()) {}
+    BlockStack(const BlockStack&) = delete;
+    BlockStack& operator=(const BlockStack&) = delete;
+    ~BlockStack() { records_.resize(base_); }
+    bool Empty() const { return records_.size() == base_; }
+    bool TopIs(StatementKind kind) const { return !Empty() && records_.back().kind == kind; }
+    const BlockRecord& Top() const { return records_.back(); }
+    void Push(const BlockRecord& record) { records_.push_back(record); }
+    void Pop() { records_.pop_back(); }
+
+  private:
+    std::vector<BlockRecord>& records_;
+    size_t base_;
+};
+
 struct UserFunction {
     std::u16string Name; // upper case
     int32_t Kind = 0;    // 1 FUNCTION, 0 SUB
@@ -138,28 +165,45 @@ class cMoMacro_Engine {
 
     // run loop
     bool RunBlock(int32_t start);
-    bool ExecuteStatement(int32_t& index, cMoMacro_Token& stack);
+    bool ExecuteStatement(int32_t& index, BlockStack& stack);
     bool ExecuteDim(int32_t& index);
     bool ExecuteLet(int32_t& index);
     bool ExecuteCall(int32_t& index);
-    bool ExecuteFor(int32_t& index, cMoMacro_Token& stack);
-    bool ExecuteNext(int32_t& index, cMoMacro_Token& stack);
-    void TestFor(int32_t& index, cMoMacro_Token& stack);
-    bool ExecuteIf(int32_t& index, cMoMacro_Token& stack);
-    bool ExecuteElse(int32_t& index, cMoMacro_Token& stack);
-    bool ExecuteEndIf(int32_t& index, cMoMacro_Token& stack);
-    bool ExecuteWhile(int32_t& index, cMoMacro_Token& stack);
-    bool ExecuteWend(int32_t& index, cMoMacro_Token& stack);
-    bool ExitBlock(int32_t& index, cMoMacro_Token& stack, StatementKind kind);
+    bool ExecuteFor(int32_t& index, BlockStack& stack);
+    bool ExecuteNext(int32_t& index, BlockStack& stack);
+    void TestFor(int32_t& index, BlockStack& stack);
+    bool ExecuteIf(int32_t& index, BlockStack& stack);
+    bool ExecuteElse(int32_t& index, BlockStack& stack);
+    bool ExecuteEndIf(int32_t& index, BlockStack& stack);
+    bool ExecuteWhile(int32_t& index, BlockStack& stack);
+    bool ExecuteWend(int32_t& index, BlockStack& stack);
+    bool ExitBlock(int32_t& index, BlockStack& stack, StatementKind kind);
     void ResetRunState();
 
     // calls and name resolution
     bool EvaluateTarget(const cMoMacro_Token& target, NameSlot*& slot, int32_t& index);
     MacroValue GetVariableValue(NameSlot& slot, int32_t index);
     void SetVariableValue(NameSlot& slot, int32_t index, const MacroValue& value);
-    int32_t LocalPosition(NameSlot& slot);
-    int32_t GlobalPosition(NameSlot& slot);
+    int32_t LocalPosition(NameSlot& s) {
+        return CachedPosition(local_.get(), s.localStore, s.localCount, s.localPosition, s.upper);
+    }
+    int32_t GlobalPosition(NameSlot& s) {
+        return CachedPosition(global_.get(), s.globalStore, s.globalCount, s.globalPosition, s.upper);
+    }
+    // The position of a name in a store, answered from the slot's cache while the store has not changed.
+    static int32_t CachedPosition(const cMoMacro_Variable* store, uint64_t& id, int32_t& count,
+                                  int32_t& position, const std::u16string& upper) {
+        if (!store) return -1;
+        if (id == store->Id() && (position >= 0 || count == store->Count())) return position;
+        id = store->Id();
+        count = store->Count();
+        position = store->SearchUpper(upper);
+        return position;
+    }
     int32_t FindUserFunction(const std::u16string& name) const;
+    int32_t FindUserFunction(NameSlot& slot) const;
+    MacroValue CallFunctionAt(int32_t functionIndex, const std::u16string& name, const cMoMacro_Token* args);
+    void RecycleStore(std::unique_ptr<cMoMacro_Variable> store);
     // Resolves a name of an expression; count argument values lie on top of the value stack (-1: no
     // brackets).
     MacroValue ResolveSlot(NameSlot& slot, int32_t count);
@@ -181,17 +225,20 @@ class cMoMacro_Engine {
     std::unordered_map<std::u16string, int32_t> wordIndex_; // upper-case word -> first index
     std::vector<UserFunction> functions_;
     std::unordered_map<std::u16string, int32_t> functionIndex_; // upper-case name -> first index
+    uint64_t functionTableId_ = 0; // renewed whenever the function table is rebuilt
 
     cMoMacro_Error error_;
     std::unique_ptr<cMoMacro_Variable> global_;
     std::unique_ptr<cMoMacro_Variable> local_;
+    std::vector<std::unique_ptr<cMoMacro_Variable>> storePool_; // emptied stores of finished calls
 
     bool stopRequested_ = false;
     bool endRequested_ = false;
     bool syncRun_ = false;
     bool noUndefinedRequest_ = false;
     int32_t callDepth_ = 0;
-    std::vector<MacroValue> stack_; // the value stack shared by all expressions being evaluated
+    std::vector<MacroValue> stack_;         // the value stack shared by all expressions being evaluated
+    std::vector<BlockRecord> blockRecords_; // the open blocks of every running block of lines
 
     ExternRequest requestExtern_;
     UndefinedRequest requestUndefined_;

@@ -70,15 +70,21 @@ class MacroValue {
     // Numbers live in the union directly; a string or a list is constructed in place only for those kinds, so
     // copying a number never touches a string or a reference count.
     void CopyFrom(const MacroValue& other) {
-        if (other.kind_ == ValueKind::String) new (&text_) std::u16string(other.text_);
-        else if (other.kind_ == ValueKind::List) new (&list_) TokenRef(other.list_);
-        else num_ = other.num_;
+        if (other.kind_ == ValueKind::String)
+            new (&text_) std::u16string(other.text_);
+        else if (other.kind_ == ValueKind::List)
+            new (&list_) TokenRef(other.list_);
+        else
+            num_ = other.num_;
         kind_ = other.kind_;
     }
     void MoveFrom(MacroValue&& other) noexcept {
-        if (other.kind_ == ValueKind::String) new (&text_) std::u16string(std::move(other.text_));
-        else if (other.kind_ == ValueKind::List) new (&list_) TokenRef(std::move(other.list_));
-        else num_ = other.num_;
+        if (other.kind_ == ValueKind::String)
+            new (&text_) std::u16string(std::move(other.text_));
+        else if (other.kind_ == ValueKind::List)
+            new (&list_) TokenRef(std::move(other.list_));
+        else
+            num_ = other.num_;
         kind_ = other.kind_;
     }
     void Release() {

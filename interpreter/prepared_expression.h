@@ -46,6 +46,8 @@ struct NameSlot {
     uint64_t globalStore = 0;
     int32_t globalCount = -1;
     int32_t globalPosition = -1;
+    uint64_t functionTable = 0; // the function table the index below was found in
+    int32_t functionIndex = -1;
 };
 
 struct ExpressionStep {

@@ -4,6 +4,8 @@
 
 #include "statement_compiler.h"
 
+#include <atomic>
+
 namespace {
 
 struct KindName {
@@ -128,8 +130,10 @@ void cMoMacro_Engine::CheckOpenBlocks(const cMoMacro_Token& stack) {
 }
 
 void cMoMacro_Engine::BuildFunctionTable() {
+    static std::atomic<uint64_t> nextTableId{1};
     functions_.clear();
     functionIndex_.clear();
+    functionTableId_ = nextTableId.fetch_add(1, std::memory_order_relaxed);
     int32_t current = -1;
     for (int32_t i = 0; i < LineCount(); ++i) {
         MacroLine& line = lines_[static_cast<size_t>(i)];

@@ -14,29 +14,6 @@ int32_t LastLink(const cMoMacro_Token& list) {
     return LinkAt(list, list.Count() - 1);
 }
 
-// The innermost open block record, or nullptr when no block is open.
-const cMoMacro_Token* TopRecord(const cMoMacro_Token& stack) {
-    return stack.Count() > 0 ? stack.ItemToken(stack.Count() - 1).get() : nullptr;
-}
-
-// Open blocks are kept as records on the block stack; the stack's type column tells the record's kind.
-enum : int32_t { kForRecord = 1001, kIfRecord = 1002, kWhileRecord = 1003 };
-
-bool TopIs(const cMoMacro_Token& stack, int32_t kind) {
-    return stack.Count() > 0 && stack.LastItemType() == kind;
-}
-
-TokenRef Record(std::u16string_view keyword) {
-    TokenRef record = NewTokenList();
-    record->Add(MacroValue::String(std::u16string(keyword)), ttKeyword);
-    return record;
-}
-
-void PushRecord(cMoMacro_Token& stack, TokenRef record, int32_t kind) {
-    stack.AddToken(std::move(record));
-    stack.SetItemType(stack.Count() - 1, kind);
-}
-
 bool IsForValue(const MacroValue& v) {
     return v.IsNumeric() || v.IsEmpty() || v.IsNull();
 }
@@ -78,7 +55,7 @@ int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
 bool cMoMacro_Engine::RunBlock(int32_t start) {
     int32_t index = start;
     bool proceed = true;
-    cMoMacro_Token stack;
+    BlockStack stack(blockRecords_);
     while (proceed && !endRequested_ && !stopRequested_ && index < LineCount()) {
         error_.SetErrorLine(lines_[static_cast<size_t>(index)].LineNumber);
         proceed = ExecuteStatement(index, stack);
@@ -90,7 +67,7 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     return proceed;
 }
 
-bool cMoMacro_Engine::ExecuteStatement(int32_t& index, cMoMacro_Token& stack) {
+bool cMoMacro_Engine::ExecuteStatement(int32_t& index, BlockStack& stack) {
     if (!syncRun_ && yield_) yield_();
     const MacroLine& line = lines_[static_cast<size_t>(index)];
     switch (line.Kind) {
@@ -169,7 +146,7 @@ bool cMoMacro_Engine::ExecuteCall(int32_t& index) {
     return error_.ErrorCode() == 0;
 }
 
-bool cMoMacro_Engine::ExecuteFor(int32_t& index, cMoMacro_Token& stack) {
+bool cMoMacro_Engine::ExecuteFor(int32_t& index, BlockStack& stack) {
     const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
     NameSlot* name = nullptr;
     int32_t element = -1;
@@ -178,49 +155,48 @@ bool cMoMacro_Engine::ExecuteFor(int32_t& index, cMoMacro_Token& stack) {
     if (error_.ErrorCode() != 0) return false;
     SetVariableValue(*name, element, start);
     if (error_.ErrorCode() != 0) return false;
-    TokenRef record = Record(u"FOR");
-    for (int32_t k = 1; k <= 4; ++k) record->AddToken(statement.ItemToken(k));
-    record->Add(statement.Item(5), ttNumber);
-    PushRecord(stack, record, kForRecord);
+    stack.Push({StatementKind::For, index, LastLink(statement)});
     TestFor(index, stack);
     if (error_.ErrorCode() != 0) return false;
     ++index;
     return true;
 }
 
-void cMoMacro_Engine::TestFor(int32_t& index, cMoMacro_Token& stack) {
-    if (!TopIs(stack, kForRecord)) return error_.Report(3, u"Nextに対応するFORがありません");
-    const TokenRef record = stack.ItemToken(stack.Count() - 1);
+void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack) {
+    if (!stack.TopIs(StatementKind::For)) return error_.Report(3, u"Nextに対応するFORがありません");
+    const BlockRecord record = stack.Top();
+    const cMoMacro_Token& loop = *lines_[static_cast<size_t>(record.openLine)].Statement;
     NameSlot* name = nullptr;
     int32_t element = -1;
-    if (!EvaluateTarget(*record->ItemToken(1), name, element)) return;
+    if (!EvaluateTarget(*loop.ItemToken(1), name, element)) return;
     MacroValue current = GetVariableValue(*name, element);
     if (error_.ErrorCode() != 0) return;
-    MacroValue end = Compute(*record->ItemToken(3));
+    MacroValue end = Compute(*loop.ItemToken(3));
     if (error_.ErrorCode() != 0) return;
-    MacroValue step = Compute(*record->ItemToken(4));
+    MacroValue step = Compute(*loop.ItemToken(4));
     if (error_.ErrorCode() != 0) return;
     if (!IsForValue(current) || !IsForValue(end) || !IsForValue(step))
         return error_.Report(2, u"データ型があいません");
-    bool finished = CompareValues(step, MacroValue::Int16(0)) > 0 ? CompareValues(current, end) > 0
-                                                                  : CompareValues(current, end) < 0;
+    bool upward =
+        step.Kind() == ValueKind::Double ? step.DoubleValue() > 0 : CompareValues(step, MacroValue()) > 0;
+    bool finished = upward ? CompareValues(current, end) > 0 : CompareValues(current, end) < 0;
     if (!finished) return;
-    stack.Delete(-1);
-    index = LastLink(*record);
+    stack.Pop();
+    index = record.closeLine;
 }
 
-bool cMoMacro_Engine::ExecuteNext(int32_t& index, cMoMacro_Token& stack) {
-    if (!TopIs(stack, kForRecord)) {
+bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
+    if (!stack.TopIs(StatementKind::For)) {
         error_.Report(3, u"Nextに対応するFORがありません");
         return false;
     }
-    const TokenRef record = stack.ItemToken(stack.Count() - 1);
+    const cMoMacro_Token& loop = *lines_[static_cast<size_t>(stack.Top().openLine)].Statement;
     NameSlot* name = nullptr;
     int32_t element = -1;
-    if (!EvaluateTarget(*record->ItemToken(1), name, element)) return false;
+    if (!EvaluateTarget(*loop.ItemToken(1), name, element)) return false;
     MacroValue current = GetVariableValue(*name, element);
     if (error_.ErrorCode() != 0) return false;
-    MacroValue step = Compute(*record->ItemToken(4));
+    MacroValue step = Compute(*loop.ItemToken(4));
     if (error_.ErrorCode() != 0) return false;
     MacroValue sum;
     if (int failure = AddValues(current, step, sum)) {
@@ -243,7 +219,7 @@ static bool ConditionHolds(cMoMacro_Engine& engine, const MacroValue& value, boo
     return false;
 }
 
-bool cMoMacro_Engine::ExecuteIf(int32_t& index, cMoMacro_Token& stack) {
+bool cMoMacro_Engine::ExecuteIf(int32_t& index, BlockStack& stack) {
     const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
     MacroValue condition = Compute(*statement.ItemToken(1));
     if (error_.ErrorCode() != 0) return false;
@@ -252,41 +228,39 @@ bool cMoMacro_Engine::ExecuteIf(int32_t& index, cMoMacro_Token& stack) {
     // [IF, condition, ELSE lines..., END IF line]: a false condition continues after the first ELSE.
     int32_t endIf = LastLink(statement);
     int32_t falseTarget = statement.Count() == 3 ? endIf : LinkAt(statement, 2) + 1;
-    TokenRef record = Record(u"IF");
-    record->Add(MacroValue::Int32(endIf), ttNumber);
-    PushRecord(stack, record, kIfRecord);
+    stack.Push({StatementKind::If, index, endIf});
     index = holds ? index + 1 : falseTarget;
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteElse(int32_t& index, cMoMacro_Token& stack) {
-    if (stack.Count() == 0) {
+bool cMoMacro_Engine::ExecuteElse(int32_t& index, BlockStack& stack) {
+    if (stack.Empty()) {
         error_.Report(3, u"END IF に対応する IF がありません");
         return false;
     }
-    if (!TopIs(stack, kIfRecord)) {
+    if (!stack.TopIs(StatementKind::If)) {
         error_.Report(3, u"ENDIFに対応するIFがありません");
         return false;
     }
-    index = LastLink(*TopRecord(stack));
+    index = stack.Top().closeLine;
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteEndIf(int32_t& index, cMoMacro_Token& stack) {
-    if (stack.Count() == 0) {
+bool cMoMacro_Engine::ExecuteEndIf(int32_t& index, BlockStack& stack) {
+    if (stack.Empty()) {
         error_.Report(3, u"END IF に対応する IF がありません");
         return false;
     }
-    if (!TopIs(stack, kIfRecord)) {
+    if (!stack.TopIs(StatementKind::If)) {
         error_.Report(3, u"END IFに対応する IF がありません");
         return false;
     }
-    index = LastLink(*TopRecord(stack)) + 1;
-    stack.Delete(-1);
+    index = stack.Top().closeLine + 1;
+    stack.Pop();
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteWhile(int32_t& index, cMoMacro_Token& stack) {
+bool cMoMacro_Engine::ExecuteWhile(int32_t& index, BlockStack& stack) {
     const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
     MacroValue condition = Compute(*statement.ItemToken(1));
     if (error_.ErrorCode() != 0) return false;
@@ -297,33 +271,34 @@ bool cMoMacro_Engine::ExecuteWhile(int32_t& index, cMoMacro_Token& stack) {
         index = wend + 1;
         return true;
     }
-    TokenRef record = Record(u"WHILE");
-    record->Add(MacroValue::Int32(wend), ttNumber);
-    PushRecord(stack, record, kWhileRecord);
+    stack.Push({StatementKind::While, index, wend});
     ++index;
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteWend(int32_t& index, cMoMacro_Token& stack) {
-    if (!TopIs(stack, kWhileRecord)) {
+bool cMoMacro_Engine::ExecuteWend(int32_t& index, BlockStack& stack) {
+    if (!stack.TopIs(StatementKind::While)) {
         error_.Report(3, u"Wendに対応するWhileがありません");
         return false;
     }
-    stack.Delete(-1);
+    stack.Pop();
     index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
     return true;
 }
 
-bool cMoMacro_Engine::ExitBlock(int32_t& index, cMoMacro_Token& stack, StatementKind kind) {
+bool cMoMacro_Engine::ExitBlock(int32_t& index, BlockStack& stack, StatementKind kind) {
     if (kind == StatementKind::ExitSub || kind == StatementKind::ExitFunction) return false;
-    std::u16string_view block = kind == StatementKind::ExitFor     ? u"FOR"
-                                : kind == StatementKind::ExitWhile ? u"WHILE"
-                                                                   : u"IF";
-    while (stack.Count() > 0) {
-        TokenRef top = stack.ItemToken(stack.Count() - 1);
-        stack.Delete(-1);
-        if (top->ItemIs(0, block, ttKeyword)) {
-            index = LastLink(*top) + 1;
+    StatementKind opener = kind == StatementKind::ExitFor     ? StatementKind::For
+                           : kind == StatementKind::ExitWhile ? StatementKind::While
+                                                              : StatementKind::If;
+    std::u16string_view block = opener == StatementKind::For     ? u"FOR"
+                                : opener == StatementKind::While ? u"WHILE"
+                                                                 : u"IF";
+    while (!stack.Empty()) {
+        BlockRecord top = stack.Top();
+        stack.Pop();
+        if (top.kind == opener) {
+            index = top.closeLine + 1;
             return true;
         }
     }

@@ -25,13 +25,17 @@ void cMoMacro_Variable::Clear() {
 }
 
 int32_t cMoMacro_Variable::SearchUpper(const std::u16string& upper) const {
+    if (records_.size() <= kLinearSearchLimit) {
+        for (size_t i = 0; i < records_.size(); ++i)
+            if (records_[i].name == upper) return static_cast<int32_t>(i);
+        return -1;
+    }
     auto it = index_.find(upper);
     return it == index_.end() ? -1 : it->second;
 }
 
 int32_t cMoMacro_Variable::SearchIndex(const std::u16string& name) const {
-    auto it = index_.find(UpperCase(name));
-    return it == index_.end() ? -1 : it->second;
+    return SearchUpper(UpperCase(name));
 }
 
 void cMoMacro_Variable::CreateVariable(const std::u16string& name, int32_t dimension, cMoMacro_Error& error) {
@@ -42,8 +46,14 @@ void cMoMacro_Variable::CreateVariable(const std::u16string& name, int32_t dimen
     record.name = UpperCase(name);
     record.dimension = dimension < 0 ? -1 : dimension;
     if (dimension >= 0) record.elements.resize(static_cast<size_t>(dimension) + 1);
-    index_.emplace(record.name, Count());
     records_.push_back(std::move(record));
+    // Small stores (a function's parameters and locals) are searched linearly; larger ones get a hash index.
+    if (records_.size() == kLinearSearchLimit + 1) {
+        for (size_t i = 0; i < records_.size(); ++i)
+            index_.emplace(records_[i].name, static_cast<int32_t>(i));
+    } else if (records_.size() > kLinearSearchLimit + 1) {
+        index_.emplace(records_.back().name, Count() - 1);
+    }
 }
 
 int32_t cMoMacro_Variable::PositionOf(const MacroValue& key, std::u16string& keyText) const {
@@ -54,29 +64,16 @@ int32_t cMoMacro_Variable::PositionOf(const MacroValue& key, std::u16string& key
     return position;
 }
 
-const MacroValue* cMoMacro_Variable::ValueAt(int32_t position, int32_t index, const std::u16string& name,
-                                             cMoMacro_Error& error) const {
-    if (position < 0 || position >= Count()) {
+const MacroValue* cMoMacro_Variable::Refuse(int32_t position, int32_t index, const std::u16string& name,
+                                            cMoMacro_Error& error) const {
+    if (position < 0 || position >= Count())
         error.Report(5, u"変数が定義されていません - " + name);
-        return nullptr;
-    }
-    const Record& r = records_[static_cast<size_t>(position)];
-    if (r.dimension < 0) {
-        if (index < 0) return &r.scalar;
+    else if (records_[static_cast<size_t>(position)].dimension < 0)
         error.Report(6, u"配列ではありません - " + name);
-        return nullptr;
-    }
-    if (index < 0 || index > r.dimension) {
+    else
         error.Report(6, u"添字が範囲外です - " + name);
-        return nullptr;
-    }
-    return &r.elements[static_cast<size_t>(index)];
-}
-
-void cMoMacro_Variable::SetAt(int32_t position, int32_t index, const MacroValue& value,
-                              const std::u16string& name, cMoMacro_Error& error) {
-    const MacroValue* slot = ValueAt(position, index, name, error);
-    if (slot) *const_cast<MacroValue*>(slot) = value;
+    (void)index;
+    return nullptr;
 }
 
 MacroValue cMoMacro_Variable::GetValue(const MacroValue& key, int32_t index, cMoMacro_Error& error) const {

@@ -14,6 +14,7 @@ class cMoMacro_Variable {
   public:
     static constexpr int32_t kMaxDimension = 65535;
     static constexpr size_t kMaxNameLength = 250;
+    static constexpr size_t kLinearSearchLimit = 12;
 
     void Clear();
     int32_t Count() const { return static_cast<int32_t>(records_.size()); }
@@ -34,9 +35,17 @@ class cMoMacro_Variable {
     void SetByName(const std::u16string& name, int32_t index, const MacroValue& value, cMoMacro_Error& error);
     // Reads or writes at a known position; name is only used for error texts.
     const MacroValue* ValueAt(int32_t position, int32_t index, const std::u16string& name,
-                              cMoMacro_Error& error) const;
+                              cMoMacro_Error& error) const {
+        if (const MacroValue* slot = Slot(position, index)) return slot;
+        return Refuse(position, index, name, error);
+    }
     void SetAt(int32_t position, int32_t index, const MacroValue& value, const std::u16string& name,
-               cMoMacro_Error& error);
+               cMoMacro_Error& error) {
+        if (const MacroValue* slot = Slot(position, index))
+            *const_cast<MacroValue*>(slot) = value;
+        else
+            Refuse(position, index, name, error);
+    }
 
   private:
     struct Record {
@@ -46,6 +55,17 @@ class cMoMacro_Variable {
         std::vector<MacroValue> elements;
     };
     int32_t PositionOf(const MacroValue& key, std::u16string& keyText) const;
+    // The value a position and index name, or nullptr when they name none.
+    const MacroValue* Slot(int32_t position, int32_t index) const {
+        if (position < 0 || position >= Count()) return nullptr;
+        const Record& r = records_[static_cast<size_t>(position)];
+        if (r.dimension < 0) return index < 0 ? &r.scalar : nullptr;
+        if (index < 0 || index > r.dimension) return nullptr;
+        return &r.elements[static_cast<size_t>(index)];
+    }
+    // Reports why a position and index name no value; returns nullptr.
+    const MacroValue* Refuse(int32_t position, int32_t index, const std::u16string& name,
+                             cMoMacro_Error& error) const;
     std::vector<Record> records_;
     std::unordered_map<std::u16string, int32_t> index_;
     uint64_t id_ = NewId();
