@@ -79,13 +79,20 @@ MacroValue cMoMacro_Engine::ResolveSlot(NameSlot& slot, int32_t count) {
         value = ReadVariable(*global_, g, slot, count);
     } else {
         // A function: its name was not a variable (or it is the running function called with arguments).
-        cMoMacro_Token args;
-        for (size_t k = argBase; k < stack_.size(); ++k) args.Add(stack_[k], ttNumber);
+        cMoMacro_Token args; // the argument values leave the stack here, so they are moved, not copied
+        args.Reserve(stack_.size() - argBase);
+        for (size_t k = argBase; k < stack_.size(); ++k) args.Add(std::move(stack_[k]), ttNumber);
         const cMoMacro_Token* argList = count >= 0 ? &args : nullptr;
         // Every path from here either clears the error code or sets its own text
         // ("未定義の関数/変数が使用されました" when the host does not know the name), so the name is not
         // pre-armed as undefined first.
-        value = CallFunctionAt(FindUserFunction(slot), slot.name, argList);
+        int32_t f = FindUserFunction(slot);
+        if (f >= 0) {
+            value = CallFunctionAt(f, slot.name, argList);
+        } else { // the values are ready: hand them to the host as they are
+            error_.SetErrorCode(0);
+            value = RequestExtern(slot.name, args);
+        }
         if (p < 0 && !noUndefinedRequest_ && error_.ErrorCode() == 5 && requestUndefined_) {
             MacroValue result;
             int32_t line = error_.ErrorLine();
@@ -120,6 +127,7 @@ MacroValue cMoMacro_Engine::CallFunctionAt(int32_t f, const std::u16string& name
     };
     if (f < 0) {
         cMoMacro_Token values;
+        values.Reserve(args ? static_cast<size_t>(args->Count()) : 0);
         for (int32_t k = 0; args && k < args->Count(); ++k) {
             MacroValue value;
             if (!evaluate(k, value)) return MacroValue();
@@ -159,7 +167,7 @@ MacroValue cMoMacro_Engine::CallFunctionAt(int32_t f, const std::u16string& name
 }
 
 MacroValue cMoMacro_Engine::RequestExtern(const std::u16string& name, cMoMacro_Token& values) {
-    error_.Report(5, u"未定義の関数/変数が使用されました - " + name);
+    error_.Report(5, u"未定義の関数/変数が使用されました - ", name);
     // A host clears the error object before it works, which also clears the line; the line of the statement
     // that made the request is put back so that a failing built-in reports where it was called.
     int32_t line = error_.ErrorLine();

@@ -28,8 +28,9 @@ std::u16string cMoMacro_Error::ErrorMsg(const MacroValue& code) const {
     return ErrorMessageOf(value);
 }
 
-void cMoMacro_Error::Report(int32_t code, std::u16string information) {
-    information_ = std::move(information);
+void cMoMacro_Error::Report(int32_t code, std::u16string_view information, std::u16string_view suffix) {
+    // Assigning into the existing text reuses its storage: reports on hot paths allocate nothing.
+    information_.assign(information).append(suffix);
     SetErrorCode(code);
 }
 

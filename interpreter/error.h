@@ -31,7 +31,7 @@ class cMoMacro_Error {
     std::u16string ErrorMsg(const MacroValue& code) const;
 
     // Sets information and then the code, the order every reporting site uses.
-    void Report(int32_t code, std::u16string information);
+    void Report(int32_t code, std::u16string_view information, std::u16string_view suffix = {});
     // Reports a failure number of a value or platform operation: its description, the number as ErrorCodeSub,
     // then the code.
     void ReportFailure(int32_t code, int failureNumber);

@@ -64,7 +64,7 @@ int ApplyOperator(std::vector<MacroValue>& stack, Operator op) {
     MacroValue& left = stack[stack.size() - 2];
     const MacroValue& right = stack.back();
     if (op == Operator::Concat)
-        result = MacroValue::String(ToText(left) + ToText(right));
+        failure = JoinTexts(ToText(left), ToText(right), result);
     else if (BinaryOperation f = ArithmeticOf(op))
         failure = f(left, right, result);
     else
@@ -128,13 +128,14 @@ MacroValue cMoMacro_Engine::Compute(const cMoMacro_Token& expression) {
     }
     size_t base = stack_.size();
     bool ok = RunPrepared(expression);
-    MacroValue result;
-    if (ok && stack_.size() == base + 1)
-        result = std::move(stack_.back());
-    else if (ok)
-        error_.Report(2, u"演算子がありません");
+    if (ok && stack_.size() == base + 1) {
+        MacroValue result(std::move(stack_.back()));
+        stack_.pop_back();
+        return result;
+    }
+    if (ok) error_.Report(2, u"演算子がありません");
     stack_.resize(base);
-    return result;
+    return MacroValue();
 }
 
 TokenRef cMoMacro_Engine::Compute_Nocheck(const cMoMacro_Token& expression) {

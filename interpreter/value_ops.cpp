@@ -423,11 +423,15 @@ int ToInt32(const MacroValue& value, int32_t& out) {
 
 int AddValues(const MacroValue& left, const MacroValue& right, MacroValue& out) {
     bool ls = left.IsString(), rs = right.IsString();
-    if ((ls && (rs || right.IsEmpty())) || (rs && left.IsEmpty())) {
-        out = MacroValue::String(left.StringValue() + right.StringValue());
-        return kFailNone;
-    }
+    if ((ls && (rs || right.IsEmpty())) || (rs && left.IsEmpty()))
+        return JoinTexts(left.StringValue(), right.StringValue(), out);
     return Arithmetic(left, right, Op::Add, out);
+}
+
+int JoinTexts(const std::u16string& left, const std::u16string& right, MacroValue& out) {
+    if (left.size() + right.size() > kMaxTextLength) return kFailOverflow;
+    out = MacroValue::String(left + right);
+    return kFailNone;
 }
 
 int SubtractValues(const MacroValue& l, const MacroValue& r, MacroValue& out) {

@@ -1,0 +1,41 @@
+// Tests of the engine's limits on hostile macros: texts that would grow without bound, and lines of
+// thousands of signs or comparisons, which must stay cheap to evaluate.
+#include "engine_test_host.h"
+
+#include <gtest/gtest.h>
+
+using qm_test::TestHost;
+
+TEST(Limits, ATextThatKeepsDoublingEndsWithAnOverflow) {
+    TestHost host;
+    int32_t code = host.Run(u"dim s, i\n"
+                            u"s = \"x\"\n"
+                            u"for i = 1 to 40\n"
+                            u"  s = s + s\n"
+                            u"next\n");
+    EXPECT_EQ(code, 4);
+    EXPECT_EQ(host.engine.Error().ErrorCodeSub(), 6);
+    EXPECT_EQ(host.Line(), 4);
+    EXPECT_EQ(host.GlobalText(u"i"), u"27"); // 2^26 characters is the longest text
+}
+
+TEST(Limits, ConcatenationWithSemicolonHasTheSameLimit) {
+    TestHost host;
+    int32_t code = host.Run(u"dim s\n"
+                            u"s = \"x\"\n"
+                            u"while 1\n"
+                            u"  s = s ; s\n"
+                            u"wend\n");
+    EXPECT_EQ(code, 4);
+    EXPECT_EQ(host.engine.Error().ErrorCodeSub(), 6);
+}
+
+TEST(Limits, LongChainsOfSignsAndComparisonsEvaluateInLinearTime) {
+    TestHost host;
+    std::u16string signs(200000, u'-');
+    std::u16string compares;
+    for (int i = 0; i < 50000; ++i) compares += u"1 <> ";
+    ASSERT_EQ(host.Run(u"print " + signs + u"1\nprint " + compares + u"1\n"), 0);
+    ASSERT_EQ(host.output.size(), 2u);
+    EXPECT_EQ(host.output[0], u"1");
+}
