@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -58,7 +59,15 @@ int main(int argc, char** argv) {
 
     ChooseQtPlatformForCommandLine();
     qInstallMessageHandler(KeepQtNotesOffStandardError);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("QuillonMacro"));
+    // Without any display no dialog can be shown, so the run needs only Qt's core; starting the GUI part (its
+    // platform plugin and fonts) would cost more than a short macro takes.
+    const bool noDisplay =
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    std::unique_ptr<QCoreApplication> app;
+    if (noDisplay)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
     return RunMacroFileFromCommandLine(path);
 }

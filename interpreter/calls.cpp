@@ -47,11 +47,11 @@ MacroValue cMoMacro_Engine::GetVariableValue(NameSlot& slot, int32_t index) {
     return value ? *value : MacroValue();
 }
 
-void cMoMacro_Engine::SetVariableValue(NameSlot& slot, int32_t index, const MacroValue& value) {
+void cMoMacro_Engine::SetVariableValue(NameSlot& slot, int32_t index, MacroValue value) {
     if (int32_t p = LocalPosition(slot); p >= 0)
-        local_->SetAt(p, index, value, slot.name, error_);
+        local_->SetAt(p, index, std::move(value), slot.name, error_);
     else if (int32_t g = GlobalPosition(slot); g >= 0)
-        global_->SetAt(g, index, value, slot.name, error_);
+        global_->SetAt(g, index, std::move(value), slot.name, error_);
     else
         error_.Report(5, u"変数が定義されていません。- " + slot.name);
 }
@@ -101,7 +101,7 @@ MacroValue cMoMacro_Engine::ResolveSlot(NameSlot& slot, int32_t count) {
             value = std::move(result);
         }
     }
-    stack_.resize(argBase);
+    while (stack_.size() > argBase) stack_.pop_back();
     return value;
 }
 

@@ -183,7 +183,7 @@ class cMoMacro_Engine {
     // calls and name resolution
     bool EvaluateTarget(const cMoMacro_Token& target, NameSlot*& slot, int32_t& index);
     MacroValue GetVariableValue(NameSlot& slot, int32_t index);
-    void SetVariableValue(NameSlot& slot, int32_t index, const MacroValue& value);
+    void SetVariableValue(NameSlot& slot, int32_t index, MacroValue value);
     int32_t LocalPosition(NameSlot& s) {
         return CachedPosition(local_.get(), s.localStore, s.localCount, s.localPosition, s.upper);
     }
@@ -216,7 +216,7 @@ class cMoMacro_Engine {
 
     // expression evaluator
     PreparedExpression& Prepared(const cMoMacro_Token& expression);
-    bool RunPrepared(const cMoMacro_Token& expression);
+    bool RunPrepared(PreparedExpression& prepared);
 
     std::u16string macroText_;
     std::vector<MacroLine> lines_;

@@ -4,6 +4,9 @@
 
 #include "value_ops.h"
 
+#include <climits>
+#include <cmath>
+
 namespace {
 
 using BinaryOperation = int (*)(const MacroValue&, const MacroValue&, MacroValue&);
@@ -52,6 +55,79 @@ bool CompareResult(Operator op, int c) {
     }
 }
 
+// Booleans, 16- and 32-bit integers and doubles: the kinds whose values a double holds exactly.
+bool IsPlainNumber(const MacroValue& v) {
+    ValueKind k = v.Kind();
+    return k == ValueKind::Double || k == ValueKind::Int32 || k == ValueKind::Int16 ||
+           k == ValueKind::Boolean;
+}
+
+bool IsNarrowInteger(const MacroValue& v) {
+    return v.Kind() == ValueKind::Int16 || v.Kind() == ValueKind::Boolean;
+}
+
+// "\" and MOD of two plain numbers: both are rounded to 32-bit whole numbers (halves to even) first.
+bool ApplyIntegerDivision(MacroValue& left, const MacroValue& right, Operator op) {
+    int32_t x = 0, y = 0;
+    if (RoundToInt32(left.AsDouble(), x) != 0 || RoundToInt32(right.AsDouble(), y) != 0 || y == 0)
+        return false;
+    if (x == INT32_MIN && y == -1) return false;
+    int32_t r = op == Operator::Mod ? x % y : x / y;
+    bool narrow = IsNarrowInteger(left) && IsNarrowInteger(right) && r >= -32768 && r <= 32767;
+    left = narrow ? MacroValue::Int16(static_cast<int16_t>(r)) : MacroValue::Int32(r);
+    return true;
+}
+
+// The common operand kinds are combined here directly, with the results the general MacroValue arithmetic
+// gives them; false leaves the operator to that arithmetic (other kinds, integer-only sums, failures).
+bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op) {
+    if (!IsPlainNumber(left) || !IsPlainNumber(right)) return false;
+    double x = left.AsDouble(), y = right.AsDouble(), r = 0;
+    bool floating = left.Kind() == ValueKind::Double || right.Kind() == ValueKind::Double;
+    switch (op) {
+    case Operator::Equal:
+        left = MacroValue::Boolean(x == y);
+        return true;
+    case Operator::Less:
+        left = MacroValue::Boolean(x < y);
+        return true;
+    case Operator::Greater:
+        left = MacroValue::Boolean(x > y);
+        return true;
+    case Operator::LessEqual:
+        left = MacroValue::Boolean(x <= y);
+        return true;
+    case Operator::GreaterEqual:
+        left = MacroValue::Boolean(x >= y);
+        return true;
+    case Operator::NotEqual:
+        left = MacroValue::Boolean(x != y);
+        return true;
+    case Operator::Mod:
+    case Operator::IntDivide:
+        return ApplyIntegerDivision(left, right, op);
+    case Operator::Add:
+        r = x + y;
+        break;
+    case Operator::Subtract:
+        r = x - y;
+        break;
+    case Operator::Multiply:
+        r = x * y;
+        break;
+    case Operator::Divide:
+        if (y == 0) return false;
+        r = x / y;
+        floating = true;
+        break;
+    default:
+        return false;
+    }
+    if (!floating || !std::isfinite(r)) return false;
+    left = MacroValue::Double(r);
+    return true;
+}
+
 // Applies an operator to the top of the stack (the scan has made sure enough values are there).
 int ApplyOperator(std::vector<MacroValue>& stack, Operator op) {
     MacroValue result;
@@ -63,6 +139,10 @@ int ApplyOperator(std::vector<MacroValue>& stack, Operator op) {
     }
     MacroValue& left = stack[stack.size() - 2];
     const MacroValue& right = stack.back();
+    if (ApplyToPlainNumbers(left, right, op)) {
+        stack.pop_back();
+        return 0;
+    }
     if (op == Operator::Concat)
         failure = JoinTexts(ToText(left), ToText(right), result);
     else if (BinaryOperation f = ArithmeticOf(op))
@@ -88,8 +168,7 @@ PreparedExpression& cMoMacro_Engine::Prepared(const cMoMacro_Token& expression) 
     return cache.expression;
 }
 
-bool cMoMacro_Engine::RunPrepared(const cMoMacro_Token& expression) {
-    PreparedExpression& p = Prepared(expression);
+bool cMoMacro_Engine::RunPrepared(PreparedExpression& p) {
     for (const ExpressionStep& step : p.steps) {
         switch (step.kind) {
         case ExpressionStep::Kind::PushConstant:
@@ -127,7 +206,7 @@ MacroValue cMoMacro_Engine::Compute(const cMoMacro_Token& expression) {
         return error_.ErrorCode() != 0 ? MacroValue() : value;
     }
     size_t base = stack_.size();
-    bool ok = RunPrepared(expression);
+    bool ok = RunPrepared(p);
     if (ok && stack_.size() == base + 1) {
         MacroValue result(std::move(stack_.back()));
         stack_.pop_back();
@@ -141,7 +220,7 @@ MacroValue cMoMacro_Engine::Compute(const cMoMacro_Token& expression) {
 TokenRef cMoMacro_Engine::Compute_Nocheck(const cMoMacro_Token& expression) {
     size_t base = stack_.size();
     TokenRef values;
-    if (RunPrepared(expression)) {
+    if (RunPrepared(Prepared(expression))) {
         values = NewTokenList();
         values->Reserve(stack_.size() - base);
         for (size_t k = base; k < stack_.size(); ++k) values->Add(std::move(stack_[k]), ttNumber);

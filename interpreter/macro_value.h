@@ -97,16 +97,18 @@ class MacroValue {
     static const std::u16string& EmptyText();
     static const TokenRef& EmptyList();
 
+    union Numbers {
+        bool b;
+        int16_t i16;
+        int32_t i32;
+        int64_t fx;
+        float f;
+        double d;
+    };
+
     ValueKind kind_ = ValueKind::Empty;
     union {
-        union {
-            bool b;
-            int16_t i16;
-            int32_t i32;
-            int64_t fx;
-            float f;
-            double d;
-        } num_;
+        Numbers num_;
         std::u16string text_;
         TokenRef list_;
     };

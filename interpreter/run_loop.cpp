@@ -133,7 +133,7 @@ bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
     if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
     MacroValue value = Compute(*statement.ItemToken(2));
     if (error_.ErrorCode() != 0) return false;
-    SetVariableValue(*name, element, value);
+    SetVariableValue(*name, element, std::move(value));
     if (error_.ErrorCode() != 0) return false;
     ++index;
     return true;
@@ -153,7 +153,7 @@ bool cMoMacro_Engine::ExecuteFor(int32_t& index, BlockStack& stack) {
     if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
     MacroValue start = Compute(*statement.ItemToken(2));
     if (error_.ErrorCode() != 0) return false;
-    SetVariableValue(*name, element, start);
+    SetVariableValue(*name, element, std::move(start));
     if (error_.ErrorCode() != 0) return false;
     stack.Push({StatementKind::For, index, LastLink(statement)});
     TestFor(index, stack);
@@ -203,7 +203,7 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
         error_.ReportFailure(4, failure);
         return false;
     }
-    SetVariableValue(*name, element, sum);
+    SetVariableValue(*name, element, std::move(sum));
     if (error_.ErrorCode() != 0) return false;
     index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
     TestFor(index, stack);

@@ -282,6 +282,33 @@ std::u16string FormatFloating(double value, int digits) {
     return Ascii(result);
 }
 
+// Reads a decimal number from the start of a text: a sign, digits with one point, and an exponent (E or D)
+// when digits follow it. Collects the characters read as ASCII for strtod, counts the mantissa digits and
+// returns where reading stopped.
+size_t ScanDecimal(std::u16string_view t, std::string& ascii, size_t& mantissaDigits) {
+    size_t i = 0;
+    mantissaDigits = 0;
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) ascii += static_cast<char>(t[i++]);
+    bool point = false;
+    for (; i < t.size() && (IsDigit(t[i]) || (t[i] == u'.' && !point)); ++i) {
+        if (t[i] == u'.')
+            point = true;
+        else
+            ++mantissaDigits;
+        ascii += static_cast<char>(t[i]);
+    }
+    if (mantissaDigits == 0 || i >= t.size()) return i;
+    if (t[i] != u'E' && t[i] != u'e' && t[i] != u'D' && t[i] != u'd') return i;
+    size_t j = i + 1;
+    std::string exponent = "e";
+    if (j < t.size() && (t[j] == u'+' || t[j] == u'-')) exponent += static_cast<char>(t[j++]);
+    size_t expDigits = 0;
+    for (; j < t.size() && IsDigit(t[j]); ++j, ++expDigits) exponent += static_cast<char>(t[j]);
+    if (expDigits == 0) return i;
+    ascii += exponent;
+    return j;
+}
+
 } // namespace
 
 WideInt DivideRoundEven(WideInt numerator, int64_t denominator) {
@@ -343,26 +370,8 @@ int ParseNumberText(std::u16string_view text, double& out) {
         return RadixValue(digits, radix, out);
     }
     std::string ascii;
-    size_t i = 0, mantissaDigits = 0;
-    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) ascii += static_cast<char>(t[i++]);
-    bool point = false;
-    for (; i < t.size() && (IsDigit(t[i]) || (t[i] == u'.' && !point)); ++i) {
-        if (t[i] == u'.')
-            point = true;
-        else
-            ++mantissaDigits;
-        ascii += static_cast<char>(t[i]);
-    }
-    if (mantissaDigits == 0) return kFailTypeMismatch;
-    if (i < t.size() && (t[i] == u'E' || t[i] == u'e' || t[i] == u'D' || t[i] == u'd')) {
-        ascii += 'e';
-        ++i;
-        if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) ascii += static_cast<char>(t[i++]);
-        size_t expDigits = 0;
-        for (; i < t.size() && IsDigit(t[i]); ++i, ++expDigits) ascii += static_cast<char>(t[i]);
-        if (expDigits == 0) return kFailTypeMismatch;
-    }
-    if (i != t.size()) return kFailTypeMismatch;
+    size_t digits = 0;
+    if (ScanDecimal(t, ascii, digits) != t.size() || digits == 0) return kFailTypeMismatch;
     return ConvertDecimal(ascii, out);
 }
 
@@ -378,25 +387,9 @@ int ReadLeadingNumber(std::u16string_view text, double& out) {
         return n == 0 ? kFailNone : RadixValue(rest.substr(0, n), radix, out);
     }
     std::string ascii;
-    size_t i = 0, mantissaDigits = 0;
-    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) ascii += static_cast<char>(t[i++]);
-    bool point = false;
-    for (; i < t.size() && (IsDigit(t[i]) || (t[i] == u'.' && !point)); ++i) {
-        if (t[i] == u'.')
-            point = true;
-        else
-            ++mantissaDigits;
-        ascii += static_cast<char>(t[i]);
-    }
-    if (mantissaDigits == 0) return kFailNone;
-    if (i < t.size() && (t[i] == u'E' || t[i] == u'e' || t[i] == u'D' || t[i] == u'd')) {
-        size_t j = i + 1;
-        std::string exponent = "e";
-        if (j < t.size() && (t[j] == u'+' || t[j] == u'-')) exponent += static_cast<char>(t[j++]);
-        size_t expDigits = 0;
-        for (; j < t.size() && IsDigit(t[j]); ++j, ++expDigits) exponent += static_cast<char>(t[j]);
-        if (expDigits > 0) ascii += exponent;
-    }
+    size_t digits = 0;
+    ScanDecimal(t, ascii, digits);
+    if (digits == 0) return kFailNone;
     return ConvertDecimal(ascii, out);
 }
 

@@ -24,9 +24,9 @@ __extension__ typedef __int128 WideInt;
 // 0).
 WideInt DivideRoundEven(WideInt numerator, int64_t denominator);
 
-// The longest text a value may hold (64 Mi characters); joining past it fails with 6, so a macro that keeps
+// The longest text a value may hold (16 Mi characters); joining past it fails with 6, so a macro that keeps
 // doubling a text ends with an error instead of exhausting the machine's memory.
-constexpr size_t kMaxTextLength = size_t{1} << 26;
+constexpr size_t kMaxTextLength = size_t{1} << 24;
 // Joins two texts, or fails with 6 when the result would exceed kMaxTextLength.
 int JoinTexts(const std::u16string& left, const std::u16string& right, MacroValue& out);
 

@@ -39,10 +39,10 @@ class cMoMacro_Variable {
         if (const MacroValue* slot = Slot(position, index)) return slot;
         return Refuse(position, index, name, error);
     }
-    void SetAt(int32_t position, int32_t index, const MacroValue& value, const std::u16string& name,
+    void SetAt(int32_t position, int32_t index, MacroValue value, const std::u16string& name,
                cMoMacro_Error& error) {
         if (const MacroValue* slot = Slot(position, index))
-            *const_cast<MacroValue*>(slot) = value;
+            *const_cast<MacroValue*>(slot) = std::move(value);
         else
             Refuse(position, index, name, error);
     }

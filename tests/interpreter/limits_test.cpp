@@ -16,7 +16,7 @@ TEST(Limits, ATextThatKeepsDoublingEndsWithAnOverflow) {
     EXPECT_EQ(code, 4);
     EXPECT_EQ(host.engine.Error().ErrorCodeSub(), 6);
     EXPECT_EQ(host.Line(), 4);
-    EXPECT_EQ(host.GlobalText(u"i"), u"27"); // 2^26 characters is the longest text
+    EXPECT_EQ(host.GlobalText(u"i"), u"25"); // 2^24 characters is the longest text
 }
 
 TEST(Limits, ConcatenationWithSemicolonHasTheSameLimit) {
