@@ -23,6 +23,16 @@ int TextOf(const MacroValue& value, std::u16string& out) {
     return kFailNone;
 }
 
+int TextViewOf(const MacroValue& value, std::u16string& storage, std::u16string_view& out) {
+    if (value.IsString()) {
+        out = value.StringValue();
+        return kFailNone;
+    }
+    int failure = TextOf(value, storage);
+    out = storage;
+    return failure;
+}
+
 int WholeNumberOf(const MacroValue& value, int32_t& out) {
     int32_t n = 0;
     int failure = ToInt32(value, n);

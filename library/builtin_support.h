@@ -39,6 +39,9 @@ class TrappedSection {
 
 // The text of a value (fails with 13 for a value that has no text form).
 int TextOf(const MacroValue& value, std::u16string& out);
+// The text of a value without copying a string value: out views the value's own text, or storage holds the
+// converted text of any other kind. The view lives as long as the value and storage do.
+int TextViewOf(const MacroValue& value, std::u16string& storage, std::u16string_view& out);
 // The whole number of a value: signed 32-bit, halves to the even neighbour (13 not a number, 6 out of range).
 int WholeNumberOf(const MacroValue& value, int32_t& out);
 

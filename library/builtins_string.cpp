@@ -48,10 +48,11 @@ void BuiltinMid(BuiltinCall& call) {
     call.error.Clear();
     if (!CheckCount(call, call.Count() >= 2, kMsgTooFewArguments)) return;
     TrappedSection trap;
-    std::u16string text;
+    std::u16string storage;
+    std::u16string_view text;
     int32_t start = 0;
     int32_t length = -1;
-    trap.Step(TextOf(call.Arg(0), text));
+    trap.Step(TextViewOf(call.Arg(0), storage, text));
     trap.Step(WholeNumberOf(call.Arg(1), start));
     if (call.Count() >= 3) trap.Step(WholeNumberOf(call.Arg(2), length));
     if (trap.Report(call.error)) return;
@@ -66,7 +67,7 @@ void BuiltinMid(BuiltinCall& call) {
     }
     // A negative length, given or defaulted, takes everything from start to the end.
     size_t count = length < 0 ? std::u16string::npos : static_cast<size_t>(length);
-    call.result = MacroValue::String(text.substr(from, count));
+    call.result = MacroValue::String(std::u16string(text.substr(from, count)));
 }
 
 void BuiltinLeft(BuiltinCall& call) {
@@ -101,13 +102,13 @@ void BuiltinInStr(BuiltinCall& call) {
     call.error.Clear();
     if (!CheckCount(call, call.Count() >= 2, kMsgTooFewArguments)) return;
     TrappedSection trap;
-    std::u16string haystack;
-    std::u16string needle;
-    trap.Step(TextOf(call.Arg(0), haystack));
-    trap.Step(TextOf(call.Arg(1), needle));
+    std::u16string haystackStorage, needleStorage;
+    std::u16string_view haystack, needle;
+    trap.Step(TextViewOf(call.Arg(0), haystackStorage, haystack));
+    trap.Step(TextViewOf(call.Arg(1), needleStorage, needle));
     if (trap.Report(call.error)) return;
-    size_t at = haystack.empty() ? std::u16string::npos : haystack.find(needle);
-    call.result = MacroValue::Int32(at == std::u16string::npos ? 0 : static_cast<int32_t>(at) + 1);
+    size_t at = haystack.empty() ? std::u16string_view::npos : haystack.find(needle);
+    call.result = MacroValue::Int32(at == std::u16string_view::npos ? 0 : static_cast<int32_t>(at) + 1);
 }
 
 void BuiltinStr(BuiltinCall& call) {
@@ -129,8 +130,13 @@ void BuiltinVal(BuiltinCall& call) {
 }
 
 void BuiltinLen(BuiltinCall& call) {
-    std::u16string text;
-    if (!SingleText(call, text)) return;
+    call.error.Clear();
+    if (!CheckCount(call, call.Count() == 1, kMsgCountMismatch)) return;
+    TrappedSection trap;
+    std::u16string storage;
+    std::u16string_view text;
+    trap.Step(TextViewOf(call.Arg(0), storage, text));
+    if (trap.Report(call.error)) return;
     call.result = MacroValue::Int32(static_cast<int32_t>(text.size()));
 }
 
