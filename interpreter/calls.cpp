@@ -73,35 +73,42 @@ MacroValue cMoMacro_Engine::ResolveSlot(NameSlot& slot, int32_t count) {
     MacroValue value;
     int32_t p = LocalPosition(slot);
     int32_t g = p < 0 ? GlobalPosition(slot) : -1;
-    if (p >= 0 && (p != 0 || count < 0)) {
+    if (p >= 0 && (p != 0 || count < 0))
         value = ReadVariable(*local_, p, slot, count);
-    } else if (g >= 0) {
+    else if (g >= 0)
         value = ReadVariable(*global_, g, slot, count);
-    } else {
-        // A function: its name was not a variable (or it is the running function called with arguments).
-        cMoMacro_Token args; // the argument values leave the stack here, so they are moved, not copied
-        args.Reserve(stack_.size() - argBase);
-        for (size_t k = argBase; k < stack_.size(); ++k) args.Add(std::move(stack_[k]), ttNumber);
-        const cMoMacro_Token* argList = count >= 0 ? &args : nullptr;
-        // Every path from here either clears the error code or sets its own text
-        // ("未定義の関数/変数が使用されました" when the host does not know the name), so the name is not
-        // pre-armed as undefined first.
-        int32_t f = FindUserFunction(slot);
-        if (f >= 0) {
-            value = CallFunctionAt(f, slot.name, argList);
-        } else { // the values are ready: hand them to the host as they are
-            error_.SetErrorCode(0);
-            value = RequestExtern(slot.name, args);
-        }
-        if (p < 0 && !noUndefinedRequest_ && error_.ErrorCode() == 5 && requestUndefined_) {
-            MacroValue result;
-            int32_t line = error_.ErrorLine();
-            requestUndefined_(slot.name, argList, result, error_);
-            error_.SetErrorLine(line);
-            value = std::move(result);
-        }
-    }
+    else
+        value = ResolveCall(slot, count, argBase, p < 0);
     while (stack_.size() > argBase) stack_.pop_back();
+    return value;
+}
+
+// A name that is no variable (or the running function called with arguments): a user function or a built-in,
+// and during ComputeLine a name the host may ask the user about.
+[[gnu::noinline]] MacroValue cMoMacro_Engine::ResolveCall(NameSlot& slot, int32_t count, size_t argBase,
+                                                          bool mayAskHost) {
+    cMoMacro_Token args; // the argument values leave the stack here, so they are moved, not copied
+    args.Reserve(stack_.size() - argBase);
+    for (size_t k = argBase; k < stack_.size(); ++k) args.Add(std::move(stack_[k]), ttNumber);
+    const cMoMacro_Token* argList = count >= 0 ? &args : nullptr;
+    // Every path from here either clears the error code or sets its own text
+    // ("未定義の関数/変数が使用されました" when the host does not know the name), so the name is not
+    // pre-armed as undefined first.
+    MacroValue value;
+    int32_t f = FindUserFunction(slot);
+    if (f >= 0) {
+        value = CallFunctionAt(f, slot.name, argList);
+    } else { // the values are ready: hand them to the host as they are
+        error_.SetErrorCode(0);
+        value = RequestExtern(slot.name, args);
+    }
+    if (mayAskHost && !noUndefinedRequest_ && error_.ErrorCode() == 5 && requestUndefined_) {
+        MacroValue result;
+        int32_t line = error_.ErrorLine();
+        requestUndefined_(slot.name, argList, result, error_);
+        error_.SetErrorLine(line);
+        value = std::move(result);
+    }
     return value;
 }
 
@@ -120,30 +127,33 @@ int32_t cMoMacro_Engine::FindUserFunction(NameSlot& slot) const {
 MacroValue cMoMacro_Engine::CallFunctionAt(int32_t f, const std::u16string& name,
                                            const cMoMacro_Token* args) {
     error_.SetErrorCode(0);
-    auto evaluate = [&](int32_t k, MacroValue& value) {
-        const auto& entry = args->Entries()[static_cast<size_t>(k)];
-        value = entry.value.IsList() ? Compute(*entry.value.ListValue()) : entry.value;
-        return error_.ErrorCode() == 0;
-    };
-    if (f < 0) {
-        cMoMacro_Token values;
-        values.Reserve(args ? static_cast<size_t>(args->Count()) : 0);
-        for (int32_t k = 0; args && k < args->Count(); ++k) {
-            MacroValue value;
-            if (!evaluate(k, value)) return MacroValue();
-            values.Add(std::move(value), ttNumber);
-        }
-        return RequestExtern(name, values);
+    return f < 0 ? CallExtern(name, args) : CallUserFunction(f, name, args);
+}
+
+// An argument's value: an argument list of a statement holds expressions, one of an expression holds values.
+bool cMoMacro_Engine::ArgumentValue(const cMoMacro_Token& args, int32_t k, MacroValue& value) {
+    const auto& entry = args.Entries()[static_cast<size_t>(k)];
+    value = entry.value.IsList() ? Compute(*entry.value.ListValue()) : entry.value;
+    return error_.ErrorCode() == 0;
+}
+
+// The helpers of a call stay out of line: every level of a macro's recursion passes through the call, and
+// the process stack must hold a thousand of them.
+[[gnu::noinline]] MacroValue cMoMacro_Engine::CallExtern(const std::u16string& name,
+                                                         const cMoMacro_Token* args) {
+    cMoMacro_Token values;
+    values.Reserve(args ? static_cast<size_t>(args->Count()) : 0);
+    for (int32_t k = 0; args && k < args->Count(); ++k) {
+        MacroValue value;
+        if (!ArgumentValue(*args, k, value)) return MacroValue();
+        values.Add(std::move(value), ttNumber);
     }
+    return RequestExtern(name, values);
+}
+
+[[gnu::noinline]] std::unique_ptr<cMoMacro_Variable>
+cMoMacro_Engine::CallStore(int32_t f, const std::u16string& name, const cMoMacro_Token* args) {
     const cMoMacro_Token& parameters = *functions_[static_cast<size_t>(f)].Parameters;
-    if ((args ? args->Count() : 0) != parameters.Count()) {
-        error_.Report(7, u"引数の数があいません");
-        return MacroValue();
-    }
-    if (callDepth_ >= kMaxCallDepth || StackIsLow()) {
-        error_.Report(7, u"関数の呼び出しが深すぎます - " + name);
-        return MacroValue();
-    }
     std::unique_ptr<cMoMacro_Variable> store;
     if (storePool_.empty()) {
         store = std::make_unique<cMoMacro_Variable>();
@@ -154,15 +164,30 @@ MacroValue cMoMacro_Engine::CallFunctionAt(int32_t f, const std::u16string& name
     store->CreateVariable(name, -1, error_);
     for (int32_t k = 0; error_.ErrorCode() == 0 && k < parameters.Count(); ++k) {
         MacroValue value;
-        if (!evaluate(k, value)) break;
+        if (!ArgumentValue(*args, k, value)) break;
         const std::u16string& parameter = parameters.ItemToken(k)->Item(0).StringValue();
         store->CreateVariable(parameter, -1, error_);
-        if (error_.ErrorCode() == 0) store->SetAt(store->Count() - 1, -1, value, parameter, error_);
+        if (error_.ErrorCode() == 0)
+            store->SetAt(store->Count() - 1, -1, std::move(value), parameter, error_);
     }
-    if (error_.ErrorCode() != 0) {
-        RecycleStore(std::move(store));
+    if (error_.ErrorCode() == 0) return store;
+    RecycleStore(std::move(store));
+    return nullptr;
+}
+
+MacroValue cMoMacro_Engine::CallUserFunction(int32_t f, const std::u16string& name,
+                                             const cMoMacro_Token* args) {
+    const cMoMacro_Token& parameters = *functions_[static_cast<size_t>(f)].Parameters;
+    if ((args ? args->Count() : 0) != parameters.Count()) {
+        error_.Report(7, u"引数の数があいません");
         return MacroValue();
     }
+    if (callDepth_ >= kMaxCallDepth || StackIsLow()) {
+        error_.Report(7, u"関数の呼び出しが深すぎます - ", name);
+        return MacroValue();
+    }
+    std::unique_ptr<cMoMacro_Variable> store = CallStore(f, name, args);
+    if (!store) return MacroValue();
     return ExecuteUserFunction(f, std::move(store));
 }
 

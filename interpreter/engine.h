@@ -203,10 +203,19 @@ class cMoMacro_Engine {
     int32_t FindUserFunction(const std::u16string& name) const;
     int32_t FindUserFunction(NameSlot& slot) const;
     MacroValue CallFunctionAt(int32_t functionIndex, const std::u16string& name, const cMoMacro_Token* args);
+    MacroValue CallExtern(const std::u16string& name, const cMoMacro_Token* args);
+    MacroValue CallUserFunction(int32_t functionIndex, const std::u16string& name,
+                                const cMoMacro_Token* args);
+    // A new store for a call: the result variable and the parameters with their values; nullptr after an
+    // error.
+    std::unique_ptr<cMoMacro_Variable> CallStore(int32_t functionIndex, const std::u16string& name,
+                                                 const cMoMacro_Token* args);
+    bool ArgumentValue(const cMoMacro_Token& args, int32_t k, MacroValue& value);
     void RecycleStore(std::unique_ptr<cMoMacro_Variable> store);
     // Resolves a name of an expression; count argument values lie on top of the value stack (-1: no
     // brackets).
     MacroValue ResolveSlot(NameSlot& slot, int32_t count);
+    MacroValue ResolveCall(NameSlot& slot, int32_t count, size_t argBase, bool mayAskHost);
     MacroValue ReadVariable(const cMoMacro_Variable& store, int32_t position, const NameSlot& slot,
                             int32_t count);
     MacroValue CallFunction(const std::u16string& name, const cMoMacro_Token* args);

@@ -128,8 +128,9 @@ bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op)
     return true;
 }
 
-// Applies an operator to the top of the stack (the scan has made sure enough values are there).
-int ApplyOperator(std::vector<MacroValue>& stack, Operator op) {
+// Applies an operator to the top of the stack (the scan has made sure enough values are there). Kept out of
+// line so that the evaluation loop, which recursion passes through, keeps a small stack frame.
+[[gnu::noinline]] int ApplyOperator(std::vector<MacroValue>& stack, Operator op) {
     MacroValue result;
     int failure = 0;
     if (op == Operator::Negate || op == Operator::Not) {
