@@ -224,7 +224,13 @@ class cMoMacro_Engine {
     bool StackIsLow() const;
 
     // expression evaluator
-    PreparedExpression& Prepared(const cMoMacro_Token& expression);
+    PreparedExpression& Prepared(const cMoMacro_Token& expression) {
+        TokenCache& cache = expression.Cache();
+        if (!cache.prepared) [[unlikely]]
+            Prepare(expression, cache);
+        return cache.expression;
+    }
+    void Prepare(const cMoMacro_Token& expression, TokenCache& cache);
     bool RunPrepared(PreparedExpression& prepared);
 
     std::u16string macroText_;

@@ -158,15 +158,12 @@ bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op)
 
 } // namespace
 
-PreparedExpression& cMoMacro_Engine::Prepared(const cMoMacro_Token& expression) {
-    TokenCache& cache = expression.Cache();
-    if (!cache.prepared) [[unlikely]] {
-        cMoMacro_Token work = expression;
-        NormalizeOperators(work);
-        PrepareExpression(work, cache.expression);
-        cache.prepared = true;
-    }
-    return cache.expression;
+// The scan of an expression that has not been prepared yet (or has changed since).
+[[gnu::noinline]] void cMoMacro_Engine::Prepare(const cMoMacro_Token& expression, TokenCache& cache) {
+    cMoMacro_Token work = expression;
+    NormalizeOperators(work);
+    PrepareExpression(work, cache.expression);
+    cache.prepared = true;
 }
 
 bool cMoMacro_Engine::RunPrepared(PreparedExpression& p) {

@@ -409,6 +409,8 @@ int RoundToInt32(double value, int32_t& out) {
 }
 
 int ToInt32(const MacroValue& value, int32_t& out) {
+    if (value.Kind() == ValueKind::Double)
+        return RoundToInt32(value.DoubleValue(), out); // subscripts, mostly
     Number n;
     if (int f = ToNumber(value, n)) return f;
     return NumberToInt32(n, out);
