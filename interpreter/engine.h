@@ -96,7 +96,7 @@ class cMoMacro_Engine {
     using YieldFunction = std::function<void()>;
 
     static constexpr int32_t kMaxCallDepth = 1000;
-    static constexpr int32_t kMaxBracketDepth = 256;
+    static constexpr int32_t kMaxBracketDepth = 256; // deeper bracket nesting in one expression is refused
 
     cMoMacro_Engine();
     cMoMacro_Engine(const cMoMacro_Engine&) = delete;

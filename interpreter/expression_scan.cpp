@@ -1,5 +1,6 @@
 // The evaluator's scan of an expression: operator normalisation and the two-stack walk with the language's
 // priority table. The walk runs once per expression and records its steps; evaluator.cpp replays them.
+#include "engine.h"
 #include "prepared_expression.h"
 #include "token.h"
 #include "variable_store.h"
@@ -93,8 +94,6 @@ std::u16string ShortOfValuesText(Operator op) {
     }
 }
 
-constexpr int32_t kMaxBracketDepth = 256;
-
 // Records the steps of one scan. Each method returns false once a failure step has been recorded: the scan
 // stops there, exactly where the evaluation would stop.
 class Scanner {
@@ -180,7 +179,7 @@ bool Scanner::ScanBracket(const cMoMacro_Token& list, int32_t& i, int32_t depth)
 }
 
 bool Scanner::Scan(const cMoMacro_Token& list, int32_t depth, int32_t& height) {
-    if (depth > kMaxBracketDepth) return Fail(2, u"式が複雑すぎます");
+    if (depth > cMoMacro_Engine::kMaxBracketDepth) return Fail(2, u"式が複雑すぎます");
     std::vector<Operator> operators{Operator::Open};
     height = 0;
     const int32_t n = list.Count();
