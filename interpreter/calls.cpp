@@ -156,7 +156,7 @@ cMoMacro_Engine::CallStore(int32_t f, const std::u16string& name, const cMoMacro
     const cMoMacro_Token& parameters = *functions_[static_cast<size_t>(f)].Parameters;
     std::unique_ptr<cMoMacro_Variable> store;
     if (storePool_.empty()) {
-        store = std::make_unique<cMoMacro_Variable>();
+        store = std::make_unique<cMoMacro_Variable>(elementBudget_);
     } else {
         store = std::move(storePool_.back());
         storePool_.pop_back();

@@ -96,6 +96,8 @@ class cMoMacro_Engine {
     using YieldFunction = std::function<void()>;
 
     static constexpr int32_t kMaxCallDepth = 1000;
+    // Array elements all live variable stores of a run may hold together (about 320 MB of values).
+    static constexpr size_t kMaxLiveElements = size_t{8} << 20;
     static constexpr int32_t kMaxBracketDepth = 256; // deeper bracket nesting in one expression is refused
 
     cMoMacro_Engine();
@@ -246,6 +248,9 @@ class cMoMacro_Engine {
     std::unique_ptr<cMoMacro_Variable> global_;
     std::unique_ptr<cMoMacro_Variable> local_;
     std::vector<std::unique_ptr<cMoMacro_Variable>> storePool_; // emptied stores of finished calls
+    std::shared_ptr<cMoMacro_Variable::ElementBudget> elementBudget_ =
+        std::make_shared<cMoMacro_Variable::ElementBudget>(
+            cMoMacro_Variable::ElementBudget{kMaxLiveElements, 0});
 
     bool stopRequested_ = false;
     bool endRequested_ = false;

@@ -23,8 +23,8 @@ bool IsForValue(const MacroValue& v) {
 void cMoMacro_Engine::ResetRunState() {
     stopRequested_ = false;
     endRequested_ = false;
-    global_ = std::make_unique<cMoMacro_Variable>();
-    local_ = std::make_unique<cMoMacro_Variable>();
+    global_ = std::make_unique<cMoMacro_Variable>(elementBudget_);
+    local_ = std::make_unique<cMoMacro_Variable>(elementBudget_);
     callDepth_ = 0;
 }
 

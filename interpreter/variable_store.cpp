@@ -18,7 +18,13 @@ uint64_t cMoMacro_Variable::NewId() {
     return next.fetch_add(1, std::memory_order_relaxed);
 }
 
+void cMoMacro_Variable::ReleaseElements() {
+    if (budget_) budget_->used -= elementCount_;
+    elementCount_ = 0;
+}
+
 void cMoMacro_Variable::Clear() {
+    ReleaseElements();
     records_.clear();
     index_.clear();
     id_ = NewId();
@@ -42,6 +48,11 @@ void cMoMacro_Variable::CreateVariable(const std::u16string& name, int32_t dimen
     if (SearchIndex(name) >= 0) return error.Report(5, u"既に定義されています - " + name);
     if (dimension > kMaxDimension) return error.Report(5, u"配列のサイズが大きすぎます - " + name);
     if (name.size() > kMaxNameLength) return error.Report(5, u"変数名が長すぎます - " + name);
+    size_t elements = dimension >= 0 ? static_cast<size_t>(dimension) + 1 : 0;
+    if (budget_ && budget_->used + elements > budget_->limit)
+        return error.Report(5, u"配列のサイズが大きすぎます - " + name);
+    if (budget_) budget_->used += elements;
+    elementCount_ += elements;
     Record record;
     record.name = UpperCase(name);
     record.dimension = dimension < 0 ? -1 : dimension;

@@ -6,12 +6,27 @@
 #include "macro_value.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 class cMoMacro_Variable {
   public:
+    // Array elements that all stores sharing one budget may hold together. An engine gives every store it
+    // creates the same budget, so nested calls that each DIM a large array cannot exhaust the machine's
+    // memory.
+    struct ElementBudget {
+        size_t limit = 0;
+        size_t used = 0;
+    };
+
+    cMoMacro_Variable() = default;
+    explicit cMoMacro_Variable(std::shared_ptr<ElementBudget> budget) : budget_(std::move(budget)) {}
+    cMoMacro_Variable(const cMoMacro_Variable&) = delete;
+    cMoMacro_Variable& operator=(const cMoMacro_Variable&) = delete;
+    ~cMoMacro_Variable() { ReleaseElements(); }
+
     static constexpr int32_t kMaxDimension = 65535;
     static constexpr size_t kMaxNameLength = 250;
     static constexpr size_t kLinearSearchLimit = 12;
@@ -69,6 +84,9 @@ class cMoMacro_Variable {
     std::vector<Record> records_;
     std::unordered_map<std::u16string, int32_t> index_;
     uint64_t id_ = NewId();
+    std::shared_ptr<ElementBudget> budget_;
+    size_t elementCount_ = 0; // elements of this store's arrays, counted against the budget
+    void ReleaseElements();
     static uint64_t NewId();
 };
 

@@ -39,3 +39,39 @@ TEST(Limits, LongChainsOfSignsAndComparisonsEvaluateInLinearTime) {
     ASSERT_EQ(host.output.size(), 2u);
     EXPECT_EQ(host.output[0], u"1");
 }
+
+TEST(Limits, NestedCallsCannotHoldArraysWithoutBound) {
+    TestHost host;
+    // Each level holds 65,536 elements; a few hundred levels would need gigabytes.
+    int32_t code = host.Run(u"dim r\n"
+                            u"r = f(500)\n"
+                            u"end\n"
+                            u"function f(n)\n"
+                            u"  dim a(65535)\n"
+                            u"  a(65535) = n\n"
+                            u"  if n > 0 then\n"
+                            u"    f = f(n - 1)\n"
+                            u"  end if\n"
+                            u"end function\n");
+    EXPECT_EQ(code, 5);
+    EXPECT_EQ(host.Info(), u"配列のサイズが大きすぎます - a");
+    EXPECT_EQ(host.Line(), 5);
+}
+
+TEST(Limits, ArraysOfFinishedCallsAreGivenBack) {
+    TestHost host;
+    int32_t code = host.Run(u"dim i, s\n"
+                            u"s = 0\n"
+                            u"for i = 1 to 400\n"
+                            u"  s = s + f(i)\n"
+                            u"next\n"
+                            u"print s\n"
+                            u"end\n"
+                            u"function f(n)\n"
+                            u"  dim a(65535)\n"
+                            u"  a(n) = n\n"
+                            u"  f = a(n)\n"
+                            u"end function\n");
+    ASSERT_EQ(code, 0) << ToUtf8(host.Info());
+    EXPECT_EQ(host.output, std::vector<std::u16string>{u"80200"});
+}
