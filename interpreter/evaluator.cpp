@@ -86,22 +86,12 @@ bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op)
     bool floating = left.Kind() == ValueKind::Double || right.Kind() == ValueKind::Double;
     switch (op) {
     case Operator::Equal:
-        left = MacroValue::Boolean(x == y);
-        return true;
     case Operator::Less:
-        left = MacroValue::Boolean(x < y);
-        return true;
     case Operator::Greater:
-        left = MacroValue::Boolean(x > y);
-        return true;
     case Operator::LessEqual:
-        left = MacroValue::Boolean(x <= y);
-        return true;
     case Operator::GreaterEqual:
-        left = MacroValue::Boolean(x >= y);
-        return true;
     case Operator::NotEqual:
-        left = MacroValue::Boolean(x != y);
+        left = MacroValue::Boolean(CompareResult(op, x < y ? -1 : x > y ? 1 : 0));
         return true;
     case Operator::Mod:
     case Operator::IntDivide:

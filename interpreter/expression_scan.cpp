@@ -26,6 +26,19 @@ const OperatorText kOperators[] = {
     {u"[", Operator::Open, 0},
 };
 
+// The operator of an operator token's text ("!" for negation, merged comparisons included).
+Operator OperatorOf(std::u16string_view text) {
+    for (const OperatorText& o : kOperators)
+        if (o.text == text) return o.op;
+    return Operator::Unknown;
+}
+
+int32_t OperatorPriority(Operator op) {
+    for (const OperatorText& o : kOperators)
+        if (o.op == op) return o.priority;
+    return -1;
+}
+
 bool IsOperatorEntry(const cMoMacro_Token::Entry& e, std::u16string_view text) {
     return e.type == ttOperator && e.value.IsString() && e.value.StringValue() == text;
 }
@@ -215,18 +228,6 @@ bool Scanner::Scan(const cMoMacro_Token& list, int32_t depth, int32_t& height) {
 }
 
 } // namespace
-
-Operator OperatorOf(std::u16string_view text) {
-    for (const OperatorText& o : kOperators)
-        if (o.text == text) return o.op;
-    return Operator::Unknown;
-}
-
-int32_t OperatorPriority(Operator op) {
-    for (const OperatorText& o : kOperators)
-        if (o.op == op) return o.priority;
-    return -1;
-}
 
 // Merges two-character comparisons and turns signs into negation ("!"); a double negation cancels and "+"
 // signs vanish. One pass from left to right, so the cost stays linear however many signs a line holds.

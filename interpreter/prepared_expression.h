@@ -80,9 +80,6 @@ struct TokenCache {
     bool targetReady = false;
 };
 
-// Operator of an operator token's text ("!" for negation, merged comparisons included).
-Operator OperatorOf(std::u16string_view text);
-int32_t OperatorPriority(Operator op);
 // Prepares the (already normalised) token list of an expression.
 void PrepareExpression(const class cMoMacro_Token& normalized, PreparedExpression& out);
 // Merges two-character comparisons and turns signs into negation, in place.

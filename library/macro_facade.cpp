@@ -47,21 +47,16 @@ void cMoMacro::OnRequestExternFunction(const std::u16string& name, cMoMacro_Toke
     std::u16string upper = UpperCase(name);
     BuiltinFunction function = table_.Find(upper);
     if (function == nullptr) return;
-    // Implementations clear the error object first, which would also drop the line the engine set for the
-    // running statement; keep it, so a failing built-in reports the line it was called on.
-    int32_t line = error.ErrorLine();
+    // Implementations clear the error object first; the engine puts the statement's line back afterwards.
     BuiltinCall call{upper, args, result, error, services_};
     function(call);
-    error.SetErrorLine(line);
 }
 
 // Asks the user once for the value of a name nobody knows and keeps it as a global variable, so later uses in
 // the same expression find it. Without a user interface nothing can be entered.
 void cMoMacro::OnRequestUndefinedVariable(const std::u16string& name, const cMoMacro_Token* args,
                                           MacroValue& result, cMoMacro_Error& error) {
-    int32_t line = error.ErrorLine();
-    error.Clear();
-    error.SetErrorLine(line);
+    error.Clear(); // the engine puts the statement's line back afterwards
     if (args != nullptr && args->Count() >= 1) {
         error.Report(
             2,
