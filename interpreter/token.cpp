@@ -84,7 +84,11 @@ std::u16string cMoMacro_Token::DebugOut(int32_t level) const {
     std::u16string text;
     for (const Entry& e : items_) {
         if (e.value.IsList()) {
-            if (e.value.ListValue()) text += u"(" + e.value.ListValue()->DebugOut(level + 1) + u")";
+            if (e.value.ListValue()) {
+                text += u'(';
+                text += e.value.ListValue()->DebugOut(level + 1);
+                text += u')';
+            }
             continue;
         }
         size_t open = static_cast<size_t>(2 * e.type), close = open + 1;

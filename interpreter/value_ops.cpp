@@ -268,14 +268,20 @@ std::u16string FormatFloating(double value, int digits) {
     std::string result = negative ? "-" : "";
     if (exponent >= digits || exponent <= -5) {
         result += mantissa[0];
-        if (mantissa.size() > 1) result += "." + mantissa.substr(1);
+        if (mantissa.size() > 1) {
+            result += '.';
+            result.append(mantissa, 1);
+        }
         std::snprintf(buf, sizeof buf, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
         result += buf;
     } else if (exponent >= 0) {
         size_t whole = static_cast<size_t>(exponent) + 1;
         if (mantissa.size() < whole) mantissa.append(whole - mantissa.size(), '0');
         result += mantissa.substr(0, whole);
-        if (mantissa.size() > whole) result += "." + mantissa.substr(whole);
+        if (mantissa.size() > whole) {
+            result += '.';
+            result.append(mantissa, whole);
+        }
     } else {
         result += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + mantissa;
     }

@@ -117,10 +117,14 @@ std::u16string cMoMacro_Variable::DebugOut() const {
     for (const Record& r : records_) {
         text += r.name;
         if (r.dimension < 0) {
-            text += u"=" + ToText(r.scalar) + u"\n";
+            text += u'=';
+            text += ToText(r.scalar);
+            text += u'\n';
             continue;
         }
-        text += u"(" + ToText(MacroValue::Int32(r.dimension)) + u")\n";
+        text += u'(';
+        text += ToText(MacroValue::Int32(r.dimension));
+        text += u")\n";
     }
     return text;
 }

@@ -237,7 +237,7 @@ int RadixToDecimal(int32_t radix, std::u16string_view text, int32_t& out) {
 
 int DecimalToRadix(int32_t radix, int32_t value, std::u16string& out) {
     if (value == 0) {
-        out = u"0";
+        out.assign(1, u'0');
         return kFailNone;
     }
     if (radix < 2) return kFailInvalidArgument;

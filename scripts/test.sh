@@ -8,18 +8,23 @@ jobs=$(nproc)
 scripts/install-deps.sh
 
 echo "== build and test =="
-cmake -S . -B build -G Ninja >/dev/null
+cmake -S . -B build -G Ninja -DQM_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+echo "== release build (engine and library, warnings as errors) =="
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQM_WERROR=ON -DQM_GUI=OFF -DQM_BENCH=OFF \
+  >/dev/null
+cmake --build build-release -j "$jobs" --target qm_interpreter qm_library
+
 echo "== sanitizer build (ASan + UBSan) =="
-cmake -S . -B build-asan -G Ninja -DQM_SANITIZE=ON -DQM_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build-asan -G Ninja -DQM_SANITIZE=ON -DQM_WERROR=ON -DQM_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "== fuzz (short run) =="
-cmake -S . -B build-fuzz -G Ninja -DQM_FUZZ=ON -DQM_GUI=OFF -DCMAKE_BUILD_TYPE=Debug \
+cmake -S . -B build-fuzz -G Ninja -DQM_FUZZ=ON -DQM_WERROR=ON -DQM_GUI=OFF -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-fuzz -j "$jobs" --target macro_fuzzer
 mkdir -p build-fuzz/corpus

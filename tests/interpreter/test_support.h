@@ -111,7 +111,9 @@ std::string Dump(const cMoMacro_Token& list, bool typed = false);
 inline std::string DumpAtom(const MacroValue& value, int32_t type, bool typed) {
     std::string text;
     if (value.IsList()) {
-        text = "[" + (value.ListValue() ? Dump(*value.ListValue(), typed) : std::string("(null)")) + "]";
+        text = "[";
+        text += value.ListValue() ? Dump(*value.ListValue(), typed) : std::string("(null)");
+        text += "]";
         if (typed && type == ttList) return text;
     } else if (value.IsString()) {
         text = type == ttString ? "\"" + U8(value.StringValue()) + "\"" : U8(value.StringValue());
