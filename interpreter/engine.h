@@ -132,6 +132,8 @@ class cMoMacro_Engine {
     int32_t Run();
     int32_t RunFunction(const std::u16string& name);
     void ForceStop() { stopRequested_ = true; }
+    // True from ForceStop until the run loop has ended the run; built-ins that wait end their wait early.
+    bool StopRequested() const { return stopRequested_; }
     bool SyncRun() const { return syncRun_; }
     void SetSyncRun(bool sync) { syncRun_ = sync; }
     MacroValue ComputeLine(const std::u16string& expression);

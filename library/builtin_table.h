@@ -15,12 +15,13 @@
 class UserInterface;
 class DesktopPlatform;
 
-// What the facade lends the built-ins: its user interface and desktop (either may be absent) and its
-// PrintOut.
+// What the facade lends the built-ins: its user interface and desktop (either may be absent), its PrintOut,
+// and whether the run has been asked to stop (so a long wait can end early).
 struct BuiltinServices {
     UserInterface* ui = nullptr;
     DesktopPlatform* desktop = nullptr;
     std::function<void(const std::u16string&)> printOut;
+    std::function<bool()> stopRequested;
 };
 
 // One call of a built-in: the upper-cased name that matched, the evaluated arguments (possibly none), the

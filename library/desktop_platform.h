@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,9 @@ class DesktopPlatform {
     virtual int StartProcess(const std::u16string& commandLine, int32_t windowStyle, double& processId) = 0;
     // Milliseconds since an arbitrary start, wrapping as a signed 32-bit number.
     virtual int32_t MillisecondClock() = 0;
+    // Called over and over while an operation waits for something to finish (a sound played with "wait");
+    // it yields to the GUI and returns false when the wait should end early because the run was stopped.
+    using WaitTurn = std::function<bool()>;
     // One media command text ("open \"file\" alias mysound", "play mysound", …); returns its error number.
-    virtual int32_t SendMediaCommand(const std::u16string& command) = 0;
+    virtual int32_t SendMediaCommand(const std::u16string& command, const WaitTurn& waitTurn) = 0;
 };

@@ -30,6 +30,7 @@ cMoMacro::cMoMacro(UserInterface* ui, DesktopPlatform* desktop)
     : engine_(std::make_unique<cMoMacro_Engine>()), table_(StandardBuiltins()) {
     services_.ui = ui;
     services_.desktop = desktop;
+    services_.stopRequested = [this] { return engine_->StopRequested(); };
     engine_->SetRequestExternFunction(
         [this](const std::u16string& name, cMoMacro_Token& args, MacroValue& result, cMoMacro_Error& error) {
             OnRequestExternFunction(name, args, result, error);

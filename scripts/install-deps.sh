@@ -4,11 +4,17 @@
 set -euo pipefail
 
 packages=(
+  # build and unit tests
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev googletest libbenchmark-dev
-  qt6-base-dev
-  libx11-dev libxtst-dev libxext-dev libsdl2-mixer-dev
-  xvfb openbox x11-apps xterm xauth
+  # the programs: Qt, X11 (XTest, XInput2, MIT-SHM), sound, and a Japanese font for the captions
+  qt6-base-dev libgl-dev
+  libx11-dev libxtst-dev libxext-dev libxi-dev libsdl2-mixer-dev
+  fonts-ipafont-gothic
+  # desktop tests: a private X server, a window manager, real target clients, tools that observe them
+  xvfb openbox x11-apps xterm xauth x11-utils xdotool xinput imagemagick
+  # packaging checks
+  dpkg-dev fakeroot file lintian
 )
 
 missing=()

@@ -1,0 +1,48 @@
+// X11DesktopPlatform: the desktop operations on an X11 desktop. Keys and mouse through XTest, key state,
+// windows through EWMH; the screen, processes, clock and sound through their own parts.
+#pragma once
+
+#include "desktop_platform.h"
+#include "media_command_player.h"
+#include "process_starter.h"
+#include "x11_screen.h"
+
+#include <memory>
+
+typedef struct _XDisplay Display;
+
+class X11DesktopPlatform final : public DesktopPlatform {
+  public:
+    // Opens the display named by DISPLAY; without one the platform has no display.
+    X11DesktopPlatform();
+    ~X11DesktopPlatform() override;
+    X11DesktopPlatform(const X11DesktopPlatform&) = delete;
+    X11DesktopPlatform& operator=(const X11DesktopPlatform&) = delete;
+
+    bool HasDisplay() const override { return display_ != nullptr; }
+
+    void SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t extraInfo) override;
+    void SendMouseEvent(uint32_t flags, int32_t dx, int32_t dy) override;
+    uint16_t AsyncKeyState(int32_t virtualKey) override;
+    void SetPointerPosition(int32_t x, int32_t y) override;
+
+    int32_t FindTopLevelWindow(const std::u16string& className, const std::u16string* title) override;
+    bool GetPlacement(int32_t window, WindowPlacement& out) override;
+    void MoveWindow(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height) override;
+    int32_t SendSystemCommand(int32_t window, int32_t command) override;
+
+    void ScreenSize(int32_t& width, int32_t& height) override;
+    int32_t ReadPixel(int32_t x, int32_t y) override;
+    int CaptureScreen(PixelGrid& out) override;
+    int LoadImageFile(const std::u16string& path, PixelGrid& out) override;
+
+    int StartProcess(const std::u16string& commandLine, int32_t windowStyle, double& processId) override;
+    int32_t MillisecondClock() override;
+    int32_t SendMediaCommand(const std::u16string& command, const WaitTurn& waitTurn) override;
+
+  private:
+    Display* display_ = nullptr;
+    std::unique_ptr<X11Screen> screen_;
+    ProcessStarter processes_;
+    MediaCommandPlayer media_;
+};
