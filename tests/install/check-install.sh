@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Checks the install as a user gets it: installs the build into a temporary prefix, runs the macro corpus with
+# the installed program, starts the installed viewer, builds the Debian package and checks its contents and
+# lintian's verdict. Usage: check-install.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+prefix="$work/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+# 1. The installed layout.
+expected=(
+  bin/QuillonMacro
+  share/applications/quillonmacro.desktop
+  share/mime/packages/quillonmacro.xml
+  share/icons/hicolor/scalable/apps/quillonmacro.svg
+  share/man/man1/QuillonMacro.1.gz
+  share/doc/quillonmacro/copyright
+)
+has_viewer=0
+if [ -f "$source/viewer/CMakeLists.txt" ]; then
+  has_viewer=1
+  expected+=(bin/Glossel share/applications/glossel.desktop share/man/man1/Glossel.1.gz
+    share/quillonmacro/data/Data.ini)
+fi
+for f in "${expected[@]}"; do
+  [ -e "$prefix/$f" ] || fail "not installed: $f"
+done
+grep -q '^Exec=QuillonMacro --edit %f$' "$prefix/share/applications/quillonmacro.desktop" ||
+  fail "the desktop entry must open files in the editor (--edit), never run them"
+
+# 2. The macro corpus through the installed program, without a display: standard output (less the closing
+# line) followed by standard error must equal the expected output.
+corpus=0
+for macro in "$source"/tests/macros/*.qlx; do
+  expected_out="${macro%.qlx}.out"
+  [ -f "$expected_out" ] || continue
+  corpus=$((corpus + 1))
+  set +e
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" \
+    timeout 60 "$prefix/bin/QuillonMacro" "$macro" >"$work/out" 2>"$work/err"
+  status=$?
+  set -e
+  if [ "$status" -ge 124 ] && [ "$status" -ne 100 ]; then fail "$(basename "$macro"): status $status"; fi
+  { sed '${/^終了しました。$/d}' "$work/out"; cat "$work/err"; } >"$work/actual"
+  cmp -s "$work/actual" "$expected_out" || fail "$(basename "$macro"): output differs from $(basename "$expected_out")"
+done
+[ "$corpus" -gt 0 ] || fail "no corpus macros found"
+echo "corpus: $corpus macros run with the installed program"
+
+# 3. The installed viewer starts and stays up (offscreen), finding its data read-only under the prefix.
+if [ "$has_viewer" = 1 ]; then
+  QT_QPA_PLATFORM=offscreen HOME="$work/home" "$prefix/bin/Glossel" >"$work/viewer.log" 2>&1 &
+  viewer=$!
+  sleep 3
+  if kill -0 "$viewer" 2>/dev/null; then
+    kill "$viewer"
+    wait "$viewer" 2>/dev/null || true
+  else
+    fail "the installed Glossel did not stay up: $(cat "$work/viewer.log")"
+  fi
+fi
+
+# 4. The Debian package: built by cpack in the build folder, its contents and lintian's verdict.
+(cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack failed"; }
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+deb="$build/quillonmacro_${version}_amd64.deb"
+if [ -f "$deb" ]; then
+  dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./||' >"$work/contents"
+  for f in "${expected[@]}"; do
+    grep -qx "usr/$f" "$work/contents" || fail "package lacks usr/$f"
+  done
+  dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "package dependencies miss Qt (shlibdeps)"
+  lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
+  if grep -q '^E:' "$work/lintian.log"; then
+    grep '^E:' "$work/lintian.log" >&2
+    fail "lintian reports errors"
+  fi
+  grep '^W:' "$work/lintian.log" || true
+else
+  fail "no package $deb"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures install check(s) failed" >&2
+  exit 1
+fi
+echo "install checks passed"
