@@ -219,10 +219,15 @@ int KeyFromKeysym(quint32 keysym, quint32 keycode) {
             return UsCharacterKey(static_cast<int>(keysym));
         }
     }
+    const bool ascii = keysym >= 0x20 && keysym < 0x7F;
     if (keycode != 0) {
-        if (const int key = KeycodeKey(keycode)) return key;
+        const int key = KeycodeKey(keycode);
+        // A letter place names a letter only for a letter of another script; punctuation there (as on a
+        // Dvorak layout) is named by its character.
+        const bool letterPlace = key >= 'A' && key <= 'Z';
+        if (key != 0 && !(letterPlace && ascii)) return key;
     }
-    if (keysym >= 0x20 && keysym < 0x7F) return UsCharacterKey(static_cast<int>(keysym));
+    if (ascii) return UsCharacterKey(static_cast<int>(keysym));
     return 0;
 }
 

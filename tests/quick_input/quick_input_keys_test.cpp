@@ -166,6 +166,8 @@ void QuickInputKeysTest::NativeKeysyms_data() {
     QTest::newRow("A (shifted)") << 0x41u << 38u << 0x41;
     QTest::newRow("a on a French keyboard's Q place") << 0x61u << 24u << 0x41;
     QTest::newRow("Cyrillic ef on the A place") << 0x6c6u << 38u << 0x41;
+    QTest::newRow("apostrophe on the Q place (Dvorak)") << 0x27u << 24u << 0xDE;
+    QTest::newRow("Dvorak s on the semicolon place") << 0x73u << 47u << 0x53;
     QTest::newRow("1") << 0x31u << 10u << 0x31;
     QTest::newRow("exclam (shift + 1)") << 0x21u << 10u << 0x31;
     QTest::newRow("quotedbl (shift + 2, Japanese)") << 0x22u << 11u << 0x32;
