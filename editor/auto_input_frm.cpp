@@ -1,6 +1,5 @@
-// AutoInputFrm, the keyboard/mouse quick-input dialog: its controls, the recording of key presses in the
-// text area, mouse lines (with a position taken from the pointer after a countdown) and the insertion into
-// the editor.
+// AutoInputFrm, the keyboard/mouse quick-input dialog: its controls, key presses recorded in the text area,
+// mouse lines (with a position taken from the pointer after a countdown) and the insertion into the editor.
 #include "auto_input_frm.h"
 
 #include "quick_input_keys.h"

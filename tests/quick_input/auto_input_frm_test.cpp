@@ -1,6 +1,5 @@
-// Tests of the quick-input dialog AutoInputFrm on Qt's offscreen platform: its controls, the lines recorded
-// from key events (with and without native key numbers), mouse lines, the pointer pick, and "適用" into a
-// real text editor.
+// Tests of the quick-input dialog AutoInputFrm on Qt's offscreen platform: controls, lines recorded from key
+// events (with and without native key numbers), mouse lines, the pointer pick, "適用" into a real editor.
 #include "auto_input_frm.h"
 
 #include <QApplication>
