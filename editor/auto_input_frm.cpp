@@ -1,0 +1,332 @@
+// AutoInputFrm, the keyboard/mouse quick-input dialog: its controls, key presses recorded in the text area,
+// mouse lines (with a position taken from the pointer after a countdown) and the insertion into the editor.
+#include "auto_input_frm.h"
+
+#include "quick_input_keys.h"
+#include "quick_input_lines.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTextCursor>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kHelpText =
+    QStringLiteral("このダイアログから、高速にキーボード・マウスの入力マクロを高速に作成できます\n"
+                   "DOWNはボタンを押したまま、UPはボタンを離す、PRESSはクリックを表します\n"
+                   "\n"
+                   "マウスは入力ボタン、キーボードはテキストエリアでのキーの落下で入力できます。");
+
+constexpr int kPressOption = 2;
+constexpr int kLeftPressOption = 2;
+
+QRadioButton* AddOption(QButtonGroup* group, const QString& objectPrefix, int index, const QString& caption) {
+    auto* option = new QRadioButton(caption);
+    option->setObjectName(objectPrefix + QString::number(index));
+    group->addButton(option, index);
+    return option;
+}
+
+QCheckBox* NewCheck(const QString& objectName, const QString& caption, bool checked) {
+    auto* check = new QCheckBox(caption);
+    check->setObjectName(objectName);
+    check->setChecked(checked);
+    return check;
+}
+
+QLineEdit* NewField(const QString& objectName) {
+    auto* field = new QLineEdit(QStringLiteral("0"));
+    field->setObjectName(objectName);
+    field->setMaximumWidth(80);
+    return field;
+}
+
+// Buttons never act on Enter: Enter in a field must not apply or close the dialog by surprise.
+QPushButton* NewButton(const QString& objectName, const QString& caption) {
+    auto* button = new QPushButton(caption);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+// The editor's text breaks lines with plain line feeds; CR LF is how the dialog's lines are kept.
+QString WithLineFeeds(QString text) {
+    return text.replace(kQuickInputLineEnd, QStringLiteral("\n"));
+}
+
+} // namespace
+
+AutoInputFrm::AutoInputFrm(QPlainTextEdit* editor, QWidget* parent) : QDialog(parent), editor_(editor) {
+    setObjectName(QStringLiteral("AutoInputFrm"));
+    setWindowTitle(QStringLiteral("MUS/KBD高速入力(現在調整中...)"));
+    setModal(true);
+    pickTimer_ = new QTimer(this);
+    pickTimer_->setInterval(1000);
+    connect(pickTimer_, &QTimer::timeout, this, &AutoInputFrm::PickTimer_Tick);
+    BuildLayout();
+    InputTxt->setFocus();
+}
+
+QGroupBox* AutoInputFrm::BuildKeyboardFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("キーボード(KBD)"));
+    frame->setObjectName(QStringLiteral("KBDFrame"));
+    KBDOpt = new QButtonGroup(this);
+    auto* options = new QHBoxLayout;
+    int index = 0;
+    for (const char* caption : {"DOWN", "UP", "PRESS"}) {
+        options->addWidget(
+            AddOption(KBDOpt, QStringLiteral("KBDOpt"), index++, QString::fromLatin1(caption)));
+    }
+    KBDOpt->button(kPressOption)->setChecked(true);
+    KBDShiftChk = NewCheck(QStringLiteral("KBDShiftChk"), QStringLiteral("Shift"), false);
+    KBDAltChk = NewCheck(QStringLiteral("KBDAltChk"), QStringLiteral("Alt"), false);
+    KBDCtrlChk = NewCheck(QStringLiteral("KBDCtrlChk"), QStringLiteral("Ctrl"), false);
+    auto* modifiers = new QHBoxLayout;
+    for (QCheckBox* check : {KBDShiftChk, KBDAltChk, KBDCtrlChk}) {
+        modifiers->addWidget(check);
+        connect(check, &QCheckBox::clicked, this, &AutoInputFrm::TxtSetFocus);
+    }
+    connect(KBDOpt, &QButtonGroup::buttonClicked, this, &AutoInputFrm::TxtSetFocus);
+    auto* layout = new QVBoxLayout(frame);
+    layout->addLayout(options);
+    layout->addLayout(modifiers);
+    layout->addStretch();
+    return frame;
+}
+
+QGroupBox* AutoInputFrm::BuildMouseFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("マウス(MUS)"));
+    frame->setObjectName(QStringLiteral("MUSFrame"));
+    MUSOpt = new QButtonGroup(this);
+    auto* options = new QGridLayout;
+    options->addWidget(new QLabel(QStringLiteral("LEFT")), 0, 0);
+    options->addWidget(new QLabel(QStringLiteral("RIGHT")), 1, 0);
+    int index = 0;
+    for (int row = 0; row < 2; ++row) {
+        int column = 1;
+        for (const char* caption : {"DOWN", "UP", "PRESS"}) {
+            options->addWidget(
+                AddOption(MUSOpt, QStringLiteral("MUSOpt"), index++, QString::fromLatin1(caption)), row,
+                column++);
+        }
+    }
+    options->addWidget(AddOption(MUSOpt, QStringLiteral("MUSOpt"), index, QStringLiteral("MOVE")), 2, 1);
+    MUSOpt->button(kLeftPressOption)->setChecked(true);
+
+    MUSXTxt = NewField(QStringLiteral("MUSXTxt"));
+    MUSYTxt = NewField(QStringLiteral("MUSYTxt"));
+    MUSInputBtn = NewButton(QStringLiteral("MUSInputBtn"), QStringLiteral("入力"));
+    connect(MUSInputBtn, &QPushButton::clicked, this, &AutoInputFrm::MUSInputBtn_Click);
+    auto* position = new QHBoxLayout;
+    position->addWidget(new QLabel(QStringLiteral("X座標")));
+    position->addWidget(MUSXTxt);
+    position->addWidget(new QLabel(QStringLiteral("Y座標")));
+    position->addWidget(MUSYTxt);
+    position->addWidget(MUSInputBtn);
+
+    MUSPickBtn = NewButton(QStringLiteral("MUSPickBtn"), QStringLiteral("ポインタの位置を取得"));
+    MUSPickBtn->setToolTip(QStringLiteral("数秒後のマウスポインタの画面上の位置をX座標とY座標に入れます"));
+    connect(MUSPickBtn, &QPushButton::clicked, this, &AutoInputFrm::MUSPickBtn_Click);
+    MUSPickLbl = new QLabel;
+    MUSPickLbl->setObjectName(QStringLiteral("MUSPickLbl"));
+    auto* pick = new QHBoxLayout;
+    pick->addWidget(MUSPickBtn);
+    pick->addWidget(MUSPickLbl, 1);
+
+    auto* layout = new QVBoxLayout(frame);
+    layout->addLayout(options);
+    layout->addLayout(position);
+    layout->addLayout(pick);
+    return frame;
+}
+
+QGroupBox* AutoInputFrm::BuildCommonFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("共通"));
+    frame->setObjectName(QStringLiteral("CommonFrame"));
+    MUSOrgChk = NewCheck(QStringLiteral("MUSOrgChk"), QStringLiteral("絶対座標で入力"), true);
+    UcaseChk = NewCheck(QStringLiteral("UcaseChk"), QStringLiteral("大文字で入力"), true);
+    connect(UcaseChk, &QCheckBox::clicked, this, &AutoInputFrm::TxtSetFocus);
+    WaitTimeTxt = NewField(QStringLiteral("WaitTimeTxt"));
+    auto* layout = new QHBoxLayout(frame);
+    layout->addWidget(MUSOrgChk);
+    layout->addWidget(UcaseChk);
+    layout->addStretch();
+    layout->addWidget(new QLabel(QStringLiteral("実行前の待ち時間")));
+    layout->addWidget(WaitTimeTxt);
+    layout->addWidget(new QLabel(QStringLiteral("[ms]")));
+    return frame;
+}
+
+void AutoInputFrm::BuildLayout() {
+    MesLbl = new QLabel(kHelpText);
+    MesLbl->setObjectName(QStringLiteral("MesLbl"));
+    MesLbl->setWordWrap(true);
+
+    InputTxt = new QPlainTextEdit;
+    InputTxt->setObjectName(QStringLiteral("InputTxt"));
+    InputTxt->setReadOnly(true);
+    InputTxt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    InputTxt->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Read-only text normally takes no keyboard focus; here the key presses are what it is for.
+    InputTxt->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    InputTxt->setFocusPolicy(Qt::StrongFocus);
+    InputTxt->installEventFilter(this);
+
+    InputBtn = NewButton(QStringLiteral("InputBtn"), QStringLiteral("適用"));
+    CloseBtn = NewButton(QStringLiteral("CloseBtn"), QStringLiteral("閉じる"));
+    ClearBtn = NewButton(QStringLiteral("ClearBtn"), QStringLiteral("クリア"));
+    connect(InputBtn, &QPushButton::clicked, this, &AutoInputFrm::InputBtn_Click);
+    connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ClearBtn, &QPushButton::clicked, this, &AutoInputFrm::ClearBtn_Click);
+
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(BuildKeyboardFrame());
+    frames->addWidget(BuildMouseFrame(), 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ClearBtn);
+    buttons->addStretch();
+    buttons->addWidget(InputBtn);
+    buttons->addWidget(CloseBtn);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(MesLbl);
+    layout->addLayout(frames);
+    layout->addWidget(BuildCommonFrame());
+    layout->addWidget(new QLabel(QStringLiteral("テキストエリア")));
+    layout->addWidget(InputTxt, 1);
+    layout->addLayout(buttons);
+    resize(620, 520);
+}
+
+void AutoInputFrm::PutTxt(const QString& lines) {
+    const QString cased = CasedLines(lines, UcaseChk->isChecked());
+    inputText_ += cased + kQuickInputLineEnd;
+    QTextCursor end(InputTxt->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(WithLineFeeds(cased) + u'\n');
+    InputTxt->setTextCursor(end);
+    InputTxt->ensureCursorVisible();
+}
+
+void AutoInputFrm::TxtSetFocus() {
+    InputTxt->setFocus(Qt::OtherFocusReason);
+    QCoreApplication::processEvents();
+}
+
+void AutoInputFrm::SetPickCountdown(int steps, int stepMilliseconds) {
+    pickSteps_ = steps < 1 ? 1 : steps;
+    pickTimer_->setInterval(stepMilliseconds < 1 ? 1 : stepMilliseconds);
+}
+
+// Every key press in the text area is recorded and goes no further: no character is typed, Tab does not
+// move the focus and Escape or Enter do not close the dialog. Shortcuts are held back for the same reason.
+bool AutoInputFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == InputTxt) {
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            InputTxt_KeyDown(*static_cast<QKeyEvent*>(event));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void AutoInputFrm::InputTxt_KeyDown(const QKeyEvent& event) {
+    // A held key repeats its press; the recording takes the first one only.
+    if (event.isAutoRepeat()) return;
+    const QuickInputKeyPress press{event.key(), event.modifiers(), event.nativeScanCode(),
+                                   event.nativeVirtualKey()};
+    const int virtualKey =
+        VirtualKeyOfKeyPress(press, NativeKeyKindOfPlatform(QGuiApplication::platformName()));
+    const QString name = QuickInputKeyName(virtualKey);
+    // A key the dialog has no name for would make a line without a key ("KBD ,PRESS,0"); it adds nothing.
+    if (name.isEmpty()) return;
+    const auto action = static_cast<QuickInputKeyAction>(KBDOpt->checkedId());
+    PutTxt(KeyInputLines(name, action, WaitTimeTxt->text(), KBDShiftChk->isChecked(), KBDAltChk->isChecked(),
+                         KBDCtrlChk->isChecked()));
+}
+
+void AutoInputFrm::MUSInputBtn_Click() {
+    PutTxt(MouseInputLine(MUSOpt->checkedId(), MUSXTxt->text(), MUSYTxt->text(), WaitTimeTxt->text()));
+    TxtSetFocus();
+}
+
+// The positions a user wants to click lie outside the dialog, so the position is taken after a countdown
+// that leaves time to move the pointer there.
+void AutoInputFrm::MUSPickBtn_Click() {
+    pickStepsLeft_ = pickSteps_;
+    MUSPickBtn->setEnabled(false);
+    ShowPickCountdown();
+    pickTimer_->start();
+}
+
+void AutoInputFrm::ShowPickCountdown() {
+    MUSPickLbl->setText(QString::number(pickStepsLeft_) +
+                        QStringLiteral("秒後にマウスポインタの位置を取得します"));
+}
+
+void AutoInputFrm::PickTimer_Tick() {
+    --pickStepsLeft_;
+    if (pickStepsLeft_ > 0) {
+        ShowPickCountdown();
+        return;
+    }
+    pickTimer_->stop();
+    TakePointerPosition();
+    MUSPickBtn->setEnabled(true);
+}
+
+// Screen pixels for relative coordinates; with "絶対座標で入力" the position in MUS's absolute space,
+// which spans the primary screen from 0 to 65535 along each axis.
+void AutoInputFrm::TakePointerPosition() {
+    const QPoint position = QCursor::pos();
+    int x = position.x();
+    int y = position.y();
+    if (MUSOrgChk->isChecked()) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->geometry();
+            x = AbsoluteMouseCoordinate(position.x() - area.x(), area.width());
+            y = AbsoluteMouseCoordinate(position.y() - area.y(), area.height());
+        }
+    }
+    MUSXTxt->setText(QString::number(x));
+    MUSYTxt->setText(QString::number(y));
+    MUSPickLbl->setText(QStringLiteral("取得しました: 画面の(") + QString::number(position.x()) + u',' +
+                        QString::number(position.y()) + u')');
+}
+
+void AutoInputFrm::InputBtn_Click() {
+    const QString text = AppliedText(inputText_, MUSOrgChk->isChecked());
+    // Nothing recorded and nothing to add: the editor and its selection stay as they are.
+    if (!text.isEmpty() && editor_) {
+        QTextCursor cursor = editor_->textCursor();
+        cursor.insertText(WithLineFeeds(text));
+        editor_->setTextCursor(cursor);
+    }
+    accept();
+}
+
+void AutoInputFrm::ClearBtn_Click() {
+    inputText_.clear();
+    InputTxt->clear();
+    TxtSetFocus();
+}

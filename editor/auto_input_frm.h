@@ -1,0 +1,79 @@
+// AutoInputFrm, the keyboard/mouse quick-input dialog: records key presses and mouse settings as KBD and MUS
+// macro lines and inserts them into the editor at the caret.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+class AutoInputFrm : public QDialog {
+    Q_OBJECT
+
+  public:
+    // `editor` receives the lines on "適用"; it may be null, then the dialog only collects them.
+    explicit AutoInputFrm(QPlainTextEdit* editor, QWidget* parent = nullptr);
+
+    // Appends the lines (cased by the "大文字で入力" setting) and a line end to the text area.
+    void PutTxt(const QString& lines);
+    // Gives the text area the focus, so the next key press is recorded, and lets pending events run.
+    void TxtSetFocus();
+    // The collected lines, each ended by CR LF.
+    QString InputText() const { return inputText_; }
+
+    // The pointer pick counts down `steps` times `stepMilliseconds` (3 × 1000 unless changed).
+    void SetPickCountdown(int steps, int stepMilliseconds);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QGroupBox* BuildKeyboardFrame();
+    QGroupBox* BuildMouseFrame();
+    QGroupBox* BuildCommonFrame();
+    void BuildLayout();
+
+    void InputTxt_KeyDown(const QKeyEvent& event);
+    void MUSInputBtn_Click();
+    void MUSPickBtn_Click();
+    void PickTimer_Tick();
+    void ShowPickCountdown();
+    void TakePointerPosition();
+    void InputBtn_Click();
+    void ClearBtn_Click();
+
+    QPointer<QPlainTextEdit> editor_;
+    QString inputText_;
+
+    QLabel* MesLbl = nullptr;
+    QButtonGroup* KBDOpt = nullptr;
+    QCheckBox* KBDShiftChk = nullptr;
+    QCheckBox* KBDAltChk = nullptr;
+    QCheckBox* KBDCtrlChk = nullptr;
+    QButtonGroup* MUSOpt = nullptr;
+    QLineEdit* MUSXTxt = nullptr;
+    QLineEdit* MUSYTxt = nullptr;
+    QPushButton* MUSInputBtn = nullptr;
+    QPushButton* MUSPickBtn = nullptr;
+    QLabel* MUSPickLbl = nullptr;
+    QCheckBox* MUSOrgChk = nullptr;
+    QCheckBox* UcaseChk = nullptr;
+    QLineEdit* WaitTimeTxt = nullptr;
+    QPlainTextEdit* InputTxt = nullptr;
+    QPushButton* InputBtn = nullptr;
+    QPushButton* CloseBtn = nullptr;
+    QPushButton* ClearBtn = nullptr;
+
+    QTimer* pickTimer_ = nullptr;
+    int pickSteps_ = 3;
+    int pickStepsLeft_ = 0;
+};

@@ -1,0 +1,79 @@
+// Macro lines written by the quick-input dialog: KBD lines with their modifier wrapping, MUS lines, the text
+// applied to the editor, and the conversion of pointer positions to MUS's absolute space.
+#include "quick_input_lines.h"
+
+#include <cstdint>
+
+namespace {
+
+QString WrapInModifier(const QString& lines, const QString& modifierKey) {
+    return QStringLiteral("KBD ") + modifierKey + QStringLiteral(",DOWN") + kQuickInputLineEnd + lines +
+           kQuickInputLineEnd + QStringLiteral("KBD ") + modifierKey + QStringLiteral(",UP");
+}
+
+QString KeyActionName(QuickInputKeyAction action) {
+    switch (action) {
+    case QuickInputKeyAction::Down:
+        return QStringLiteral("DOWN");
+    case QuickInputKeyAction::Up:
+        return QStringLiteral("UP");
+    case QuickInputKeyAction::Press:
+        break;
+    }
+    return QStringLiteral("PRESS");
+}
+
+constexpr int64_t kAbsoluteLast = 65535;
+
+} // namespace
+
+QString KeyInputLines(const QString& keyName, QuickInputKeyAction action, const QString& waitText, bool shift,
+                      bool alt, bool ctrl) {
+    QString lines = QStringLiteral("KBD ") + keyName + u',' + KeyActionName(action) + u',' + waitText;
+    if (shift) lines = WrapInModifier(lines, QStringLiteral("VK_SHIFT"));
+    if (alt) lines = WrapInModifier(lines, QStringLiteral("VK_ALT"));
+    if (ctrl) lines = WrapInModifier(lines, QStringLiteral("VK_CONTROL"));
+    return lines;
+}
+
+QString MouseActionName(int option) {
+    switch (option) {
+    case 0:
+        return QStringLiteral("LEFTDOWN");
+    case 1:
+        return QStringLiteral("LEFTUP");
+    case 2:
+        return QStringLiteral("LEFTPRESS");
+    case 3:
+        return QStringLiteral("RIGHTDOWN");
+    case 4:
+        return QStringLiteral("RIGHTUP");
+    case 5:
+        return QStringLiteral("RIGHTPRESS");
+    default:
+        return QStringLiteral("MOVE");
+    }
+}
+
+QString MouseInputLine(int option, const QString& xText, const QString& yText, const QString& waitText) {
+    return QStringLiteral("MUS ") + MouseActionName(option) + u',' + xText + u',' + yText + u',' + waitText;
+}
+
+QString CasedLines(const QString& lines, bool upperCase) {
+    return upperCase ? lines.toUpper() : lines.toLower();
+}
+
+QString AppliedText(const QString& inputText, bool absoluteCoordinates) {
+    if (!absoluteCoordinates) return inputText;
+    return QStringLiteral("MUSORG 1") + kQuickInputLineEnd + inputText;
+}
+
+int AbsoluteMouseCoordinate(int pixel, int extent) {
+    if (extent <= 1) return 0;
+    const int64_t scaled = static_cast<int64_t>(pixel) * kAbsoluteLast;
+    const int64_t last = extent - 1;
+    // Rounded up: division cuts toward zero, which is already upward for a position left of the screen.
+    int64_t result = scaled / last;
+    if (scaled % last != 0 && scaled > 0) ++result;
+    return static_cast<int>(result);
+}
