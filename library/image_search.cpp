@@ -1,0 +1,231 @@
+// The exact template search behind FINDIMG. A few template pixels serve as probes: those whose colours are
+// rarest on the screen first, then pixels spread over the template. The screen is walked row by row in memory
+// order looking for the first probe's colour; a hit is checked against the other probes, then in full.
+#include "image_search.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// The three colour bytes of a pixel loaded as one 32-bit word; the reserved byte is masked away.
+constexpr uint32_t kColourMask = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+constexpr size_t kRareColourProbes = 4;      // probes picked by rarity of colour
+constexpr size_t kMaxProbes = 10;            // rarity probes plus spread probes
+constexpr size_t kMaxRankedPositions = 4096; // template pixels looked at when ranking colours
+constexpr double kScreenSamples = 65536.0;   // screen pixels sampled to estimate colour frequencies
+
+inline uint32_t Load(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v & kColourMask;
+}
+
+struct Probe {
+    int32_t dx;
+    int32_t dy;
+    uint32_t colour;
+};
+
+// Read access to a grid as rows of 4-byte pixels.
+class GridView {
+  public:
+    explicit GridView(const PixelGrid& grid) : data_(grid.bgra.data()), width_(grid.width) {}
+    const uint8_t* At(int32_t x, int32_t y) const {
+        return data_ + (static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)) * 4;
+    }
+    uint32_t Colour(int32_t x, int32_t y) const { return Load(At(x, y)); }
+
+  private:
+    const uint8_t* data_;
+    int32_t width_;
+};
+
+// Template colours with the position of one template pixel of that colour and how often the colour was seen
+// among the sampled screen pixels. Open addressing with linear probing; the size is a power of two.
+class ColourTable {
+  public:
+    struct Entry {
+        uint32_t colour = 0;
+        uint32_t seen = 0;
+        int32_t dx = 0;
+        int32_t dy = 0;
+        bool used = false;
+    };
+
+    explicit ColourTable(size_t entries) {
+        size_t size = 16;
+        while (size < entries * 2) size *= 2;
+        slots_.resize(size);
+        shift_ = 32 - std::countr_zero(size);
+    }
+
+    void Add(uint32_t colour, int32_t dx, int32_t dy) {
+        Entry& e = Slot(colour);
+        if (e.used) return;
+        e.used = true;
+        e.colour = colour;
+        e.dx = dx;
+        e.dy = dy;
+    }
+
+    void CountIfPresent(uint32_t colour) {
+        Entry& e = Slot(colour);
+        if (e.used) ++e.seen;
+    }
+
+    std::vector<Entry> Entries() const {
+        std::vector<Entry> out;
+        for (const Entry& e : slots_)
+            if (e.used) out.push_back(e);
+        return out;
+    }
+
+  private:
+    Entry& Slot(uint32_t colour) {
+        size_t i = static_cast<uint32_t>(colour * 0x9E3779B1u) >> shift_;
+        size_t mask = slots_.size() - 1;
+        while (slots_[i].used && slots_[i].colour != colour) i = (i + 1) & mask;
+        return slots_[i];
+    }
+
+    std::vector<Entry> slots_;
+    int shift_ = 0;
+};
+
+// Probes of distinct colours, rarest on the screen first (estimated from an even sample of the screen).
+void AddRareColourProbes(const PixelGrid& screen, const PixelGrid& templ, std::vector<Probe>& probes) {
+    GridView t(templ);
+    GridView s(screen);
+    size_t n = static_cast<size_t>(templ.width) * static_cast<size_t>(templ.height);
+    size_t step = n <= kMaxRankedPositions ? 1 : (n + kMaxRankedPositions - 1) / kMaxRankedPositions;
+    if (step > 1 && step % static_cast<size_t>(templ.width) == 0) ++step; // do not sample one column only
+    ColourTable table(std::min(n, kMaxRankedPositions));
+    for (size_t k = 0; k < n; k += step) {
+        auto dx = static_cast<int32_t>(k % static_cast<size_t>(templ.width));
+        auto dy = static_cast<int32_t>(k / static_cast<size_t>(templ.width));
+        table.Add(t.Colour(dx, dy), dx, dy);
+    }
+
+    double area = static_cast<double>(screen.width) * static_cast<double>(screen.height);
+    auto stride = static_cast<int32_t>(std::max(1.0, std::floor(std::sqrt(area / kScreenSamples))));
+    for (int32_t y = 0; y < screen.height; y += stride)
+        for (int32_t x = (y / stride) % stride; x < screen.width; x += stride)
+            table.CountIfPresent(s.Colour(x, y));
+
+    std::vector<ColourTable::Entry> entries = table.Entries();
+    std::stable_sort(
+        entries.begin(), entries.end(),
+        [](const ColourTable::Entry& a, const ColourTable::Entry& b) { return a.seen < b.seen; });
+    for (size_t i = 0; i < entries.size() && i < kRareColourProbes; ++i)
+        probes.push_back({entries[i].dx, entries[i].dy, entries[i].colour});
+}
+
+// Probes at the centre, the corners and the middles of the edges, so that a template of few colours is still
+// tested across its whole extent before a full comparison.
+void AddSpreadProbes(const PixelGrid& templ, std::vector<Probe>& probes) {
+    int32_t r = templ.width - 1;
+    int32_t b = templ.height - 1;
+    int32_t cx = templ.width / 2;
+    int32_t cy = templ.height / 2;
+    const int32_t spots[][2] = {{cx, cy}, {r, b}, {0, 0}, {r, 0}, {0, b}, {cx, 0}, {cx, b}, {0, cy}, {r, cy}};
+    GridView t(templ);
+    for (const auto& spot : spots) {
+        if (probes.size() >= kMaxProbes) return;
+        bool known = std::any_of(probes.begin(), probes.end(),
+                                 [&](const Probe& p) { return p.dx == spot[0] && p.dy == spot[1]; });
+        if (!known) probes.push_back({spot[0], spot[1], t.Colour(spot[0], spot[1])});
+    }
+}
+
+// The first x in [from, to) whose pixel in the row has the colour, or to.
+int32_t FindColour(const uint8_t* row, int32_t from, int32_t to, uint32_t colour) {
+    int32_t x = from;
+#if defined(__SSE2__)
+    const __m128i mask = _mm_set1_epi32(static_cast<int>(kColourMask));
+    const __m128i want = _mm_set1_epi32(static_cast<int>(colour));
+    for (; x + 8 <= to; x += 8) {
+        const uint8_t* p = row + static_cast<size_t>(x) * 4;
+        __m128i a = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), mask);
+        __m128i b = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), mask);
+        __m128i hit = _mm_or_si128(_mm_cmpeq_epi32(a, want), _mm_cmpeq_epi32(b, want));
+        if (_mm_movemask_epi8(hit) != 0) break; // the loop below finds which of the eight
+    }
+#endif
+    for (; x < to; ++x)
+        if (Load(row + static_cast<size_t>(x) * 4) == colour) return x;
+    return to;
+}
+
+// True when n pixels of a and b agree in their colour bytes.
+bool SameColours(const uint8_t* a, const uint8_t* b, int32_t n) {
+    int32_t i = 0;
+#if defined(__SSE2__)
+    const __m128i mask = _mm_set1_epi32(static_cast<int>(kColourMask));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 4 <= n; i += 4) {
+        __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + static_cast<size_t>(i) * 4));
+        __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + static_cast<size_t>(i) * 4));
+        __m128i diff = _mm_and_si128(_mm_xor_si128(va, vb), mask);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(diff, zero)) != 0xFFFF) return false;
+    }
+#endif
+    for (; i < n; ++i)
+        if (Load(a + static_cast<size_t>(i) * 4) != Load(b + static_cast<size_t>(i) * 4)) return false;
+    return true;
+}
+
+bool MatchesAt(const GridView& s, const GridView& t, const PixelGrid& templ, const std::vector<Probe>& probes,
+               int32_t x, int32_t y) {
+    for (size_t k = 1; k < probes.size(); ++k)
+        if (s.Colour(x + probes[k].dx, y + probes[k].dy) != probes[k].colour) return false;
+    for (int32_t j = 0; j < templ.height; ++j)
+        if (!SameColours(s.At(x, y + j), t.At(0, j), templ.width)) return false;
+    return true;
+}
+
+bool WellFormed(const PixelGrid& grid) {
+    return grid.width > 0 && grid.height > 0 &&
+           grid.bgra.size() >= static_cast<size_t>(grid.width) * static_cast<size_t>(grid.height) * 4;
+}
+
+} // namespace
+
+// Positions are visited row by row, left to right, but only left of the best match so far: a match at (x, y)
+// beats every later position in its row and every position right of x or below it in its column, so what
+// remains to try are the columns left of it in the rows below. The result is the first match in column order.
+bool FindImage(const PixelGrid& screen, const PixelGrid& templ, int32_t& x, int32_t& y) {
+    if (!WellFormed(screen) || !WellFormed(templ)) return false;
+    if (templ.width > screen.width || templ.height > screen.height) return false;
+
+    std::vector<Probe> probes;
+    AddRareColourProbes(screen, templ, probes);
+    AddSpreadProbes(templ, probes);
+    const Probe first = probes.front();
+
+    GridView s(screen);
+    GridView t(templ);
+    int32_t limit = screen.width - templ.width + 1;
+    bool found = false;
+    for (int32_t top = 0; top <= screen.height - templ.height && limit > 0; ++top) {
+        const uint8_t* row = s.At(first.dx, top + first.dy);
+        for (int32_t left = FindColour(row, 0, limit, first.colour); left < limit;
+             left = FindColour(row, left + 1, limit, first.colour)) {
+            if (MatchesAt(s, t, templ, probes, left, top)) {
+                x = left;
+                y = top;
+                found = true;
+                limit = left;
+                break;
+            }
+        }
+    }
+    return found;
+}
