@@ -145,24 +145,49 @@ void AddSpreadProbes(const PixelGrid& templ, std::vector<Probe>& probes) {
     }
 }
 
-// The first x in [from, to) whose pixel in the row has the colour, or to.
-int32_t FindColour(const uint8_t* row, int32_t from, int32_t to, uint32_t colour) {
-    int32_t x = from;
-#if defined(__SSE2__)
-    const __m128i mask = _mm_set1_epi32(static_cast<int>(kColourMask));
-    const __m128i want = _mm_set1_epi32(static_cast<int>(colour));
-    for (; x + 8 <= to; x += 8) {
-        const uint8_t* p = row + static_cast<size_t>(x) * 4;
-        __m128i a = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), mask);
-        __m128i b = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), mask);
-        __m128i hit = _mm_or_si128(_mm_cmpeq_epi32(a, want), _mm_cmpeq_epi32(b, want));
-        if (_mm_movemask_epi8(hit) != 0) break; // the loop below finds which of the eight
+// The probes of one row of positions: for positions left … left + 3 the pixels under probe k lie side by side
+// in one screen row, so four positions are tested against a probe with one comparison.
+class RowProbes {
+  public:
+    RowProbes(const GridView& screen, const std::vector<Probe>& probes, int32_t top) : count_(probes.size()) {
+        for (size_t k = 0; k < count_; ++k) {
+            rows_[k] = screen.At(probes[k].dx, top + probes[k].dy);
+            colours_[k] = probes[k].colour;
+        }
     }
+
+    // Bit i set when position left + i passes every probe (left + 3 must still be a position).
+    unsigned FourAt(int32_t left) const {
+#if defined(__SSE2__)
+        const __m128i mask = _mm_set1_epi32(static_cast<int>(kColourMask));
+        __m128i pass = _mm_set1_epi32(-1);
+        for (size_t k = 0; k < count_; ++k) {
+            __m128i pixels =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows_[k] + static_cast<size_t>(left) * 4));
+            __m128i same =
+                _mm_cmpeq_epi32(_mm_and_si128(pixels, mask), _mm_set1_epi32(static_cast<int>(colours_[k])));
+            pass = _mm_and_si128(pass, same);
+            if (_mm_movemask_epi8(pass) == 0) return 0;
+        }
+        return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(pass)));
+#else
+        unsigned bits = 0;
+        for (int32_t i = 0; i < 4; ++i) bits |= OneAt(left + i) ? 1u << i : 0u;
+        return bits;
 #endif
-    for (; x < to; ++x)
-        if (Load(row + static_cast<size_t>(x) * 4) == colour) return x;
-    return to;
-}
+    }
+
+    bool OneAt(int32_t left) const {
+        for (size_t k = 0; k < count_; ++k)
+            if (Load(rows_[k] + static_cast<size_t>(left) * 4) != colours_[k]) return false;
+        return true;
+    }
+
+  private:
+    size_t count_;
+    const uint8_t* rows_[kMaxProbes] = {};
+    uint32_t colours_[kMaxProbes] = {};
+};
 
 // True when n pixels of a and b agree in their colour bytes.
 bool SameColours(const uint8_t* a, const uint8_t* b, int32_t n) {
@@ -182,13 +207,25 @@ bool SameColours(const uint8_t* a, const uint8_t* b, int32_t n) {
     return true;
 }
 
-bool MatchesAt(const GridView& s, const GridView& t, const PixelGrid& templ, const std::vector<Probe>& probes,
-               int32_t x, int32_t y) {
-    for (size_t k = 1; k < probes.size(); ++k)
-        if (s.Colour(x + probes[k].dx, y + probes[k].dy) != probes[k].colour) return false;
+bool MatchesAt(const GridView& s, const GridView& t, const PixelGrid& templ, int32_t x, int32_t y) {
     for (int32_t j = 0; j < templ.height; ++j)
         if (!SameColours(s.At(x, y + j), t.At(0, j), templ.width)) return false;
     return true;
+}
+
+// The first position of the row left of limit that matches in full, or limit.
+int32_t FirstInRow(const GridView& s, const GridView& t, const PixelGrid& templ, const RowProbes& probes,
+                   int32_t top, int32_t limit) {
+    int32_t left = 0;
+    for (; left + 4 <= limit; left += 4) {
+        for (unsigned bits = probes.FourAt(left); bits != 0; bits &= bits - 1) {
+            int32_t x = left + std::countr_zero(bits);
+            if (MatchesAt(s, t, templ, x, top)) return x;
+        }
+    }
+    for (; left < limit; ++left)
+        if (probes.OneAt(left) && MatchesAt(s, t, templ, left, top)) return left;
+    return limit;
 }
 
 bool WellFormed(const PixelGrid& grid) {
@@ -208,23 +245,18 @@ bool FindImage(const PixelGrid& screen, const PixelGrid& templ, int32_t& x, int3
     std::vector<Probe> probes;
     AddRareColourProbes(screen, templ, probes);
     AddSpreadProbes(templ, probes);
-    const Probe first = probes.front();
 
     GridView s(screen);
     GridView t(templ);
     int32_t limit = screen.width - templ.width + 1;
     bool found = false;
     for (int32_t top = 0; top <= screen.height - templ.height && limit > 0; ++top) {
-        const uint8_t* row = s.At(first.dx, top + first.dy);
-        for (int32_t left = FindColour(row, 0, limit, first.colour); left < limit;
-             left = FindColour(row, left + 1, limit, first.colour)) {
-            if (MatchesAt(s, t, templ, probes, left, top)) {
-                x = left;
-                y = top;
-                found = true;
-                limit = left;
-                break;
-            }
+        int32_t left = FirstInRow(s, t, templ, RowProbes(s, probes, top), top, limit);
+        if (left < limit) {
+            x = left;
+            y = top;
+            found = true;
+            limit = left;
         }
     }
     return found;
