@@ -1,6 +1,6 @@
 // The exact template search behind FINDIMG. A few template pixels serve as probes: those whose colours are
-// rarest on the screen first, then pixels spread over the template. The screen is walked row by row in memory
-// order looking for the first probe's colour; a hit is checked against the other probes, then in full.
+// rarest on the screen first, then pixels spread over the template. Positions are tested row by row in memory
+// order, four at a time against every probe; a position that passes them all is compared in full.
 #include "image_search.h"
 
 #include <algorithm>
