@@ -177,6 +177,21 @@ class RowProbes {
 #endif
     }
 
+    // False when none of the positions left … left + 7 passes the first probe (left + 7 must be a position).
+    bool MaybeEight(int32_t left) const {
+#if defined(__SSE2__)
+        const __m128i mask = _mm_set1_epi32(static_cast<int>(kColourMask));
+        const __m128i want = _mm_set1_epi32(static_cast<int>(colours_[0]));
+        const uint8_t* p = rows_[0] + static_cast<size_t>(left) * 4;
+        __m128i a = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), mask);
+        __m128i b = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), mask);
+        return _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi32(a, want), _mm_cmpeq_epi32(b, want))) != 0;
+#else
+        (void)left;
+        return true;
+#endif
+    }
+
     bool OneAt(int32_t left) const {
         for (size_t k = 0; k < count_; ++k)
             if (Load(rows_[k] + static_cast<size_t>(left) * 4) != colours_[k]) return false;
@@ -217,8 +232,10 @@ bool MatchesAt(const GridView& s, const GridView& t, const PixelGrid& templ, int
 int32_t FirstInRow(const GridView& s, const GridView& t, const PixelGrid& templ, const RowProbes& probes,
                    int32_t top, int32_t limit) {
     int32_t left = 0;
-    for (; left + 4 <= limit; left += 4) {
-        for (unsigned bits = probes.FourAt(left); bits != 0; bits &= bits - 1) {
+    for (; left + 8 <= limit; left += 8) {
+        if (!probes.MaybeEight(left)) continue; // the usual case: the rarest colour is not there
+        unsigned bits = probes.FourAt(left) | (probes.FourAt(left + 4) << 4);
+        for (; bits != 0; bits &= bits - 1) {
             int32_t x = left + std::countr_zero(bits);
             if (MatchesAt(s, t, templ, x, top)) return x;
         }
