@@ -11,6 +11,13 @@
 
 namespace {
 
+// The last captured screen. Kept between calls so that each capture refills the same memory instead of
+// allocating and clearing a new screen-sized grid.
+PixelGrid& ScreenSurface() {
+    static PixelGrid surface;
+    return surface;
+}
+
 // The template is loaded and the screen captured before any search: a file that cannot be loaded or a
 // screen that cannot be captured fails the call with its number, and nothing is searched.
 void BuiltinFindImg(BuiltinCall& call) {
@@ -20,7 +27,7 @@ void BuiltinFindImg(BuiltinCall& call) {
     TrappedSection trap;
     std::u16string path;
     PixelGrid templ;
-    PixelGrid screen;
+    PixelGrid& screen = ScreenSurface();
     if (!trap.Step(TextOf(call.Arg(0), path)) ||
         !trap.Step(call.services.desktop->LoadImageFile(path, templ)) ||
         !trap.Step(call.services.desktop->CaptureScreen(screen))) {

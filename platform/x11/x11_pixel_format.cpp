@@ -67,7 +67,8 @@ bool ConvertScreenRows(const uint8_t* data, int32_t bytesPerLine, int32_t width,
 
     out.width = width;
     out.height = height;
-    out.bgra.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
+    // Every byte is written below, so a grid of the right size is reused as it is (no clearing).
+    out.bgra.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
     const bool hostLittle = std::endian::native == std::endian::little;
     if (hostLittle && bytes == 4 && !format.mostSignificantFirst && format.redMask == 0xFF0000 &&
         format.greenMask == 0x00FF00 && format.blueMask == 0x0000FF) {
@@ -82,6 +83,7 @@ bool ConvertScreenRows(const uint8_t* data, int32_t bytesPerLine, int32_t width,
             dst[0] = blue.Of(pixel);
             dst[1] = green.Of(pixel);
             dst[2] = red.Of(pixel);
+            dst[3] = 0;
         }
     }
     return true;

@@ -38,6 +38,7 @@ TEST(PixelFormat, OtherMasksAndByteOrder) {
     swapped.blueMask = 0xFF0000;
     std::vector<uint8_t> lsb = {0x12, 0x34, 0x56, 0x00};
     PixelGrid out;
+    out.bgra.assign(4, 0xAA); // a grid of the right size is refilled completely, reserved byte included
     ASSERT_TRUE(ConvertScreenRows(lsb.data(), 4, 1, 1, swapped, out));
     EXPECT_EQ(Bgr(out), (std::vector<uint8_t>{0x56, 0x34, 0x12}));
 
