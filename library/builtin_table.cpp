@@ -14,6 +14,7 @@ const BuiltinTable& StandardBuiltins() {
         RegisterStringBuiltins(t);
         RegisterNumericBuiltins(t);
         RegisterOutputBuiltins(t);
+        RegisterImageBuiltins(t);
         return t;
     }();
     return table;

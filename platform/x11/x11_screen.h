@@ -5,6 +5,7 @@
 #include "desktop_platform.h"
 
 #include <cstdint>
+#include <memory>
 
 typedef struct _XDisplay Display;
 
@@ -23,6 +24,19 @@ class X11Screen {
     // What the screen shows, windows included; returns 0 or a failure number.
     int Capture(PixelGrid& out);
 
+    // Captures go through a shared-memory image when the server offers one (the default), otherwise through
+    // a plain image request. Turning it off releases the shared image.
+    void UseSharedMemory(bool use);
+    // True when the last capture went through shared memory.
+    bool LastCaptureShared() const { return lastShared_; }
+
   private:
+    struct SharedImage;
+    bool CaptureShared(int32_t width, int32_t height, PixelGrid& out);
+    bool CapturePlain(int32_t x, int32_t y, int32_t width, int32_t height, PixelGrid& out);
+
     Display* display_;
+    std::unique_ptr<SharedImage> shared_;
+    bool sharedAllowed_ = true;
+    bool lastShared_ = false;
 };

@@ -58,6 +58,23 @@ inline BuiltinOutcome CallBuiltin(const std::u16string& name, std::initializer_l
     return out;
 }
 
+// Calls a built-in as CallBuiltin does, with a desktop platform lent to it.
+inline BuiltinOutcome CallBuiltinOnDesktop(const std::u16string& name, std::initializer_list<MacroValue> args,
+                                           DesktopPlatform* desktop) {
+    BuiltinOutcome out;
+    cMoMacro_Token list;
+    for (const MacroValue& v : args) list.Add(v, ttNumber);
+    BuiltinServices services;
+    services.desktop = desktop;
+    services.printOut = [&out](const std::u16string& line) { out.printed.push_back(line); };
+    out.error.Report(5, u"未定義の関数/変数が使用されました - " + name);
+    BuiltinFunction function = StandardBuiltins().Find(name);
+    if (function == nullptr) return out;
+    BuiltinCall call{name, list, out.result, out.error, services};
+    function(call);
+    return out;
+}
+
 // Joins lines with CR LF, the line end macro text uses.
 inline std::u16string Lines(std::initializer_list<std::u16string> lines) {
     std::u16string text;
