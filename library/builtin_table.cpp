@@ -14,6 +14,7 @@ const BuiltinTable& StandardBuiltins() {
         RegisterStringBuiltins(t);
         RegisterNumericBuiltins(t);
         RegisterOutputBuiltins(t);
+        RegisterProcessBuiltins(t);
         return t;
     }();
     return table;

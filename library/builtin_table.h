@@ -57,6 +57,7 @@ void RegisterConstantBuiltins(BuiltinTable& table);
 void RegisterStringBuiltins(BuiltinTable& table);
 void RegisterNumericBuiltins(BuiltinTable& table);
 void RegisterOutputBuiltins(BuiltinTable& table);
+void RegisterProcessBuiltins(BuiltinTable& table);
 
 // The table of every family that exists, built once.
 const BuiltinTable& StandardBuiltins();

@@ -16,7 +16,7 @@ namespace {
 const char16_t* const kUnbuiltNames[] = {
     u"MSGBOX",   u"INPUTBOX", u"MES",     u"KBD",     u"MUS",      u"MUSORG", u"GETKEYSTATE",
     u"GETWINID", u"SETWIN",   u"CTRLWIN", u"FINDIMG", u"GETCOLOR", u"IMG_X",  u"IMG_Y",
-    u"IMG_R",    u"IMG_G",    u"IMG_B",   u"SHELL",   u"WAIT",     u"SOUND",
+    u"IMG_R",    u"IMG_G",    u"IMG_B",
 };
 
 bool IsUnbuilt(const std::u16string& name) {
