@@ -1,10 +1,101 @@
-// Program start for SHELL. Not built yet: every start is refused as an invalid argument; the SHELL built-in
-// is not registered until this is in place.
+// Program start for SHELL: the command line is split into words like a shell would (but no shell runs), the
+// program is found along PATH, started with posix_spawn, and a small waiter thread reaps it when it ends.
 #include "process_starter.h"
+
+#include "codepage.h"
+#include "command_line_words.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kInvalidArgument = 5;
+constexpr int kFileNotFound = 53;
+
+bool IsKnownStyle(int32_t style) {
+    return style == 0 || style == 1 || style == 2 || style == 3 || style == 4 || style == 6;
+}
+
+// Waits for exactly this child, so its exit status never lingers as a zombie and no other child's status is
+// taken from whoever waits for it.
+void ReapWhenEnded(pid_t pid) {
+    std::thread([pid] {
+        int status = 0;
+        while (waitpid(pid, &status, 0) == -1 && errno == EINTR) {
+        }
+    }).detach();
+}
+
+// Spawn attributes that give the child a clean start: no blocked signals and every signal at its default,
+// whatever this program ignores or handles itself.
+class SpawnAttributes {
+  public:
+    SpawnAttributes() {
+        posix_spawnattr_init(&attributes_);
+        sigset_t none;
+        sigemptyset(&none);
+        sigset_t all;
+        sigfillset(&all);
+        sigdelset(&all, SIGKILL);
+        sigdelset(&all, SIGSTOP);
+        posix_spawnattr_setsigmask(&attributes_, &none);
+        posix_spawnattr_setsigdefault(&attributes_, &all);
+        posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    const posix_spawnattr_t* Get() const { return &attributes_; }
+
+  private:
+    posix_spawnattr_t attributes_;
+};
+
+int FailureOfSpawnError(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case EACCES:
+    case ENOEXEC:
+    case ELOOP:
+    case ENAMETOOLONG:
+        return kFileNotFound;
+    default:
+        return kInvalidArgument;
+    }
+}
+
+} // namespace
 
 ProcessStarter::ProcessStarter() = default;
 ProcessStarter::~ProcessStarter() = default;
 
-int ProcessStarter::Start(const std::u16string&, int32_t, double&) {
-    return 5;
+int ProcessStarter::Start(const std::u16string& commandLine, int32_t windowStyle, double& processId) {
+    if (!IsKnownStyle(windowStyle)) return kInvalidArgument;
+    if (commandLine.find(u'\0') != std::u16string::npos) return kInvalidArgument;
+    std::vector<std::string> words;
+    if (!SplitCommandLine(ToUtf8(commandLine), words) || words.empty()) return kInvalidArgument;
+    std::string program;
+    if (!FindProgram(words[0], std::getenv("PATH"), program)) return kFileNotFound;
+
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    SpawnAttributes attributes;
+    pid_t pid = 0;
+    // The child keeps our standard input, output and error; every other descriptor we open is close-on-exec.
+    const int error = posix_spawn(&pid, program.c_str(), nullptr, attributes.Get(), argv.data(), environ);
+    if (error != 0) return FailureOfSpawnError(error);
+    ReapWhenEnded(pid);
+    processId = static_cast<double>(pid);
+    return 0;
 }
