@@ -116,6 +116,32 @@ TEST(MediaCommands, StopKeepsThePositionAndPartsPlayExactly) {
     EXPECT_TRUE(heard.samples == expected);
 }
 
+namespace {
+
+// One middle C held for half a second: a MIDI file of one track, 480 ticks a beat at the default tempo.
+void WriteMidi(const fs::path& file) {
+    const std::string track = {0x00, '\x90', 60, 100, '\x83', 0x60, '\x80', 60, 0, 0x00, '\xFF', 0x2F, 0x00};
+    std::string out = "MThd";
+    out += std::string{0, 0, 0, 6, 0, 0, 0, 1, 0x01, '\xE0'};
+    out += "MTrk";
+    out += std::string{0, 0, 0, static_cast<char>(track.size())};
+    out += track;
+    std::ofstream(file, std::ios::binary) << out;
+}
+
+} // namespace
+
+TEST(MediaCommands, MidiFilePlaysThroughTheSynthesiser) {
+    TemporaryFolder folder;
+    const fs::path midi = folder / "曲.mid";
+    WriteMidi(midi);
+    DiskPlayer player(folder);
+    ASSERT_EQ(player.Send("open \"" + midi.string() + "\" alias mysound type sequencer"), 0);
+    ASSERT_EQ(player.Send("play mysound wait"), 0);
+    EXPECT_EQ(player.Send("close mysound"), 0);
+    EXPECT_GT(player.Finish().samples.size(), static_cast<size_t>(kRate / 10));
+}
+
 TEST(MediaCommands, ErrorNumbers) {
     TemporaryFolder folder;
     const fs::path wav = folder / "tone.wav";
