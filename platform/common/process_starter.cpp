@@ -1,9 +1,10 @@
-// Program start for SHELL: the command line is split into words like a shell would (but no shell runs), the
-// program is found along PATH, started with posix_spawn, and a small waiter thread reaps it when it ends.
+// Program start for SHELL: words split like a shell's (no shell runs), the program found along PATH and
+// started with posix_spawn, reaped by a waiter thread when it ends, its window styled on an X display.
 #include "process_starter.h"
 
 #include "codepage.h"
 #include "command_line_words.h"
+#include "x11_window_style.h"
 
 #include <cerrno>
 #include <csignal>
@@ -96,6 +97,7 @@ int ProcessStarter::Start(const std::u16string& commandLine, int32_t windowStyle
     const int error = posix_spawn(&pid, program.c_str(), nullptr, attributes.Get(), argv.data(), environ);
     if (error != 0) return FailureOfSpawnError(error);
     ReapWhenEnded(pid);
+    ApplyWindowStyleLater(pid, windowStyle);
     processId = static_cast<double>(pid);
     return 0;
 }
