@@ -10,6 +10,7 @@
 #include <SDL2/SDL_mixer.h>
 
 #include <atomic>
+#include <dlfcn.h>
 #include <chrono>
 #include <map>
 #include <sys/stat.h>
@@ -51,6 +52,20 @@ std::string LowerText(const std::string& text) {
     std::string out = text;
     for (char& c : out) c = LowerAscii(c);
     return out;
+}
+
+// ALSA reports a missing sound card on standard error, line by line, before SDL gets its failure; that
+// answer is ours to give (262), so when SDL has loaded ALSA its messages are silenced.
+void SilentAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+void SilenceAlsa() {
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
+    if (alsa == nullptr) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (void* set = dlsym(alsa, "snd_lib_error_set_handler"); set != nullptr)
+        reinterpret_cast<SetHandler>(set)(SilentAlsaMessage);
+    dlclose(alsa);
 }
 
 void Pause(std::chrono::milliseconds length) {
@@ -97,6 +112,7 @@ struct MediaCommandPlayer::State {
 int32_t MediaCommandPlayer::State::OpenAudio() {
     if (audioOpen) return MediaError::kNone;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return MediaError::kHardware;
+    SilenceAlsa();
     if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return MediaError::kHardware;
