@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -28,12 +29,21 @@ bool IsKnownStyle(int32_t style) {
 
 // Waits for exactly this child, so its exit status never lingers as a zombie and no other child's status is
 // taken from whoever waits for it.
-void ReapWhenEnded(pid_t pid) {
-    std::thread([pid] {
+// When no thread can be made (the system is out of them), the child is reaped by a later start instead.
+void ReapWhenEnded(pid_t pid, std::vector<pid_t>& unreaped) {
+    for (auto it = unreaped.begin(); it != unreaped.end();) {
         int status = 0;
-        while (waitpid(pid, &status, 0) == -1 && errno == EINTR) {
-        }
-    }).detach();
+        it = waitpid(*it, &status, WNOHANG) == 0 ? it + 1 : unreaped.erase(it);
+    }
+    try {
+        std::thread([pid] {
+            int status = 0;
+            while (waitpid(pid, &status, 0) == -1 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        unreaped.push_back(pid);
+    }
 }
 
 // Spawn attributes that give the child a clean start: no blocked signals and every signal at its default,
@@ -96,7 +106,9 @@ int ProcessStarter::Start(const std::u16string& commandLine, int32_t windowStyle
     // The child keeps our standard input, output and error; every other descriptor we open is close-on-exec.
     const int error = posix_spawn(&pid, program.c_str(), nullptr, attributes.Get(), argv.data(), environ);
     if (error != 0) return FailureOfSpawnError(error);
-    ReapWhenEnded(pid);
+    // Starts happen on the GUI thread only, so the list of children still to reap needs no lock.
+    static std::vector<pid_t> unreaped;
+    ReapWhenEnded(pid, unreaped);
     ApplyWindowStyleLater(pid, windowStyle);
     processId = static_cast<double>(pid);
     return 0;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -146,5 +147,9 @@ void ApplyWindowStyleLater(pid_t pid, int32_t style) {
     if (style == 1 || style == 4) return;
     const char* name = std::getenv("DISPLAY");
     if (name == nullptr || *name == '\0') return;
-    std::thread(Watch, pid, style).detach();
+    try {
+        std::thread(Watch, pid, style).detach();
+    } catch (const std::system_error&) {
+        // No thread to watch with: the program keeps the window it opens.
+    }
 }

@@ -82,7 +82,12 @@ TEST(MediaCommands, PauseAndResumeKeepEverySampleOnce) {
     Sleep(100);
     ASSERT_EQ(player.Send("pause mysound"), 0);
     Sleep(200);
-    // Play without a position goes on from the pause.
+    // Play without a position goes on from the pause, and from a stop made while paused.
+    ASSERT_EQ(player.Send("play mysound"), 0);
+    Sleep(100);
+    ASSERT_EQ(player.Send("pause mysound"), 0);
+    ASSERT_EQ(player.Send("stop mysound"), 0);
+    Sleep(100);
     ASSERT_EQ(player.Send("play mysound wait"), 0);
     SoundFrames heard = player.Finish();
     ASSERT_EQ(heard.samples.size(), tone.size());
