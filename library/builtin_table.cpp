@@ -15,6 +15,7 @@ const BuiltinTable& StandardBuiltins() {
         RegisterNumericBuiltins(t);
         RegisterOutputBuiltins(t);
         RegisterImageBuiltins(t);
+        RegisterProcessBuiltins(t);
         return t;
     }();
     return table;

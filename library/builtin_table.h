@@ -58,6 +58,7 @@ void RegisterStringBuiltins(BuiltinTable& table);
 void RegisterNumericBuiltins(BuiltinTable& table);
 void RegisterOutputBuiltins(BuiltinTable& table);
 void RegisterImageBuiltins(BuiltinTable& table);
+void RegisterProcessBuiltins(BuiltinTable& table);
 
 // The table of every family that exists, built once.
 const BuiltinTable& StandardBuiltins();

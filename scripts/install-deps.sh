@@ -11,6 +11,8 @@ packages=(
   qt6-base-dev libgl-dev
   libx11-dev libxtst-dev libxext-dev libxi-dev libsdl2-mixer-dev
   fonts-ipafont-gothic
+  # the General MIDI instruments SOUND needs to play MIDI files
+  timgm6mb-soundfont
   # desktop tests: a private X server, a window manager, real target clients, tools that observe them
   xvfb openbox x11-apps xterm xauth x11-utils xdotool xinput imagemagick
   # packaging checks

@@ -5,6 +5,7 @@
 #include "desktop_platform.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class MediaCommandPlayer {
@@ -17,4 +18,8 @@ class MediaCommandPlayer {
     // Runs one command text; returns its media-control error number (0 success). A command that waits
     // calls waitTurn on every turn and ends early when it returns false.
     int32_t Send(const std::u16string& command, const DesktopPlatform::WaitTurn& waitTurn);
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
 };

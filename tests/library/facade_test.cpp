@@ -14,8 +14,8 @@ namespace {
 
 // Names whose families are not built yet: registered with the engine, absent from the dispatch table.
 const char16_t* const kUnbuiltNames[] = {
-    u"MSGBOX",   u"INPUTBOX", u"MES",     u"KBD",   u"MUS",  u"MUSORG", u"GETKEYSTATE",
-    u"GETWINID", u"SETWIN",   u"CTRLWIN", u"SHELL", u"WAIT", u"SOUND",
+    u"MSGBOX", u"INPUTBOX",    u"MES",      u"KBD",    u"MUS",
+    u"MUSORG", u"GETKEYSTATE", u"GETWINID", u"SETWIN", u"CTRLWIN",
 };
 
 bool IsUnbuilt(const std::u16string& name) {
