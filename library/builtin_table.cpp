@@ -14,6 +14,8 @@ const BuiltinTable& StandardBuiltins() {
         RegisterStringBuiltins(t);
         RegisterNumericBuiltins(t);
         RegisterOutputBuiltins(t);
+        RegisterKeyboardMouseBuiltins(t);
+        RegisterWindowBuiltins(t);
         return t;
     }();
     return table;
