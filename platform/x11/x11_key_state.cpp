@@ -86,14 +86,14 @@ void X11KeyState::Drain() {
     }
 }
 
-bool X11KeyState::PressedSinceLastQuery(const unsigned int* codes, size_t count, bool buttons) {
-    std::array<uint32_t, 256>& presses = buttons ? buttonPresses_ : keyPresses_;
-    bool pressed = false;
-    for (size_t i = 0; i < count; ++i) {
-        if (codes[i] >= presses.size()) continue;
-        if (presses[codes[i]] > 0) pressed = true;
-        presses[codes[i]] = 0;
-    }
+bool X11KeyState::PressedSinceLastQuery(uint8_t virtualKey, const unsigned int* codes, size_t count,
+                                        bool buttons) {
+    const std::array<uint64_t, 256>& presses = buttons ? buttonPresses_ : keyPresses_;
+    uint64_t total = 0;
+    for (size_t i = 0; i < count; ++i)
+        if (codes[i] < presses.size()) total += presses[codes[i]];
+    const bool pressed = total != seenAtLastQuery_[virtualKey];
+    seenAtLastQuery_[virtualKey] = total;
     return pressed;
 }
 
@@ -105,7 +105,7 @@ uint16_t X11KeyState::Query(int32_t virtualKey) {
     if (const int button = PointerButtonOfVirtualKey(code); button != 0) {
         const unsigned int buttonCode = static_cast<unsigned int>(button);
         if (ButtonIsDown(display_, button)) state |= kDownNow;
-        if (PressedSinceLastQuery(&buttonCode, 1, true)) state |= kPressedSince;
+        if (PressedSinceLastQuery(code, &buttonCode, 1, true)) state |= kPressedSince;
         return state;
     }
     KeymapPtr map = FetchKeymap(display_, XkbUseCoreKbd);
@@ -116,6 +116,6 @@ uint16_t X11KeyState::Query(int32_t virtualKey) {
     }
     if (keycodes.empty()) return 0;
     if (AnyKeycodeDown(display_, keycodes)) state |= kDownNow;
-    if (PressedSinceLastQuery(keycodes.data(), keycodes.size(), false)) state |= kPressedSince;
+    if (PressedSinceLastQuery(code, keycodes.data(), keycodes.size(), false)) state |= kPressedSince;
     return state;
 }

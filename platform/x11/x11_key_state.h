@@ -24,11 +24,14 @@ class X11KeyState {
     void Drain();
 
   private:
-    bool PressedSinceLastQuery(const unsigned int* codes, size_t count, bool buttons);
+    bool PressedSinceLastQuery(uint8_t virtualKey, const unsigned int* codes, size_t count, bool buttons);
 
     Display* display_ = nullptr;
     int inputOpcode_ = 0;
     bool listening_ = false;
-    std::array<uint32_t, 256> keyPresses_{};
-    std::array<uint32_t, 256> buttonPresses_{};
+    // Presses counted since the start, per keycode and per button; each code remembers the total of its
+    // keys at its last query, so a query of VK_SHIFT does not use up the press of VK_RSHIFT.
+    std::array<uint64_t, 256> keyPresses_{};
+    std::array<uint64_t, 256> buttonPresses_{};
+    std::array<uint64_t, 256> seenAtLastQuery_{};
 };

@@ -259,7 +259,9 @@ int32_t X11Windows::Command(int32_t window, int32_t command) {
     const XID id = static_cast<XID>(static_cast<uint32_t>(window));
     if (!IsClient(id)) return 0;
     const bool managed = HasWindowManager();
-    switch (command) {
+    // As with the system-command message of Windows, the low four bits are not part of the command, and
+    // only the low 16 bits count, so &HF060 (which a macro reads as -4000) is the close command too.
+    switch (command & 0xFFF0) {
     case kCommandMaximize:
         Show(id);
         SetMaximized(id, true);
