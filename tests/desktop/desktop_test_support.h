@@ -205,11 +205,14 @@ struct ProgramResult {
     std::string err;
 };
 
-// Runs the QuillonMacro program on a macro file; with `keepDisplay` false, DISPLAY is removed.
-inline ProgramResult RunProgram(const std::string& macroPath, bool keepDisplay = true) {
+// Runs the QuillonMacro program on a macro file; with `keepDisplay` false, DISPLAY is removed, or set to
+// `otherDisplay` when that is given.
+inline ProgramResult RunProgram(const std::string& macroPath, bool keepDisplay = true,
+                                const QString& otherDisplay = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!keepDisplay) environment.remove("DISPLAY");
+    if (!keepDisplay && !otherDisplay.isEmpty()) environment.insert("DISPLAY", otherDisplay);
     environment.remove("WAYLAND_DISPLAY");
     environment.remove("QT_QPA_PLATFORM");
     process.setProcessEnvironment(environment);

@@ -72,3 +72,13 @@ TEST(NoDisplay, DesktopFunctionsFailAtOnceWithCodeSeven) {
         EXPECT_NE(r.err.find("行=3"), std::string::npos) << r.err;
     }
 }
+
+TEST(NoDisplay, AnUnreachableDisplayCountsAsNone) {
+    QTemporaryDir dir;
+    const std::string path = WriteMacro(dir, "unreachable.qlx", {"PRINT \"start\"", "KBD VK_A, PRESS"});
+    const ProgramResult r = RunProgram(path, false, QStringLiteral(":9876"));
+    EXPECT_EQ(r.exitCode, 7);
+    EXPECT_EQ(r.out, "start\n終了しました。\n");
+    EXPECT_NE(r.err.find("画面が使用できないため、この関数は実行できません - KBD"), std::string::npos)
+        << r.err;
+}
