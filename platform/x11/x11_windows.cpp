@@ -197,6 +197,12 @@ void X11Windows::Move(int32_t window, int32_t x, int32_t y, int32_t width, int32
     const XID id = static_cast<XID>(static_cast<uint32_t>(window));
     if (!IsClient(id)) return;
     Show(id);
+    // A maximised window keeps its maximised geometry whatever it is asked; an explicit place and size
+    // ends the maximised state first.
+    if (IsMaximized(id)) {
+        SetMaximized(id, false);
+        if (HasWindowManager()) WaitFor([&] { return !IsMaximized(id); });
+    }
     Rect before;
     if (!OuterRect(id, before)) return;
     const Rect target{x, y, x + width, y + height};

@@ -108,6 +108,14 @@ TEST(Windows, CtrlWinMaximisesMinimisesAndRestores) {
     EXPECT_EQ(WmState(id), "Iconic");
     EXPECT_EQ(macro.Eval("SETWIN(" + w + ")"), "0");
 
+    // Moving and sizing a minimised window shows it again.
+    EXPECT_EQ(macro.Eval("SETWIN(" + w + ", 10, 20, 500, 300)"), "");
+    EXPECT_EQ(WmState(id), "Normal");
+    EXPECT_EQ(FrameOf(id).left, 10);
+    EXPECT_EQ(FrameOf(id).top, 20);
+    EXPECT_EQ(macro.Eval("CTRLWIN(" + w + ", MIN)"), "0");
+    EXPECT_EQ(WmState(id), "Iconic");
+
     EXPECT_EQ(macro.Eval("CTRLWIN(" + w + ", NORMAL)"), "0");
     EXPECT_EQ(WmState(id), "Normal");
     EXPECT_FALSE(IsMaximised(id));
