@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
 void Write(std::FILE* out, const std::string& line) {
@@ -33,6 +35,11 @@ std::string KeyLine(XKeyEvent& event) {
     return line;
 }
 
+// The focus request fails while the window manager has not shown the frame yet; that is not fatal here.
+int IgnoreError(Display*, XErrorEvent*) {
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -43,6 +50,7 @@ int main(int argc, char** argv) {
     std::FILE* out = std::fopen(argv[1], "w");
     Display* display = XOpenDisplay(nullptr);
     if (out == nullptr || display == nullptr) return 1;
+    XSetErrorHandler(IgnoreError);
     const unsigned int width = argc >= 6 ? static_cast<unsigned int>(std::atoi(argv[4])) : 300;
     const unsigned int height = argc >= 6 ? static_cast<unsigned int>(std::atoi(argv[5])) : 200;
     const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, width, height, 0, 0,
@@ -61,16 +69,29 @@ int main(int argc, char** argv) {
     XSetWMProtocols(display, window, &deleteWindow, 1);
     XSelectInput(display, window,
                  KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                     StructureNotifyMask | FocusChangeMask);
+                     StructureNotifyMask | FocusChangeMask | ExposureMask);
     XMapWindow(display, window);
 
     bool focused = false;
     while (true) {
+        // Until the focus has arrived, ask for it again every little while once the window is viewable.
+        if (!focused) {
+            XWindowAttributes attributes{};
+            XGetWindowAttributes(display, window, &attributes);
+            if (attributes.map_state == IsViewable)
+                XSetInputFocus(display, window, RevertToParent, CurrentTime);
+            XSync(display, False);
+            if (XPending(display) == 0) {
+                usleep(50000);
+                continue;
+            }
+        }
         XEvent event;
         XNextEvent(display, &event);
         switch (event.type) {
         case MapNotify:
-            XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        case Expose:
+            if (!focused) XSetInputFocus(display, window, RevertToParent, CurrentTime);
             break;
         case FocusIn:
             if (!focused) Write(out, "ready " + std::to_string(window));
