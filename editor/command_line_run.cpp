@@ -3,6 +3,7 @@
 #include "command_line_run.h"
 
 #include "codepage.h"
+#include "desktop_platform_factory.h"
 #include "error.h"
 #include "library_state.h"
 #include "macro_facade.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 
 #include <atomic>
+#include <memory>
 #include <csignal>
 #include <cstdio>
 #include <vector>
@@ -99,7 +101,8 @@ int RunMacroFileFromCommandLine(const QString& path) {
     }
 
     TerminalUserInterface userInterface;
-    cMoMacro macro(&userInterface, nullptr);
+    const std::unique_ptr<DesktopPlatform> desktop = CreateDesktopPlatform();
+    cMoMacro macro(&userInterface, desktop.get());
     macro.SetSyncRun(false);
     userInterface.SetYieldHook([&macro] {
         if (stopSignalled.load(std::memory_order_relaxed)) macro.ForceStop();

@@ -16,6 +16,8 @@ const BuiltinTable& StandardBuiltins() {
         RegisterOutputBuiltins(t);
         RegisterImageBuiltins(t);
         RegisterProcessBuiltins(t);
+        RegisterKeyboardMouseBuiltins(t);
+        RegisterWindowBuiltins(t);
         return t;
     }();
     return table;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "error.h"
+#include "held_input.h"
 #include "macro_value.h"
 #include "token.h"
 
@@ -16,12 +17,14 @@ class UserInterface;
 class DesktopPlatform;
 
 // What the facade lends the built-ins: its user interface and desktop (either may be absent), its PrintOut,
-// and whether the run has been asked to stop (so a long wait can end early).
+// whether the run has been asked to stop (so a long wait can end early), and the keys and buttons the
+// built-ins hold down on the desktop.
 struct BuiltinServices {
     UserInterface* ui = nullptr;
     DesktopPlatform* desktop = nullptr;
     std::function<void(const std::u16string&)> printOut;
     std::function<bool()> stopRequested;
+    HeldInput held;
 };
 
 // One call of a built-in: the upper-cased name that matched, the evaluated arguments (possibly none), the
@@ -59,6 +62,8 @@ void RegisterNumericBuiltins(BuiltinTable& table);
 void RegisterOutputBuiltins(BuiltinTable& table);
 void RegisterImageBuiltins(BuiltinTable& table);
 void RegisterProcessBuiltins(BuiltinTable& table);
+void RegisterKeyboardMouseBuiltins(BuiltinTable& table);
+void RegisterWindowBuiltins(BuiltinTable& table);
 
 // The table of every family that exists, built once.
 const BuiltinTable& StandardBuiltins();

@@ -2,6 +2,7 @@
 // built-in requests, and the prompt that asks the user for the value of an unknown name during ComputeLine.
 #include "macro_facade.h"
 
+#include "desktop_platform.h"
 #include "named_constants.h"
 #include "user_interface.h"
 #include "variable_store.h"
@@ -40,6 +41,20 @@ cMoMacro::cMoMacro(UserInterface* ui, DesktopPlatform* desktop)
                cMoMacro_Error& error) { OnRequestUndefinedVariable(name, args, result, error); });
     if (ui != nullptr) engine_->SetYield([ui] { ui->Yield(); });
     for (const std::u16string& name : BuiltinNamesInRegistrationOrder()) engine_->AddExternFunction(name);
+}
+
+int32_t cMoMacro::Run() {
+    return ReleaseHeldInputAfter(engine_->Run());
+}
+
+int32_t cMoMacro::RunFunction(const std::u16string& name) {
+    return ReleaseHeldInputAfter(engine_->RunFunction(name));
+}
+
+int32_t cMoMacro::ReleaseHeldInputAfter(int32_t code) {
+    if (code != 0 && services_.desktop != nullptr && services_.held.AnyHeld())
+        services_.held.ReleaseAll(*services_.desktop);
+    return code;
 }
 
 // A name without an implementation is left alone, so the engine's code 5 for an undefined name stands.

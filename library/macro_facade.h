@@ -36,14 +36,20 @@ class cMoMacro {
     cMoMacro_Error& Error() { return engine_->Error(); }
     cMoMacro_Engine& Engine() { return *engine_; }
 
-    int32_t Run() { return engine_->Run(); }
-    int32_t RunFunction(const std::u16string& name) { return engine_->RunFunction(name); }
+    // A run that ends with an error or a stop lets go of every key and mouse button its built-ins pressed
+    // and did not release; a run that ends normally leaves them as the macro left them.
+    int32_t Run();
+    int32_t RunFunction(const std::u16string& name);
     MacroValue ComputeLine(const std::u16string& expression) { return engine_->ComputeLine(expression); }
 
     // The PrintOut event: receives every line PRINT writes.
     void SetPrintOut(PrintOutHandler handler) { services_.printOut = std::move(handler); }
 
+    // The keys and buttons the built-ins of this facade hold down.
+    const HeldInput& Held() const { return services_.held; }
+
   private:
+    int32_t ReleaseHeldInputAfter(int32_t code);
     void OnRequestExternFunction(const std::u16string& name, cMoMacro_Token& args, MacroValue& result,
                                  cMoMacro_Error& error);
     void OnRequestUndefinedVariable(const std::u16string& name, const cMoMacro_Token* args,

@@ -1,40 +1,72 @@
-// The X11 desktop platform: the display connection, and the operations handed on to the screen, process,
-// clock, image and sound parts. The keyboard, mouse and window operations are not built yet (their built-ins
-// are not registered), so they do nothing.
+// The X11 desktop platform: the display connection, the keyboard, mouse, key-state and window operations
+// handed to their parts, and the operations handed on to the screen, process, clock, image and sound parts.
 #include "x11_desktop_platform.h"
 
+#include "codepage.h"
 #include "desktop_platform_factory.h"
 #include "image_file.h"
 #include "monotonic_clock.h"
+#include "x11_key_state.h"
+#include "x11_keyboard.h"
+#include "x11_mouse.h"
+#include "x11_windows.h"
 
 #include <X11/Xlib.h>
 
 X11DesktopPlatform::X11DesktopPlatform() {
     display_ = XOpenDisplay(nullptr);
-    if (display_ != nullptr) screen_ = std::make_unique<X11Screen>(display_);
+    if (display_ == nullptr) return;
+    keyboard_ = std::make_unique<X11Keyboard>(display_);
+    mouse_ = std::make_unique<X11Mouse>(display_);
+    keyState_ = std::make_unique<X11KeyState>(DisplayString(display_));
+    windows_ = std::make_unique<X11Windows>(display_);
+    screen_ = std::make_unique<X11Screen>(display_);
 }
 
 X11DesktopPlatform::~X11DesktopPlatform() {
     screen_.reset();
+    windows_.reset();
+    keyState_.reset();
+    mouse_.reset();
+    keyboard_.reset();
     if (display_ != nullptr) XCloseDisplay(display_);
 }
 
-void X11DesktopPlatform::SendKeyEvent(uint8_t, uint32_t, uint32_t) {}
-void X11DesktopPlatform::SendMouseEvent(uint32_t, int32_t, int32_t) {}
-uint16_t X11DesktopPlatform::AsyncKeyState(int32_t) {
-    return 0;
+// The extra information has nowhere to go in an X key event; the events themselves are what counts.
+void X11DesktopPlatform::SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t) {
+    if (!keyboard_) return;
+    keyboard_->Send(virtualKey, (flags & kKeyUp) == 0);
+    keyState_->Drain();
 }
-void X11DesktopPlatform::SetPointerPosition(int32_t, int32_t) {}
 
-int32_t X11DesktopPlatform::FindTopLevelWindow(const std::u16string&, const std::u16string*) {
-    return 0;
+void X11DesktopPlatform::SendMouseEvent(uint32_t flags, int32_t dx, int32_t dy) {
+    if (mouse_) mouse_->Send(flags, dx, dy);
 }
-bool X11DesktopPlatform::GetPlacement(int32_t, WindowPlacement&) {
-    return false;
+
+uint16_t X11DesktopPlatform::AsyncKeyState(int32_t virtualKey) {
+    return keyState_ ? keyState_->Query(virtualKey) : 0;
 }
-void X11DesktopPlatform::MoveWindow(int32_t, int32_t, int32_t, int32_t, int32_t) {}
-int32_t X11DesktopPlatform::SendSystemCommand(int32_t, int32_t) {
-    return 0;
+
+void X11DesktopPlatform::SetPointerPosition(int32_t x, int32_t y) {
+    if (mouse_) mouse_->Place(x, y);
+}
+
+int32_t X11DesktopPlatform::FindTopLevelWindow(const std::u16string& className, const std::u16string* title) {
+    if (!windows_) return 0;
+    const std::string titleText = title != nullptr ? ToUtf8(*title) : std::string();
+    return windows_->Find(ToUtf8(className), title != nullptr ? &titleText : nullptr);
+}
+
+bool X11DesktopPlatform::GetPlacement(int32_t window, WindowPlacement& out) {
+    return windows_ && windows_->Placement(window, out);
+}
+
+void X11DesktopPlatform::MoveWindow(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (windows_) windows_->Move(window, x, y, width, height);
+}
+
+int32_t X11DesktopPlatform::SendSystemCommand(int32_t window, int32_t command) {
+    return windows_ ? windows_->Command(window, command) : 0;
 }
 
 void X11DesktopPlatform::ScreenSize(int32_t& width, int32_t& height) {

@@ -7,6 +7,11 @@
 #include "process_starter.h"
 #include "x11_screen.h"
 
+class X11Keyboard;
+class X11Mouse;
+class X11KeyState;
+class X11Windows;
+
 #include <memory>
 
 typedef struct _XDisplay Display;
@@ -42,6 +47,10 @@ class X11DesktopPlatform final : public DesktopPlatform {
 
   private:
     Display* display_ = nullptr;
+    std::unique_ptr<X11Keyboard> keyboard_;
+    std::unique_ptr<X11Mouse> mouse_;
+    std::unique_ptr<X11KeyState> keyState_;
+    std::unique_ptr<X11Windows> windows_;
     std::unique_ptr<X11Screen> screen_;
     ProcessStarter processes_;
     MediaCommandPlayer media_;

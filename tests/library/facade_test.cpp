@@ -14,8 +14,9 @@ namespace {
 
 // Names whose families are not built yet: registered with the engine, absent from the dispatch table.
 const char16_t* const kUnbuiltNames[] = {
-    u"MSGBOX", u"INPUTBOX",    u"MES",      u"KBD",    u"MUS",
-    u"MUSORG", u"GETKEYSTATE", u"GETWINID", u"SETWIN", u"CTRLWIN",
+    u"MSGBOX",
+    u"INPUTBOX",
+    u"MES",
 };
 
 bool IsUnbuilt(const std::u16string& name) {
@@ -54,8 +55,10 @@ TEST(FacadeDispatch, UnbuiltFamilyAndUnknownNamesAreUndefined) {
     EXPECT_EQ(r.code, 5);
     EXPECT_EQ(r.info, "未定義の関数/変数が使用されました - MSGBOX");
 
+    // A built family without a desktop refuses instead of being undefined.
     MacroOutcome k = RunMacro(Lines({u"KBD VK_A, PRESS"}));
-    EXPECT_EQ(k.code, 5);
+    EXPECT_EQ(k.code, 7);
+    EXPECT_EQ(k.info, "画面が使用できないため、この関数は実行できません - KBD");
 
     MacroOutcome u = RunMacro(Lines({u"PRINT nosuchthing(1)"}));
     EXPECT_EQ(u.code, 5);

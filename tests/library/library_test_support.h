@@ -43,12 +43,13 @@ struct BuiltinOutcome {
 // Calls the implementation registered under the upper-case name, as the dispatch would, with the engine's
 // pending code 5 already set.
 inline BuiltinOutcome CallBuiltin(const std::u16string& name, std::initializer_list<MacroValue> args,
-                                  UserInterface* ui = nullptr) {
+                                  UserInterface* ui = nullptr, DesktopPlatform* desktop = nullptr) {
     BuiltinOutcome out;
     cMoMacro_Token list;
     for (const MacroValue& v : args) list.Add(v, ttNumber);
     BuiltinServices services;
     services.ui = ui;
+    services.desktop = desktop;
     services.printOut = [&out](const std::u16string& line) { out.printed.push_back(line); };
     out.error.Report(5, u"未定義の関数/変数が使用されました - " + name);
     BuiltinFunction function = StandardBuiltins().Find(name);
@@ -91,9 +92,10 @@ struct MacroOutcome {
 };
 
 // Parses and runs a macro on a fresh facade (SyncRun on) and collects what it printed.
-inline MacroOutcome RunMacro(const std::u16string& text, UserInterface* ui = nullptr) {
+inline MacroOutcome RunMacro(const std::u16string& text, UserInterface* ui = nullptr,
+                             DesktopPlatform* desktop = nullptr) {
     MacroOutcome out;
-    cMoMacro macro(ui);
+    cMoMacro macro(ui, desktop);
     macro.SetPrintOut([&out](const std::u16string& line) { out.printed.push_back(ToUtf8(line)); });
     macro.SetSyncRun(true);
     macro.SetMacroText(text);

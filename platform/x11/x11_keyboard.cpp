@@ -1,0 +1,191 @@
+// Key events through XTest: finds the keycode of a keysym in the map of the XTest keyboard device (at the
+// base level of the current group), binds missing keysyms to empty keycodes for the duration of the key, and
+// types keypad digits whatever the NumLock state.
+#include "x11_keyboard.h"
+
+#include "x11_keymap.h"
+#include "x11_virtual_keys.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+// How long a temporary binding outlives its key-up. A client that reads the new map only when it handles the
+// key event must still find the keysym there, so the binding is not taken away at once.
+constexpr auto kBindingGrace = std::chrono::milliseconds(500);
+
+// The slave keyboard XTest sends through: its map is the one the server applies to our events.
+unsigned int FindXTestKeyboard(Display* display) {
+    int opcode = 0;
+    int event = 0;
+    int error = 0;
+    if (!XQueryExtension(display, "XInputExtension", &opcode, &event, &error)) return XkbUseCoreKbd;
+    int major = 2;
+    int minor = 2;
+    if (XIQueryVersion(display, &major, &minor) != Success) return XkbUseCoreKbd;
+    int count = 0;
+    XIDeviceInfo* devices = XIQueryDevice(display, XIAllDevices, &count);
+    unsigned int found = XkbUseCoreKbd;
+    for (int i = 0; i < count; ++i) {
+        if (devices[i].use == XISlaveKeyboard && std::strstr(devices[i].name, "XTEST") != nullptr) {
+            found = static_cast<unsigned int>(devices[i].deviceid);
+            break;
+        }
+    }
+    XIFreeDeviceInfo(devices);
+    return found;
+}
+
+bool KeycodeIsDown(Display* display, unsigned int keycode) {
+    char keys[32];
+    XQueryKeymap(display, keys);
+    return (keys[keycode / 8] & (1 << (keycode % 8))) != 0;
+}
+
+bool IsKeypadDigit(KeySym keysym) {
+    return keysym >= XK_KP_0 && keysym <= XK_KP_9;
+}
+
+} // namespace
+
+X11Keyboard::X11Keyboard(Display* display) : display_(display) {
+    int major = XkbMajorVersion;
+    int minor = XkbMinorVersion;
+    XkbQueryExtension(display_, nullptr, nullptr, nullptr, &major, &minor);
+    device_ = FindXTestKeyboard(display_);
+}
+
+X11Keyboard::~X11Keyboard() {
+    for (const Binding& binding : bindings_) {
+        if (binding.down) continue;
+        const auto wait = binding.releasedAt + kBindingGrace - Clock::now();
+        if (wait > Clock::duration::zero()) std::this_thread::sleep_for(wait);
+        Unbind(binding);
+    }
+    XSync(display_, False);
+}
+
+void X11Keyboard::Send(uint8_t virtualKey, bool down) {
+    RemoveExpiredBindings();
+    const KeySym keysym = KeySymOfVirtualKey(virtualKey);
+    if (keysym == 0) return;
+    unsigned int keycode = 0;
+    if (down) {
+        keycode = ResolveForPress(virtualKey, keysym);
+    } else if (pressedKeycode_[virtualKey] != 0) {
+        // The key-up goes to the keycode that went down, even if the map has changed since.
+        keycode = pressedKeycode_[virtualKey];
+    } else {
+        // A key-up of a key we did not press: only a key the map has can be down at all.
+        KeymapPtr map = FetchKeymap(display_, device_);
+        const std::vector<unsigned int> codes = KeycodesCarrying(map.get(), keysym);
+        if (!codes.empty()) keycode = codes.front();
+    }
+    if (keycode == 0) return;
+    XTestFakeKeyEvent(display_, keycode, down ? True : False, CurrentTime);
+    XSync(display_, False);
+    pressedKeycode_[virtualKey] = down ? keycode : 0;
+    MarkBinding(keycode, down);
+}
+
+unsigned int X11Keyboard::ResolveForPress(uint8_t virtualKey, KeySym keysym) {
+    if (pressedKeycode_[virtualKey] != 0) return pressedKeycode_[virtualKey];
+    for (const Binding& binding : bindings_)
+        if (binding.keysym == keysym) return binding.keycode;
+    KeymapPtr map = FetchKeymap(display_, device_);
+    if (!map) return XKeysymToKeycode(display_, keysym);
+    XkbStateRec state{};
+    XkbGetState(display_, XkbUseCoreKbd, &state);
+    const unsigned int base = FindKeycodeAtLevel(map.get(), keysym, state.group, 0);
+    if (base != 0) return base;
+    // A keypad digit sits on the second level of its key, which NumLock selects; without NumLock the key
+    // would move the cursor, so the digit then goes through a keycode of its own.
+    if (IsKeypadDigit(keysym) && NumLockIsOn()) {
+        const unsigned int shifted = FindKeycodeAtLevel(map.get(), keysym, state.group, 1);
+        if (shifted != 0) return shifted;
+    }
+    return BindSpareKeycode(keysym);
+}
+
+bool X11Keyboard::NumLockIsOn() {
+    const unsigned int mask = XkbKeysymToModifiers(display_, XK_Num_Lock);
+    if (mask == 0) return false;
+    XkbStateRec state{};
+    XkbGetState(display_, XkbUseCoreKbd, &state);
+    return (state.locked_mods & mask) != 0;
+}
+
+// Binds the keysym (with its capital as the shifted symbol) to a keycode that has no symbols and is not down;
+// when none is free, the oldest binding that is up is reused after its grace time.
+unsigned int X11Keyboard::BindSpareKeycode(KeySym keysym) {
+    KeymapPtr map = FetchKeymap(display_, device_);
+    unsigned int keycode = 0;
+    if (map) {
+        for (unsigned int code = map->max_key_code; code >= map->min_key_code && code >= 8; --code) {
+            const bool ours = std::any_of(bindings_.begin(), bindings_.end(),
+                                          [code](const Binding& b) { return b.keycode == code; });
+            if (!ours && KeycodeIsEmpty(map.get(), code) && !KeycodeIsDown(display_, code)) {
+                keycode = code;
+                break;
+            }
+        }
+    }
+    if (keycode == 0) {
+        auto oldest = bindings_.end();
+        for (auto it = bindings_.begin(); it != bindings_.end(); ++it)
+            if (!it->down && (oldest == bindings_.end() || it->releasedAt < oldest->releasedAt)) oldest = it;
+        if (oldest == bindings_.end()) return 0;
+        const auto wait = oldest->releasedAt + kBindingGrace - Clock::now();
+        if (wait > Clock::duration::zero()) std::this_thread::sleep_for(wait);
+        keycode = oldest->keycode;
+        bindings_.erase(oldest);
+    }
+    KeySym lower = keysym;
+    KeySym upper = keysym;
+    XConvertCase(keysym, &lower, &upper);
+    KeySym symbols[2] = {lower, upper == lower ? static_cast<KeySym>(NoSymbol) : upper};
+    XChangeKeyboardMapping(display_, static_cast<int>(keycode), 2, symbols, 1);
+    XSync(display_, False);
+    Binding binding;
+    binding.keycode = keycode;
+    binding.keysym = keysym;
+    bindings_.push_back(binding);
+    return keycode;
+}
+
+void X11Keyboard::Unbind(const Binding& binding) {
+    KeySym none[2] = {NoSymbol, NoSymbol};
+    XChangeKeyboardMapping(display_, static_cast<int>(binding.keycode), 2, none, 1);
+}
+
+void X11Keyboard::RemoveExpiredBindings() {
+    const auto now = Clock::now();
+    bool removed = false;
+    for (auto it = bindings_.begin(); it != bindings_.end();) {
+        if (!it->down && now - it->releasedAt >= kBindingGrace) {
+            Unbind(*it);
+            it = bindings_.erase(it);
+            removed = true;
+        } else {
+            ++it;
+        }
+    }
+    if (removed) XSync(display_, False);
+}
+
+void X11Keyboard::MarkBinding(unsigned int keycode, bool down) {
+    for (Binding& binding : bindings_) {
+        if (binding.keycode != keycode) continue;
+        binding.down = down;
+        if (!down) binding.releasedAt = Clock::now();
+    }
+}

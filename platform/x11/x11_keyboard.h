@@ -1,0 +1,47 @@
+// X11Keyboard: key events of the virtual-key codes sent through XTest on the program's own connection. A
+// keysym the keyboard map lacks is bound for the event to a keycode that has no symbols, and unbound again
+// after its key-up.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+typedef struct _XDisplay Display;
+typedef unsigned long KeySym;
+
+class X11Keyboard {
+  public:
+    // The display belongs to the caller and stays open for the object's whole life.
+    explicit X11Keyboard(Display* display);
+    // Removes the temporary bindings of keys that are up (waiting out their grace time first).
+    ~X11Keyboard();
+    X11Keyboard(const X11Keyboard&) = delete;
+    X11Keyboard& operator=(const X11Keyboard&) = delete;
+
+    // One key-down or key-up of a virtual-key code; codes without a keysym send nothing.
+    void Send(uint8_t virtualKey, bool down);
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    // A keycode of ours carrying a keysym the map lacked.
+    struct Binding {
+        unsigned int keycode = 0;
+        KeySym keysym = 0;
+        bool down = false;
+        Clock::time_point releasedAt;
+    };
+
+    unsigned int ResolveForPress(uint8_t virtualKey, KeySym keysym);
+    unsigned int BindSpareKeycode(KeySym keysym);
+    void Unbind(const Binding& binding);
+    void RemoveExpiredBindings();
+    void MarkBinding(unsigned int keycode, bool down);
+    bool NumLockIsOn();
+
+    Display* display_;
+    unsigned int device_; // the XTest keyboard that carries our events, or the core keyboard
+    std::vector<Binding> bindings_;
+    std::array<unsigned int, 256> pressedKeycode_{}; // keycode of each code's last key-down, 0 when up
+};

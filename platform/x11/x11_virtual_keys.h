@@ -1,0 +1,23 @@
+// The table from the virtual-key codes of the macro language to X keysyms: which keysym a key event of a code
+// types, and which keysyms count as that key when its state is read.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+typedef unsigned long KeySym;
+
+// The keysym a key event of the code sends (as on a US keyboard), or 0 when X has no key for it (the mouse
+// buttons and a few input-method codes).
+KeySym KeySymOfVirtualKey(uint8_t virtualKey);
+
+// Every keysym whose key counts as the code being down: both Shift keys for VK_SHIFT, both Control keys for
+// VK_CONTROL, both Alt keys for VK_MENU; otherwise the one keysym of KeySymOfVirtualKey. Empty when none.
+std::vector<KeySym> KeySymsForKeyState(uint8_t virtualKey);
+
+// The X pointer button of a mouse-button code (VK_LBUTTON 1, VK_MBUTTON 2, VK_RBUTTON 3, VK_XBUTTON1 8,
+// VK_XBUTTON2 9), or 0 for any other code.
+int PointerButtonOfVirtualKey(uint8_t virtualKey);
+
+// True for the keypad digit codes VK_NUMPAD0 … VK_NUMPAD9.
+bool IsNumpadDigit(uint8_t virtualKey);

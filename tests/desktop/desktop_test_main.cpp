@@ -1,0 +1,10 @@
+// Entry of the desktop tests: GoogleTest inside a QCoreApplication, which QProcess needs.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
