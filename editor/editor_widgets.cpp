@@ -90,6 +90,17 @@ int LogTextEdit::LineNumberOfLogLine(const QString& line) {
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
+// Ctrl+A belongs to the window's "すべて選択", which selects the macro text, even while the log has the
+// focus.
+bool LogTextEdit::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        event->ignore();
+        return true;
+    }
+    return QPlainTextEdit::event(event);
+}
+
 void LogTextEdit::mouseDoubleClickEvent(QMouseEvent* event) {
     QPlainTextEdit::mouseDoubleClickEvent(event);
     const int line = LineNumberOfLogLine(cursorForPosition(event->position().toPoint()).block().text());

@@ -41,6 +41,7 @@ class LogTextEdit : public QPlainTextEdit {
     void lineNumberActivated(int line);
 
   protected:
+    bool event(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 

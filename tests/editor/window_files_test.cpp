@@ -5,6 +5,7 @@
 
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -192,11 +193,20 @@ TEST(EditorCommands, SelectAllAboutAndViewer) {
     w->txt_Macro->setPlainText(QStringLiteral("abc\ndef"));
     w->mnuAllSelect_Click();
     EXPECT_EQ(w->txt_Macro->textCursor().selectedText(), QStringLiteral("abc\u2029def"));
+    // Ctrl+A in the log still selects the macro text.
+    w->txt_Macro->moveCursor(QTextCursor::Start);
+    w->AppendLog(QStringLiteral("log line"));
+    w->activateWindow();
+    w->txt_Log->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return w->txt_Log->hasFocus(); }));
+    QTest::keyClick(w->txt_Log, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(w->txt_Macro->textCursor().selectedText(), QStringLiteral("abc\u2029def"));
 
     w->Menu_About_Click();
     EXPECT_EQ(w.dialogs.notices, std::vector<QString>{QStringLiteral("Quillonマクロ\nVer.0.3.1")});
 
     // No viewer beside the program: one log line, the editor and its text stay.
+    w->ClearLog();
     w->Menu_MacroHelp_Click();
     QStringList lines = LogLines(*w);
     ASSERT_EQ(lines.size(), 1);
