@@ -49,6 +49,14 @@ void KeepQtNotesOffStandardError(QtMsgType type, const QMessageLogContext&, cons
 
 // The interactive program: the editor window on the real desktop, until the window is closed.
 int RunEditor(int argc, char** argv) {
+    // Without any display the window cannot open; say so instead of letting Qt abort.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs("画面が使用できないため、エディタを開けません。マクロファイルを指定すると画面なしで実行し"
+                   "ます。\n",
+                   stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
     frm_MacroWindow window(CreateDesktopPlatform());

@@ -121,6 +121,20 @@ TEST(EndToEnd, TypeRunStopWithPauseAndClose) {
     EXPECT_FALSE(QFile::exists(buffer));
 }
 
+TEST(EndToEnd, WithoutADisplayTheEditorSaysWhy) {
+    QProcess editor;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    editor.setProcessEnvironment(env);
+    editor.start(QStringLiteral(QM_PROGRAM), {});
+    ASSERT_TRUE(editor.waitForFinished(15000));
+    EXPECT_EQ(editor.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(editor.readAllStandardError())
+                    .startsWith(QStringLiteral("画面が使用できないため")));
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
