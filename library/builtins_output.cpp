@@ -1,5 +1,5 @@
-// The output and dialog built-ins: PRINT (a line for the host's log through PrintOut), MSGBOX and INPUTBOX (modal
-// boxes) and MES (the non-modal message window), all reaching the user through the UserInterface.
+// The output and dialog built-ins: PRINT (a line for the host's log through PrintOut), MSGBOX and INPUTBOX
+// (modal boxes) and MES (the non-modal message window), all reaching the user through the UserInterface.
 #include "builtin_support.h"
 
 #include "failure_text.h"

@@ -90,9 +90,14 @@ TEST(EditorRun, StopEndsAnEndlessLoopWithCode100) {
     w->txt_Macro->setPlainText(QStringLiteral("MES \"looping\"\nWHILE 1\nWEND"));
     RunningSnapshot during;
     bool mesOpen = false;
+    QString textDuringRun;
     After(300, [&] {
         during = Snapshot(*w);
         mesOpen = w->UserInterfaceOfWindow().IsMessageWindowOpen();
+        // Opening the run menu during the run must not parse the text again under the running engine.
+        w->txt_Macro->setPlainText(QStringLiteral("SUB Other()\nEND SUB"));
+        w->Menu_Execute_Click();
+        textDuringRun = QString::fromStdU16String(w->Macro().MacroText());
         w->btn_ToolBar_Click(4);
     });
     w->Menu_Run_Click();
@@ -107,7 +112,9 @@ TEST(EditorRun, StopEndsAnEndlessLoopWithCode100) {
     EXPECT_TRUE(during.stopButton);
     EXPECT_EQ(during.status, QStringLiteral("実行中"));
     EXPECT_TRUE(mesOpen);
+    EXPECT_EQ(textDuringRun, QStringLiteral("MES \"looping\"\r\nWHILE 1\r\nWEND"));
     EXPECT_EQ(w->Macro().Error().ErrorCode(), 100);
+    EXPECT_EQ(LogLines(*w).size(), 4); // the stop's three error lines and the closing line
     EXPECT_EQ(LogLines(*w).last(), QStringLiteral("終了しました。"));
     EXPECT_FALSE(w->UserInterfaceOfWindow().IsMessageWindowOpen());
     EXPECT_EQ(w->pic_Msg->text(), QString());
