@@ -1,6 +1,8 @@
-// Entry of QuillonMacro: with a macro file on the command line, runs it once without a window and exits with
-// the macro's final error code.
+// Entry of QuillonMacro: without arguments, the editor window; with a macro file on the command line, runs it
+// once without a window and exits with the macro's final error code.
 #include "command_line_run.h"
+#include "desktop_platform_factory.h"
+#include "frm_macro_window.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -45,15 +47,27 @@ void KeepQtNotesOffStandardError(QtMsgType type, const QMessageLogContext&, cons
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
 }
 
+// The interactive program: the editor window on the real desktop, until the window is closed.
+int RunEditor(int argc, char** argv) {
+    // Without any display the window cannot open; say so instead of letting Qt abort.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs("画面が使用できないため、エディタを開けません。マクロファイルを指定すると画面なしで実行し"
+                   "ます。\n",
+                   stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
+    frm_MacroWindow window(CreateDesktopPlatform());
+    window.show();
+    return app.exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs(
-            "usage: QuillonMacro FILE.qlx   (runs the macro file; the editor window is not built yet)\n",
-            stdout);
-        return 0;
-    }
+    if (argc < 2) return RunEditor(argc, argv);
     const QString path = CommandLinePath(argc, argv);
     if (!QFileInfo(path).isFile()) return kExitFileMissing;
 

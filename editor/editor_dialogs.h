@@ -1,0 +1,31 @@
+// EditorDialogs: the questions and choices the main window asks of its user (unsaved-text questions, file
+// names, the tab-size input, refusals and notices, the font), replaceable so tests can script the answers.
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+struct EditorDialogs {
+    // A Yes/No/Cancel question; returns kButtonYes, kButtonNo or kButtonCancel (message_box_style.h).
+    std::function<int32_t(const QString& text)> askYesNoCancel;
+    // The file to open or to save to; "" when the dialog was cancelled.
+    std::function<QString()> openFileName;
+    std::function<QString()> saveFileName;
+    // An input box with a default text; nothing when it was cancelled.
+    std::function<std::optional<QString>(const QString& title, const QString& prompt, const QString& text)>
+        inputText;
+    // A message box with an OK button (refusals, the version notice).
+    std::function<void(const QString& text)> inform;
+    // The font dialog, starting from `font`; false when cancelled.
+    std::function<bool(QFont& font)> chooseFont;
+};
+
+// The real Qt dialogs, owned by `owner`: message boxes titled "QuillonMacro", file dialogs with the macro
+// file filter and the default extension "qlx".
+EditorDialogs RealEditorDialogs(QWidget* owner);

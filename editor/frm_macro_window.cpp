@@ -1,0 +1,362 @@
+// The main window's construction and shape: the client area with tool strip, editor, splitter, log and status
+// strip, the menus, the pane layout and its resize and drag rules, the font, tab stops, log and status strip,
+// and the unload steps when the window closes.
+#include "frm_macro_window.h"
+
+#include "desktop_platform.h"
+#include "editor_widgets.h"
+#include "macro_facade.h"
+#include "macro_file.h"
+#include "macro_highlighter.h"
+#include "message_box_style.h"
+#include "stop_hotkey.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QMenuBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+namespace {
+
+struct ToolButtonSpec {
+    const char* tag;
+    const char* tip;
+    const char* icon;
+    int x;
+};
+
+const ToolButtonSpec kToolButtons[5] = {
+    {"New", "新しいマクロ", ":/icons/new.png", 8}, {"Open", "開く", ":/icons/open.png", 30},
+    {"Save", "保存", ":/icons/save.png", 52},      {"Run", "実行", ":/icons/run.png", 80},
+    {"Stop", "停止", ":/icons/stop.png", 104},
+};
+
+constexpr int kToolButtonSize = 22;
+constexpr int kToolButtonTop = 2;
+constexpr double kFontPoints = 9.75;
+
+// "ＭＳ ゴシック" where it is installed, otherwise the Japanese monospace font the install script provides,
+// otherwise the system's fixed font.
+QFont WindowFont() {
+    const QStringList families = QFontDatabase::families();
+    for (const QString& name : {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")}) {
+        if (families.contains(name)) {
+            QFont font(name);
+            font.setPointSizeF(kFontPoints);
+            return font;
+        }
+    }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(kFontPoints);
+    return font;
+}
+
+} // namespace
+
+frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidget* parent)
+    : QMainWindow(parent), desktop_(std::move(desktop)), ui_(this) {
+    setObjectName(QStringLiteral("frm_MacroWindow"));
+    dialogs_ = RealEditorDialogs(this);
+    bufferPath_ = BufferFilePath();
+    programDirectory_ = QCoreApplication::applicationDirPath();
+    stopHotkey_ = CreateStopHotkey();
+
+    // Window load, in its order: the facade, the minimum pane height, font, layout, idle state, saved text
+    // and tab size.
+    mMacro = std::make_unique<cMoMacro>(&ui_, desktop_.get());
+    mMacro->SetPrintOut(
+        [this](const std::u16string& line) { mMacro_PrintOut(QString::fromStdU16String(line)); });
+    ui_.SetPumpHook([this] {
+        if (running_ && stopHotkey_->TakePressed()) Menu_Stop_Click();
+    });
+
+    setFont(WindowFont());
+    minPaneHeight_ = 2 * QFontMetrics(font()).height();
+    BuildClientArea();
+    BuildMenus();
+    SetCaption(QString());
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    client_->resize(kClientWidth, kClientHeight);
+    ApplyFont();
+    LayoutPanes();
+    SetRunningState(false);
+    savedText_ = EditorText();
+    tabSize_ = 4;
+    ApplyTabSize();
+}
+
+frm_MacroWindow::~frm_MacroWindow() {
+    stopHotkey_->Release();
+}
+
+void frm_MacroWindow::BuildClientArea() {
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client_);
+    client_->installEventFilter(this);
+
+    BuildToolStrip();
+    txt_Macro = new MacroTextEdit(client_);
+    txt_Macro->setGeometry(0, kEditorTop, kClientWidth, kSeparatorTop - kEditorTop);
+    highlighter_ = new MacroHighlighter(txt_Macro->document(), mMacro->Engine());
+    connect(txt_Macro, &MacroTextEdit::fileDropped, this, &frm_MacroWindow::txt_Macro_FileDropped);
+    connect(txt_Macro, &MacroTextEdit::caretEvent, this, &frm_MacroWindow::ShowCaretLine);
+
+    pic_Sep = new SplitterBar(client_);
+    pic_Sep->setGeometry(0, kSeparatorTop, kClientWidth, kSeparatorHeight);
+    connect(pic_Sep, &SplitterBar::dragStarted, this, &frm_MacroWindow::OnSplitterDragStarted);
+    connect(pic_Sep, &SplitterBar::dragMoved, this, &frm_MacroWindow::OnSplitterDragMoved);
+    connect(pic_Sep, &SplitterBar::dragFinished, this, &frm_MacroWindow::LayoutPanes);
+
+    txt_Log = new LogTextEdit(client_);
+    connect(txt_Log, &LogTextEdit::lineNumberActivated, this, &frm_MacroWindow::txt_Log_LineNumberActivated);
+
+    pic_Msg = new QLabel(client_);
+    pic_Msg->setObjectName(QStringLiteral("pic_Msg"));
+    pic_Msg->setFrameShape(QFrame::Panel);
+    pic_Msg->setFrameShadow(QFrame::Sunken);
+    pic_Msg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    pic_Msg->setIndent(2);
+}
+
+void frm_MacroWindow::BuildToolStrip() {
+    pic_Tool = new QWidget(client_);
+    pic_Tool->setObjectName(QStringLiteral("pic_Tool"));
+    pic_Tool->setGeometry(0, 0, kClientWidth, kToolHeight);
+    for (int i = 0; i < 5; ++i) {
+        auto* button = new QToolButton(pic_Tool);
+        button->setObjectName(QStringLiteral("btn_ToolBar_%1").arg(i));
+        button->setProperty("tag", QString::fromLatin1(kToolButtons[i].tag));
+        button->setToolTip(QString::fromUtf8(kToolButtons[i].tip));
+        button->setIcon(QIcon(QString::fromLatin1(kToolButtons[i].icon)));
+        button->setIconSize(QSize(16, 16));
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setGeometry(kToolButtons[i].x, kToolButtonTop, kToolButtonSize, kToolButtonSize);
+        connect(button, &QToolButton::clicked, this, [this, i] { btn_ToolBar_Click(i); });
+        btn_ToolBar[static_cast<size_t>(i)] = button;
+    }
+}
+
+void frm_MacroWindow::BuildMenus() {
+    BuildFileAndEditMenus();
+    BuildRunMenu();
+    BuildToolsAndHelpMenus();
+}
+
+void frm_MacroWindow::BuildFileAndEditMenus() {
+    Menu_File = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    Menu_File->setObjectName(QStringLiteral("Menu_File"));
+    Menu_New = Menu_File->addAction(QStringLiteral("新規作成(&N)"), this, &frm_MacroWindow::Menu_New_Click);
+    Menu_Open = Menu_File->addAction(QStringLiteral("開く(&O)"), this, &frm_MacroWindow::Menu_Open_Click);
+    Menu_Save = Menu_File->addAction(QStringLiteral("保存(&S)"), this, &frm_MacroWindow::Menu_Save_Click);
+    Menu_File->addSeparator();
+    Menu_End = Menu_File->addAction(QStringLiteral("終了(&X)"), this, &frm_MacroWindow::Menu_End_Click);
+    Menu_End->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+
+    mnuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuAllSelect =
+        mnuEdit->addAction(QStringLiteral("すべて選択"), this, &frm_MacroWindow::mnuAllSelect_Click);
+    mnuAllSelect->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+}
+
+void frm_MacroWindow::BuildRunMenu() {
+    Menu_Execute = menuBar()->addMenu(QStringLiteral("実行(&E)"));
+    Menu_Execute->setObjectName(QStringLiteral("Menu_Execute"));
+    connect(Menu_Execute, &QMenu::aboutToShow, this, &frm_MacroWindow::Menu_Execute_Click);
+    Menu_Run =
+        Menu_Execute->addAction(QStringLiteral("先頭から実行(&R)"), this, &frm_MacroWindow::Menu_Run_Click);
+    Menu_Run->setShortcut(QKeySequence(Qt::Key_F5));
+    Menu_Stop =
+        Menu_Execute->addAction(QStringLiteral("強制停止(&S)"), this, &frm_MacroWindow::Menu_Stop_Click);
+    Menu_RunFunction = Menu_Execute->addMenu(QStringLiteral("関数呼び出し(&F)"));
+    Menu_RunFunction->setObjectName(QStringLiteral("Menu_RunFunction"));
+    QAction* first = Menu_RunFunction->addAction(QString());
+    connect(first, &QAction::triggered, this, [this] { Menu_FunctionCall_Click(0); });
+    Menu_FunctionCall.append(first);
+}
+
+void frm_MacroWindow::BuildToolsAndHelpMenus() {
+    Menu_Config = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
+    Menu_Config->setObjectName(QStringLiteral("Menu_Config"));
+    menu_MusKbd =
+        Menu_Config->addAction(QStringLiteral("MUS/KBD高速入力"), this, &frm_MacroWindow::menu_MusKbd_Click);
+    Menu_Config->addSeparator();
+    Menu_Tab =
+        Menu_Config->addAction(QStringLiteral("タブサイズ(&T)"), this, &frm_MacroWindow::Menu_Tab_Click);
+    Menu_Font =
+        Menu_Config->addAction(QStringLiteral("フォント(&F)"), this, &frm_MacroWindow::Menu_Font_Click);
+    Menu_Font->setVisible(false);
+    Menu_LogClear = Menu_Config->addAction(QStringLiteral("デバッグのクリア(&C)"), this,
+                                           &frm_MacroWindow::Menu_LogClear_Click);
+    Menu_Sync =
+        Menu_Config->addAction(QStringLiteral("同期実行(&S)"), this, &frm_MacroWindow::Menu_Sync_Click);
+    Menu_Sync->setCheckable(true);
+    Menu_Sync->setChecked(false);
+    Menu_Sync->setVisible(false);
+
+    Menu_Etc = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    Menu_Etc->setObjectName(QStringLiteral("Menu_Etc"));
+    Menu_MacroHelp =
+        Menu_Etc->addAction(QStringLiteral("関数ビューア(&F)"), this, &frm_MacroWindow::Menu_MacroHelp_Click);
+    Menu_Etc->addSeparator();
+    Menu_Source = Menu_Etc->addAction(QStringLiteral("Quillonタイプ・ソース投稿"), this,
+                                      &frm_MacroWindow::Menu_Source_Click);
+    Menu_Hp = Menu_Etc->addAction(QStringLiteral("他にも様々なソフトを公開しています"), this,
+                                  &frm_MacroWindow::Menu_Hp_Click);
+    Menu_Etc->addSeparator();
+    Menu_About =
+        Menu_Etc->addAction(QStringLiteral("バージョン情報"), this, &frm_MacroWindow::Menu_About_Click);
+}
+
+void frm_MacroWindow::LayoutPanes() {
+    const int w = client_->width();
+    const int msgTop = client_->height() - kStatusHeight;
+    const int sepTop = pic_Sep->y();
+    pic_Tool->setGeometry(0, 0, w, kToolHeight);
+    txt_Macro->setGeometry(0, txt_Macro->y(), w, std::max(0, sepTop - txt_Macro->y()));
+    pic_Sep->setGeometry(0, sepTop, w, kSeparatorHeight);
+    txt_Log->setGeometry(0, sepTop + kSeparatorHeight, w, std::max(0, msgTop - sepTop - kSeparatorHeight));
+    pic_Msg->setGeometry(0, msgTop, w, kStatusHeight);
+    lowerPaneHeight_ = msgTop - sepTop;
+}
+
+// The log keeps its height; a window too short for the editor's minimum grows back by the missing amount.
+// A maximised or full-screen window cannot grow: there the editor keeps its minimum and the log gives way.
+void frm_MacroWindow::OnClientResized() {
+    if (isMinimized()) return;
+    const int msgTop = client_->height() - kStatusHeight;
+    const int newTop = msgTop - lowerPaneHeight_;
+    const int editorTop = txt_Macro->y();
+    if (newTop - editorTop >= minPaneHeight_) {
+        pic_Sep->move(0, newTop);
+        LayoutPanes();
+        return;
+    }
+    const int deficit = minPaneHeight_ - (newTop - editorTop);
+    const int keptLowerHeight = lowerPaneHeight_;
+    pic_Sep->move(0, editorTop + minPaneHeight_);
+    LayoutPanes();
+    lowerPaneHeight_ = keptLowerHeight;
+    if (!isMaximized() && !isFullScreen()) resize(width(), height() + deficit);
+}
+
+void frm_MacroWindow::OnSplitterDragStarted(int y) {
+    dragOffsetY_ = y;
+}
+
+void frm_MacroWindow::OnSplitterDragMoved(int y) {
+    int newTop = pic_Sep->y() + y - dragOffsetY_;
+    const int editorTop = txt_Macro->y();
+    if (newTop - editorTop < minPaneHeight_) newTop = editorTop + minPaneHeight_;
+    if (client_->height() - newTop - kSeparatorHeight < minPaneHeight_)
+        newTop = client_->height() - minPaneHeight_ - kSeparatorHeight;
+    pic_Sep->move(0, newTop);
+}
+
+bool frm_MacroWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) OnClientResized();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frm_MacroWindow::ApplyFont() {
+    txt_Macro->setFont(font());
+    txt_Log->setFont(font());
+    pic_Msg->setFont(font());
+}
+
+// A tab stop of TabSize characters of the window font in both text boxes.
+void frm_MacroWindow::ApplyTabSize() {
+    const QFontMetricsF metrics(txt_Macro->font());
+    const qreal distance = tabSize_ * metrics.horizontalAdvance(QLatin1Char(' '));
+    txt_Macro->setTabStopDistance(distance);
+    txt_Log->setTabStopDistance(distance);
+    txt_Macro->viewport()->update();
+    txt_Log->viewport()->update();
+}
+
+// Repaints at once: the strip must show "実行中" even while a macro keeps the event loop busy.
+void frm_MacroWindow::ShowStatus(const QString& text) {
+    pic_Msg->setText(text);
+    pic_Msg->repaint();
+}
+
+void frm_MacroWindow::ShowCaretLine() {
+    if (running_) return;
+    ShowStatus(QStringLiteral("行＝") + QString::number(txt_Macro->textCursor().blockNumber() + 1));
+}
+
+// At most about 100 lines: with more than 99 line ends the first line goes, one per append. The new text is
+// selected, which scrolls it into view.
+void frm_MacroWindow::AppendLog(const QString& text) {
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    line.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QTextDocument* document = txt_Log->document();
+    QTextCursor cursor(document);
+    if (document->blockCount() - 1 > kLogLineLimit) {
+        cursor.movePosition(QTextCursor::Start);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    cursor.movePosition(QTextCursor::End);
+    const int start = cursor.position();
+    cursor.insertText(line + QLatin1Char('\n'));
+    cursor.setPosition(start);
+    cursor.setPosition(start + static_cast<int>(line.size()), QTextCursor::KeepAnchor);
+    txt_Log->setTextCursor(cursor);
+    txt_Log->ensureCursorVisible();
+}
+
+void frm_MacroWindow::ClearLog() {
+    txt_Log->clear();
+}
+
+void frm_MacroWindow::mMacro_PrintOut(const QString& message) {
+    AppendLog(message);
+}
+
+void frm_MacroWindow::SetCaption(const QString& path) {
+    setWindowTitle(path.isEmpty() ? QStringLiteral("Quillonマクロ")
+                                  : QStringLiteral("Quillonマクロ - ") + path);
+}
+
+QString frm_MacroWindow::EditorText() const {
+    QString text = txt_Macro->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+std::u16string frm_MacroWindow::MacroTextForEngine() const {
+    QString text = EditorText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text.toStdU16String();
+}
+
+// Closing during a run stops the run first; the window closes (asking about unsaved text as always) once the
+// run has returned.
+void frm_MacroWindow::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        closeAfterRun_ = true;
+        Menu_Stop_Click();
+        event->ignore();
+        return;
+    }
+    if (IsModified()) {
+        const int32_t answer =
+            dialogs_.askYesNoCancel(QStringLiteral("マクロ内容が変更されています。\n保存して終了しますか？"));
+        if (answer == kButtonCancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == kButtonYes) Menu_Save_Click();
+    }
+    ui_.CloseMessageWindow();
+    QFile::remove(bufferPath_);
+    stopHotkey_->Release();
+    event->accept();
+}

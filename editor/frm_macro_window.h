@@ -1,0 +1,155 @@
+// frm_MacroWindow: the editor's main window — macro editor, debug log, splitter, tool strip, status strip and
+// menus — owning the macro facade mMacro and running macros from the top or one user function at a time.
+#pragma once
+
+#include "desktop_platform.h"
+#include "editor_dialogs.h"
+#include "macro_facade.h"
+#include "qt_user_interface.h"
+#include "stop_hotkey.h"
+
+#include <QLabel>
+#include <QList>
+#include <QMainWindow>
+#include <QMenu>
+#include <QToolButton>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class LogTextEdit;
+class MacroHighlighter;
+class MacroTextEdit;
+class SplitterBar;
+
+class frm_MacroWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    // Fixed geometry of the client area at start, in pixels.
+    static constexpr int kClientWidth = 550;
+    static constexpr int kClientHeight = 316;
+    static constexpr int kToolHeight = 25;
+    static constexpr int kEditorTop = 24;
+    static constexpr int kSeparatorTop = 216;
+    static constexpr int kSeparatorHeight = 4;
+    static constexpr int kStatusHeight = 17;
+    static constexpr int kLogLineLimit = 99; // more line ends than this: the first line goes
+
+    // `desktop` may be null (no desktop built-ins); the window takes ownership.
+    explicit frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop = nullptr, QWidget* parent = nullptr);
+    ~frm_MacroWindow() override;
+
+    // --- window state and pieces (public for the program's tests and the quick-input dialog) ---
+    cMoMacro& Macro() { return *mMacro; }
+    QtUserInterface& UserInterfaceOfWindow() { return ui_; }
+    MacroTextEdit* txt_Macro = nullptr;
+    LogTextEdit* txt_Log = nullptr;
+    SplitterBar* pic_Sep = nullptr;
+    QLabel* pic_Msg = nullptr;
+    QWidget* pic_Tool = nullptr;
+    QWidget* Client() const { return client_; }
+    std::array<QToolButton*, 5> btn_ToolBar{};
+    QMenu *Menu_File = nullptr, *mnuEdit = nullptr, *Menu_Execute = nullptr, *Menu_RunFunction = nullptr,
+          *Menu_Config = nullptr, *Menu_Etc = nullptr;
+    QAction *Menu_New = nullptr, *Menu_Open = nullptr, *Menu_Save = nullptr, *Menu_End = nullptr,
+            *mnuAllSelect = nullptr, *Menu_Run = nullptr, *Menu_Stop = nullptr, *menu_MusKbd = nullptr,
+            *Menu_Tab = nullptr, *Menu_Font = nullptr, *Menu_LogClear = nullptr, *Menu_Sync = nullptr,
+            *Menu_MacroHelp = nullptr, *Menu_Source = nullptr, *Menu_Hp = nullptr, *Menu_About = nullptr;
+    QList<QAction*> Menu_FunctionCall;
+
+    const QString& SavedText() const { return savedText_; }
+    int MinPaneHeight() const { return minPaneHeight_; }
+    int LowerPaneHeight() const { return lowerPaneHeight_; }
+    int TabSize() const { return tabSize_; }
+    bool IsRunning() const { return running_; }
+
+    // The editor text as the user sees it (lines joined with LF, every character kept).
+    QString EditorText() const;
+    bool IsModified() const { return EditorText() != savedText_; }
+
+    // Replaces the dialogs (tests script them).
+    void SetDialogs(EditorDialogs dialogs) { dialogs_ = std::move(dialogs); }
+    // Where runs from the top write their copy of the text (normally BufferFilePath()).
+    void SetBufferPath(const QString& path) { bufferPath_ = path; }
+    const QString& BufferPath() const { return bufferPath_; }
+    // The folder the function viewer is started from (normally the program's folder).
+    void SetProgramDirectory(const QString& dir) { programDirectory_ = dir; }
+
+    // --- layout, font, log and status ---
+    void LayoutPanes();
+    void ApplyFont();
+    void ApplyTabSize();
+    void ShowStatus(const QString& text);
+    void ShowCaretLine();
+    void AppendLog(const QString& text);
+    void ClearLog();
+
+    // --- running ---
+    bool PrepareMacro();
+    void SetRunningState(bool running);
+    // Loads the file into the editor as Open and a drop do (no question).
+    void LoadIntoEditor(const QString& path);
+    void NewMacro();
+
+  public slots:
+    void Menu_New_Click();
+    void Menu_Open_Click();
+    void Menu_Save_Click();
+    void Menu_End_Click();
+    void mnuAllSelect_Click();
+    void Menu_Run_Click();
+    void Menu_Execute_Click();
+    void Menu_FunctionCall_Click(int index);
+    void Menu_Stop_Click();
+    void Menu_Sync_Click();
+    void menu_MusKbd_Click();
+    void Menu_Tab_Click();
+    void Menu_Font_Click();
+    void Menu_LogClear_Click();
+    void Menu_MacroHelp_Click();
+    void Menu_Source_Click();
+    void Menu_Hp_Click();
+    void Menu_About_Click();
+    void btn_ToolBar_Click(int index);
+    void mMacro_PrintOut(const QString& message);
+    void txt_Macro_FileDropped(const QString& path);
+    void txt_Log_LineNumberActivated(int line);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildClientArea();
+    void BuildToolStrip();
+    void BuildMenus();
+    void BuildFileAndEditMenus();
+    void BuildRunMenu();
+    void BuildToolsAndHelpMenus();
+    void OnClientResized();
+    void OnSplitterDragStarted(int y);
+    void OnSplitterDragMoved(int y);
+    void SetCaption(const QString& path);
+    void FinishRun();
+    std::u16string MacroTextForEngine() const;
+    void HPShow(const char* address);
+
+    std::unique_ptr<DesktopPlatform> desktop_;
+    QtUserInterface ui_;
+    std::unique_ptr<cMoMacro> mMacro;
+    std::unique_ptr<StopHotkey> stopHotkey_;
+    MacroHighlighter* highlighter_ = nullptr;
+    QWidget* client_ = nullptr;
+    EditorDialogs dialogs_;
+    QString bufferPath_;
+    QString programDirectory_;
+    QString savedText_;
+    int minPaneHeight_ = 0;
+    int lowerPaneHeight_ = 0;
+    int tabSize_ = 4;
+    int dragOffsetY_ = 0;
+    bool running_ = false;
+    bool closeAfterRun_ = false;
+};

@@ -1,0 +1,167 @@
+// The main window's file and editor commands: new, open, save and drop with the unsaved-text question, select
+// all, tab size, font, log clear, the function viewer, the two web pages and the version notice.
+#include "auto_input_frm.h"
+#include "editor_widgets.h"
+#include "frm_macro_window.h"
+#include "macro_file.h"
+#include "message_box_style.h"
+#include "value_ops.h"
+#include "web_pages.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTextBlock>
+#include <QUrl>
+
+#include <cmath>
+
+#ifndef QM_VERSION
+#define QM_VERSION "0.3.1"
+#endif
+
+namespace {
+
+constexpr int kMinTabSize = 1;
+constexpr int kMaxTabSize = 100;
+
+MacroFileLog LogOf(frm_MacroWindow& window) {
+    return [&window](const std::u16string& line) { window.AppendLog(QString::fromStdU16String(line)); };
+}
+
+// The leading decimal number of the answer, truncated; 0 when it has none, -1 when it is out of all range.
+int TabSizeOfAnswer(const QString& answer) {
+    double value = 0;
+    if (ReadLeadingNumber(answer.toStdU16String(), value) != 0 || !std::isfinite(value)) return -1;
+    const double whole = std::trunc(value);
+    if (whole < -1 || whole > kMaxTabSize + 1) return -1;
+    return static_cast<int>(whole);
+}
+
+} // namespace
+
+void frm_MacroWindow::NewMacro() {
+    if (IsModified()) {
+        const int32_t answer =
+            dialogs_.askYesNoCancel(QStringLiteral("マクロ内容が変更されています。\n保存しますか？"));
+        if (answer == kButtonCancel) return;
+        if (answer == kButtonYes) Menu_Save_Click();
+    }
+    savedText_.clear();
+    txt_Macro->clear();
+    SetCaption(QString());
+}
+
+void frm_MacroWindow::Menu_New_Click() {
+    NewMacro();
+}
+
+// The loaded text ends every line with CR LF; the editor shows its lines joined with LF.
+void frm_MacroWindow::LoadIntoEditor(const QString& path) {
+    QString text = QString::fromStdU16String(LoadMacroFile(path, LogOf(*this)));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    txt_Macro->setPlainText(text);
+    savedText_ = EditorText();
+    SetCaption(path);
+}
+
+void frm_MacroWindow::Menu_Open_Click() {
+    const QString path = dialogs_.openFileName();
+    if (path.isEmpty()) return;
+    LoadIntoEditor(path);
+}
+
+void frm_MacroWindow::Menu_Save_Click() {
+    const QString path = dialogs_.saveFileName();
+    if (path.isEmpty()) return;
+    SaveMacroFile(path, MacroTextForEngine(), LogOf(*this));
+    savedText_ = EditorText();
+    SetCaption(path);
+}
+
+void frm_MacroWindow::Menu_End_Click() {
+    close();
+}
+
+void frm_MacroWindow::txt_Macro_FileDropped(const QString& path) {
+    LoadIntoEditor(path);
+}
+
+void frm_MacroWindow::mnuAllSelect_Click() {
+    txt_Macro->selectAll();
+}
+
+// The quick-input dialog writes KBD and MUS lines into the editor at the caret.
+void frm_MacroWindow::menu_MusKbd_Click() {
+    AutoInputFrm dialog(txt_Macro, this);
+    dialog.exec();
+}
+
+void frm_MacroWindow::Menu_Tab_Click() {
+    const std::optional<QString> answer = dialogs_.inputText(
+        QStringLiteral("タブサイズの設定"), QStringLiteral("タブサイズを入力して下さい。(1～100）"),
+        QString::number(tabSize_));
+    const int size = answer ? TabSizeOfAnswer(*answer) : 0;
+    if (size < kMinTabSize || size > kMaxTabSize) {
+        dialogs_.inform(QStringLiteral("指定できません。"));
+        return;
+    }
+    tabSize_ = size;
+    ApplyTabSize();
+}
+
+void frm_MacroWindow::Menu_Font_Click() {
+    QFont chosen = font();
+    if (!dialogs_.chooseFont(chosen)) return;
+    QFont updated = font();
+    updated.setFamily(chosen.family());
+    updated.setPointSizeF(chosen.pointSizeF());
+    setFont(updated);
+    ApplyFont();
+    ApplyTabSize();
+}
+
+void frm_MacroWindow::Menu_LogClear_Click() {
+    ClearLog();
+}
+
+// The viewer is a program of its own beside this one. When it is missing or cannot start, the log says so
+// and the editor goes on.
+void frm_MacroWindow::Menu_MacroHelp_Click() {
+    const QString path = QDir(programDirectory_).filePath(QStringLiteral("Glossel"));
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isExecutable()) {
+        AppendLog(QStringLiteral("関数ビューアが見つかりません。 - ") + path);
+        return;
+    }
+    if (!QProcess::startDetached(path, {}, programDirectory_))
+        AppendLog(QStringLiteral("関数ビューアを起動できませんでした。 - ") + path);
+}
+
+void frm_MacroWindow::HPShow(const char* address) {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(address)));
+}
+
+void frm_MacroWindow::Menu_Source_Click() {
+    HPShow(kSourcePostingPageAddress);
+}
+
+void frm_MacroWindow::Menu_Hp_Click() {
+    HPShow(kHomePageAddress);
+}
+
+void frm_MacroWindow::Menu_About_Click() {
+    dialogs_.inform(QStringLiteral("Quillonマクロ\nVer.") + QStringLiteral(QM_VERSION));
+}
+
+// Moves the editor's caret to the start of the line and shows it.
+void frm_MacroWindow::txt_Log_LineNumberActivated(int line) {
+    const QTextBlock block = txt_Macro->document()->findBlockByNumber(line - 1);
+    if (!block.isValid()) return;
+    QTextCursor cursor(block);
+    txt_Macro->setTextCursor(cursor);
+    txt_Macro->ensureCursorVisible();
+    txt_Macro->setFocus();
+    ShowCaretLine();
+}

@@ -1,0 +1,138 @@
+// The main window's run control: the run from the top, the function submenu and the run of one user function,
+// Stop, the running state of menus, buttons, editor and status strip, and the tool-button dispatch.
+#include "command_line_run.h"
+#include "editor_widgets.h"
+#include "frm_macro_window.h"
+#include "macro_facade.h"
+#include "stop_hotkey.h"
+
+#include <QTimer>
+
+namespace {
+
+RunSinks LogSinks(frm_MacroWindow& window) {
+    RunSinks sinks;
+    sinks.output = [&window](const std::u16string& line) {
+        window.AppendLog(QString::fromStdU16String(line));
+    };
+    sinks.errors = sinks.output;
+    return sinks;
+}
+
+} // namespace
+
+bool frm_MacroWindow::PrepareMacro() {
+    mMacro->SetSyncRun(Menu_Sync->isChecked());
+    mMacro->SetMacroText(MacroTextForEngine());
+    if (mMacro->Error().ErrorCode() == 0) return false;
+    ShowMacroError(mMacro->Error(), LogSinks(*this));
+    SetRunningState(false);
+    return true;
+}
+
+// The run from the top: buffer file, mouse-state reset, parse and run (with their log lines) are the shared
+// run of the command line; the window adds the running state around it and closes the message window after.
+void frm_MacroWindow::Menu_Run_Click() {
+    if (running_) return;
+    mMacro->SetSyncRun(Menu_Sync->isChecked());
+    SetRunningState(true);
+    RunMacroFromTop(*mMacro, MacroTextForEngine(), bufferPath_, LogSinks(*this));
+    SetRunningState(false);
+    ui_.CloseMessageWindow();
+    FinishRun();
+}
+
+// Rebuilt each time the run menu opens. During a run the text is not parsed again: the engine is busy with
+// it, and the submenu stays disabled by the running state.
+void frm_MacroWindow::Menu_Execute_Click() {
+    if (running_) return;
+    for (int i = 0; i < Menu_FunctionCall.size(); ++i) Menu_FunctionCall[i]->setText(QString());
+    while (Menu_FunctionCall.size() > 1) {
+        QAction* item = Menu_FunctionCall.takeLast();
+        Menu_RunFunction->removeAction(item);
+        item->deleteLater();
+    }
+    if (PrepareMacro()) {
+        Menu_RunFunction->menuAction()->setEnabled(false);
+        return;
+    }
+    Menu_RunFunction->menuAction()->setEnabled(true);
+    const int32_t count = mMacro->Engine().UserFunctionCount();
+    for (int32_t i = 0; i < count; ++i) {
+        if (i > 0) {
+            QAction* item = Menu_RunFunction->addAction(QString());
+            connect(item, &QAction::triggered, this, [this, i] { Menu_FunctionCall_Click(i); });
+            Menu_FunctionCall.append(item);
+        }
+        // A caption's "&" would be taken as a mnemonic; names cannot hold one, but stay safe.
+        QString name = QString::fromStdU16String(mMacro->Engine().UserFunctionName(i));
+        Menu_FunctionCall[i]->setText(name.replace(QLatin1Char('&'), QStringLiteral("&&")));
+        Menu_FunctionCall[i]->setVisible(true);
+    }
+}
+
+void frm_MacroWindow::Menu_FunctionCall_Click(int index) {
+    if (running_ || index < 0 || index >= Menu_FunctionCall.size()) return;
+    QString name = Menu_FunctionCall[index]->text();
+    name.replace(QStringLiteral("&&"), QStringLiteral("&"));
+    if (name.isEmpty()) return;
+    if (PrepareMacro()) return;
+    SetRunningState(true);
+    mMacro->RunFunction(name.toStdU16String());
+    if (mMacro->Error().ErrorCode() != 0) ShowMacroError(mMacro->Error(), LogSinks(*this));
+    SetRunningState(false);
+    AppendLog(QStringLiteral("終了しました。"));
+    FinishRun();
+}
+
+// After a run: a close asked for during it goes ahead now.
+void frm_MacroWindow::FinishRun() {
+    if (!closeAfterRun_) return;
+    closeAfterRun_ = false;
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void frm_MacroWindow::Menu_Stop_Click() {
+    mMacro->ForceStop();
+    ui_.CloseMessageWindow();
+}
+
+void frm_MacroWindow::Menu_Sync_Click() {
+    // The action toggles its own check mark; the next run reads it.
+}
+
+void frm_MacroWindow::SetRunningState(bool running) {
+    running_ = running;
+    Menu_Run->setEnabled(!running);
+    Menu_RunFunction->menuAction()->setEnabled(!running);
+    Menu_Config->menuAction()->setEnabled(!running);
+    Menu_Stop->setEnabled(running);
+    for (QToolButton* button : btn_ToolBar) {
+        const bool isStop = button->property("tag").toString().toUpper() == QStringLiteral("STOP");
+        button->setEnabled(isStop ? running : !running);
+    }
+    // The stop key is the desktop's only while a macro runs.
+    if (running)
+        stopHotkey_->Grab();
+    else
+        stopHotkey_->Release();
+    txt_Macro->setEnabled(!running);
+    ShowStatus(running ? QStringLiteral("実行中") : QString());
+}
+
+void frm_MacroWindow::btn_ToolBar_Click(int index) {
+    if (index < 0 || index >= static_cast<int>(btn_ToolBar.size())) return;
+    const QString tag = btn_ToolBar[static_cast<size_t>(index)]->property("tag").toString().toUpper();
+    if (tag == QStringLiteral("NEW")) {
+        NewMacro();
+        txt_Macro->setFocus();
+    } else if (tag == QStringLiteral("OPEN")) {
+        Menu_Open_Click();
+    } else if (tag == QStringLiteral("SAVE")) {
+        Menu_Save_Click();
+    } else if (tag == QStringLiteral("RUN")) {
+        Menu_Run_Click();
+    } else if (tag == QStringLiteral("STOP")) {
+        Menu_Stop_Click();
+    }
+}

@@ -1,0 +1,20 @@
+// StopHotkey: a key that stops a running macro from anywhere on the desktop (Pause), grabbed only while a run
+// is in progress so it never steals the key from other programs otherwise.
+#pragma once
+
+#include <memory>
+
+class StopHotkey {
+  public:
+    virtual ~StopHotkey() = default;
+    // Starts taking the key from the whole desktop; false when there is no display or the key cannot be
+    // taken (another program holds it). Grabbing twice is harmless.
+    virtual bool Grab() = 0;
+    // Gives the key back to the desktop; harmless when not grabbed.
+    virtual void Release() = 0;
+    // True when the key was pressed since the previous call; cheap enough for every event-loop turn.
+    virtual bool TakePressed() = 0;
+};
+
+// The hotkey of the display named by DISPLAY, on a connection of its own.
+std::unique_ptr<StopHotkey> CreateStopHotkey();

@@ -1,0 +1,47 @@
+// Saves PNG pictures of the main window (idle, during a run, after an error) under build/screenshots/ so a
+// person can look at them; each must be a real picture with more than one colour.
+#include "editor_test_support.h"
+
+#include <QDir>
+#include <QImage>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+using namespace editor_testing;
+
+namespace {
+
+void Save(QWidget& window, const QString& name) {
+    QDir().mkpath(QStringLiteral(QM_SCREENSHOT_DIR));
+    const QString path = QDir(QStringLiteral(QM_SCREENSHOT_DIR)).filePath(name);
+    const QImage image = window.grab().toImage();
+    ASSERT_TRUE(image.save(path)) << path.toStdString();
+    const QImage back(path);
+    EXPECT_EQ(back.size(), window.size());
+    QSet<QRgb> colours;
+    for (int y = 0; y < back.height(); y += 3)
+        for (int x = 0; x < back.width(); x += 3) colours.insert(back.pixel(x, y));
+    EXPECT_GT(colours.size(), 8);
+}
+
+} // namespace
+
+TEST(Screenshots, IdleRunningAndAfterError) {
+    TestWindow w;
+    w->txt_Macro->setPlainText(QStringLiteral("' 合計を求めます\nDIM i, total\ntotal = 0\nFOR i = 1 TO 10\n"
+                                              "    total = total + i\nNEXT\nPRINT \"合計 = \" + STR(total)"));
+    w->Menu_Run_Click();
+    Save(*w, QStringLiteral("editor_idle.png"));
+
+    w->txt_Macro->setPlainText(QStringLiteral("PRINT \"ループ中\"\nWHILE 1\nWEND"));
+    After(300, [&] {
+        Save(*w, QStringLiteral("editor_running.png"));
+        w->Menu_Stop_Click();
+    });
+    w->Menu_Run_Click();
+
+    w->txt_Macro->setPlainText(QStringLiteral("PRINT 1\nPRINT 未定義の名前\nPRINT 3"));
+    w->Menu_Run_Click();
+    Save(*w, QStringLiteral("editor_error.png"));
+}

@@ -1,0 +1,193 @@
+// Tests of the main window's shape: start geometry, menus and tool buttons, the splitter's drag limits, the
+// log keeping its height and the grow-back of a too short window, the log's line limit and the status strip.
+#include "editor_test_support.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace editor_testing;
+
+namespace {
+
+QStringList Captions(const QMenu* menu) {
+    QStringList list;
+    for (const QAction* action : menu->actions())
+        list << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return list;
+}
+
+void DragSplitter(frm_MacroWindow& w, int fromY, int toY) {
+    QWidget* bar = w.pic_Sep;
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(10, fromY));
+    QMouseEvent move(QEvent::MouseMove, QPointF(10, toY), bar->mapToGlobal(QPointF(10, toY)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(10, toY));
+}
+
+} // namespace
+
+TEST(WindowLayout, StartGeometryCaptionAndFont) {
+    TestWindow w;
+    EXPECT_EQ(w->Client()->size(), QSize(550, 316));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Quillonマクロ"));
+    EXPECT_EQ(w->pic_Tool->geometry(), QRect(0, 0, 550, 25));
+    EXPECT_EQ(w->txt_Macro->geometry(), QRect(0, 24, 550, 192));
+    EXPECT_EQ(w->pic_Sep->geometry(), QRect(0, 216, 550, 4));
+    EXPECT_EQ(w->txt_Log->geometry(), QRect(0, 220, 550, 79));
+    EXPECT_EQ(w->pic_Msg->geometry(), QRect(0, 299, 550, 17));
+    EXPECT_EQ(w->LowerPaneHeight(), 83);
+    EXPECT_EQ(w->MinPaneHeight(), 2 * QFontMetrics(w->font()).height());
+    EXPECT_EQ(w->TabSize(), 4);
+    EXPECT_EQ(w->txt_Macro->objectName(), QStringLiteral("txt_Macro"));
+    EXPECT_TRUE(w->txt_Log->isReadOnly());
+    // The install script provides IPAGothic where the Windows font is missing.
+    EXPECT_TRUE(w->font().family() == QStringLiteral("ＭＳ ゴシック") ||
+                w->font().family() == QStringLiteral("IPAGothic"))
+        << w->font().family().toStdString();
+    EXPECT_EQ(w->txt_Macro->font().family(), w->font().family());
+    EXPECT_DOUBLE_EQ(w->txt_Macro->font().pointSizeF(), 9.75);
+}
+
+TEST(WindowLayout, MenusCaptionsAndShortcuts) {
+    TestWindow w;
+    QStringList top;
+    for (const QAction* a : w->menuBar()->actions()) top << a->text();
+    EXPECT_EQ(top, (QStringList{"ファイル(&F)", "編集(&E)", "実行(&E)", "ツール(&T)", "ヘルプ(&H)"}));
+    EXPECT_EQ(Captions(w->Menu_File), (QStringList{"新規作成(&N)", "開く(&O)", "保存(&S)", "-", "終了(&X)"}));
+    EXPECT_EQ(Captions(w->mnuEdit), QStringList{"すべて選択"});
+    EXPECT_EQ(Captions(w->Menu_Execute),
+              (QStringList{"先頭から実行(&R)", "強制停止(&S)", "関数呼び出し(&F)"}));
+    EXPECT_EQ(Captions(w->Menu_Config), (QStringList{"MUS/KBD高速入力", "-", "タブサイズ(&T)", "フォント(&F)",
+                                                     "デバッグのクリア(&C)", "同期実行(&S)"}));
+    EXPECT_EQ(Captions(w->Menu_Etc),
+              (QStringList{"関数ビューア(&F)", "-", "Quillonタイプ・ソース投稿",
+                           "他にも様々なソフトを公開しています", "-", "バージョン情報"}));
+    EXPECT_EQ(w->Menu_Run->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(w->mnuAllSelect->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    EXPECT_EQ(w->Menu_End->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F4));
+    EXPECT_FALSE(w->Menu_Font->isVisible());
+    EXPECT_FALSE(w->Menu_Sync->isVisible());
+    EXPECT_FALSE(w->Menu_Sync->isChecked());
+}
+
+TEST(WindowLayout, ToolButtons) {
+    TestWindow w;
+    const char* tags[] = {"New", "Open", "Save", "Run", "Stop"};
+    const char* tips[] = {"新しいマクロ", "開く", "保存", "実行", "停止"};
+    const int xs[] = {8, 30, 52, 80, 104};
+    for (size_t i = 0; i < 5; ++i) {
+        QToolButton* b = w->btn_ToolBar[i];
+        EXPECT_EQ(b->property("tag").toString(), QString::fromLatin1(tags[i]));
+        EXPECT_EQ(b->toolTip(), QString::fromUtf8(tips[i]));
+        EXPECT_EQ(b->geometry(), QRect(xs[i], 2, 22, 22));
+        EXPECT_FALSE(b->icon().isNull());
+        EXPECT_FALSE(b->icon().pixmap(16, 16).isNull());
+        EXPECT_EQ(b->isEnabled(), i != 4) << i; // idle: only Stop is off
+    }
+}
+
+TEST(WindowLayout, SplitterDragStopsAtBothMinimumHeights) {
+    TestWindow w;
+    const int minimum = w->MinPaneHeight();
+    DragSplitter(*w, 2, -500);
+    EXPECT_EQ(w->pic_Sep->y(), 24 + minimum);
+    EXPECT_EQ(w->txt_Macro->height(), minimum);
+    EXPECT_EQ(w->txt_Log->y(), 24 + minimum + 4);
+    EXPECT_EQ(w->LowerPaneHeight(), 299 - (24 + minimum));
+    DragSplitter(*w, 2, 2000);
+    EXPECT_EQ(w->pic_Sep->y(), 316 - minimum - 4);
+    // The bottom rule leaves the log its minimum measured to the client's bottom edge.
+    EXPECT_EQ(w->txt_Log->height(), minimum - 17);
+    DragSplitter(*w, 2, -48);
+    EXPECT_EQ(w->pic_Sep->y(), 316 - minimum - 4 - 50);
+    EXPECT_EQ(w->pic_Sep->y() + 4 + w->txt_Log->height(), 299);
+}
+
+TEST(WindowLayout, ResizeKeepsTheLogAndGrowsBackWhenTooShort) {
+    TestWindow w;
+    const QSize outer = w->size();
+    w->resize(outer.width() + 100, outer.height() + 120);
+    ASSERT_TRUE(WaitFor([&] { return w->Client()->height() == 436; }));
+    EXPECT_EQ(w->txt_Log->height(), 79);
+    EXPECT_EQ(w->txt_Macro->height(), 192 + 120);
+    EXPECT_EQ(w->txt_Macro->width(), 650);
+    EXPECT_EQ(w->pic_Msg->y(), 436 - 17);
+
+    // Far too short: the window grows back so the editor keeps its minimum and the log its height.
+    w->resize(outer.width(), 150);
+    const int needed = 24 + w->MinPaneHeight() + 83 + 17;
+    ASSERT_TRUE(WaitFor([&] { return w->Client()->height() == needed; })) << w->Client()->height();
+    EXPECT_EQ(w->txt_Macro->height(), w->MinPaneHeight());
+    EXPECT_EQ(w->txt_Log->height(), 79);
+}
+
+TEST(WindowLog, KeepsAboutAHundredLinesAndDropsOneAtATime) {
+    TestWindow w;
+    for (int i = 1; i <= 100; ++i) w->AppendLog(QStringLiteral("line %1").arg(i));
+    QStringList lines = LogLines(*w);
+    ASSERT_EQ(lines.size(), 100);
+    EXPECT_EQ(lines.first(), QStringLiteral("line 1"));
+    w->AppendLog(QStringLiteral("line 101"));
+    lines = LogLines(*w);
+    ASSERT_EQ(lines.size(), 100);
+    EXPECT_EQ(lines.first(), QStringLiteral("line 2"));
+    EXPECT_EQ(lines.last(), QStringLiteral("line 101"));
+    // The new text is selected, so it is in view.
+    EXPECT_EQ(w->txt_Log->textCursor().selectedText(), QStringLiteral("line 101"));
+
+    // A text of many lines at once: each later append drops only one line.
+    w->ClearLog();
+    QStringList block;
+    for (int i = 0; i < 130; ++i) block << QStringLiteral("b%1").arg(i);
+    w->AppendLog(block.join(QStringLiteral("\r\n")));
+    EXPECT_EQ(LogLines(*w).size(), 130);
+    w->AppendLog(QStringLiteral("next"));
+    lines = LogLines(*w);
+    EXPECT_EQ(lines.size(), 130);
+    EXPECT_EQ(lines.first(), QStringLiteral("b1"));
+    w->Menu_LogClear_Click();
+    EXPECT_TRUE(w->txt_Log->toPlainText().isEmpty());
+}
+
+TEST(WindowStatus, CaretLineAndLogLineActivation) {
+    TestWindow w;
+    w->txt_Macro->setPlainText(QStringLiteral("a\nb\nc\nd"));
+    QTextCursor cursor(w->txt_Macro->document()->findBlockByNumber(2));
+    w->txt_Macro->setTextCursor(cursor);
+    w->ShowCaretLine();
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝3"));
+
+    EXPECT_EQ(LogTextEdit::LineNumberOfLogLine(QStringLiteral("行=12")), 12);
+    EXPECT_EQ(LogTextEdit::LineNumberOfLogLine(QStringLiteral("行=x")), 0);
+    EXPECT_EQ(LogTextEdit::LineNumberOfLogLine(QStringLiteral("PRINT 行=3")), 0);
+
+    w->AppendLog(QStringLiteral("構文が正しくありません"));
+    w->AppendLog(QStringLiteral("行=4"));
+    const QTextBlock block = w->txt_Log->document()->findBlockByNumber(1);
+    QTextCursor at(block);
+    at.movePosition(QTextCursor::Right);
+    const QPoint point = w->txt_Log->cursorRect(at).center();
+    QTest::mouseDClick(w->txt_Log->viewport(), Qt::LeftButton, {}, point);
+    EXPECT_EQ(w->txt_Macro->textCursor().blockNumber(), 3);
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝4"));
+}
+
+TEST(WindowLayout, QuickInputItemOpensTheDialogModallyOverTheEditor) {
+    TestWindow w;
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) return;
+        opened = modal->metaObject()->className();
+        modal->close();
+    });
+    w->menu_MusKbd->trigger();
+    EXPECT_EQ(opened, QStringLiteral("AutoInputFrm"));
+}
