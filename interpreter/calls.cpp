@@ -83,6 +83,37 @@ MacroValue cMoMacro_Engine::ResolveSlot(NameSlot& slot, int32_t count) {
     return value;
 }
 
+bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
+    // The common cases first: a scalar variable, and an array element with one whole-number subscript. Any
+    // failure takes the general path below, which reports it in its own words.
+    if (count < 0) {
+        if (const MacroValue* scalar = ScalarValue(slot)) {
+            stack_.push_back(*scalar);
+            return true;
+        }
+    } else if (count == 1) {
+        const cMoMacro_Variable* store = local_.get();
+        int32_t position = LocalPosition(slot);
+        if (position < 0) {
+            store = global_.get();
+            position = GlobalPosition(slot);
+        }
+        int32_t index = -1;
+        if (position > 0 || (position == 0 && store == global_.get())) {
+            if (ToInt32(stack_.back(), index) == 0) {
+                if (const MacroValue* element = store->ElementAt(position, index)) {
+                    stack_.back() = *element;
+                    return true;
+                }
+            }
+        }
+    }
+    MacroValue value = ResolveSlot(slot, count);
+    if (error_.ErrorCode() != 0) return false;
+    stack_.push_back(std::move(value));
+    return true;
+}
+
 // A name that is no variable (or the running function called with arguments): a user function or a built-in,
 // and during ComputeLine a name the host may ask the user about.
 [[gnu::noinline]] MacroValue cMoMacro_Engine::ResolveCall(NameSlot& slot, int32_t count, size_t argBase,

@@ -175,7 +175,7 @@ class cMoMacro_Engine {
     bool ExecuteCall(int32_t& index);
     bool ExecuteFor(int32_t& index, BlockStack& stack);
     bool ExecuteNext(int32_t& index, BlockStack& stack);
-    void TestFor(int32_t& index, BlockStack& stack);
+    void TestFor(int32_t& index, BlockStack& stack, const MacroValue* current = nullptr);
     bool ExecuteIf(int32_t& index, BlockStack& stack);
     bool ExecuteElse(int32_t& index, BlockStack& stack);
     bool ExecuteEndIf(int32_t& index, BlockStack& stack);
@@ -219,6 +219,16 @@ class cMoMacro_Engine {
     // Resolves a name of an expression; count argument values lie on top of the value stack (-1: no
     // brackets).
     MacroValue ResolveSlot(NameSlot& slot, int32_t count);
+    // Resolves a name of an expression and leaves its value on the value stack in place of its arguments;
+    // false after an error.
+    bool PushName(NameSlot& slot, int32_t count);
+    // The value of a name that is a scalar variable of the local or the global store, found through the
+    // slot's cache; nullptr when the name needs the general resolution (which also reports every error).
+    const MacroValue* ScalarValue(NameSlot& slot) {
+        if (int32_t p = LocalPosition(slot); p >= 0) return local_->ScalarAt(p);
+        int32_t g = GlobalPosition(slot);
+        return g >= 0 ? global_->ScalarAt(g) : nullptr;
+    }
     MacroValue ResolveCall(NameSlot& slot, int32_t count, size_t argBase, bool mayAskHost);
     MacroValue ReadVariable(const cMoMacro_Variable& store, int32_t position, const NameSlot& slot,
                             int32_t count);

@@ -4,6 +4,8 @@
 
 #include "value_ops.h"
 
+#include <cmath>
+
 namespace {
 
 int32_t LinkAt(const cMoMacro_Token& list, int32_t position) {
@@ -162,24 +164,30 @@ bool cMoMacro_Engine::ExecuteFor(int32_t& index, BlockStack& stack) {
     return true;
 }
 
-void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack) {
+// Ends the loop on top of the block stack when its variable has passed the end value. current is the
+// variable's value when the caller has just written it (a variable without subscript), or nullptr to read it.
+void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack, const MacroValue* current) {
     if (!stack.TopIs(StatementKind::For)) return error_.Report(3, u"Nextに対応するFORがありません");
     const BlockRecord record = stack.Top();
     const cMoMacro_Token& loop = *lines_[static_cast<size_t>(record.openLine)].Statement;
-    NameSlot* name = nullptr;
-    int32_t element = -1;
-    if (!EvaluateTarget(*loop.ItemToken(1), name, element)) return;
-    MacroValue current = GetVariableValue(*name, element);
-    if (error_.ErrorCode() != 0) return;
+    MacroValue read;
+    if (current == nullptr) {
+        NameSlot* name = nullptr;
+        int32_t element = -1;
+        if (!EvaluateTarget(*loop.ItemToken(1), name, element)) return;
+        read = GetVariableValue(*name, element);
+        if (error_.ErrorCode() != 0) return;
+        current = &read;
+    }
     MacroValue end = Compute(*loop.ItemToken(3));
     if (error_.ErrorCode() != 0) return;
     MacroValue step = Compute(*loop.ItemToken(4));
     if (error_.ErrorCode() != 0) return;
-    if (!IsForValue(current) || !IsForValue(end) || !IsForValue(step))
+    if (!IsForValue(*current) || !IsForValue(end) || !IsForValue(step))
         return error_.Report(2, u"データ型があいません");
     bool upward =
         step.Kind() == ValueKind::Double ? step.DoubleValue() > 0 : CompareValues(step, MacroValue()) > 0;
-    bool finished = upward ? CompareValues(current, end) > 0 : CompareValues(current, end) < 0;
+    bool finished = upward ? CompareValues(*current, end) > 0 : CompareValues(*current, end) < 0;
     if (!finished) return;
     stack.Pop();
     index = record.closeLine;
@@ -191,22 +199,30 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
         return false;
     }
     const cMoMacro_Token& loop = *lines_[static_cast<size_t>(stack.Top().openLine)].Statement;
+    const cMoMacro_Token& target = *loop.ItemToken(1);
     NameSlot* name = nullptr;
     int32_t element = -1;
-    if (!EvaluateTarget(*loop.ItemToken(1), name, element)) return false;
+    if (!EvaluateTarget(target, name, element)) return false;
     MacroValue current = GetVariableValue(*name, element);
     if (error_.ErrorCode() != 0) return false;
     MacroValue step = Compute(*loop.ItemToken(4));
     if (error_.ErrorCode() != 0) return false;
     MacroValue sum;
-    if (int failure = AddValues(current, step, sum)) {
+    if (current.Kind() == ValueKind::Double && step.Kind() == ValueKind::Double &&
+        std::isfinite(current.DoubleValue() + step.DoubleValue())) {
+        sum.SetDouble(current.DoubleValue() + step.DoubleValue());
+    } else if (int failure = AddValues(current, step, sum)) {
         error_.ReportFailure(4, failure);
         return false;
     }
+    // A variable without subscript holds the sum just written: the test reads it from here. An element is
+    // read again, subscript and all, as the loop's test has always done.
+    const bool scalar = target.Count() < 2;
+    if (scalar) current = sum;
     SetVariableValue(*name, element, std::move(sum));
     if (error_.ErrorCode() != 0) return false;
     index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
-    TestFor(index, stack);
+    TestFor(index, stack, scalar ? &current : nullptr);
     if (error_.ErrorCode() != 0) return false;
     ++index;
     return true;
