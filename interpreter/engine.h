@@ -94,6 +94,13 @@ class cMoMacro_Engine {
     using UndefinedRequest =
         std::function<void(const std::u16string&, const cMoMacro_Token*, MacroValue&, cMoMacro_Error&)>;
     using YieldFunction = std::function<void()>;
+    // The direct route to a host's own functions: the resolver gives an upper-case name's number in the
+    // host's table (or -1 for a name it does not implement), asked once per name where it is used; the
+    // dispatcher runs the function of a number with the argument values, the result slot and the error
+    // object. Names the resolver does not know still go through the extern request.
+    using ExternResolver = std::function<int32_t(const std::u16string& upper)>;
+    using ExternDispatcher = std::function<void(int32_t number, const std::u16string& upper, cMoMacro_Token&,
+                                                MacroValue&, cMoMacro_Error&)>;
 
     static constexpr int32_t kMaxCallDepth = 1000;
     // Array elements all live variable stores of a run may hold together (about 320 MB of values).
@@ -149,6 +156,11 @@ class cMoMacro_Engine {
 
     void SetRequestExternFunction(ExternRequest handler) { requestExtern_ = std::move(handler); }
     void SetRequestUndefinedVariable(UndefinedRequest handler) { requestUndefined_ = std::move(handler); }
+    void SetExternDispatch(ExternResolver resolver, ExternDispatcher dispatcher) {
+        externResolver_ = std::move(resolver);
+        externDispatcher_ = std::move(dispatcher);
+        ++externGeneration_;
+    }
     // Called before every statement while SyncRun is false; ForceStop may be called from inside it.
     void SetYield(YieldFunction yield) { yield_ = std::move(yield); }
 
@@ -234,6 +246,11 @@ class cMoMacro_Engine {
                             int32_t count);
     MacroValue CallFunction(const std::u16string& name, const cMoMacro_Token* args);
     MacroValue RequestExtern(const std::u16string& name, cMoMacro_Token& values);
+    // The same request for a name of an expression, through the host's direct route when it has one.
+    MacroValue RequestExtern(NameSlot& slot, cMoMacro_Token& values);
+    // An empty argument list from the pool, and its return after the call.
+    std::unique_ptr<cMoMacro_Token> TakeArgumentList();
+    void ReturnArgumentList(std::unique_ptr<cMoMacro_Token> list);
     MacroValue ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable> store);
     bool StackIsLow() const;
 
@@ -260,6 +277,7 @@ class cMoMacro_Engine {
     std::unique_ptr<cMoMacro_Variable> global_;
     std::unique_ptr<cMoMacro_Variable> local_;
     std::vector<std::unique_ptr<cMoMacro_Variable>> storePool_; // emptied stores of finished calls
+    std::vector<std::unique_ptr<cMoMacro_Token>> argumentPool_; // emptied argument lists of finished calls
     std::shared_ptr<cMoMacro_Variable::ElementBudget> elementBudget_ =
         std::make_shared<cMoMacro_Variable::ElementBudget>(
             cMoMacro_Variable::ElementBudget{kMaxLiveElements, 0});
@@ -275,4 +293,7 @@ class cMoMacro_Engine {
     ExternRequest requestExtern_;
     UndefinedRequest requestUndefined_;
     YieldFunction yield_;
+    ExternResolver externResolver_;
+    ExternDispatcher externDispatcher_;
+    uint64_t externGeneration_ = 1; // renewed with the direct route, so slots ask the new resolver
 };

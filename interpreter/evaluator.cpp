@@ -80,7 +80,7 @@ bool ApplyIntegerDivision(MacroValue& left, const MacroValue& right, Operator op
 
 // The common operand kinds are combined here directly, with the results the general MacroValue arithmetic
 // gives them; false leaves the operator to that arithmetic (other kinds, integer-only sums, failures).
-bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op) {
+inline bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op) {
     if (!IsPlainNumber(left) || !IsPlainNumber(right)) return false;
     double x = left.AsDouble(), y = right.AsDouble(), r = 0;
     bool floating = left.Kind() == ValueKind::Double || right.Kind() == ValueKind::Double;
@@ -91,7 +91,7 @@ bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op)
     case Operator::LessEqual:
     case Operator::GreaterEqual:
     case Operator::NotEqual:
-        left = MacroValue::Boolean(CompareResult(op, x < y ? -1 : x > y ? 1 : 0));
+        left.SetBoolean(CompareResult(op, x < y ? -1 : x > y ? 1 : 0));
         return true;
     case Operator::Mod:
     case Operator::IntDivide:
@@ -114,7 +114,7 @@ bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op)
         return false;
     }
     if (!floating || !std::isfinite(r)) return false;
-    left = MacroValue::Double(r);
+    left.SetDouble(r);
     return true;
 }
 
