@@ -187,6 +187,7 @@ class cMoMacro_Engine {
     bool ExecuteCall(int32_t& index);
     bool ExecuteFor(int32_t& index, BlockStack& stack);
     bool ExecuteNext(int32_t& index, BlockStack& stack);
+    bool NextOfPlainLoop(int32_t& index, BlockStack& stack);
     void TestFor(int32_t& index, BlockStack& stack, const MacroValue* current = nullptr);
     bool ExecuteIf(int32_t& index, BlockStack& stack);
     bool ExecuteElse(int32_t& index, BlockStack& stack);
@@ -240,6 +241,20 @@ class cMoMacro_Engine {
         if (int32_t p = LocalPosition(slot); p >= 0) return local_->ScalarAt(p);
         int32_t g = GlobalPosition(slot);
         return g >= 0 ? global_->ScalarAt(g) : nullptr;
+    }
+    // The same variable for writing.
+    MacroValue* MutableScalar(NameSlot& slot) { return const_cast<MacroValue*>(ScalarValue(slot)); }
+    // The value of an expression that is a lone constant or a lone scalar variable, read without evaluating
+    // anything; nullptr for every other expression.
+    const MacroValue* PlainOperand(const cMoMacro_Token& expression) {
+        PreparedExpression& p = Prepared(expression);
+        if (p.steps.size() != 1) return nullptr;
+        const ExpressionStep& step = p.steps[0];
+        if (step.kind == ExpressionStep::Kind::PushConstant)
+            return &p.constants[static_cast<size_t>(step.index)];
+        if (step.kind == ExpressionStep::Kind::Resolve && step.count < 0)
+            return ScalarValue(p.names[static_cast<size_t>(step.index)]);
+        return nullptr;
     }
     MacroValue ResolveCall(NameSlot& slot, int32_t count, size_t argBase, bool mayAskHost);
     MacroValue ReadVariable(const cMoMacro_Variable& store, int32_t position, const NameSlot& slot,

@@ -227,11 +227,13 @@ bool cMoMacro_Engine::RunPrepared(PreparedExpression& p) {
             if (!PushName(p.names[static_cast<size_t>(step.index)], step.count)) return false;
             break;
         case ExpressionStep::Kind::Apply: {
-            MacroValue& right = stack_.back();
-            if (step.op != Operator::Negate && step.op != Operator::Not &&
-                right.Kind() == ValueKind::Double) {
+            if (step.op != Operator::Negate && step.op != Operator::Not) {
+                MacroValue& right = stack_.back();
                 MacroValue& left = stack_[stack_.size() - 2];
-                if (left.Kind() == ValueKind::Double && ApplyToDoubles(left, right.DoubleValue(), step.op)) {
+                bool done = left.Kind() == ValueKind::Double && right.Kind() == ValueKind::Double
+                                ? ApplyToDoubles(left, right.DoubleValue(), step.op)
+                                : ApplyToPlainNumbers(left, right, step.op);
+                if (done) {
                     stack_.pop_back();
                     break;
                 }

@@ -135,6 +135,14 @@ bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
     if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
     MacroValue value = Compute(*statement.ItemToken(2));
     if (error_.ErrorCode() != 0) return false;
+    // A scalar target is looked up after the expression ran (which may have created variables).
+    if (element < 0) {
+        if (MacroValue* scalar = MutableScalar(*name)) {
+            *scalar = std::move(value);
+            ++index;
+            return true;
+        }
+    }
     SetVariableValue(*name, element, std::move(value));
     if (error_.ErrorCode() != 0) return false;
     ++index;
@@ -193,11 +201,49 @@ void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack, const MacroValu
     index = record.closeLine;
 }
 
+// NEXT of the common loop: a variable without subscript holding a double, and a step and an end that are
+// each a constant or a variable. Reading these has no effect and cannot fail, so the loop variable is read,
+// stepped, written and tested in place. False, with nothing done, for every other loop.
+bool cMoMacro_Engine::NextOfPlainLoop(int32_t& index, BlockStack& stack) {
+    const cMoMacro_Token& loop = *lines_[static_cast<size_t>(stack.Top().openLine)].Statement;
+    const cMoMacro_Token& target = *loop.ItemToken(1);
+    if (target.Count() >= 2) return false;
+    NameSlot* name = nullptr;
+    int32_t element = -1;
+    if (!EvaluateTarget(target, name, element)) return false;
+    MacroValue* variable = MutableScalar(*name);
+    const MacroValue* step = PlainOperand(*loop.ItemToken(4));
+    const MacroValue* end = PlainOperand(*loop.ItemToken(3));
+    if (!variable || !step || !end || variable->Kind() != ValueKind::Double ||
+        step->Kind() != ValueKind::Double)
+        return false;
+    double sum = variable->DoubleValue() + step->DoubleValue();
+    if (!std::isfinite(sum)) return false;
+    variable->SetDouble(sum);
+    index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
+    // The step is read again for the test, as the general path does (it may be the loop variable itself).
+    if (end->Kind() == ValueKind::Double && step->Kind() == ValueKind::Double) {
+        bool finished = step->DoubleValue() > 0 ? sum > end->DoubleValue() : sum < end->DoubleValue();
+        if (finished) {
+            index = stack.Top().closeLine;
+            stack.Pop();
+        }
+    } else {
+        MacroValue current = *variable;
+        TestFor(index, stack, &current);
+        if (error_.ErrorCode() != 0) return false;
+    }
+    ++index;
+    return true;
+}
+
 bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
     if (!stack.TopIs(StatementKind::For)) {
         error_.Report(3, u"Nextに対応するFORがありません");
         return false;
     }
+    if (NextOfPlainLoop(index, stack)) return true;
+    if (error_.ErrorCode() != 0) return false;
     const cMoMacro_Token& loop = *lines_[static_cast<size_t>(stack.Top().openLine)].Statement;
     const cMoMacro_Token& target = *loop.ItemToken(1);
     NameSlot* name = nullptr;
