@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Runs the macro benchmarks of bench/programs/ with QuillonMacro, yabasic and bwbasic side by side and prints
-# a Markdown table of median times and ratios. Installs the two peers and builds QuillonMacro when missing.
+# Runs the macro benchmarks of bench/programs/ with QuillonMacro, yabasic, Lua 5.4 and bwbasic side by side and
+# prints a Markdown table of median times and ratios. Installs the peers and builds QuillonMacro when missing.
 #
 # Usage: bench/compare.sh [-n RUNS] [-b BWBASIC_RUNS] [-t TIMEOUT_S] [--clock wall|cpu] [--qm PATH] [NAME...]
-#   -n RUNS          runs of QuillonMacro and yabasic per program (default 5)
-#   -b BWBASIC_RUNS  runs of bwbasic per program (default 3; it is slow)
+#   -n RUNS          runs of QuillonMacro, yabasic and Lua per program (default 5)
+#   -b BWBASIC_RUNS  runs of bwbasic per program (default 3; it is slow; 0 leaves it out)
 #   -t TIMEOUT_S     limit for one run of any interpreter, in seconds (default 300)
 #   --clock cpu      compare user+system CPU time instead of wall-clock time
 #   --qm PATH        the QuillonMacro program to measure (default build/bin/QuillonMacro)
@@ -30,6 +30,7 @@ if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
 missing=()
 command -v yabasic >/dev/null || missing+=(yabasic)
 command -v bwbasic >/dev/null || missing+=(bwbasic)
+command -v lua5.4 >/dev/null || missing+=(lua5.4)
 command -v python3 >/dev/null || missing+=(python3)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}" >&2

@@ -83,14 +83,47 @@ MacroValue cMoMacro_Engine::ResolveSlot(NameSlot& slot, int32_t count) {
     return value;
 }
 
+bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
+    // The common cases first: a scalar variable, and an array element with one whole-number subscript. Any
+    // failure takes the general path below, which reports it in its own words.
+    if (count < 0) {
+        if (const MacroValue* scalar = ScalarValue(slot)) {
+            stack_.push_back(*scalar);
+            return true;
+        }
+    } else if (count == 1) {
+        const cMoMacro_Variable* store = local_.get();
+        int32_t position = LocalPosition(slot);
+        if (position < 0) {
+            store = global_.get();
+            position = GlobalPosition(slot);
+        }
+        int32_t index = -1;
+        if (position > 0 || (position == 0 && store == global_.get())) {
+            if (ToInt32(stack_.back(), index) == 0) {
+                if (const MacroValue* element = store->ElementAt(position, index)) {
+                    stack_.back() = *element;
+                    return true;
+                }
+            }
+        }
+    }
+    MacroValue value = ResolveSlot(slot, count);
+    if (error_.ErrorCode() != 0) return false;
+    stack_.push_back(std::move(value));
+    return true;
+}
+
 // A name that is no variable (or the running function called with arguments): a user function or a built-in,
 // and during ComputeLine a name the host may ask the user about.
 [[gnu::noinline]] MacroValue cMoMacro_Engine::ResolveCall(NameSlot& slot, int32_t count, size_t argBase,
                                                           bool mayAskHost) {
-    cMoMacro_Token args; // the argument values leave the stack here, so they are moved, not copied
-    args.Reserve(stack_.size() - argBase);
-    for (size_t k = argBase; k < stack_.size(); ++k) args.Add(std::move(stack_[k]), ttNumber);
-    const cMoMacro_Token* argList = count >= 0 ? &args : nullptr;
+    // The argument values leave the stack here, so they are moved, not copied, into a list kept from an
+    // earlier call.
+    std::unique_ptr<cMoMacro_Token> args = TakeArgumentList();
+    args->Reserve(stack_.size() - argBase);
+    for (size_t k = argBase; k < stack_.size(); ++k) args->Add(std::move(stack_[k]), ttNumber);
+    const cMoMacro_Token* argList = count >= 0 ? args.get() : nullptr;
     // Every path from here either clears the error code or sets its own text
     // ("未定義の関数/変数が使用されました" when the host does not know the name), so the name is not
     // pre-armed as undefined first.
@@ -100,7 +133,7 @@ MacroValue cMoMacro_Engine::ResolveSlot(NameSlot& slot, int32_t count) {
         value = CallFunctionAt(f, slot.name, argList);
     } else { // the values are ready: hand them to the host as they are
         error_.SetErrorCode(0);
-        value = RequestExtern(slot.name, args);
+        value = RequestExtern(slot, *args);
     }
     if (mayAskHost && !noUndefinedRequest_ && error_.ErrorCode() == 5 && requestUndefined_) {
         MacroValue result;
@@ -109,7 +142,20 @@ MacroValue cMoMacro_Engine::ResolveSlot(NameSlot& slot, int32_t count) {
         error_.SetErrorLine(line);
         value = std::move(result);
     }
+    ReturnArgumentList(std::move(args));
     return value;
+}
+
+std::unique_ptr<cMoMacro_Token> cMoMacro_Engine::TakeArgumentList() {
+    if (argumentPool_.empty()) return std::make_unique<cMoMacro_Token>();
+    std::unique_ptr<cMoMacro_Token> list = std::move(argumentPool_.back());
+    argumentPool_.pop_back();
+    return list;
+}
+
+void cMoMacro_Engine::ReturnArgumentList(std::unique_ptr<cMoMacro_Token> list) {
+    list->Clear();
+    if (argumentPool_.size() < 64) argumentPool_.push_back(std::move(list));
 }
 
 MacroValue cMoMacro_Engine::CallFunction(const std::u16string& name, const cMoMacro_Token* args) {
@@ -141,14 +187,21 @@ bool cMoMacro_Engine::ArgumentValue(const cMoMacro_Token& args, int32_t k, Macro
 // the process stack must hold a thousand of them.
 [[gnu::noinline]] MacroValue cMoMacro_Engine::CallExtern(const std::u16string& name,
                                                          const cMoMacro_Token* args) {
-    cMoMacro_Token values;
-    values.Reserve(args ? static_cast<size_t>(args->Count()) : 0);
+    std::unique_ptr<cMoMacro_Token> values = TakeArgumentList();
+    values->Reserve(args ? static_cast<size_t>(args->Count()) : 0);
+    MacroValue result;
+    bool ready = true;
     for (int32_t k = 0; args && k < args->Count(); ++k) {
         MacroValue value;
-        if (!ArgumentValue(*args, k, value)) return MacroValue();
-        values.Add(std::move(value), ttNumber);
+        if (!ArgumentValue(*args, k, value)) {
+            ready = false;
+            break;
+        }
+        values->Add(std::move(value), ttNumber);
     }
-    return RequestExtern(name, values);
+    if (ready) result = RequestExtern(name, *values);
+    ReturnArgumentList(std::move(values));
+    return result;
 }
 
 [[gnu::noinline]] std::unique_ptr<cMoMacro_Variable>
@@ -198,6 +251,21 @@ MacroValue cMoMacro_Engine::RequestExtern(const std::u16string& name, cMoMacro_T
     int32_t line = error_.ErrorLine();
     MacroValue result;
     if (requestExtern_) requestExtern_(name, values, result, error_);
+    error_.SetErrorLine(line);
+    return result;
+}
+
+MacroValue cMoMacro_Engine::RequestExtern(NameSlot& slot, cMoMacro_Token& values) {
+    if (slot.externGeneration != externGeneration_) {
+        slot.externGeneration = externGeneration_;
+        slot.externNumber = externResolver_ ? externResolver_(slot.upper) : -1;
+    }
+    if (slot.externNumber < 0 || !externDispatcher_) return RequestExtern(slot.name, values);
+    // The same steps as the request by name: armed as undefined, the host's work, the line put back.
+    error_.Report(5, u"未定義の関数/変数が使用されました - ", slot.name);
+    int32_t line = error_.ErrorLine();
+    MacroValue result;
+    externDispatcher_(slot.externNumber, slot.upper, values, result, error_);
     error_.SetErrorLine(line);
     return result;
 }

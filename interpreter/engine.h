@@ -94,6 +94,13 @@ class cMoMacro_Engine {
     using UndefinedRequest =
         std::function<void(const std::u16string&, const cMoMacro_Token*, MacroValue&, cMoMacro_Error&)>;
     using YieldFunction = std::function<void()>;
+    // The direct route to a host's own functions: the resolver gives an upper-case name's number in the
+    // host's table (or -1 for a name it does not implement), asked once per name where it is used; the
+    // dispatcher runs the function of a number with the argument values, the result slot and the error
+    // object. Names the resolver does not know still go through the extern request.
+    using ExternResolver = std::function<int32_t(const std::u16string& upper)>;
+    using ExternDispatcher = std::function<void(int32_t number, const std::u16string& upper, cMoMacro_Token&,
+                                                MacroValue&, cMoMacro_Error&)>;
 
     static constexpr int32_t kMaxCallDepth = 1000;
     // Array elements all live variable stores of a run may hold together (about 320 MB of values).
@@ -149,6 +156,11 @@ class cMoMacro_Engine {
 
     void SetRequestExternFunction(ExternRequest handler) { requestExtern_ = std::move(handler); }
     void SetRequestUndefinedVariable(UndefinedRequest handler) { requestUndefined_ = std::move(handler); }
+    void SetExternDispatch(ExternResolver resolver, ExternDispatcher dispatcher) {
+        externResolver_ = std::move(resolver);
+        externDispatcher_ = std::move(dispatcher);
+        ++externGeneration_;
+    }
     // Called before every statement while SyncRun is false; ForceStop may be called from inside it.
     void SetYield(YieldFunction yield) { yield_ = std::move(yield); }
 
@@ -175,7 +187,8 @@ class cMoMacro_Engine {
     bool ExecuteCall(int32_t& index);
     bool ExecuteFor(int32_t& index, BlockStack& stack);
     bool ExecuteNext(int32_t& index, BlockStack& stack);
-    void TestFor(int32_t& index, BlockStack& stack);
+    bool NextOfPlainLoop(int32_t& index, BlockStack& stack);
+    void TestFor(int32_t& index, BlockStack& stack, const MacroValue* current = nullptr);
     bool ExecuteIf(int32_t& index, BlockStack& stack);
     bool ExecuteElse(int32_t& index, BlockStack& stack);
     bool ExecuteEndIf(int32_t& index, BlockStack& stack);
@@ -219,11 +232,40 @@ class cMoMacro_Engine {
     // Resolves a name of an expression; count argument values lie on top of the value stack (-1: no
     // brackets).
     MacroValue ResolveSlot(NameSlot& slot, int32_t count);
+    // Resolves a name of an expression and leaves its value on the value stack in place of its arguments;
+    // false after an error.
+    bool PushName(NameSlot& slot, int32_t count);
+    // The value of a name that is a scalar variable of the local or the global store, found through the
+    // slot's cache; nullptr when the name needs the general resolution (which also reports every error).
+    const MacroValue* ScalarValue(NameSlot& slot) {
+        if (int32_t p = LocalPosition(slot); p >= 0) return local_->ScalarAt(p);
+        int32_t g = GlobalPosition(slot);
+        return g >= 0 ? global_->ScalarAt(g) : nullptr;
+    }
+    // The same variable for writing.
+    MacroValue* MutableScalar(NameSlot& slot) { return const_cast<MacroValue*>(ScalarValue(slot)); }
+    // The value of an expression that is a lone constant or a lone scalar variable, read without evaluating
+    // anything; nullptr for every other expression.
+    const MacroValue* PlainOperand(const cMoMacro_Token& expression) {
+        PreparedExpression& p = Prepared(expression);
+        if (p.steps.size() != 1) return nullptr;
+        const ExpressionStep& step = p.steps[0];
+        if (step.kind == ExpressionStep::Kind::PushConstant)
+            return &p.constants[static_cast<size_t>(step.index)];
+        if (step.kind == ExpressionStep::Kind::Resolve && step.count < 0)
+            return ScalarValue(p.names[static_cast<size_t>(step.index)]);
+        return nullptr;
+    }
     MacroValue ResolveCall(NameSlot& slot, int32_t count, size_t argBase, bool mayAskHost);
     MacroValue ReadVariable(const cMoMacro_Variable& store, int32_t position, const NameSlot& slot,
                             int32_t count);
     MacroValue CallFunction(const std::u16string& name, const cMoMacro_Token* args);
     MacroValue RequestExtern(const std::u16string& name, cMoMacro_Token& values);
+    // The same request for a name of an expression, through the host's direct route when it has one.
+    MacroValue RequestExtern(NameSlot& slot, cMoMacro_Token& values);
+    // An empty argument list from the pool, and its return after the call.
+    std::unique_ptr<cMoMacro_Token> TakeArgumentList();
+    void ReturnArgumentList(std::unique_ptr<cMoMacro_Token> list);
     MacroValue ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable> store);
     bool StackIsLow() const;
 
@@ -250,6 +292,7 @@ class cMoMacro_Engine {
     std::unique_ptr<cMoMacro_Variable> global_;
     std::unique_ptr<cMoMacro_Variable> local_;
     std::vector<std::unique_ptr<cMoMacro_Variable>> storePool_; // emptied stores of finished calls
+    std::vector<std::unique_ptr<cMoMacro_Token>> argumentPool_; // emptied argument lists of finished calls
     std::shared_ptr<cMoMacro_Variable::ElementBudget> elementBudget_ =
         std::make_shared<cMoMacro_Variable::ElementBudget>(
             cMoMacro_Variable::ElementBudget{kMaxLiveElements, 0});
@@ -265,4 +308,7 @@ class cMoMacro_Engine {
     ExternRequest requestExtern_;
     UndefinedRequest requestUndefined_;
     YieldFunction yield_;
+    ExternResolver externResolver_;
+    ExternDispatcher externDispatcher_;
+    uint64_t externGeneration_ = 1; // renewed with the direct route, so slots ask the new resolver
 };

@@ -80,7 +80,7 @@ bool ApplyIntegerDivision(MacroValue& left, const MacroValue& right, Operator op
 
 // The common operand kinds are combined here directly, with the results the general MacroValue arithmetic
 // gives them; false leaves the operator to that arithmetic (other kinds, integer-only sums, failures).
-bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op) {
+inline bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op) {
     if (!IsPlainNumber(left) || !IsPlainNumber(right)) return false;
     double x = left.AsDouble(), y = right.AsDouble(), r = 0;
     bool floating = left.Kind() == ValueKind::Double || right.Kind() == ValueKind::Double;
@@ -91,7 +91,7 @@ bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op)
     case Operator::LessEqual:
     case Operator::GreaterEqual:
     case Operator::NotEqual:
-        left = MacroValue::Boolean(CompareResult(op, x < y ? -1 : x > y ? 1 : 0));
+        left.SetBoolean(CompareResult(op, x < y ? -1 : x > y ? 1 : 0));
         return true;
     case Operator::Mod:
     case Operator::IntDivide:
@@ -114,7 +114,64 @@ bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op)
         return false;
     }
     if (!floating || !std::isfinite(r)) return false;
-    left = MacroValue::Double(r);
+    left.SetDouble(r);
+    return true;
+}
+
+// Two doubles, the most common operands: the operators whose double result the general arithmetic would give
+// are applied here in place; false leaves the operator to ApplyOperator (MOD, "\\", overflow, division by
+// zero and every other operator).
+inline bool ApplyToDoubles(MacroValue& left, double y, Operator op) {
+    double x = left.DoubleValue(), r = 0;
+    switch (op) {
+    case Operator::Add:
+        r = x + y;
+        break;
+    case Operator::Subtract:
+        r = x - y;
+        break;
+    case Operator::Multiply:
+        r = x * y;
+        break;
+    case Operator::Divide:
+        if (y == 0) return false;
+        r = x / y;
+        break;
+    case Operator::Equal:
+    case Operator::Less:
+    case Operator::Greater:
+    case Operator::LessEqual:
+    case Operator::GreaterEqual:
+    case Operator::NotEqual:
+        left.SetBoolean(CompareResult(op, x < y ? -1 : x > y ? 1 : 0));
+        return true;
+    default:
+        return false;
+    }
+    if (!std::isfinite(r)) return false;
+    left.SetDouble(r);
+    return true;
+}
+
+// "+" of two strings (or a string and empty) and "&" onto a string: the left value on the stack is the
+// operator's own copy, so the right text is appended to it in place instead of building a third text.
+bool AppendInPlace(MacroValue& left, const MacroValue& right, Operator op, int& failure) {
+    if (!left.IsString()) return false;
+    if (op == Operator::Add && !(right.IsString() || right.IsEmpty())) return false;
+    if (op != Operator::Add && op != Operator::Concat) return false;
+    if (right.IsString() || right.IsEmpty()) {
+        const std::u16string& tail = right.StringValue();
+        if (left.StringValue().size() + tail.size() > kMaxTextLength)
+            failure = kFailOverflow;
+        else
+            left.AppendToString(tail);
+        return true;
+    }
+    std::u16string tail = ToText(right);
+    if (left.StringValue().size() + tail.size() > kMaxTextLength)
+        failure = kFailOverflow;
+    else
+        left.AppendToString(tail);
     return true;
 }
 
@@ -133,6 +190,10 @@ bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op)
     if (ApplyToPlainNumbers(left, right, op)) {
         stack.pop_back();
         return 0;
+    }
+    if (AppendInPlace(left, right, op, failure)) {
+        if (failure == 0) stack.pop_back();
+        return failure;
     }
     if (op == Operator::Concat)
         failure = JoinTexts(ToText(left), ToText(right), result);
@@ -162,18 +223,27 @@ bool cMoMacro_Engine::RunPrepared(PreparedExpression& p) {
         case ExpressionStep::Kind::PushConstant:
             stack_.push_back(p.constants[static_cast<size_t>(step.index)]);
             break;
-        case ExpressionStep::Kind::Resolve: {
-            MacroValue value = ResolveSlot(p.names[static_cast<size_t>(step.index)], step.count);
-            if (error_.ErrorCode() != 0) return false;
-            stack_.push_back(std::move(value));
+        case ExpressionStep::Kind::Resolve:
+            if (!PushName(p.names[static_cast<size_t>(step.index)], step.count)) return false;
             break;
-        }
-        case ExpressionStep::Kind::Apply:
+        case ExpressionStep::Kind::Apply: {
+            if (step.op != Operator::Negate && step.op != Operator::Not) {
+                MacroValue& right = stack_.back();
+                MacroValue& left = stack_[stack_.size() - 2];
+                bool done = left.Kind() == ValueKind::Double && right.Kind() == ValueKind::Double
+                                ? ApplyToDoubles(left, right.DoubleValue(), step.op)
+                                : ApplyToPlainNumbers(left, right, step.op);
+                if (done) {
+                    stack_.pop_back();
+                    break;
+                }
+            }
             if (int failure = ApplyOperator(stack_, step.op)) {
                 error_.ReportFailure(4, failure);
                 return false;
             }
             break;
+        }
         case ExpressionStep::Kind::Fail: {
             const ExpressionFailure& f = p.failures[static_cast<size_t>(step.index)];
             error_.Report(f.code, f.text);
@@ -190,7 +260,9 @@ MacroValue cMoMacro_Engine::Compute(const cMoMacro_Token& expression) {
     if (p.steps.size() == 1 && p.steps[0].kind == ExpressionStep::Kind::PushConstant)
         return p.constants[static_cast<size_t>(p.steps[0].index)];
     if (p.steps.size() == 1 && p.steps[0].kind == ExpressionStep::Kind::Resolve && p.steps[0].count < 0) {
-        MacroValue value = ResolveSlot(p.names[static_cast<size_t>(p.steps[0].index)], -1);
+        NameSlot& slot = p.names[static_cast<size_t>(p.steps[0].index)];
+        if (const MacroValue* scalar = ScalarValue(slot)) return *scalar;
+        MacroValue value = ResolveSlot(slot, -1);
         return error_.ErrorCode() != 0 ? MacroValue() : value;
     }
     size_t base = stack_.size();

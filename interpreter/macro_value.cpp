@@ -75,22 +75,3 @@ const TokenRef& MacroValue::EmptyList() {
     static const TokenRef none;
     return none;
 }
-
-double MacroValue::AsDouble() const {
-    switch (kind_) {
-    case ValueKind::Boolean:
-        return num_.b ? -1.0 : 0.0;
-    case ValueKind::Int16:
-        return num_.i16;
-    case ValueKind::Int32:
-        return num_.i32;
-    case ValueKind::Fixed:
-        return static_cast<double>(num_.fx) / 10000.0;
-    case ValueKind::Single:
-        return num_.f;
-    case ValueKind::Double:
-        return num_.d;
-    default:
-        return 0.0;
-    }
-}

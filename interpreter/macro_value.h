@@ -64,7 +64,38 @@ class MacroValue {
     const TokenRef& ListValue() const { return kind_ == ValueKind::List ? list_ : EmptyList(); }
 
     // The numeric value of a boolean, number, empty or null as a double (true is -1; empty and null are 0).
-    double AsDouble() const;
+    double AsDouble() const {
+        switch (kind_) {
+        case ValueKind::Double:
+            return num_.d;
+        case ValueKind::Int32:
+            return num_.i32;
+        case ValueKind::Int16:
+            return num_.i16;
+        case ValueKind::Boolean:
+            return num_.b ? -1.0 : 0.0;
+        case ValueKind::Fixed:
+            return static_cast<double>(num_.fx) / 10000.0;
+        case ValueKind::Single:
+            return num_.f;
+        default:
+            return 0.0;
+        }
+    }
+
+    // Replace the value in place with a number or boolean (no temporary value, no move).
+    void SetDouble(double value) {
+        Release();
+        kind_ = ValueKind::Double;
+        num_.d = value;
+    }
+    void SetBoolean(bool value) {
+        Release();
+        kind_ = ValueKind::Boolean;
+        num_.b = value;
+    }
+    // Appends to the text of a string value in place (the caller has checked the kind and the length limit).
+    void AppendToString(const std::u16string& tail) { text_ += tail; }
 
   private:
     // Numbers live in the union directly; a string or a list is constructed in place only for those kinds, so

@@ -48,6 +48,8 @@ struct NameSlot {
     int32_t globalPosition = -1;
     uint64_t functionTable = 0; // the function table the index below was found in
     int32_t functionIndex = -1;
+    uint64_t externGeneration = 0; // the host's direct route the number below was found in
+    int32_t externNumber = -1;
 };
 
 struct ExpressionStep {

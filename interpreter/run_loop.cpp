@@ -4,6 +4,8 @@
 
 #include "value_ops.h"
 
+#include <cmath>
+
 namespace {
 
 int32_t LinkAt(const cMoMacro_Token& list, int32_t position) {
@@ -133,6 +135,14 @@ bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
     if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
     MacroValue value = Compute(*statement.ItemToken(2));
     if (error_.ErrorCode() != 0) return false;
+    // A scalar target is looked up after the expression ran (which may have created variables).
+    if (element < 0) {
+        if (MacroValue* scalar = MutableScalar(*name)) {
+            *scalar = std::move(value);
+            ++index;
+            return true;
+        }
+    }
     SetVariableValue(*name, element, std::move(value));
     if (error_.ErrorCode() != 0) return false;
     ++index;
@@ -162,27 +172,69 @@ bool cMoMacro_Engine::ExecuteFor(int32_t& index, BlockStack& stack) {
     return true;
 }
 
-void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack) {
+// Ends the loop on top of the block stack when its variable has passed the end value. current is the
+// variable's value when the caller has just written it (a variable without subscript), or nullptr to read it.
+void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack, const MacroValue* current) {
     if (!stack.TopIs(StatementKind::For)) return error_.Report(3, u"Nextに対応するFORがありません");
     const BlockRecord record = stack.Top();
     const cMoMacro_Token& loop = *lines_[static_cast<size_t>(record.openLine)].Statement;
-    NameSlot* name = nullptr;
-    int32_t element = -1;
-    if (!EvaluateTarget(*loop.ItemToken(1), name, element)) return;
-    MacroValue current = GetVariableValue(*name, element);
-    if (error_.ErrorCode() != 0) return;
+    MacroValue read;
+    if (current == nullptr) {
+        NameSlot* name = nullptr;
+        int32_t element = -1;
+        if (!EvaluateTarget(*loop.ItemToken(1), name, element)) return;
+        read = GetVariableValue(*name, element);
+        if (error_.ErrorCode() != 0) return;
+        current = &read;
+    }
     MacroValue end = Compute(*loop.ItemToken(3));
     if (error_.ErrorCode() != 0) return;
     MacroValue step = Compute(*loop.ItemToken(4));
     if (error_.ErrorCode() != 0) return;
-    if (!IsForValue(current) || !IsForValue(end) || !IsForValue(step))
+    if (!IsForValue(*current) || !IsForValue(end) || !IsForValue(step))
         return error_.Report(2, u"データ型があいません");
     bool upward =
         step.Kind() == ValueKind::Double ? step.DoubleValue() > 0 : CompareValues(step, MacroValue()) > 0;
-    bool finished = upward ? CompareValues(current, end) > 0 : CompareValues(current, end) < 0;
+    bool finished = upward ? CompareValues(*current, end) > 0 : CompareValues(*current, end) < 0;
     if (!finished) return;
     stack.Pop();
     index = record.closeLine;
+}
+
+// NEXT of the common loop: a variable without subscript holding a double, and a step and an end that are
+// each a constant or a variable. Reading these has no effect and cannot fail, so the loop variable is read,
+// stepped, written and tested in place. False, with nothing done, for every other loop.
+bool cMoMacro_Engine::NextOfPlainLoop(int32_t& index, BlockStack& stack) {
+    const cMoMacro_Token& loop = *lines_[static_cast<size_t>(stack.Top().openLine)].Statement;
+    const cMoMacro_Token& target = *loop.ItemToken(1);
+    if (target.Count() >= 2) return false;
+    NameSlot* name = nullptr;
+    int32_t element = -1;
+    if (!EvaluateTarget(target, name, element)) return false;
+    MacroValue* variable = MutableScalar(*name);
+    const MacroValue* step = PlainOperand(*loop.ItemToken(4));
+    const MacroValue* end = PlainOperand(*loop.ItemToken(3));
+    if (!variable || !step || !end || variable->Kind() != ValueKind::Double ||
+        step->Kind() != ValueKind::Double)
+        return false;
+    double sum = variable->DoubleValue() + step->DoubleValue();
+    if (!std::isfinite(sum)) return false;
+    variable->SetDouble(sum);
+    index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
+    // The step is read again for the test, as the general path does (it may be the loop variable itself).
+    if (end->Kind() == ValueKind::Double && step->Kind() == ValueKind::Double) {
+        bool finished = step->DoubleValue() > 0 ? sum > end->DoubleValue() : sum < end->DoubleValue();
+        if (finished) {
+            index = stack.Top().closeLine;
+            stack.Pop();
+        }
+    } else {
+        MacroValue current = *variable;
+        TestFor(index, stack, &current);
+        if (error_.ErrorCode() != 0) return false;
+    }
+    ++index;
+    return true;
 }
 
 bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
@@ -190,23 +242,33 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
         error_.Report(3, u"Nextに対応するFORがありません");
         return false;
     }
+    if (NextOfPlainLoop(index, stack)) return true;
+    if (error_.ErrorCode() != 0) return false;
     const cMoMacro_Token& loop = *lines_[static_cast<size_t>(stack.Top().openLine)].Statement;
+    const cMoMacro_Token& target = *loop.ItemToken(1);
     NameSlot* name = nullptr;
     int32_t element = -1;
-    if (!EvaluateTarget(*loop.ItemToken(1), name, element)) return false;
+    if (!EvaluateTarget(target, name, element)) return false;
     MacroValue current = GetVariableValue(*name, element);
     if (error_.ErrorCode() != 0) return false;
     MacroValue step = Compute(*loop.ItemToken(4));
     if (error_.ErrorCode() != 0) return false;
     MacroValue sum;
-    if (int failure = AddValues(current, step, sum)) {
+    if (current.Kind() == ValueKind::Double && step.Kind() == ValueKind::Double &&
+        std::isfinite(current.DoubleValue() + step.DoubleValue())) {
+        sum.SetDouble(current.DoubleValue() + step.DoubleValue());
+    } else if (int failure = AddValues(current, step, sum)) {
         error_.ReportFailure(4, failure);
         return false;
     }
+    // A variable without subscript holds the sum just written: the test reads it from here. An element is
+    // read again, subscript and all, as the loop's test has always done.
+    const bool scalar = target.Count() < 2;
+    if (scalar) current = sum;
     SetVariableValue(*name, element, std::move(sum));
     if (error_.ErrorCode() != 0) return false;
     index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
-    TestFor(index, stack);
+    TestFor(index, stack, scalar ? &current : nullptr);
     if (error_.ErrorCode() != 0) return false;
     ++index;
     return true;

@@ -54,6 +54,12 @@ class cMoMacro_Variable {
         if (const MacroValue* slot = Slot(position, index)) return slot;
         return Refuse(position, index, name, error);
     }
+    // The scalar at a position, or nullptr when the position holds an array or none.
+    const MacroValue* ScalarAt(int32_t position) const { return Slot(position, -1); }
+    // The element at a position and index, or nullptr when they name none.
+    const MacroValue* ElementAt(int32_t position, int32_t index) const {
+        return index < 0 ? nullptr : Slot(position, index);
+    }
     void SetAt(int32_t position, int32_t index, MacroValue value, const std::u16string& name,
                cMoMacro_Error& error) {
         if (const MacroValue* slot = Slot(position, index))

@@ -39,6 +39,10 @@ cMoMacro::cMoMacro(UserInterface* ui, DesktopPlatform* desktop)
     engine_->SetRequestUndefinedVariable(
         [this](const std::u16string& name, const cMoMacro_Token* args, MacroValue& result,
                cMoMacro_Error& error) { OnRequestUndefinedVariable(name, args, result, error); });
+    engine_->SetExternDispatch(
+        [this](const std::u16string& upper) { return ResolveBuiltin(upper); },
+        [this](int32_t number, const std::u16string& upper, cMoMacro_Token& args, MacroValue& result,
+               cMoMacro_Error& error) { DispatchBuiltin(number, upper, args, result, error); });
     if (ui != nullptr) engine_->SetYield([ui] { ui->Yield(); });
     for (const std::u16string& name : BuiltinNamesInRegistrationOrder()) engine_->AddExternFunction(name);
 }
@@ -66,6 +70,22 @@ void cMoMacro::OnRequestExternFunction(const std::u16string& name, cMoMacro_Toke
     // Implementations clear the error object first; the engine puts the statement's line back afterwards.
     BuiltinCall call{upper, args, result, error, services_};
     function(call);
+}
+
+// The engine asks once per name where it is used; later calls go straight to the implementation.
+int32_t cMoMacro::ResolveBuiltin(const std::u16string& upper) {
+    BuiltinFunction function = table_.Find(upper);
+    if (function == nullptr) return -1;
+    for (size_t k = 0; k < resolved_.size(); ++k)
+        if (resolved_[k] == function) return static_cast<int32_t>(k);
+    resolved_.push_back(function);
+    return static_cast<int32_t>(resolved_.size() - 1);
+}
+
+void cMoMacro::DispatchBuiltin(int32_t number, const std::u16string& upper, cMoMacro_Token& args,
+                               MacroValue& result, cMoMacro_Error& error) {
+    BuiltinCall call{upper, args, result, error, services_};
+    resolved_[static_cast<size_t>(number)](call);
 }
 
 // Asks the user once for the value of a name nobody knows and keeps it as a global variable, so later uses in

@@ -54,8 +54,13 @@ class cMoMacro {
                                  cMoMacro_Error& error);
     void OnRequestUndefinedVariable(const std::u16string& name, const cMoMacro_Token* args,
                                     MacroValue& result, cMoMacro_Error& error);
+    // The direct route: a built-in's number for the engine, and the call of a number.
+    int32_t ResolveBuiltin(const std::u16string& upper);
+    void DispatchBuiltin(int32_t number, const std::u16string& upper, cMoMacro_Token& args,
+                         MacroValue& result, cMoMacro_Error& error);
 
     std::unique_ptr<cMoMacro_Engine> engine_;
     const BuiltinTable& table_;
     BuiltinServices services_;
+    std::vector<BuiltinFunction> resolved_; // the built-ins the engine has asked for, by number
 };
