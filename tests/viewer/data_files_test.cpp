@@ -1,0 +1,125 @@
+// Tests of the data shipped with the viewer: a description with an example for every function-list entry,
+// the constant groups listing exactly the names and values the built-in library answers, and the copy of
+// the data beside the built program.
+#include "function_lists.h"
+#include "ini.h"
+#include "named_constants.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <map>
+
+namespace {
+
+QString SourceData() {
+    return QStringLiteral(QM_VIEWER_DATA_DIR);
+}
+
+// name → value for every line of a .cnt file that starts with a name, a tab and a number.
+std::map<QString, int> ListedValues(const QString& file, const QString& namePattern) {
+    std::map<QString, int> values;
+    const std::optional<QStringList> lines = ReadDataLines(file);
+    if (!lines) return values;
+    const QRegularExpression entry("^(" + namePattern + ")\\t(-?\\d+)(\\t|$)");
+    for (const QString& line : *lines) {
+        const QRegularExpressionMatch match = entry.match(line);
+        if (!match.hasMatch()) continue;
+        if (values.count(match.captured(1)) != 0)
+            values[match.captured(1)] = -99999; // listed twice
+        else
+            values[match.captured(1)] = match.captured(2).toInt();
+    }
+    return values;
+}
+
+std::map<QString, int> LibraryValues(std::span<const NamedConstant> constants) {
+    std::map<QString, int> values;
+    for (const NamedConstant& c : constants) {
+        values[QString::fromUtf16(c.name.data(), static_cast<qsizetype>(c.name.size()))] = c.value;
+    }
+    return values;
+}
+
+} // namespace
+
+class DataFilesTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { SetDataFolder(SourceData()); }
+    void cleanupTestCase() { SetDataFolder(QString()); }
+
+    void everyFunctionEntryHasADescriptionWithAnExample() {
+        QCOMPARE(FunctionEntries().size(), qsizetype(51));
+        for (const QString& entry : FunctionEntries()) {
+            const QStringList lines = IniRead("FUNCTION", entry).split(u'|');
+            QVERIFY2(lines.size() >= 4, qPrintable("too short a description: " + entry));
+            QVERIFY2(lines[0].startsWith(entry.trimmed()),
+                     qPrintable("the first line names the entry: " + entry));
+            const qsizetype example = lines.indexOf(QStringLiteral("例:"));
+            QVERIFY2(example > 0 && example + 1 < lines.size() && !lines[example + 1].startsWith(u'→'),
+                     qPrintable("no example: " + entry));
+        }
+    }
+
+    void virtualKeysAreListedWithTheLibrarysValues() {
+        const std::map<QString, int> listed = ListedValues("VirtualKey.cnt", "VK_\\w+");
+        const std::map<QString, int> library = LibraryValues(VirtualKeyConstants());
+        QCOMPARE(library.size(), size_t(171));
+        for (const auto& [name, value] : library) {
+            QVERIFY2(listed.count(name) == 1, qPrintable("missing: " + name));
+            QVERIFY2(listed.at(name) == value, qPrintable("wrong value: " + name));
+        }
+        QCOMPARE(listed.size(), library.size());
+    }
+
+    void actionsAndWindowCommandsAreListedWithTheLibrarysValues() {
+        const std::map<QString, int> listed = ListedValues("その他.cnt", "[A-Z]+");
+        std::map<QString, int> library = LibraryValues(KeyActionConstants());
+        library.merge(LibraryValues(MouseActionConstants()));
+        library.merge(LibraryValues(WindowCommandConstants()));
+        QCOMPARE(library.size(), size_t(16));
+        for (const auto& [name, value] : library) {
+            QVERIFY2(listed.count(name) == 1, qPrintable("missing: " + name));
+            QVERIFY2(listed.at(name) == value, qPrintable("wrong value: " + name));
+        }
+        QCOMPARE(listed.size(), library.size());
+    }
+
+    void specialVariablesNameWhatSetsThem() {
+        const std::optional<QStringList> lines = ReadDataLines("特殊変数.cnt");
+        QVERIFY(lines.has_value());
+        const QString text = lines->join(u'\n');
+        for (const char* name : {"IMG_X", "IMG_Y"}) {
+            QVERIFY2(text.contains(QString(name) + "\tFINDIMG\t"), name);
+        }
+        for (const char* name : {"IMG_R", "IMG_G", "IMG_B"}) {
+            QVERIFY2(text.contains(QString(name) + "\tGETCOLOR\t"), name);
+        }
+    }
+
+    void theBuildCopiesTheDataBesideTheProgram() {
+        const QDir source(SourceData());
+        const QStringList names = source.entryList(QDir::Files);
+        QCOMPARE(names.size(), qsizetype(4));
+        for (const QString& name : ConstantEntries())
+            QVERIFY2(names.contains(name + ".cnt"), qPrintable(name));
+        for (const QString& name : names) {
+            QFile original(source.filePath(name));
+            QFile copy(QStringLiteral(QM_VIEWER_BUILD_DATA_DIR) + u'/' + name);
+            QVERIFY(original.open(QIODevice::ReadOnly));
+            QVERIFY2(copy.open(QIODevice::ReadOnly), qPrintable("not copied: " + name));
+            QVERIFY2(original.readAll() == copy.readAll(), qPrintable("copy differs: " + name));
+        }
+    }
+};
+
+int RunDataFilesTests(int argc, char** argv) {
+    DataFilesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "data_files_test.moc"
