@@ -18,12 +18,12 @@ QString SourceData() {
     return QStringLiteral(QM_VIEWER_DATA_DIR);
 }
 
-// name → value for every line of a .cnt file that starts with a name, a tab and a number.
+// name → value for every line of a .cnt file of the form "NAME = number …".
 std::map<QString, int> ListedValues(const QString& file, const QString& namePattern) {
     std::map<QString, int> values;
     const std::optional<QStringList> lines = ReadDataLines(file);
     if (!lines) return values;
-    const QRegularExpression entry("^(" + namePattern + ")\\t(-?\\d+)(\\t|$)");
+    const QRegularExpression entry("^(" + namePattern + ") = (-?\\d+)(\\D|$)");
     for (const QString& line : *lines) {
         const QRegularExpressionMatch match = entry.match(line);
         if (!match.hasMatch()) continue;
@@ -94,10 +94,10 @@ class DataFilesTest : public QObject {
         QVERIFY(lines.has_value());
         const QString text = lines->join(u'\n');
         for (const char* name : {"IMG_X", "IMG_Y"}) {
-            QVERIFY2(text.contains(QString(name) + "\tFINDIMG\t"), name);
+            QVERIFY2(text.contains(QString(name) + "（FINDIMG が設定）: "), name);
         }
         for (const char* name : {"IMG_R", "IMG_G", "IMG_B"}) {
-            QVERIFY2(text.contains(QString(name) + "\tGETCOLOR\t"), name);
+            QVERIFY2(text.contains(QString(name) + "（GETCOLOR が設定）: "), name);
         }
     }
 

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 
 class ViewerScreenshotTest : public QObject {
@@ -27,6 +29,15 @@ class ViewerScreenshotTest : public QObject {
         const QPixmap picture = form.grab();
         QVERIFY(!picture.isNull());
         QVERIFY(picture.save(QStringLiteral(QM_SCREENSHOT_DIR) + "/glossel.png"));
+
+        // The key table, to see its columns.
+        form.Option1[1]->click();
+        form.Text1->clear();
+        QTest::keyClicks(form.Text1, "v");
+        QVERIFY(form.TextTxt->toPlainText().contains("VK_RETURN = 13 (&HD)"));
+        form.TextTxt->verticalScrollBar()->setValue(40);
+        QTest::qWait(200);
+        QVERIFY(form.grab().save(QStringLiteral(QM_SCREENSHOT_DIR) + "/glossel-keys.png"));
     }
 };
 
