@@ -5,6 +5,7 @@
 #include "ini.h"
 #include "named_constants.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -99,6 +100,14 @@ class DataFilesTest : public QObject {
         for (const char* name : {"IMG_R", "IMG_G", "IMG_B"}) {
             QVERIFY2(text.contains(QString(name) + "（GETCOLOR が設定）: "), name);
         }
+    }
+
+    void withoutAChoiceTheDataBesideTheProgramIsRead() {
+        // The tests are built into the programs' folder, so the copied data is beside this test too.
+        SetDataFolder(QString());
+        QCOMPARE(DataFolder(), QCoreApplication::applicationDirPath() + "/data/");
+        QVERIFY(IniRead("FUNCTION", "ABS").startsWith("ABS(数値)"));
+        QVERIFY(ReadDataLines("特殊変数.cnt").has_value());
     }
 
     void theBuildCopiesTheDataBesideTheProgram() {
