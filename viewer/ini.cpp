@@ -6,9 +6,11 @@
 #include "text_codec.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 namespace {
 
@@ -17,6 +19,15 @@ const QString kDataIni = QStringLiteral("Data.ini");
 QString& ChosenDataFolder() {
     static QString folder;
     return folder;
+}
+
+bool& ChosenFolderShared() {
+    static bool shared = false;
+    return shared;
+}
+
+QString InstalledDataFolder(const QString& appDir) {
+    return QDir::cleanPath(appDir + QStringLiteral("/../share/quillonmacro/data")) + u'/';
 }
 
 QString WithSlash(QString path) {
@@ -38,17 +49,53 @@ QString AppDir() {
     return WithSlash(QCoreApplication::applicationDirPath());
 }
 
+QString DataFolderFor(const QString& appDir) {
+    const QString beside = WithSlash(appDir) + QStringLiteral("data/");
+    if (QDir(beside).exists()) return beside;
+    const QString installed =
+        QDir::cleanPath(WithSlash(appDir) + QStringLiteral("../share/quillonmacro/data"));
+    if (QDir(installed).exists()) return WithSlash(installed);
+    return beside;
+}
+
 QString DataFolder() {
     if (!ChosenDataFolder().isEmpty()) return ChosenDataFolder();
-    return AppDir() + QStringLiteral("data/");
+    return DataFolderFor(AppDir());
 }
 
-void SetDataFolder(const QString& folder) {
+void SetDataFolder(const QString& folder, bool shared) {
     ChosenDataFolder() = folder.isEmpty() ? QString() : WithSlash(folder);
+    ChosenFolderShared() = shared && !folder.isEmpty();
 }
+
+QString UserDataFolder() {
+    return WithSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
+           QStringLiteral("quillonmacro/data/");
+}
+
+namespace {
+
+// The installed data folder belongs to the system, and is never written even by a user who could (root): the
+// user's own copies of its files live in the user's data folder.
+bool DataFolderIsShared() {
+    if (!ChosenDataFolder().isEmpty()) return ChosenFolderShared();
+    return DataFolder() == InstalledDataFolder(AppDir());
+}
+
+} // namespace
 
 QString DataFilePath(const QString& name) {
+    if (DataFolderIsShared()) {
+        const QString own = UserDataFolder() + name;
+        if (QFile::exists(own)) return own;
+    }
     return DataFolder() + name;
+}
+
+QString WritableDataFilePath(const QString& name) {
+    if (!DataFolderIsShared()) return DataFolder() + name;
+    QDir().mkpath(UserDataFolder());
+    return UserDataFolder() + name;
 }
 
 QString IniRead(const QString& section, const QString& key) {
@@ -58,15 +105,17 @@ QString IniRead(const QString& section, const QString& key) {
 }
 
 bool IniWrite(const QString& section, const QString& key, const QString& value) {
-    const QString path = DataFilePath(kDataIni);
+    // The file read is the one the change starts from; the file written is the user's copy when the data
+    // folder is the installed, shared one.
+    const QString readPath = DataFilePath(kDataIni);
     ProfileFile profile;
-    if (QFile::exists(path)) {
-        const std::optional<QByteArray> bytes = ReadFileBytes(path);
+    if (QFile::exists(readPath)) {
+        const std::optional<QByteArray> bytes = ReadFileBytes(readPath);
         if (!bytes) return false;
         profile = ProfileFile(*bytes);
     }
     if (!profile.SetValue(section, key, value)) return false;
-    QSaveFile file(path);
+    QSaveFile file(WritableDataFilePath(kDataIni));
     if (!file.open(QIODevice::WriteOnly)) return false;
     const QByteArray out = profile.Bytes();
     if (file.write(out) != out.size()) {

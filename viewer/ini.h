@@ -10,15 +10,23 @@
 // The program's folder, ending in "/".
 QString AppDir();
 
-// The folder of the data files, ending in "/": AppDir() + "data/" unless SetDataFolder chose another. Every
-// data file is found through this one function.
+// The data folder for a program folder: "data/" beside the program (a portable folder, and the build), else
+// the installed "../share/quillonmacro/data/" next to the program's bin folder, else "data/" beside it.
+QString DataFolderFor(const QString& appDir);
+// The folder of the data files, ending in "/": DataFolderFor(AppDir()) unless SetDataFolder chose another.
 QString DataFolder();
+// The user's own folder for changed data files, used when the data folder is the installed one.
+QString UserDataFolder();
 // Chooses the data folder (tests, or a later install that keeps its data elsewhere); an empty path returns
 // to the folder beside the program.
-void SetDataFolder(const QString& folder);
+// With shared, the folder is treated like the installed one: changes go to the user's folder.
+void SetDataFolder(const QString& folder, bool shared = false);
 
-// The path of a data file by its name, such as "Data.ini" or "VirtualKey.cnt".
+// The path of a data file by its name, such as "Data.ini" or "VirtualKey.cnt": the user's own copy when the
+// data folder is the installed one and the user has changed the file, else the data folder's file.
 QString DataFilePath(const QString& name);
+// Where a changed data file is written: the data folder when it can be written, else the user's folder.
+QString WritableDataFilePath(const QString& name);
 
 // The value of key in section of Data.ini, whole; the empty text when the file, the section or the key is
 // missing.

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
@@ -42,6 +44,11 @@ std::map<QString, int> LibraryValues(std::span<const NamedConstant> constants) {
         values[QString::fromUtf16(c.name.data(), static_cast<qsizetype>(c.name.size()))] = c.value;
     }
     return values;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -108,6 +115,37 @@ class DataFilesTest : public QObject {
         QCOMPARE(DataFolder(), QCoreApplication::applicationDirPath() + "/data/");
         QVERIFY(IniRead("FUNCTION", "ABS").startsWith("ABS(数値)"));
         QVERIFY(ReadDataLines("特殊変数.cnt").has_value());
+    }
+
+    void anInstalledProgramFindsItsDataUnderShare() {
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath("bin"));
+        QVERIFY(QDir(prefix.path()).mkpath("share/quillonmacro/data"));
+        QCOMPARE(DataFolderFor(prefix.filePath("bin")), prefix.filePath("share/quillonmacro/data") + "/");
+        // A portable folder (data beside the program) wins over an installed tree.
+        QVERIFY(QDir(prefix.path()).mkpath("bin/data"));
+        QCOMPARE(DataFolderFor(prefix.filePath("bin")), prefix.filePath("bin/data") + "/");
+    }
+
+    void changesToInstalledDataGoToTheUsersFolderAndLeaveTheSharedFileAlone() {
+        QStandardPaths::setTestModeEnabled(true);
+        QDir(UserDataFolder()).removeRecursively();
+        QTemporaryDir shared;
+        QFile::copy(QDir(SourceData()).filePath("Data.ini"), shared.filePath("Data.ini"));
+        const QByteArray before = ReadAll(shared.filePath("Data.ini"));
+        SetDataFolder(shared.path(), true);
+
+        QVERIFY(IniWrite("FUNCTION", "ABS", "自分の説明|二行目"));
+        QCOMPARE(ReadAll(shared.filePath("Data.ini")), before);
+        QCOMPARE(DataFilePath("Data.ini"), UserDataFolder() + "Data.ini");
+        QCOMPARE(IniRead("FUNCTION", "ABS"), QString("自分の説明|二行目"));
+        // The user's copy keeps every other entry of the shared file.
+        QVERIFY(IniRead("FUNCTION", "MID").startsWith("MID("));
+        // Files the user has not changed are still read from the shared folder.
+        QCOMPARE(DataFilePath("VirtualKey.cnt"), shared.filePath("VirtualKey.cnt"));
+
+        QDir(UserDataFolder()).removeRecursively();
+        QStandardPaths::setTestModeEnabled(false);
     }
 
     void theBuildCopiesTheDataBesideTheProgram() {
