@@ -1,0 +1,138 @@
+// The viewer's window: its controls and layout, the option switch, the search as the user types, showing a
+// description and writing an edited description back to Data.ini.
+#include "form1.h"
+
+#include "function_lists.h"
+#include "ini.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kFunctionSection = QStringLiteral("FUNCTION");
+constexpr int kListWidth = 170;
+
+QListWidget* MakeList(const QStringList& entries, QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->addItems(entries);
+    list->setFixedWidth(kListWidth);
+    return list;
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QStringLiteral("関数ビューア"));
+    resize(640, 440);
+
+    Option1[0] = new QRadioButton(QStringLiteral("関数"), this);
+    Option1[1] = new QRadioButton(QStringLiteral("定数/他"), this);
+    Option1[0]->setChecked(true);
+    Text1 = new QLineEdit(this);
+    List1 = MakeList(FunctionEntries(), this);
+    List2 = MakeList(ConstantEntries(), this);
+    List2->hide();
+    TextTxt = new QPlainTextEdit(this);
+    TextTxt->setReadOnly(true);
+    TextTxt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    auto* options = new QHBoxLayout;
+    options->addWidget(Option1[0]);
+    options->addWidget(Option1[1]);
+    options->addStretch();
+    auto* left = new QVBoxLayout;
+    left->addWidget(Text1);
+    left->addWidget(List1);
+    left->addWidget(List2);
+    auto* body = new QHBoxLayout;
+    body->addLayout(left);
+    body->addWidget(TextTxt, 1);
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(options);
+    top->addLayout(body, 1);
+    Text1->setFixedWidth(kListWidth);
+
+    for (int i = 0; i < 2; ++i) {
+        connect(Option1[static_cast<size_t>(i)], &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked) Option1_Click(i);
+        });
+    }
+    connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+    for (QListWidget* list : {List1, List2}) {
+        connect(list, &QListWidget::currentRowChanged, this,
+                [this, list](int row) { List_Click(list, row); });
+        connect(list, &QListWidget::itemClicked, this,
+                [this, list](QListWidgetItem* item) { List_Click(list, list->row(item)); });
+    }
+    connect(TextTxt, &QPlainTextEdit::textChanged, this, &Form1::TextTxt_Change);
+}
+
+QListWidget* Form1::VisibleList() const {
+    return List1->isHidden() ? List2 : List1;
+}
+
+void Form1::TextShow(const QString& name) {
+    QString text;
+    if (!List1->isHidden()) {
+        text = IniRead(kFunctionSection, name).replace(u'|', u'\n');
+    } else if (const std::optional<QStringList> lines = ReadDataLines(name + QStringLiteral(".cnt"))) {
+        text = lines->join(u'\n');
+    }
+    filling_ = true;
+    TextTxt->setPlainText(text);
+    shownText_ = TextTxt->toPlainText();
+    filling_ = false;
+}
+
+void Form1::Option1_Click(int index) {
+    List1->setVisible(index == 0);
+    List2->setVisible(index == 1);
+}
+
+void Form1::Text1_Change() {
+    if (changingSearch_) return;
+    const QString typed = Text1->text().toUpper();
+    if (typed != Text1->text()) {
+        changingSearch_ = true;
+        Text1->setText(typed);
+        changingSearch_ = false;
+    }
+    Text1->setCursorPosition(static_cast<int>(typed.size()));
+
+    // The entry with the longest common prefix wins; ties go to the earlier entry, and with nothing in common
+    // the first entry is chosen.
+    QListWidget* list = VisibleList();
+    for (qsizetype n = typed.size(); n >= 0; --n) {
+        const QString prefix = typed.left(n);
+        for (int row = 0; row < list->count(); ++row) {
+            if (list->item(row)->text().left(n) != prefix) continue;
+            if (list->currentRow() == row) {
+                TextShow(list->item(row)->text()); // the same entry again: show it, the other list may have
+            } else {                               // filled the box meanwhile
+                list->setCurrentRow(row);
+            }
+            return;
+        }
+    }
+}
+
+void Form1::List_Click(QListWidget* list, int row) {
+    if (row < 0 || list->isHidden()) return;
+    TextShow(list->item(row)->text());
+}
+
+void Form1::TextTxt_Change() {
+    if (filling_ || List1->isHidden() || List1->currentItem() == nullptr) return;
+    const QString text = TextTxt->toPlainText();
+    if (text == shownText_) return; // unchanged: never rewrite what was just read
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n|\u2029"));
+    QString value = text;
+    value.replace(lineBreak, QStringLiteral("|"));
+    if (IniWrite(kFunctionSection, List1->currentItem()->text(), value)) shownText_ = text;
+}

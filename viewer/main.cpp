@@ -1,0 +1,24 @@
+// Entry of Glossel, the reference viewer: shows Form1 and runs until its window is closed. Without any
+// display to show it on, it says so and ends instead of letting the toolkit abort.
+#include "form1.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    const bool platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    const bool display =
+        !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (!platformChosen && !display) {
+        std::fputs(
+            "関数ビューアを表示する画面がありません (DISPLAY も WAYLAND_DISPLAY も設定されていません)。\n",
+            stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Glossel"));
+    Form1 window;
+    window.show();
+    return QApplication::exec();
+}
