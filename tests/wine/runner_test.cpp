@@ -23,10 +23,10 @@ std::string ReadAll(HANDLE pipe) {
     return bytes;
 }
 
-// Starts the runner with the arguments, its output and error in pipes. With `onFirstOutput`, that is called once
-// the runner has printed its first output line.
+// Starts the runner with the arguments, its output and error in pipes. With `onFirstOutput`, that is called
+// once the runner has printed its first output line.
 RunResult RunRunner(const std::wstring& arguments, DWORD creationFlags = 0,
-              const std::function<void(const PROCESS_INFORMATION&)>& onFirstOutput = {}) {
+                    const std::function<void(const PROCESS_INFORMATION&)>& onFirstOutput = {}) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
     CreatePipe(&outRead, &outWrite, &inherit, 0);
@@ -115,8 +115,8 @@ TEST_F(Runner, ArgumentsAreJoinedIntoOnePath) {
 
 TEST_F(Runner, LfCrAndCrLfFilesRunLineByLine) {
     for (const std::string& end : {std::string("\n"), std::string("\r"), std::string("\r\n")}) {
-        const RunResult result =
-            RunFile(L"ends.qlx", "DIM x" + end + "x = 40 + 2" + end + "PRINT x" + end + "PRINT \"two\", 3" + end);
+        const RunResult result = RunFile(L"ends.qlx", "DIM x" + end + "x = 40 + 2" + end + "PRINT x" + end +
+                                                          "PRINT \"two\", 3" + end);
         EXPECT_EQ(result.exitCode, 0u);
         EXPECT_EQ(result.out, "42\r\ntwo\t3\r\n終了しました。\r\n");
         EXPECT_EQ(result.err, "");
@@ -129,9 +129,10 @@ TEST_F(Runner, JapaneseTextFromCp932AndUtf8FilesAndPaths) {
     EXPECT_EQ(RunFile(L"utf8.qlx", "' コメント\nPRINT \"日本語\"\n").out, expected);
     EXPECT_EQ(RunFile(L"bom.qlx", "\xEF\xBB\xBFPRINT \"日本語\"\n").out, expected);
     EXPECT_EQ(RunFile(L"マクロ.qlx", "PRINT \"日本語\"\n").out, expected);
-    // A byte without meaning in CP932 becomes U+FFFD and the rest of the file still reads.
+    // A byte without meaning in CP932 becomes U+FFFD, which the lexer refuses on its own line.
     const RunResult broken = RunFile(L"broken.qlx", "PRINT \"\x93\xFA\"\r\nPRINT \"\x80\"\r\n");
-    EXPECT_EQ(broken.out, "日\r\n\xEF\xBF\xBD\r\n終了しました。\r\n");
+    EXPECT_EQ(broken.exitCode, 1u);
+    EXPECT_EQ(broken.err, "不正な文字があります\r\n不正な文字があります。\r\n行=2\r\n");
 }
 
 TEST_F(Runner, ParseErrorPrintsThreeLinesAndNeverRuns) {
@@ -149,7 +150,8 @@ TEST_F(Runner, RunErrorPrintsItsLinesThenTheClosingLine) {
 }
 
 TEST_F(Runner, DeepRecursionStopsAtTheCallLimitInsteadOfOverflowingTheStack) {
-    const RunResult result = RunFile(L"deep.qlx", "dim r\nr = F(1)\nFUNCTION F(n)\n  F = F(n + 1)\nEND FUNCTION\n");
+    const RunResult result =
+        RunFile(L"deep.qlx", "dim r\nr = F(1)\nFUNCTION F(n)\n  F = F(n + 1)\nEND FUNCTION\n");
     EXPECT_EQ(result.exitCode, 7u);
     EXPECT_EQ(result.err, "関数の呼び出しが不正です\r\n関数の呼び出しが深すぎます - F\r\n行=4\r\n");
 }
@@ -164,9 +166,10 @@ TEST_F(Runner, BufferFileIsGoneWhenTheRunEnds) {
 TEST_F(Runner, CtrlBreakStopsTheRunLikeTheStopCommand) {
     if (GetConsoleWindow() == nullptr && !AllocConsole()) GTEST_SKIP() << "no console to send Ctrl+Break on";
     const std::wstring path = Write(L"endless.qlx", "PRINT \"started\"\nWHILE 1\nWEND\n");
-    const RunResult result = RunRunner(Quoted(path), CREATE_NEW_PROCESS_GROUP, [](const PROCESS_INFORMATION& process) {
-        GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId);
-    });
+    const RunResult result =
+        RunRunner(Quoted(path), CREATE_NEW_PROCESS_GROUP, [](const PROCESS_INFORMATION& process) {
+            GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId);
+        });
     EXPECT_EQ(result.exitCode, 100u);
     EXPECT_EQ(result.out, "started\r\n終了しました。\r\n");
     EXPECT_TRUE(result.err.starts_with("ユーザによって終了されました\r\n\r\n行=")) << result.err;

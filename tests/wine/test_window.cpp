@@ -22,6 +22,14 @@ void Log(const char* format, unsigned a, long b, long c) {
     std::fclose(file);
 }
 
+void LogText(const char* text) {
+    FILE* file = _wfopen(logPath.c_str(), L"a");
+    if (file == nullptr) return;
+    std::fputs(text, file);
+    std::fputc('\n', file);
+    std::fclose(file);
+}
+
 void PaintPicture(HDC context) {
     RECT client{0, 0, 4000, 4000};
     HBRUSH background = CreateSolidBrush(TestPicture::kBackground);
@@ -54,17 +62,29 @@ void LogButton(const char* which, LPARAM position) {
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_KEYDOWN:
-        Log("key down %u %ld%ld", static_cast<unsigned>(wParam), static_cast<long>(GetMessageExtraInfo()), 0);
+        Log("key down %u %ld", static_cast<unsigned>(wParam), static_cast<long>(GetMessageExtraInfo()), 0);
         return 0;
     case WM_KEYUP:
-        Log("key up %u %ld%ld", static_cast<unsigned>(wParam), static_cast<long>(GetMessageExtraInfo()), 0);
+        Log("key up %u %ld", static_cast<unsigned>(wParam), static_cast<long>(GetMessageExtraInfo()), 0);
         return 0;
-    case WM_LBUTTONDOWN: LogButton("left-down", lParam); return 0;
-    case WM_LBUTTONUP: LogButton("left-up", lParam); return 0;
-    case WM_RBUTTONDOWN: LogButton("right-down", lParam); return 0;
-    case WM_RBUTTONUP: LogButton("right-up", lParam); return 0;
-    case WM_MBUTTONDOWN: LogButton("middle-down", lParam); return 0;
-    case WM_MBUTTONUP: LogButton("middle-up", lParam); return 0;
+    case WM_LBUTTONDOWN:
+        LogButton("left-down", lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        LogButton("left-up", lParam);
+        return 0;
+    case WM_RBUTTONDOWN:
+        LogButton("right-down", lParam);
+        return 0;
+    case WM_RBUTTONUP:
+        LogButton("right-up", lParam);
+        return 0;
+    case WM_MBUTTONDOWN:
+        LogButton("middle-down", lParam);
+        return 0;
+    case WM_MBUTTONUP:
+        LogButton("middle-up", lParam);
+        return 0;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC context = BeginPaint(window, &paint);
@@ -72,8 +92,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         EndPaint(window, &paint);
         return 0;
     }
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -100,7 +123,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // The style the starting program asked for (SHELL's window styles arrive here).
     ShowWindow(window, showCommand);
     UpdateWindow(window);
-    Log("ready %u%ld%ld", 0, 0, 0);
+    LogText("ready");
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -106,7 +106,7 @@ TestWindow::TestWindow(const std::wstring& title, const std::wstring& logPath, W
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process_))
         return;
-    WaitForLogLine("ready 0");
+    WaitForLogLine("ready");
     WaitUntil([this] {
         window_ = FindWindowOfProcess(process_.dwProcessId, TestPicture::kClassName);
         return window_ != nullptr;
