@@ -1,5 +1,6 @@
 // Tests of the console runner QuillonMacro.exe run as a program: what it writes on standard output and
-// standard error, its exit status, the macro-file encodings and line ends, and the stop by Ctrl+Break.
+// standard error, its exit status, the macro-file encodings and line ends. (The stop by Ctrl+C:
+// runner-interrupt.sh.)
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>
@@ -161,18 +162,6 @@ TEST_F(Runner, BufferFileIsGoneWhenTheRunEnds) {
     const RunResult result = RunFile(L"short.qlx", "PRINT 1\n");
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_EQ(GetFileAttributesW(buffer.c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST_F(Runner, CtrlBreakStopsTheRunLikeTheStopCommand) {
-    if (GetConsoleWindow() == nullptr && !AllocConsole()) GTEST_SKIP() << "no console to send Ctrl+Break on";
-    const std::wstring path = Write(L"endless.qlx", "PRINT \"started\"\nWHILE 1\nWEND\n");
-    const RunResult result =
-        RunRunner(Quoted(path), CREATE_NEW_PROCESS_GROUP, [](const PROCESS_INFORMATION& process) {
-            GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId);
-        });
-    EXPECT_EQ(result.exitCode, 100u);
-    EXPECT_EQ(result.out, "started\r\n終了しました。\r\n");
-    EXPECT_TRUE(result.err.starts_with("ユーザによって終了されました\r\n\r\n行=")) << result.err;
 }
 
 } // namespace
