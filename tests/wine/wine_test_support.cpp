@@ -46,6 +46,10 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     }
 }
 
+void LetTheDesktopSettle() {
+    Sleep(400);
+}
+
 std::vector<std::string> ReadLines(const std::wstring& path) {
     std::vector<std::string> lines;
     FILE* file = _wfopen(path.c_str(), L"rb");
@@ -137,11 +141,13 @@ POINT TestWindow::ClientToScreenPoint(int x, int y) const {
 }
 
 bool TestWindow::BringToFront() const {
-    return WaitUntil([this] {
+    const bool front = WaitUntil([this] {
         if (GetForegroundWindow() == window_) return true;
         SetForegroundWindow(window_);
         return false;
     });
+    LetTheDesktopSettle();
+    return front;
 }
 
 } // namespace WineTest

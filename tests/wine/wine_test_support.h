@@ -34,6 +34,10 @@ class TemporaryFolder {
 // Polls the condition every 20 ms until it holds or the patience runs out; returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kPatienceMs);
 
+// Under Wine the pointer and key state follow the X server's a moment after a focus change or a pointer warp,
+// which can undo input injected in between; tests give the desktop this moment before they inject more.
+void LetTheDesktopSettle();
+
 std::vector<std::string> ReadLines(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 
