@@ -1,7 +1,9 @@
 // qm_test_window.exe: a target window for the Windows desktop tests. It paints a known picture (a flat
 // background, a red block and a colour pattern) and appends every key and button message it receives to a
-// log file, so a test can see exactly what reached it.
-// Usage: qm_test_window.exe TITLE LOGFILE
+// log file, so a test can see exactly what reached it. It also writes its pattern as LOGFILE.bmp, for image
+// searches. With "popup" it has no frame, so its client area starts at its window position.
+// Usage: qm_test_window.exe TITLE LOGFILE [popup]
+#include "image_files.h"
 #include "test_window_picture.h"
 
 #include <windows.h>
@@ -108,7 +110,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (arguments == nullptr || count < 3) return 2;
     const std::wstring title = arguments[1];
     logPath = arguments[2];
+    const bool popup = count > 3 && std::wstring(arguments[3]) == L"popup";
     LocalFree(arguments);
+    const std::string pattern = ImageFiles::Bmp24(TestPicture::kPatternWidth, TestPicture::kPatternHeight,
+                                                  TestPicture::PatternBgra());
+    if (FILE* file = _wfopen((logPath + L".bmp").c_str(), L"wb")) {
+        std::fwrite(pattern.data(), 1, pattern.size(), file);
+        std::fclose(file);
+    }
 
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = WindowProcedure;
@@ -116,9 +125,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.lpszClassName = TestPicture::kClassName;
     if (!RegisterClassW(&windowClass)) return 3;
-    HWND window = CreateWindowExW(0, TestPicture::kClassName, title.c_str(), WS_OVERLAPPEDWINDOW,
-                                  TestPicture::kStartX, TestPicture::kStartY, TestPicture::kStartWidth,
-                                  TestPicture::kStartHeight, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExW(0, TestPicture::kClassName, title.c_str(), popup ? WS_POPUP : WS_OVERLAPPEDWINDOW,
+                        TestPicture::kStartX, TestPicture::kStartY, TestPicture::kStartWidth,
+                        TestPicture::kStartHeight, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return 4;
     // The style the starting program asked for (SHELL's window styles arrive here).
     ShowWindow(window, showCommand);
