@@ -1,5 +1,7 @@
-// MCI command strings through winmm. The only command rewritten is "play … wait": the wait happens here,
-// polling the device's mode, because MCI's own wait would block the thread until the sound ends.
+// MCI command strings through winmm. Two commands are rewritten: "play … wait", whose wait happens here,
+// polling the device's mode, because MCI's own wait would block the thread until the sound ends; and "open"
+// of a file whose name has characters outside ASCII, which gets the file's short name, because MCI drivers
+// open their files through ANSI paths (Wine's wave driver always does) and would not find it otherwise.
 #include "win32_media.h"
 
 #include "win32_text.h"
@@ -84,6 +86,37 @@ int32_t PlayAndWait(const std::u16string& withoutWait, const std::u16string& dev
     }
 }
 
+// The short (8.3) form of a path when it is plain ASCII and the long one is not; otherwise the path itself.
+std::u16string AsciiFormOf(const std::u16string& path) {
+    bool ascii = true;
+    for (char16_t c : path) ascii = ascii && c < 0x80;
+    if (ascii) return path;
+    const std::wstring wide = ToWide(path);
+    const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+    if (size == 0) return path;
+    std::wstring shortPath(size, L'\0');
+    const DWORD n = GetShortPathNameW(wide.c_str(), shortPath.data(), size);
+    if (n == 0 || n >= size) return path;
+    shortPath.resize(n);
+    for (wchar_t c : shortPath)
+        if (c >= 0x80) return path;
+    return FromWide(shortPath);
+}
+
+// "open "file" …" with the file's ASCII form; any other command unchanged.
+std::u16string WithAsciiFileName(const std::u16string& command, const std::vector<Word>& words) {
+    if (words.size() < 2 || !WordIs(command, words[0], u"open")) return command;
+    const Word& file = words[1];
+    if (file.length < 2 || command[file.start] != u'"' || command[file.start + file.length - 1] != u'"')
+        return command;
+    const std::u16string path = command.substr(file.start + 1, file.length - 2);
+    const std::u16string ascii = AsciiFormOf(path);
+    if (ascii == path) return command;
+    std::u16string rewritten = command;
+    rewritten.replace(file.start + 1, file.length - 2, ascii);
+    return rewritten;
+}
+
 } // namespace
 
 namespace Win32Media {
@@ -99,7 +132,7 @@ int32_t Send(const std::u16string& command, const DesktopPlatform::WaitTurn& wai
             return PlayAndWait(withoutWait, device, waitTurn);
         }
     }
-    return SendText(command);
+    return SendText(WithAsciiFileName(command, words));
 }
 
 } // namespace Win32Media

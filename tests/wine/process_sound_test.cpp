@@ -106,7 +106,8 @@ TEST_F(ProcessSoundTest, ClockCountsMillisecondsForward) {
 }
 
 TEST_F(ProcessSoundTest, MediaCommandsOpenPlayAndCloseAGeneratedSound) {
-    const std::wstring wav = folder_.File(L"tone.wav");
+    // A Japanese file name goes through the ANSI form on a Japanese system and the wide form elsewhere.
+    const std::wstring wav = folder_.File(L"音.wav");
     WineTest::WriteBytes(wav, ImageFiles::Wav(300));
     const DesktopPlatform::WaitTurn noWait;
     EXPECT_EQ(desktop_.SendMediaCommand(u"open \"" + U16(folder_.File(L"missing.wav")) + u"\" alias mysound",
