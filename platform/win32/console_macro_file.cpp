@@ -1,0 +1,237 @@
+// Macro file reading and the buffer file for the Windows console runner: the same encoding and line-end rules
+// as the editor's macro files, with the Windows file API instead of Qt.
+#include "console_macro_file.h"
+
+#include "codepage.h"
+#include "win32_text.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr char16_t kCr = u'\r';
+constexpr char16_t kLf = u'\n';
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool IsCp932LeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// One character at a time, so a byte without meaning costs only itself.
+void DecodeCp932ByCharacter(std::string_view bytes, std::u16string& out) {
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const size_t length =
+            (IsCp932LeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size()) ? 2 : 1;
+        std::u16string piece;
+        if (DecodeCp932(bytes.substr(i, length), piece)) {
+            out += piece;
+            i += length;
+        } else {
+            out += u'\uFFFD';
+            ++i;
+        }
+    }
+}
+
+// Each line is tried whole; only a broken line is taken apart.
+std::u16string DecodeCp932Leniently(std::string_view bytes) {
+    std::u16string out;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        end = (end == std::string_view::npos) ? bytes.size() : end + 1;
+        const std::string_view line = bytes.substr(start, end - start);
+        std::u16string piece;
+        if (DecodeCp932(line, piece))
+            out += piece;
+        else
+            DecodeCp932ByCharacter(line, out);
+        start = end;
+    }
+    return out;
+}
+
+// Closes a file handle when it goes out of scope.
+class FileHandle {
+  public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE Get() const { return handle_; }
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+  private:
+    HANDLE handle_;
+};
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+bool FolderIsWritable(const std::wstring& folder) {
+    const std::wstring probe = folder + L"\\.qm-write-probe-" + std::to_wstring(GetCurrentProcessId());
+    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+} // namespace
+
+namespace ConsoleMacroFile {
+
+std::u16string DecodeBytes(std::string_view bytes) {
+    const std::string_view body = bytes.starts_with(kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes;
+    std::u16string text;
+    if (DecodeUtf8(body, text)) return text;
+    text.clear();
+    if (DecodeCp932(bytes, text)) return text;
+    return DecodeCp932Leniently(bytes);
+}
+
+std::vector<std::u16string> SplitLines(std::u16string_view text) {
+    std::vector<std::u16string> lines;
+    size_t start = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        const char16_t c = text[i];
+        if (c != kCr && c != kLf) {
+            ++i;
+            continue;
+        }
+        lines.emplace_back(text.substr(start, i - start));
+        i += (c == kCr && i + 1 < text.size() && text[i + 1] == kLf) ? 2 : 1;
+        start = i;
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+bool IsFile(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool ReadLines(const std::u16string& path, std::vector<std::u16string>& lines, std::u16string& errorText) {
+    lines.clear();
+    FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        errorText = SystemErrorText(GetLastError());
+        return false;
+    }
+    std::string bytes;
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &n, nullptr)) {
+            errorText = SystemErrorText(GetLastError());
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        bytes.append(buffer, n);
+    }
+    lines = SplitLines(DecodeBytes(bytes));
+    return ok;
+}
+
+std::string EncodeText(std::u16string_view text) {
+    std::u16string normalized;
+    normalized.reserve(text.size() + 2);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == kCr || c == kLf) {
+            normalized += u"\r\n";
+            if (c == kCr && i + 1 < text.size() && text[i + 1] == kLf) ++i;
+        } else {
+            normalized += c;
+        }
+    }
+    normalized += u"\r\n";
+    std::string cp932;
+    if (EncodeCp932(normalized, cp932) && DecodeBytes(cp932) == normalized) return cp932;
+    return std::string(kUtf8Bom) + ToUtf8(normalized);
+}
+
+bool Save(const std::u16string& path, std::u16string_view text, std::u16string& errorText) {
+    const std::string bytes = EncodeText(text);
+    const std::wstring target = ToWide(path);
+    const std::wstring temporary = target + L".tmp-" + std::to_wstring(GetCurrentProcessId());
+    bool ok = false;
+    {
+        FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) {
+            errorText = SystemErrorText(GetLastError());
+            return false;
+        }
+        ok = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
+        if (!ok) errorText = SystemErrorText(GetLastError());
+    }
+    if (ok &&
+        !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        errorText = SystemErrorText(GetLastError());
+        ok = false;
+    }
+    if (!ok) DeleteFileW(temporary.c_str());
+    return ok;
+}
+
+std::u16string BufferFilePath() {
+    static const std::wstring kName = L"macrobuf.qlx";
+    const std::wstring programFolder = ProgramFolder();
+    if (!programFolder.empty() && FolderIsWritable(programFolder))
+        return FromWide(programFolder + L"\\" + kName);
+    std::wstring local(32768, L'\0');
+    const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", local.data(), static_cast<DWORD>(local.size()));
+    if (n == 0 || n >= local.size()) return FromWide(kName);
+    local.resize(n);
+    const std::wstring folder = local + L"\\QuillonMacro";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return FromWide(folder + L"\\" + kName);
+}
+
+std::u16string SystemErrorText(unsigned long error) {
+    wchar_t* message = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    std::wstring text = n > 0 && message != nullptr ? std::wstring(message, n) : std::wstring();
+    if (message != nullptr) LocalFree(message);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+        text.pop_back();
+    if (text.empty()) text = L"error " + std::to_wstring(error);
+    return FromWide(text);
+}
+
+} // namespace ConsoleMacroFile

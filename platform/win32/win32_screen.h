@@ -1,0 +1,18 @@
+// The screen of the Win32 desktop: its size, one pixel, and a capture of the whole primary screen.
+#pragma once
+
+#include "desktop_platform.h"
+
+#include <cstdint>
+
+namespace Win32Screen {
+
+// Size of the primary screen in pixels.
+void Size(int32_t& width, int32_t& height);
+// GetPixel on the screen: 0x00BBGGRR, or -1 outside the screen.
+int32_t ReadPixel(int32_t x, int32_t y);
+// Copies the primary screen with BitBlt and reads it with GetDIBits, top row first (no clipboard). Returns 0,
+// 6 when the picture is too large for a 32-bit byte count, 5 when the system refuses the copy.
+int Capture(PixelGrid& out);
+
+} // namespace Win32Screen

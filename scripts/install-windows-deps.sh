@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the Windows build and its Wine tests need; skips what is present.
+# Runs apt-get directly as root, through sudo otherwise; waits while another apt-get holds the dpkg lock.
+set -euo pipefail
+
+packages=(
+  # the cross compiler (posix threads model, so std::thread and std::mutex work) and CMake
+  g++-mingw-w64-x86-64-posix cmake ninja-build
+  # running the Windows programs on this machine, on a private X display
+  wine64 xvfb openbox xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+apt_retry() {
+  local attempt
+  for attempt in $(seq 60); do
+    if "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=60 "$@"; then return 0; fi
+    echo "(apt-get failed, attempt $attempt; retrying in 10 s)" >&2
+    sleep 10
+  done
+  return 1
+}
+apt_retry update -q
+apt_retry install -y -q --no-install-recommends "${missing[@]}"
