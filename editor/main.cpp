@@ -1,5 +1,5 @@
-// Entry of QuillonMacro: without arguments, the editor window; with a macro file on the command line, runs it
-// once without a window and exits with the macro's final error code.
+// Entry of QuillonMacro: without arguments, the editor window; "--edit FILE" opens the file in the editor;
+// with a macro file on the command line, runs it once without a window and exits with its final error code.
 #include "command_line_run.h"
 #include "desktop_platform_factory.h"
 #include "frm_macro_window.h"
@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -18,13 +19,19 @@ constexpr int kExitFileMissing = 2;
 
 // The whole command line is one path: the arguments joined with single spaces, so an unquoted path with
 // spaces still names its file.
-QString CommandLinePath(int argc, char** argv) {
+QString CommandLinePath(int argc, char** argv, int first = 1) {
     QByteArray joined;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) joined += ' ';
+    for (int i = first; i < argc; ++i) {
+        if (i > first) joined += ' ';
         joined += argv[i];
     }
     return QFile::decodeName(joined);
+}
+
+// "--edit FILE" opens the file in the editor window without running it: the form the desktop entry uses, so a
+// macro opened from a file manager is never run by a double-click.
+bool IsEditRequest(int argc, char** argv) {
+    return argc >= 2 && std::strcmp(argv[1], "--edit") == 0;
 }
 
 // Picks Qt's platform for a run without a window. With no display at all Qt's offscreen platform is used;
@@ -47,8 +54,9 @@ void KeepQtNotesOffStandardError(QtMsgType type, const QMessageLogContext&, cons
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
 }
 
-// The interactive program: the editor window on the real desktop, until the window is closed.
-int RunEditor(int argc, char** argv) {
+// The interactive program: the editor window on the real desktop, until the window is closed; with a path,
+// that file is loaded into the editor first.
+int RunEditor(int argc, char** argv, const QString& path = {}) {
     // Without any display the window cannot open; say so instead of letting Qt abort.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -61,6 +69,7 @@ int RunEditor(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
     frm_MacroWindow window(CreateDesktopPlatform());
     window.show();
+    if (!path.isEmpty()) window.LoadIntoEditor(path);
     return app.exec();
 }
 
@@ -68,6 +77,11 @@ int RunEditor(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return RunEditor(argc, argv);
+    if (IsEditRequest(argc, argv)) {
+        const QString path = CommandLinePath(argc, argv, 2);
+        int qtArgc = 1; // the file is ours, not an option for Qt
+        return RunEditor(qtArgc, argv, path);
+    }
     const QString path = CommandLinePath(argc, argv);
     if (!QFileInfo(path).isFile()) return kExitFileMissing;
 

@@ -121,6 +121,30 @@ TEST(EndToEnd, TypeRunStopWithPauseAndClose) {
     EXPECT_FALSE(QFile::exists(buffer));
 }
 
+TEST(EndToEnd, EditOpensTheFileInTheEditorWithoutRunningIt) {
+    QTemporaryDir dir;
+    const QString marker = dir.filePath(QStringLiteral("ran"));
+    const QString macro = dir.filePath(QStringLiteral("自分のマクロ.qlx"));
+    {
+        QFile file(macro);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("SHELL \"/usr/bin/touch %1\"\r\n").arg(marker).toUtf8());
+    }
+    QProcess editor;
+    editor.start(QStringLiteral(QM_PROGRAM), {QStringLiteral("--edit"), macro});
+    ASSERT_TRUE(editor.waitForStarted(10000));
+    const qint64 pid = editor.processId();
+    ASSERT_TRUE(WaitFor([&] { return VisibleWindows(pid).size() == 1; }));
+    const QString window = VisibleWindows(pid).first();
+    EXPECT_TRUE(WaitFor([&] {
+        return Tool({QStringLiteral("getwindowname"), window}) == QStringLiteral("Quillonマクロ - ") + macro;
+    }));
+    QThread::msleep(1500);
+    EXPECT_FALSE(QFile::exists(marker)); // opened, not run
+    editor.kill();
+    editor.waitForFinished(5000);
+}
+
 TEST(EndToEnd, WithoutADisplayTheEditorSaysWhy) {
     QProcess editor;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
