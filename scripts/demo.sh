@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The run command: installs what is missing, builds QuillonMacro in build/, and runs examples/demo.qlx.
+# The run command: installs what is missing, builds QuillonMacro in build/, runs examples/demo.qlx, then the
+# desktop demo (examples/desktop_demo.qlx) on a private display with a screenshot in build/screenshots/.
 # Without a display it starts a private Xvfb display for the run and stops it afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,4 +50,9 @@ fi
 echo "== build/bin/QuillonMacro examples/demo.qlx =="
 status=0
 build/bin/QuillonMacro examples/demo.qlx || status=$?
+
+# The desktop tour on a private display of its own: opens a terminal, types into it, moves and maximises it,
+# and saves a screenshot of the result.
+echo "== examples/desktop_demo.qlx on a private display =="
+scripts/desktop-demo.sh || status=$?
 exit "$status"

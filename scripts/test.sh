@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds, and runs every test (unit, corpus, command line),
-# then the sanitizer build of the engine and library tests and a short bounded fuzz run.
+# then a Release build, the Windows build with its tests under Wine, the sanitizer build of the engine and
+# library tests and a short bounded fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -16,6 +17,10 @@ echo "== release build (engine and library, warnings as errors) =="
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQM_WERROR=ON -DQM_GUI=OFF -DQM_BENCH=OFF \
   >/dev/null
 cmake --build build-release -j "$jobs" --target qm_interpreter qm_library
+
+echo "== Windows build and tests under Wine =="
+scripts/build-windows.sh
+tests/wine/run-wine-tests.sh build-win
 
 echo "== sanitizer build (ASan + UBSan) =="
 cmake -S . -B build-asan -G Ninja -DQM_SANITIZE=ON -DQM_WERROR=ON -DQM_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
