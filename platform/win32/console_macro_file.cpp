@@ -3,6 +3,7 @@
 #include "console_macro_file.h"
 
 #include "codepage.h"
+#include "macro_text.h"
 #include "win32_text.h"
 
 #include <windows.h>
@@ -10,49 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr char16_t kCr = u'\r';
-constexpr char16_t kLf = u'\n';
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-bool IsCp932LeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-// One character at a time, so a byte without meaning costs only itself.
-void DecodeCp932ByCharacter(std::string_view bytes, std::u16string& out) {
-    size_t i = 0;
-    while (i < bytes.size()) {
-        const size_t length =
-            (IsCp932LeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size()) ? 2 : 1;
-        std::u16string piece;
-        if (DecodeCp932(bytes.substr(i, length), piece)) {
-            out += piece;
-            i += length;
-        } else {
-            out += u'\uFFFD';
-            ++i;
-        }
-    }
-}
-
-// Each line is tried whole; only a broken line is taken apart.
-std::u16string DecodeCp932Leniently(std::string_view bytes) {
-    std::u16string out;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        end = (end == std::string_view::npos) ? bytes.size() : end + 1;
-        const std::string_view line = bytes.substr(start, end - start);
-        std::u16string piece;
-        if (DecodeCp932(line, piece))
-            out += piece;
-        else
-            DecodeCp932ByCharacter(line, out);
-        start = end;
-    }
-    return out;
-}
 
 // Closes a file handle when it goes out of scope.
 class FileHandle {
@@ -108,33 +66,6 @@ std::wstring ProgramFolder() {
 
 namespace ConsoleMacroFile {
 
-std::u16string DecodeBytes(std::string_view bytes) {
-    const std::string_view body = bytes.starts_with(kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes;
-    std::u16string text;
-    if (DecodeUtf8(body, text)) return text;
-    text.clear();
-    if (DecodeCp932(bytes, text)) return text;
-    return DecodeCp932Leniently(bytes);
-}
-
-std::vector<std::u16string> SplitLines(std::u16string_view text) {
-    std::vector<std::u16string> lines;
-    size_t start = 0;
-    size_t i = 0;
-    while (i < text.size()) {
-        const char16_t c = text[i];
-        if (c != kCr && c != kLf) {
-            ++i;
-            continue;
-        }
-        lines.emplace_back(text.substr(start, i - start));
-        i += (c == kCr && i + 1 < text.size() && text[i + 1] == kLf) ? 2 : 1;
-        start = i;
-    }
-    if (start < text.size()) lines.emplace_back(text.substr(start));
-    return lines;
-}
-
 bool IsFile(const std::u16string& path) {
     const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -161,30 +92,12 @@ bool ReadLines(const std::u16string& path, std::vector<std::u16string>& lines, s
         if (n == 0) break;
         bytes.append(buffer, n);
     }
-    lines = SplitLines(DecodeBytes(bytes));
+    lines = SplitMacroLines(DecodeMacroBytes(bytes));
     return ok;
 }
 
-std::string EncodeText(std::u16string_view text) {
-    std::u16string normalized;
-    normalized.reserve(text.size() + 2);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c == kCr || c == kLf) {
-            normalized += u"\r\n";
-            if (c == kCr && i + 1 < text.size() && text[i + 1] == kLf) ++i;
-        } else {
-            normalized += c;
-        }
-    }
-    normalized += u"\r\n";
-    std::string cp932;
-    if (EncodeCp932(normalized, cp932) && DecodeBytes(cp932) == normalized) return cp932;
-    return std::string(kUtf8Bom) + ToUtf8(normalized);
-}
-
 bool Save(const std::u16string& path, std::u16string_view text, std::u16string& errorText) {
-    const std::string bytes = EncodeText(text);
+    const std::string bytes = EncodeMacroText(text);
     const std::wstring target = ToWide(path);
     const std::wstring temporary = target + L".tmp-" + std::to_wstring(GetCurrentProcessId());
     bool ok = false;

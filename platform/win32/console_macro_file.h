@@ -8,22 +8,11 @@
 
 namespace ConsoleMacroFile {
 
-// Valid UTF-8 (a leading BOM dropped) is read as UTF-8, anything else as CP932, where bytes without a CP932
-// meaning become U+FFFD.
-std::u16string DecodeBytes(std::string_view bytes);
-
-// A line ends at CR LF, at a lone CR or at a lone LF; an empty piece after the last line end is no line.
-std::vector<std::u16string> SplitLines(std::u16string_view text);
-
 // True when the path names an existing file that is not a folder.
 bool IsFile(const std::u16string& path);
 
 // Reads the file's lines. False when it cannot be opened or read; errorText then holds the system's reason.
 bool ReadLines(const std::u16string& path, std::vector<std::u16string>& lines, std::u16string& errorText);
-
-// The bytes of a saved macro: line ends made CR LF plus one more CR LF; CP932 when loading gives the text
-// back unchanged, otherwise UTF-8 with a BOM.
-std::string EncodeText(std::u16string_view text);
 
 // Writes the text through a temporary file that then replaces the target. False with errorText on failure.
 bool Save(const std::u16string& path, std::u16string_view text, std::u16string& errorText);
