@@ -1,7 +1,6 @@
-// Macro files on disk: encoding detection, line splitting, the safe save through a temporary file, and the
-// location of the run buffer file.
+// Macro files on disk: reading them, the safe save through a temporary file, and the location of the run
+// buffer file. Their bytes are decoded and encoded by macro_text.
 #include "macro_file.h"
-
 
 #include <QCoreApplication>
 #include <QDir>
