@@ -10,7 +10,7 @@ constexpr int64_t kPumpIntervalNanoseconds = 10'000'000;
 }
 
 void TerminalUserInterface::Yield() {
-    if (yieldHook_) yieldHook_();
+    RunYieldHook();
     // Reading the clock costs more than a statement; look at it only every few statements.
     if (++yieldsSinceClock_ < kYieldsPerClockRead) return;
     yieldsSinceClock_ = 0;

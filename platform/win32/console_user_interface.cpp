@@ -10,7 +10,7 @@ constexpr uint64_t kPumpIntervalMilliseconds = 10;
 }
 
 void ConsoleUserInterface::Yield() {
-    if (yieldHook_) yieldHook_();
+    RunYieldHook();
     // Reading the clock costs more than a statement; look at it only every few statements.
     if (++yieldsSinceClock_ < kYieldsPerClockRead) return;
     yieldsSinceClock_ = 0;
