@@ -84,8 +84,6 @@ void QtUserInterface::CloseMessageWindow() {
 }
 
 void QtUserInterface::Yield() {
-    if (++yieldsSinceClock_ < kYieldsPerClockRead) return;
-    yieldsSinceClock_ = 0;
     const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                             std::chrono::steady_clock::now().time_since_epoch())
                             .count();

@@ -42,10 +42,8 @@ class QtUserInterface : public UserInterface {
   private:
     MesFrm& EnsureMessageWindow();
 
-    static constexpr int kYieldsPerClockRead = 16;
     QWidget* owner_;
     QPointer<MesFrm> mesFrm_;
     std::function<void()> pumpHook_;
-    int yieldsSinceClock_ = 0;
     int64_t lastPumpNanoseconds_ = 0;
 };

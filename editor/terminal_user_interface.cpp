@@ -11,9 +11,6 @@ constexpr int64_t kPumpIntervalNanoseconds = 10'000'000;
 
 void TerminalUserInterface::Yield() {
     RunYieldHook();
-    // Reading the clock costs more than a statement; look at it only every few statements.
-    if (++yieldsSinceClock_ < kYieldsPerClockRead) return;
-    yieldsSinceClock_ = 0;
     const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                             std::chrono::steady_clock::now().time_since_epoch())
                             .count();

@@ -13,7 +13,5 @@ class TerminalUserInterface : public WindowlessUserInterface {
     void Yield() override;
 
   private:
-    static constexpr int kYieldsPerClockRead = 16;
-    int yieldsSinceClock_ = 0;
     int64_t lastPumpNanoseconds_ = 0;
 };

@@ -161,8 +161,14 @@ class cMoMacro_Engine {
         externDispatcher_ = std::move(dispatcher);
         ++externGeneration_;
     }
-    // Called before every statement while SyncRun is false; ForceStop may be called from inside it.
-    void SetYield(YieldFunction yield) { yield_ = std::move(yield); }
+    // Called while SyncRun is false before every statement, or before every statementsPerYield-th one (a host
+    // whose yield only pumps events now and then says so here, so the common case is one counter test);
+    // ForceStop may be called from inside it.
+    void SetYield(YieldFunction yield, int32_t statementsPerYield = 1) {
+        yield_ = std::move(yield);
+        statementsPerYield_ = statementsPerYield > 1 ? statementsPerYield : 1;
+        yieldCountdown_ = 1;
+    }
 
   private:
     // lexer
@@ -311,4 +317,7 @@ class cMoMacro_Engine {
     ExternResolver externResolver_;
     ExternDispatcher externDispatcher_;
     uint64_t externGeneration_ = 1; // renewed with the direct route, so slots ask the new resolver
+    int32_t statementsPerYield_ = 1;
+    int32_t yieldCountdown_ = 1; // statements left before the next yield
+    void YieldNow();
 };

@@ -28,6 +28,7 @@ void cMoMacro_Engine::ResetRunState() {
     global_ = std::make_unique<cMoMacro_Variable>(elementBudget_);
     local_ = std::make_unique<cMoMacro_Variable>(elementBudget_);
     callDepth_ = 0;
+    yieldCountdown_ = 1; // every run yields before its first statement
 }
 
 int32_t cMoMacro_Engine::Run() {
@@ -69,8 +70,13 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     return proceed;
 }
 
-bool cMoMacro_Engine::ExecuteStatement(int32_t& index, BlockStack& stack) {
+[[gnu::noinline]] void cMoMacro_Engine::YieldNow() {
+    yieldCountdown_ = statementsPerYield_;
     if (!syncRun_ && yield_) yield_();
+}
+
+bool cMoMacro_Engine::ExecuteStatement(int32_t& index, BlockStack& stack) {
+    if (--yieldCountdown_ <= 0) YieldNow();
     const MacroLine& line = lines_[static_cast<size_t>(index)];
     switch (line.Kind) {
     case StatementKind::Empty:

@@ -43,7 +43,7 @@ cMoMacro::cMoMacro(UserInterface* ui, DesktopPlatform* desktop)
         [this](const std::u16string& upper) { return ResolveBuiltin(upper); },
         [this](int32_t number, const std::u16string& upper, cMoMacro_Token& args, MacroValue& result,
                cMoMacro_Error& error) { DispatchBuiltin(number, upper, args, result, error); });
-    if (ui != nullptr) engine_->SetYield([ui] { ui->Yield(); });
+    if (ui != nullptr) engine_->SetYield([ui] { ui->Yield(); }, UserInterface::kStatementsPerYield);
     for (const std::u16string& name : BuiltinNamesInRegistrationOrder()) engine_->AddExternFunction(name);
 }
 

@@ -32,6 +32,9 @@ class UserInterface {
     virtual bool IsMessageWindowOpen() const = 0;
     virtual void CloseMessageWindow() = 0;
 
-    // Processes all pending window messages, then returns.
+    // Processes all pending window messages, then returns. A running macro calls it before every
+    // kStatementsPerYield-th statement (a statement costs far less than a look at the clock), and a waiting
+    // built-in on every turn of its wait.
     virtual void Yield() = 0;
+    static constexpr int32_t kStatementsPerYield = 16;
 };

@@ -11,9 +11,6 @@ constexpr uint64_t kPumpIntervalMilliseconds = 10;
 
 void ConsoleUserInterface::Yield() {
     RunYieldHook();
-    // Reading the clock costs more than a statement; look at it only every few statements.
-    if (++yieldsSinceClock_ < kYieldsPerClockRead) return;
-    yieldsSinceClock_ = 0;
     const uint64_t now = GetTickCount64();
     if (now - lastPumpMilliseconds_ < kPumpIntervalMilliseconds) return;
     lastPumpMilliseconds_ = now;

@@ -13,7 +13,5 @@ class ConsoleUserInterface : public WindowlessUserInterface {
     void Yield() override;
 
   private:
-    static constexpr int kYieldsPerClockRead = 16;
-    int yieldsSinceClock_ = 0;
     uint64_t lastPumpMilliseconds_ = 0;
 };

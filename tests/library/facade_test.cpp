@@ -10,7 +10,6 @@
 
 using namespace testing_support;
 
-
 TEST(FacadeDispatch, RegistrationOrderAndTable) {
     const auto& names = BuiltinNamesInRegistrationOrder();
     ASSERT_EQ(names.size(), 58u + 171u);
@@ -86,11 +85,15 @@ TEST(PrintOutput, LinesReachThePrintOutEvent) {
 TEST(FacadeMembers, YieldGoesToTheUserInterfaceUnlessSyncRun) {
     ScriptedUserInterface ui;
     cMoMacro macro(&ui);
-    macro.SetMacroText(Lines({u"PRINT 1", u"PRINT 2", u"PRINT 3"}));
+    // 33 statements: the first yields, then every kStatementsPerYield-th (the 17th and the 33rd).
+    std::u16string comments;
+    for (int k = 0; k < 33; ++k) comments += u"' a comment\r\n";
+    macro.SetMacroText(comments);
     ASSERT_EQ(macro.Error().ErrorCode(), 0);
     EXPECT_FALSE(macro.SyncRun());
     EXPECT_EQ(macro.Run(), 0);
-    EXPECT_GE(ui.yields, 3);
+    static_assert(UserInterface::kStatementsPerYield == 16);
+    EXPECT_EQ(ui.yields, 3);
 
     ui.yields = 0;
     macro.SetSyncRun(true);
