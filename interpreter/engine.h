@@ -4,6 +4,7 @@
 
 #include "error.h"
 #include "macro_value.h"
+#include "plain_number.h"
 #include "token.h"
 #include "variable_store.h"
 
@@ -195,6 +196,7 @@ class cMoMacro_Engine {
     bool ExecuteNext(int32_t& index, BlockStack& stack);
     bool NextOfPlainLoop(int32_t& index, BlockStack& stack);
     void TestFor(int32_t& index, BlockStack& stack, const MacroValue* current = nullptr);
+    bool ConditionHolds(const cMoMacro_Token& expression, bool& holds);
     bool ExecuteIf(int32_t& index, BlockStack& stack);
     bool ExecuteElse(int32_t& index, BlockStack& stack);
     bool ExecuteEndIf(int32_t& index, BlockStack& stack);
@@ -284,6 +286,15 @@ class cMoMacro_Engine {
     }
     void Prepare(const cMoMacro_Token& expression, TokenCache& cache);
     bool RunPrepared(PreparedExpression& prepared);
+    // Runs the expression's numeric program, when it has a usable one; false (with nothing changed and no
+    // error) when it has none or the run met a value that is not a plain number.
+    bool RunNumeric(PreparedExpression& prepared, PlainNumber& out) {
+        return prepared.numeric.usable && RunNumericProgram(prepared, out);
+    }
+    bool RunNumericProgram(PreparedExpression& prepared, PlainNumber& out);
+    bool ReadNumericOperand(PreparedExpression& prepared, const NumericOperand& operand,
+                            const PlainNumber* results, int32_t& count, PlainNumber& out);
+    bool ReadNumericElement(NameSlot& slot, const PlainNumber& subscript, PlainNumber& out);
 
     std::u16string macroText_;
     std::vector<MacroLine> lines_;

@@ -2,9 +2,9 @@
 // stack, resolving names left to right as they come and applying operators with the MacroValue arithmetic.
 #include "engine.h"
 
+#include "plain_number.h"
 #include "value_ops.h"
 
-#include <climits>
 #include <cmath>
 
 namespace {
@@ -38,83 +38,12 @@ BinaryOperation ArithmeticOf(Operator op) {
     }
 }
 
-bool CompareResult(Operator op, int c) {
-    switch (op) {
-    case Operator::Equal:
-        return c == 0;
-    case Operator::Less:
-        return c < 0;
-    case Operator::Greater:
-        return c > 0;
-    case Operator::LessEqual:
-        return c <= 0;
-    case Operator::GreaterEqual:
-        return c >= 0;
-    default:
-        return c != 0;
-    }
-}
-
-// Booleans, 16- and 32-bit integers and doubles: the kinds whose values a double holds exactly.
-bool IsPlainNumber(const MacroValue& v) {
-    ValueKind k = v.Kind();
-    return k == ValueKind::Double || k == ValueKind::Int32 || k == ValueKind::Int16 ||
-           k == ValueKind::Boolean;
-}
-
-bool IsNarrowInteger(const MacroValue& v) {
-    return v.Kind() == ValueKind::Int16 || v.Kind() == ValueKind::Boolean;
-}
-
-// "\" and MOD of two plain numbers: both are rounded to 32-bit whole numbers (halves to even) first.
-bool ApplyIntegerDivision(MacroValue& left, const MacroValue& right, Operator op) {
-    int32_t x = 0, y = 0;
-    if (RoundToInt32(left.AsDouble(), x) != 0 || RoundToInt32(right.AsDouble(), y) != 0 || y == 0)
-        return false;
-    if (x == INT32_MIN && y == -1) return false;
-    int32_t r = op == Operator::Mod ? x % y : x / y;
-    bool narrow = IsNarrowInteger(left) && IsNarrowInteger(right) && r >= -32768 && r <= 32767;
-    left = narrow ? MacroValue::Int16(static_cast<int16_t>(r)) : MacroValue::Int32(r);
-    return true;
-}
-
-// The common operand kinds are combined here directly, with the results the general MacroValue arithmetic
-// gives them; false leaves the operator to that arithmetic (other kinds, integer-only sums, failures).
+// The common operand kinds are combined by the plain-number rules, which give the results the general
+// MacroValue arithmetic gives them; false leaves the operator to that arithmetic.
 inline bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op) {
-    if (!IsPlainNumber(left) || !IsPlainNumber(right)) return false;
-    double x = left.AsDouble(), y = right.AsDouble(), r = 0;
-    bool floating = left.Kind() == ValueKind::Double || right.Kind() == ValueKind::Double;
-    switch (op) {
-    case Operator::Equal:
-    case Operator::Less:
-    case Operator::Greater:
-    case Operator::LessEqual:
-    case Operator::GreaterEqual:
-    case Operator::NotEqual:
-        left.SetBoolean(CompareResult(op, x < y ? -1 : x > y ? 1 : 0));
-        return true;
-    case Operator::Mod:
-    case Operator::IntDivide:
-        return ApplyIntegerDivision(left, right, op);
-    case Operator::Add:
-        r = x + y;
-        break;
-    case Operator::Subtract:
-        r = x - y;
-        break;
-    case Operator::Multiply:
-        r = x * y;
-        break;
-    case Operator::Divide:
-        if (y == 0) return false;
-        r = x / y;
-        floating = true;
-        break;
-    default:
-        return false;
-    }
-    if (!floating || !std::isfinite(r)) return false;
-    left.SetDouble(r);
+    PlainNumber l, r;
+    if (!l.Read(left) || !r.Read(right) || !ApplyPlain(l, r, op)) return false;
+    l.WriteTo(left);
     return true;
 }
 
@@ -265,6 +194,8 @@ MacroValue cMoMacro_Engine::Compute(const cMoMacro_Token& expression) {
         MacroValue value = ResolveSlot(slot, -1);
         return error_.ErrorCode() != 0 ? MacroValue() : value;
     }
+    PlainNumber number;
+    if (RunNumeric(p, number)) return number.ToValue();
     size_t base = stack_.size();
     bool ok = RunPrepared(p);
     if (ok && stack_.size() == base + 1) {

@@ -197,7 +197,8 @@ TokenRef cMoMacro_Engine::SplitLine(std::u16string_view line) const {
             flush();
         } else if (c == u'"') {
             flush();
-            word.assign(1, u'"'); // one character: assigning a literal trips a false -Wrestrict in GCC 12 at -O3
+            word.assign(1,
+                        u'"'); // one character: assigning a literal trips a false -Wrestrict in GCC 12 at -O3
             inString = true;
         } else if (c == u' ') {
             flush();

@@ -4,36 +4,12 @@
 #pragma once
 
 #include "macro_value.h"
+#include "numeric_program.h"
+#include "operator.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-enum class Operator : uint8_t {
-    Open,
-    Close,
-    Comma,
-    Concat,
-    Equal,
-    Less,
-    Greater,
-    LessEqual,
-    GreaterEqual,
-    NotEqual,
-    Xor,
-    Or,
-    And,
-    Not,
-    Add,
-    Subtract,
-    Mod,
-    IntDivide,
-    Multiply,
-    Divide,
-    Negate,
-    Power,
-    Unknown
-};
 
 // Where a name was last found in the variable stores. A store's records never move, so a position found in a
 // store stays valid for as long as that store lives; a miss stays valid until the store gains a record.
@@ -70,7 +46,8 @@ struct PreparedExpression {
     std::vector<MacroValue> constants;
     std::vector<NameSlot> names;
     std::vector<ExpressionFailure> failures;
-    int32_t height = 0; // values left when every step succeeds
+    int32_t height = 0;     // values left when every step succeeds
+    NumericProgram numeric; // the same expression for plain numbers, when it can be run that way
 };
 
 // What an engine keeps beside a token list it evaluates: the prepared expression, and the slot of the list's

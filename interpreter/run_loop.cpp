@@ -139,6 +139,19 @@ bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
     NameSlot* name = nullptr;
     int32_t element = -1;
     if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
+    // A numeric expression assigned to a scalar variable is written into it in place.
+    PlainNumber number;
+    if (element < 0 && RunNumeric(Prepared(*statement.ItemToken(2)), number)) {
+        if (MacroValue* scalar = MutableScalar(*name)) {
+            number.WriteTo(*scalar);
+            ++index;
+            return true;
+        }
+        SetVariableValue(*name, element, number.ToValue());
+        if (error_.ErrorCode() != 0) return false;
+        ++index;
+        return true;
+    }
     MacroValue value = Compute(*statement.ItemToken(2));
     if (error_.ErrorCode() != 0) return false;
     // A scalar target is looked up after the expression ran (which may have created variables).
@@ -281,18 +294,23 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
 }
 
 // Evaluates the condition of IF or WHILE; a string condition is a type error.
-static bool ConditionHolds(cMoMacro_Engine& engine, const MacroValue& value, bool& holds) {
-    if (ValueTruth(value, holds) == 0) return true;
-    engine.Error().Report(2, u"データ型が合いません");
+bool cMoMacro_Engine::ConditionHolds(const cMoMacro_Token& expression, bool& holds) {
+    PlainNumber number;
+    if (RunNumeric(Prepared(expression), number)) {
+        holds = number.value != 0;
+        return true;
+    }
+    MacroValue condition = Compute(expression);
+    if (error_.ErrorCode() != 0) return false;
+    if (ValueTruth(condition, holds) == 0) return true;
+    error_.Report(2, u"データ型が合いません");
     return false;
 }
 
 bool cMoMacro_Engine::ExecuteIf(int32_t& index, BlockStack& stack) {
     const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
-    MacroValue condition = Compute(*statement.ItemToken(1));
-    if (error_.ErrorCode() != 0) return false;
     bool holds = false;
-    if (!ConditionHolds(*this, condition, holds)) return false;
+    if (!ConditionHolds(*statement.ItemToken(1), holds)) return false;
     // [IF, condition, ELSE lines..., END IF line]: a false condition continues after the first ELSE.
     int32_t endIf = LastLink(statement);
     int32_t falseTarget = statement.Count() == 3 ? endIf : LinkAt(statement, 2) + 1;
@@ -330,10 +348,8 @@ bool cMoMacro_Engine::ExecuteEndIf(int32_t& index, BlockStack& stack) {
 
 bool cMoMacro_Engine::ExecuteWhile(int32_t& index, BlockStack& stack) {
     const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
-    MacroValue condition = Compute(*statement.ItemToken(1));
-    if (error_.ErrorCode() != 0) return false;
     bool holds = false;
-    if (!ConditionHolds(*this, condition, holds)) return false;
+    if (!ConditionHolds(*statement.ItemToken(1), holds)) return false;
     int32_t wend = LastLink(statement);
     if (!holds) {
         index = wend + 1;

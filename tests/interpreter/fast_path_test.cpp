@@ -101,3 +101,104 @@ TEST(FastPaths, TheDirectRouteGivesWhatTheRequestGives) {
     EXPECT_EQ(host.Info(), u"未定義の関数/変数が使用されました - lazy");
     EXPECT_EQ(host.Line(), 2);
 }
+
+namespace {
+
+// One evaluation's outcome: the value's kind and text, or the error it ended with.
+struct Outcome {
+    ValueKind kind = ValueKind::Empty;
+    std::u16string text;
+    int32_t code = 0;
+    int32_t sub = 0;
+    std::u16string info;
+    bool operator==(const Outcome&) const = default;
+};
+
+Outcome OutcomeOf(const TestHost& host, const MacroValue& value) {
+    return {value.Kind(), ToText(value), host.Code(), host.engine.Error().ErrorCodeSub(), host.Info()};
+}
+
+} // namespace
+
+TEST(FastPaths, NumericProgramsGiveWhatTheGeneralStepsGive) {
+    // Each expression is evaluated by Compute, which runs its numeric program when it has one, and by
+    // Compute_Nocheck, which always replays the general steps; kind, value and error must agree.
+    const std::u16string_view expressions[] = {
+        u"d * 2 + h",
+        u"h MOD 4",
+        u"h \\ 2",
+        u"h MOD 0",
+        u"d / 0",
+        u"-d",
+        u"-h",
+        u"t = -1",
+        u"t + 1",
+        u"h + h",
+        u"d - d * 3 / 7",
+        u"arr(1) + arr(h)",
+        u"arr(1.5)",
+        u"arr(2.5)",
+        u"arr(4)",
+        u"arr(-1)",
+        u"arr(t)",
+        u"s + 1",
+        u"d < h",
+        u"g * g",
+        u"2147483648 MOD 2",
+        u"f(1) + d",
+        u"d MOD 2.5",
+        u"h MOD h = 0",
+        u"(d + 1) * (h - 1) > arr(2)",
+        u"arr(arr(0) - 9) * -2",
+        u"e + 1",
+        u"t",
+        u"n MOD 3",
+        u"-(d * 2)",
+        u"h MOD h",
+        u"h \\ h",
+        u"t MOD t",
+    };
+    TestHost host;
+    host.functions[u"F"] = [](const std::vector<MacroValue>& args, cMoMacro_Error& error) {
+        error.Clear();
+        return MacroValue::Double(args[0].AsDouble() + 100);
+    };
+    for (std::u16string_view expression : expressions) {
+        std::u16string macro = u"dim d, h, t, s, e, n, g, r, arr(3)\n"
+                               u"d = 2.5\nh = &H7\nt = 1 < 2\ns = \"x\"\nn = 7 MOD 4\ng = 10 ^ 200\n"
+                               u"arr(0) = 10\narr(1) = 11.5\narr(2) = &H3\narr(3) = t\nEND\nr = ";
+        macro += expression;
+        ASSERT_EQ(host.Run(macro), 0) << ToUtf8(expression);
+        const cMoMacro_Token& tokens = *host.engine.Line(host.engine.LineCount() - 1).Statement->ItemToken(2);
+        host.engine.Error().Clear();
+        const Outcome fast = OutcomeOf(host, host.engine.Compute(tokens));
+        host.engine.Error().Clear();
+        TokenRef values = host.engine.Compute_Nocheck(tokens);
+        const Outcome general =
+            OutcomeOf(host, values && values->Count() == 1 ? values->Item(0) : MacroValue());
+        EXPECT_EQ(fast, general) << ToUtf8(expression) << ": " << ToUtf8(fast.text) << " / "
+                                 << ToUtf8(general.text) << ", " << ToUtf8(fast.info) << " / "
+                                 << ToUtf8(general.info);
+    }
+}
+
+TEST(FastPaths, NumericAssignmentsAndConditionsWriteWhatTheGeneralPathWrites) {
+    TestHost host;
+    // A text variable overwritten by a number, a condition from a remainder, an
+    // element target, and a scalar of the running function (its result variable) assigned in place.
+    ASSERT_EQ(host.Run(u"dim s, k, c, a(2), r\n"
+                       u"s = \"text\"\ns = 3 * 2\nk = &H9 MOD &H4\n"
+                       u"if k MOD 2 then\n  c = 1\nend if\n"
+                       u"a(k) = s / 4\nr = twice(s)\n"
+                       u"function twice(x)\n  twice = x * 2\n  x = 0\nend function\n"),
+              0);
+    EXPECT_EQ(host.GlobalText(u"s"), u"6");
+    EXPECT_EQ(host.GlobalText(u"c"), u"1");
+    EXPECT_EQ(host.GlobalText(u"a", 1), u"1.5");
+    EXPECT_EQ(host.GlobalText(u"r"), u"12");
+    // A division by zero in a numeric assignment or condition reports the general error on its line.
+    EXPECT_EQ(host.Run(u"dim x\nx = 1\nx = x / 0\n"), 4);
+    EXPECT_EQ(host.Line(), 3);
+    EXPECT_EQ(host.Run(u"dim x\nwhile x MOD 0\nwend\n"), 4);
+    EXPECT_EQ(host.Line(), 2);
+}

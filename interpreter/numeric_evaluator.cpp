@@ -1,0 +1,69 @@
+// The run of numeric programs: constants, scalar variables and array elements read through the name slots'
+// caches, operators applied to plain numbers, results kept in a small array instead of the value stack.
+#include "engine.h"
+
+#include "numeric_program.h"
+
+bool cMoMacro_Engine::ReadNumericElement(NameSlot& slot, const PlainNumber& subscript, PlainNumber& out) {
+    // The same element the general resolution reads: the local store first, and not the running function's
+    // own result variable (position 0 of the local store), which with brackets is a call.
+    const cMoMacro_Variable* store = local_.get();
+    int32_t position = LocalPosition(slot);
+    if (position < 0) {
+        store = global_.get();
+        position = GlobalPosition(slot);
+    }
+    if (position < 0 || (position == 0 && store != global_.get())) return false;
+    int32_t index = -1;
+    if (subscript.kind == ValueKind::Boolean || !PlainToInt32(subscript.value, index)) return false;
+    const MacroValue* element = store->ElementAt(position, index);
+    return element != nullptr && out.Read(*element);
+}
+
+bool cMoMacro_Engine::ReadNumericOperand(PreparedExpression& p, const NumericOperand& operand,
+                                         const PlainNumber* results, int32_t& count, PlainNumber& out) {
+    switch (operand.source) {
+    case NumericOperand::Source::Constant:
+        out = p.numeric.constants[static_cast<size_t>(operand.index)];
+        return true;
+    case NumericOperand::Source::Variable: {
+        const MacroValue* value = ScalarValue(p.names[static_cast<size_t>(operand.index)]);
+        return value != nullptr && out.Read(*value);
+    }
+    case NumericOperand::Source::Result:
+        out = results[--count];
+        return true;
+    }
+    return false;
+}
+
+bool cMoMacro_Engine::RunNumericProgram(PreparedExpression& p, PlainNumber& out) {
+    NumericProgram& program = p.numeric;
+    PlainNumber results[NumericProgram::kMaxResults];
+    int32_t count = 0;
+    bool ok = true;
+    for (const NumericStep& step : program.steps) {
+        PlainNumber left, right;
+        if (step.op == Operator::Unknown) {
+            ok = ReadNumericOperand(p, step.left, results, count, right) &&
+                 ReadNumericElement(p.names[static_cast<size_t>(step.name)], right, left);
+        } else if (step.op == Operator::Negate) {
+            ok = ReadNumericOperand(p, step.left, results, count, left) && left.kind == ValueKind::Double;
+            left.value = -left.value;
+        } else {
+            // The right operand is the newer result, so it is taken first.
+            ok = ReadNumericOperand(p, step.right, results, count, right) &&
+                 ReadNumericOperand(p, step.left, results, count, left) && ApplyPlain(left, right, step.op);
+        }
+        if (!ok) break;
+        results[count++] = left;
+    }
+    if (ok) ok = ReadNumericOperand(p, program.result, results, count, out);
+    if (ok) {
+        program.misses = 0;
+        return true;
+    }
+    // An expression that keeps meeting other values (texts, calls) is left to the general steps for good.
+    if (++program.misses >= NumericProgram::kMaxMisses) program.usable = false;
+    return false;
+}

@@ -1,0 +1,40 @@
+// NumericProgram: an expression of constants, variables, array elements and arithmetic, compiled once into
+// steps whose operands name their sources directly, so it can be run on plain numbers without a value stack.
+#pragma once
+
+#include "plain_number.h"
+
+#include <cstdint>
+#include <vector>
+
+struct PreparedExpression;
+
+struct NumericOperand {
+    enum class Source : uint8_t { Constant, Variable, Result };
+    Source source = Source::Result;
+    int32_t index = 0; // Constant: into the program's constants; Variable: the expression's name slot
+};
+
+// One operator, or the read of an array element (op Unknown: left is the subscript, name the array's slot).
+// A Result operand is the newest unused result of an earlier step.
+struct NumericStep {
+    Operator op = Operator::Unknown;
+    NumericOperand left;
+    NumericOperand right;
+    int32_t name = -1;
+};
+
+struct NumericProgram {
+    static constexpr int32_t kMaxResults = 16;
+    static constexpr int32_t kMaxMisses = 16;
+    std::vector<NumericStep> steps;
+    std::vector<PlainNumber> constants;
+    NumericOperand result; // the expression's value
+    bool usable = false;   // compiled, and not given up after repeated misses
+    int32_t misses = 0;    // runs in a row that met something other than plain numbers
+};
+
+// Compiles the steps of a prepared expression, if it consists only of what a numeric program can run; leaves
+// the program unusable otherwise. Running it reads variables and nothing else, so a run that meets anything
+// else can simply be abandoned and the expression evaluated by the general steps.
+void CompileNumericProgram(const PreparedExpression& prepared, NumericProgram& out);
