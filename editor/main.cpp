@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -34,20 +33,8 @@ bool IsEditRequest(int argc, char** argv) {
     return argc >= 2 && std::strcmp(argv[1], "--edit") == 0;
 }
 
-// Picks Qt's platform for a run without a window. With no display at all Qt's offscreen platform is used;
-// with an X display, offscreen is the fallback, so a display that has gone away (a stale DISPLAY in a cron
-// job) does not abort the program. A platform the user chose explicitly is left alone.
-void ChooseQtPlatformForCommandLine() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return;
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    } else if (!qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
-    }
-}
-
-// Standard error belongs to the macro's error lines: Qt's own notes (a missing runtime folder, a display that
-// could not be reached before the fallback) are dropped; only its critical and fatal messages get through.
+// Standard error belongs to the macro's error lines: Qt's own notes (a missing runtime folder, for example)
+// are dropped; only its critical and fatal messages get through.
 void KeepQtNotesOffStandardError(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type != QtCriticalMsg && type != QtFatalMsg) return;
     const QByteArray line = message.toUtf8() + '\n';
@@ -85,17 +72,12 @@ int main(int argc, char** argv) {
     const QString path = CommandLinePath(argc, argv);
     if (!QFileInfo(path).isFile()) return kExitFileMissing;
 
-    ChooseQtPlatformForCommandLine();
     qInstallMessageHandler(KeepQtNotesOffStandardError);
-    // Without any display no dialog can be shown, so the run needs only Qt's core; starting the GUI part (its
-    // platform plugin and fonts) would cost more than a short macro takes.
-    const bool noDisplay =
-        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    std::unique_ptr<QCoreApplication> app;
-    if (noDisplay)
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
+    // The run shows no window and no dialog, with a display or without, and the desktop is reached through
+    // Xlib, so it needs only Qt's core: starting the GUI part (the connection of Qt's platform plugin to the
+    // display, its fonts) would cost more than a short macro takes, and a display that has gone away (a stale
+    // DISPLAY in a cron job) cannot abort the program.
+    QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
     return RunMacroFileFromCommandLine(path);
 }

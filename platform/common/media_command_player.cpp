@@ -1,13 +1,11 @@
-// The media commands of SOUND over SDL2_mixer: open decodes the whole file (WAV, MP3, OGG, FLAC, MIDI) into
-// the output format, play runs a part of it on the alias's own mixer channel, and the position is counted
-// from the bytes the mixer has taken, so pause, stop and a later play continue where the sound was.
+// The media commands of SOUND over SDL2_mixer, loaded at the first open: open decodes the whole file (WAV,
+// MP3, OGG, FLAC, MIDI) into the output format, play runs a part of it on the alias's own mixer channel, and
+// the position is counted from the bytes the mixer has taken, so pause, stop and a later play continue there.
 #include "media_command_player.h"
 
 #include "codepage.h"
 #include "media_command_text.h"
-
-#include <SDL2/SDL.h>
-#include <SDL2/SDL_mixer.h>
+#include "sdl_mixer_library.h"
 
 #include <atomic>
 #include <dlfcn.h>
@@ -25,6 +23,7 @@ enum class Mode { Stopped, Playing, Paused };
 
 // One open sound: the decoded samples, the part now handed to the mixer and how far the mixer has got.
 struct Sound {
+    const SdlMixerLibrary* mix = nullptr;
     int channel = 0;
     Mix_Chunk* samples = nullptr;
     Mix_Chunk* part = nullptr; // a view on samples from partStart to partEnd
@@ -37,9 +36,9 @@ struct Sound {
 
     ~Sound() {
         if (samples == nullptr) return;
-        Mix_HaltChannel(channel);
-        if (part != nullptr) Mix_FreeChunk(part);
-        Mix_FreeChunk(samples);
+        mix->HaltChannel(channel);
+        if (part != nullptr) mix->FreeChunk(part);
+        mix->FreeChunk(samples);
     }
 };
 
@@ -75,6 +74,7 @@ void Pause(std::chrono::milliseconds length) {
 } // namespace
 
 struct MediaCommandPlayer::State {
+    const SdlMixerLibrary* mix = nullptr; // set by the first open that finds the library
     bool audioOpen = false;
     int frequency = 0;
     int frameBytes = 4;
@@ -83,8 +83,8 @@ struct MediaCommandPlayer::State {
     ~State() {
         sounds.clear();
         if (audioOpen) {
-            Mix_CloseAudio();
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            mix->CloseAudio();
+            mix->QuitSubSystem(SDL_INIT_AUDIO);
         }
     }
 
@@ -108,22 +108,25 @@ struct MediaCommandPlayer::State {
 };
 
 // Lazily, on the first open: SDL's environment (SDL_AUDIODRIVER and the driver's own variables) picks the
-// output. Without a usable device the open answers a hardware error, and the next open tries again.
+// output. Without the audio library or a usable device the open answers a hardware error, as a machine
+// without sound would, and the next open tries the device again.
 int32_t MediaCommandPlayer::State::OpenAudio() {
     if (audioOpen) return MediaError::kNone;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return MediaError::kHardware;
+    if (mix == nullptr) mix = LoadSdlMixerLibrary();
+    if (mix == nullptr) return MediaError::kHardware;
+    if (mix->InitSubSystem(SDL_INIT_AUDIO) != 0) return MediaError::kHardware;
     SilenceAlsa();
-    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (mix->OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+        mix->QuitSubSystem(SDL_INIT_AUDIO);
         return MediaError::kHardware;
     }
     Uint16 format = 0;
     int channels = 0;
-    Mix_QuerySpec(&frequency, &format, &channels);
+    mix->QuerySpec(&frequency, &format, &channels);
     frameBytes = static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * channels;
     if (frameBytes <= 0 || frequency <= 0) {
-        Mix_CloseAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        mix->CloseAudio();
+        mix->QuitSubSystem(SDL_INIT_AUDIO);
         return MediaError::kHardware;
     }
     audioOpen = true;
@@ -159,21 +162,22 @@ int32_t MediaCommandPlayer::State::Open(const Words& words) {
     if (!S_ISREG(info.st_mode)) return MediaError::kInvalidFile;
     if (int32_t failure = OpenAudio(); failure != MediaError::kNone) return failure;
 
-    SDL_RWops* stream = SDL_RWFromFile(file.c_str(), "rb");
+    SDL_RWops* stream = mix->RWFromFile(file.c_str(), "rb");
     if (stream == nullptr) return MediaError::kInvalidFile;
-    Mix_Chunk* samples = Mix_LoadWAV_RW(stream, 1);
+    Mix_Chunk* samples = mix->LoadWAV_RW(stream, 1);
     if (samples == nullptr) return MediaError::kInvalidFile;
     auto sound = std::make_unique<Sound>();
+    sound->mix = mix;
     sound->samples = samples;
     sound->channel = FreeChannel();
-    if (Mix_AllocateChannels(-1) <= sound->channel) Mix_AllocateChannels(sound->channel + 1);
+    if (mix->AllocateChannels(-1) <= sound->channel) mix->AllocateChannels(sound->channel + 1);
     sounds[alias] = std::move(sound);
     return MediaError::kNone;
 }
 
 // A part that has played to its end stops there.
 void MediaCommandPlayer::State::Refresh(Sound& sound) const {
-    if (sound.mode == Mode::Playing && Mix_Playing(sound.channel) == 0) {
+    if (sound.mode == Mode::Playing && mix->Playing(sound.channel) == 0) {
         sound.mode = Mode::Stopped;
         sound.stoppedAt = sound.partEnd;
     }
@@ -191,7 +195,7 @@ uint32_t MediaCommandPlayer::State::Position(Sound& sound) const {
 void MediaCommandPlayer::State::Halt(Sound& sound) const {
     if (sound.mode == Mode::Stopped) return;
     sound.stoppedAt = Position(sound);
-    Mix_HaltChannel(sound.channel);
+    mix->HaltChannel(sound.channel);
     sound.mode = Mode::Stopped;
 }
 
@@ -223,22 +227,23 @@ int32_t MediaCommandPlayer::State::Play(Sound& sound, const Words& words,
     if (start > length || end > length || (hasFrom && hasTo && from > to)) return MediaError::kOutOfRange;
 
     if (sound.mode == Mode::Paused && !hasFrom && !hasTo) {
-        Mix_Resume(sound.channel);
+        mix->Resume(sound.channel);
         sound.mode = Mode::Playing;
     } else {
         Halt(sound);
         const uint32_t first = (!hasFrom && start >= end) ? 0 : start;
         if (first >= end) return MediaError::kNone; // an empty part plays nothing
-        if (sound.part != nullptr) Mix_FreeChunk(sound.part);
-        sound.part = Mix_QuickLoad_RAW(sound.samples->abuf + first, end - first);
+        if (sound.part != nullptr) mix->FreeChunk(sound.part);
+        sound.part = mix->QuickLoad_RAW(sound.samples->abuf + first, end - first);
         if (sound.part == nullptr) return MediaError::kHardware;
         sound.partStart = first;
         sound.partEnd = end;
         sound.repeat = repeat;
         sound.taken.store(0);
-        Mix_UnregisterAllEffects(sound.channel);
-        Mix_RegisterEffect(sound.channel, CountTaken, nullptr, &sound);
-        if (Mix_PlayChannel(sound.channel, sound.part, repeat ? -1 : 0) < 0) return MediaError::kHardware;
+        mix->UnregisterAllEffects(sound.channel);
+        mix->RegisterEffect(sound.channel, CountTaken, nullptr, &sound);
+        if (mix->PlayChannelTimed(sound.channel, sound.part, repeat ? -1 : 0, -1) < 0)
+            return MediaError::kHardware;
         sound.mode = Mode::Playing;
     }
     // The wait gives the caller a turn every few milliseconds, so a stop request ends it at once.
@@ -301,10 +306,10 @@ int32_t MediaCommandPlayer::State::Command(const Words& words, const DesktopPlat
             return MediaError::kUnrecognisedKeyword;
     Refresh(sound);
     if (IsKeyword(verb, "pause") && sound.mode == Mode::Playing) {
-        Mix_Pause(sound.channel);
+        mix->Pause(sound.channel);
         sound.mode = Mode::Paused;
     } else if (IsKeyword(verb, "resume") && sound.mode == Mode::Paused) {
-        Mix_Resume(sound.channel);
+        mix->Resume(sound.channel);
         sound.mode = Mode::Playing;
     } else if (IsKeyword(verb, "stop")) {
         Halt(sound);

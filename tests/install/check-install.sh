@@ -76,6 +76,8 @@ if [ -f "$deb" ]; then
     grep -qx "usr/$f" "$work/contents" || fail "package lacks usr/$f"
   done
   dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "package dependencies miss Qt (shlibdeps)"
+  # SDL2_mixer is loaded only when a macro plays a sound, so it is a declared dependency, not a linked one.
+  dpkg-deb -f "$deb" Depends | grep -q 'libsdl2-mixer-2.0-0' || fail "package dependencies miss SDL2_mixer"
   lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
   if grep -q '^E:' "$work/lintian.log"; then
     grep '^E:' "$work/lintian.log" >&2

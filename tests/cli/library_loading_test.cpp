@@ -1,0 +1,118 @@
+// Tests that the command-line run loads the audio library only for SOUND: the dynamic loader's own record
+// (LD_DEBUG=files) of a run without SOUND names no SDL library, a run with SOUND loads it and plays, and a
+// library that cannot be loaded makes SOUND answer the error of a missing audio device.
+#include "process_sound_test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace process_sound_testing;
+
+namespace {
+
+struct LoadingRun {
+    int exitCode = -1;
+    std::string out;
+    std::string loaded; // what the dynamic loader wrote about the files it loaded
+};
+
+class LibraryLoading : public ::testing::Test {
+  protected:
+    QString Write(const QString& name, const std::string& bytes) {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        return path;
+    }
+
+    // Runs the program on a macro without a display, with SDL's disk driver writing into output.raw and the
+    // loader's record of loaded files in loader.PID.
+    LoadingRun Run(const std::string& macro, const QString& libraryPath = {}) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LD_PRELOAD"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert("SDL_AUDIODRIVER", "disk");
+        environment.insert("SDL_DISKAUDIOFILE", dir_.filePath("output.raw"));
+        environment.insert("LD_DEBUG", "files");
+        environment.insert("LD_DEBUG_OUTPUT", dir_.filePath("loader"));
+        if (!libraryPath.isEmpty()) environment.insert("LD_LIBRARY_PATH", libraryPath);
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(QM_PROGRAM), {Write("macro.qlx", macro)});
+        LoadingRun run;
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return run;
+        run.exitCode = process.exitCode();
+        run.out = process.readAllStandardOutput().toStdString();
+        for (const QString& name : QDir(dir_.path()).entryList({"loader.*"}, QDir::Files))
+            run.loaded += ReadFile(dir_.filePath(name).toStdString());
+        return run;
+    }
+
+    std::string WriteTone() {
+        const QString path = dir_.filePath("tone.wav");
+        WriteWav(path.toStdString(), ToneSamples(kRate / 10));
+        return path.toStdString();
+    }
+
+    QTemporaryDir dir_;
+};
+
+bool Mentions(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(LibraryLoading, RunWithoutSoundLoadsNoAudioLibrary) {
+    const LoadingRun run = Run("DIM x\r\nx = 41 + 1\r\nPRINT x\r\nSHELL \"true\"\r\nWAIT 1\r\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "42\n終了しました。\n");
+    // The record is there and complete enough to name the libraries the program does load.
+    ASSERT_TRUE(Mentions(run.loaded, "libQt6Core.so")) << run.loaded.substr(0, 2000);
+    EXPECT_FALSE(Mentions(run.loaded, "libSDL2")) << run.loaded;
+    EXPECT_FALSE(Mentions(run.loaded, "libmodplug")) << run.loaded;
+}
+
+TEST_F(LibraryLoading, SoundLoadsTheLibraryAndPlaysToTheDevice) {
+    const std::string tone = WriteTone();
+    const LoadingRun run =
+        Run("PRINT SOUND(\"open\", \"" + tone + "\")\r\nPRINT SOUND(\"play\", \" wait\")\r\n" +
+            "PRINT SOUND(\"close\")\r\nPRINT SOUND(\"close\")\r\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "0\n0\n0\n263\n終了しました。\n");
+    EXPECT_TRUE(Mentions(run.loaded, "libSDL2_mixer-2.0.so.0"));
+    const SoundFrames heard = NonSilentFrames(ReadFile(dir_.filePath("output.raw").toStdString()));
+    const std::vector<int16_t> samples = ToneSamples(kRate / 10);
+    ASSERT_GE(heard.samples.size(), samples.size());
+    EXPECT_TRUE(std::equal(samples.begin(), samples.end(), heard.samples.begin()));
+}
+
+// A broken library file found first along LD_LIBRARY_PATH, and a valid shared object without the mixer's
+// functions: either way SOUND answers 262 like a machine without a sound device, and the run goes on.
+TEST_F(LibraryLoading, UnloadableLibraryAnswersTheMissingDeviceError) {
+    const std::string tone = WriteTone();
+    const std::string macro = "PRINT SOUND(\"open\", \"" + tone + "\")\r\nPRINT SOUND(\"play\")\r\n" +
+                              "PRINT SOUND(\"open\", \"" + tone + "\")\r\nPRINT \"after\"\r\n";
+    const QString broken = dir_.filePath("broken");
+    ASSERT_TRUE(QDir().mkpath(broken));
+    Write("broken/libSDL2_mixer-2.0.so.0", "not a shared library\n");
+    const LoadingRun run = Run(macro, broken);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "262\n263\n262\nafter\n終了しました。\n");
+
+    const QString empty = dir_.filePath("empty");
+    ASSERT_TRUE(QDir().mkpath(empty));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QM_EMPTY_LIBRARY), empty + "/libSDL2_mixer-2.0.so.0"));
+    const LoadingRun withoutFunctions = Run(macro, empty);
+    EXPECT_EQ(withoutFunctions.exitCode, 0);
+    EXPECT_EQ(withoutFunctions.out, "262\n263\n262\nafter\n終了しました。\n");
+    EXPECT_TRUE(Mentions(withoutFunctions.loaded, "libSDL2_mixer-2.0.so.0"));
+}
