@@ -4,26 +4,15 @@
 
 #include "value_ops.h"
 
-namespace {
-
-// The lookup slot of a target list's name, kept with the list so repeated assignments skip the name search.
-NameSlot& TargetSlot(const cMoMacro_Token& target) {
-    TokenCache& cache = target.Cache();
-    if (!cache.targetReady) {
-        const std::u16string& name = target.Item(0).StringValue();
-        cache.target = NameSlot{name, UpperCase(name)};
-        cache.targetReady = true;
-    }
-    return cache.target;
-}
-
-} // namespace
-
 bool cMoMacro_Engine::EvaluateTarget(const cMoMacro_Token& target, NameSlot*& slot, int32_t& index) {
     slot = &TargetSlot(target);
+    return EvaluateSubscript({slot, target.Count() >= 2 ? target.ItemToken(1).get() : nullptr}, index);
+}
+
+bool cMoMacro_Engine::EvaluateSubscript(const CodeTarget& target, int32_t& index) {
     index = -1;
-    if (target.Count() < 2) return true;
-    MacroValue subscript = Compute(*target.ItemToken(1));
+    if (target.subscript == nullptr) return true;
+    MacroValue subscript = Compute(*target.subscript);
     if (error_.ErrorCode() != 0) return false;
     if (subscript.IsString()) {
         error_.Report(2, u"配列の添字が不正です");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "error.h"
+#include "line_code.h"
 #include "macro_value.h"
 #include "plain_number.h"
 #include "token.h"
@@ -47,6 +48,7 @@ struct MacroLine {
     TokenRef Statement;
     int32_t LineNumber = 0;
     StatementKind Kind = StatementKind::Empty;
+    LineCode Code; // filled in the first time the line runs
 };
 
 // An open FOR, IF or WHILE block while it runs: its kind, the line that opened it and the line that closes it
@@ -148,7 +150,8 @@ class cMoMacro_Engine {
     bool NoUndefinedRequest() const { return noUndefinedRequest_; }
 
     // --- expressions ---
-    MacroValue Compute(const cMoMacro_Token& expression);
+    MacroValue Compute(const cMoMacro_Token& expression) { return ComputePrepared(Prepared(expression)); }
+    MacroValue ComputePrepared(PreparedExpression& prepared);
     // All values left by the expression, or nullptr after an error.
     TokenRef Compute_Nocheck(const cMoMacro_Token& expression);
 
@@ -187,6 +190,14 @@ class cMoMacro_Engine {
     void BuildFunctionTable();
 
     // run loop
+    // The line's run-time form, compiled the first time it is asked for.
+    const LineCode& Code(int32_t index) {
+        MacroLine& line = lines_[static_cast<size_t>(index)];
+        if (!line.Code.ready) [[unlikely]]
+            CompileLineCode(line);
+        return line.Code;
+    }
+    void CompileLineCode(MacroLine& line);
     bool RunBlock(int32_t start);
     bool ExecuteStatement(int32_t& index, BlockStack& stack);
     bool ExecuteDim(int32_t& index);
@@ -196,7 +207,7 @@ class cMoMacro_Engine {
     bool ExecuteNext(int32_t& index, BlockStack& stack);
     bool NextOfPlainLoop(int32_t& index, BlockStack& stack);
     void TestFor(int32_t& index, BlockStack& stack, const MacroValue* current = nullptr);
-    bool ConditionHolds(const cMoMacro_Token& expression, bool& holds);
+    bool ConditionHolds(PreparedExpression& condition, bool& holds);
     bool ExecuteIf(int32_t& index, BlockStack& stack);
     bool ExecuteElse(int32_t& index, BlockStack& stack);
     bool ExecuteEndIf(int32_t& index, BlockStack& stack);
@@ -207,6 +218,8 @@ class cMoMacro_Engine {
 
     // calls and name resolution
     bool EvaluateTarget(const cMoMacro_Token& target, NameSlot*& slot, int32_t& index);
+    // The element index a target's subscript gives, or -1 without one; false after an error.
+    bool EvaluateSubscript(const CodeTarget& target, int32_t& index);
     MacroValue GetVariableValue(NameSlot& slot, int32_t index);
     void SetVariableValue(NameSlot& slot, int32_t index, MacroValue value);
     int32_t LocalPosition(NameSlot& s) {
@@ -254,8 +267,7 @@ class cMoMacro_Engine {
     MacroValue* MutableScalar(NameSlot& slot) { return const_cast<MacroValue*>(ScalarValue(slot)); }
     // The value of an expression that is a lone constant or a lone scalar variable, read without evaluating
     // anything; nullptr for every other expression.
-    const MacroValue* PlainOperand(const cMoMacro_Token& expression) {
-        PreparedExpression& p = Prepared(expression);
+    const MacroValue* PlainOperand(PreparedExpression& p) {
         if (p.steps.size() != 1) return nullptr;
         const ExpressionStep& step = p.steps[0];
         if (step.kind == ExpressionStep::Kind::PushConstant)

@@ -183,9 +183,8 @@ bool cMoMacro_Engine::RunPrepared(PreparedExpression& p) {
     return true;
 }
 
-MacroValue cMoMacro_Engine::Compute(const cMoMacro_Token& expression) {
+MacroValue cMoMacro_Engine::ComputePrepared(PreparedExpression& p) {
     // A lone constant or a lone name needs no value stack.
-    PreparedExpression& p = Prepared(expression);
     if (p.steps.size() == 1 && p.steps[0].kind == ExpressionStep::Kind::PushConstant)
         return p.constants[static_cast<size_t>(p.steps[0].index)];
     if (p.steps.size() == 1 && p.steps[0].kind == ExpressionStep::Kind::Resolve && p.steps[0].count < 0) {

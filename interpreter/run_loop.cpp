@@ -8,14 +8,6 @@
 
 namespace {
 
-int32_t LinkAt(const cMoMacro_Token& list, int32_t position) {
-    return static_cast<int32_t>(list.Item(position).AsDouble());
-}
-
-int32_t LastLink(const cMoMacro_Token& list) {
-    return LinkAt(list, list.Count() - 1);
-}
-
 bool IsForValue(const MacroValue& v) {
     return v.IsNumeric() || v.IsEmpty() || v.IsNull();
 }
@@ -135,34 +127,34 @@ bool cMoMacro_Engine::ExecuteDim(int32_t& index) {
 }
 
 bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
-    const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
-    NameSlot* name = nullptr;
+    const LineCode& code = Code(index);
+    NameSlot& name = *code.target.slot;
     int32_t element = -1;
-    if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
+    if (!EvaluateSubscript(code.target, element)) return false;
     // A numeric expression assigned to a scalar variable is written into it in place.
     PlainNumber number;
-    if (element < 0 && RunNumeric(Prepared(*statement.ItemToken(2)), number)) {
-        if (MacroValue* scalar = MutableScalar(*name)) {
+    if (element < 0 && RunNumeric(*code.prepared[0], number)) {
+        if (MacroValue* scalar = MutableScalar(name)) {
             number.WriteTo(*scalar);
             ++index;
             return true;
         }
-        SetVariableValue(*name, element, number.ToValue());
+        SetVariableValue(name, element, number.ToValue());
         if (error_.ErrorCode() != 0) return false;
         ++index;
         return true;
     }
-    MacroValue value = Compute(*statement.ItemToken(2));
+    MacroValue value = ComputePrepared(*code.prepared[0]);
     if (error_.ErrorCode() != 0) return false;
     // A scalar target is looked up after the expression ran (which may have created variables).
     if (element < 0) {
-        if (MacroValue* scalar = MutableScalar(*name)) {
+        if (MacroValue* scalar = MutableScalar(name)) {
             *scalar = std::move(value);
             ++index;
             return true;
         }
     }
-    SetVariableValue(*name, element, std::move(value));
+    SetVariableValue(name, element, std::move(value));
     if (error_.ErrorCode() != 0) return false;
     ++index;
     return true;
@@ -176,15 +168,14 @@ bool cMoMacro_Engine::ExecuteCall(int32_t& index) {
 }
 
 bool cMoMacro_Engine::ExecuteFor(int32_t& index, BlockStack& stack) {
-    const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
-    NameSlot* name = nullptr;
+    const LineCode& code = Code(index);
     int32_t element = -1;
-    if (!EvaluateTarget(*statement.ItemToken(1), name, element)) return false;
-    MacroValue start = Compute(*statement.ItemToken(2));
+    if (!EvaluateSubscript(code.target, element)) return false;
+    MacroValue start = ComputePrepared(*code.prepared[0]);
     if (error_.ErrorCode() != 0) return false;
-    SetVariableValue(*name, element, std::move(start));
+    SetVariableValue(*code.target.slot, element, std::move(start));
     if (error_.ErrorCode() != 0) return false;
-    stack.Push({StatementKind::For, index, LastLink(statement)});
+    stack.Push({StatementKind::For, index, code.jump});
     TestFor(index, stack);
     if (error_.ErrorCode() != 0) return false;
     ++index;
@@ -196,19 +187,18 @@ bool cMoMacro_Engine::ExecuteFor(int32_t& index, BlockStack& stack) {
 void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack, const MacroValue* current) {
     if (!stack.TopIs(StatementKind::For)) return error_.Report(3, u"Nextに対応するFORがありません");
     const BlockRecord record = stack.Top();
-    const cMoMacro_Token& loop = *lines_[static_cast<size_t>(record.openLine)].Statement;
+    const LineCode& loop = Code(record.openLine);
     MacroValue read;
     if (current == nullptr) {
-        NameSlot* name = nullptr;
         int32_t element = -1;
-        if (!EvaluateTarget(*loop.ItemToken(1), name, element)) return;
-        read = GetVariableValue(*name, element);
+        if (!EvaluateSubscript(loop.target, element)) return;
+        read = GetVariableValue(*loop.target.slot, element);
         if (error_.ErrorCode() != 0) return;
         current = &read;
     }
-    MacroValue end = Compute(*loop.ItemToken(3));
+    MacroValue end = ComputePrepared(*loop.prepared[1]);
     if (error_.ErrorCode() != 0) return;
-    MacroValue step = Compute(*loop.ItemToken(4));
+    MacroValue step = ComputePrepared(*loop.prepared[2]);
     if (error_.ErrorCode() != 0) return;
     if (!IsForValue(*current) || !IsForValue(end) || !IsForValue(step))
         return error_.Report(2, u"データ型があいません");
@@ -224,22 +214,18 @@ void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack, const MacroValu
 // each a constant or a variable. Reading these has no effect and cannot fail, so the loop variable is read,
 // stepped, written and tested in place. False, with nothing done, for every other loop.
 bool cMoMacro_Engine::NextOfPlainLoop(int32_t& index, BlockStack& stack) {
-    const cMoMacro_Token& loop = *lines_[static_cast<size_t>(stack.Top().openLine)].Statement;
-    const cMoMacro_Token& target = *loop.ItemToken(1);
-    if (target.Count() >= 2) return false;
-    NameSlot* name = nullptr;
-    int32_t element = -1;
-    if (!EvaluateTarget(target, name, element)) return false;
-    MacroValue* variable = MutableScalar(*name);
-    const MacroValue* step = PlainOperand(*loop.ItemToken(4));
-    const MacroValue* end = PlainOperand(*loop.ItemToken(3));
+    const LineCode& loop = Code(stack.Top().openLine);
+    if (loop.target.subscript != nullptr) return false;
+    MacroValue* variable = MutableScalar(*loop.target.slot);
+    const MacroValue* step = PlainOperand(*loop.prepared[2]);
+    const MacroValue* end = PlainOperand(*loop.prepared[1]);
     if (!variable || !step || !end || variable->Kind() != ValueKind::Double ||
         step->Kind() != ValueKind::Double)
         return false;
     double sum = variable->DoubleValue() + step->DoubleValue();
     if (!std::isfinite(sum)) return false;
     variable->SetDouble(sum);
-    index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
+    index = Code(index).jump;
     // The step is read again for the test, as the general path does (it may be the loop variable itself).
     if (end->Kind() == ValueKind::Double && step->Kind() == ValueKind::Double) {
         bool finished = step->DoubleValue() > 0 ? sum > end->DoubleValue() : sum < end->DoubleValue();
@@ -263,14 +249,13 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
     }
     if (NextOfPlainLoop(index, stack)) return true;
     if (error_.ErrorCode() != 0) return false;
-    const cMoMacro_Token& loop = *lines_[static_cast<size_t>(stack.Top().openLine)].Statement;
-    const cMoMacro_Token& target = *loop.ItemToken(1);
-    NameSlot* name = nullptr;
+    const LineCode& loop = Code(stack.Top().openLine);
+    NameSlot& name = *loop.target.slot;
     int32_t element = -1;
-    if (!EvaluateTarget(target, name, element)) return false;
-    MacroValue current = GetVariableValue(*name, element);
+    if (!EvaluateSubscript(loop.target, element)) return false;
+    MacroValue current = GetVariableValue(name, element);
     if (error_.ErrorCode() != 0) return false;
-    MacroValue step = Compute(*loop.ItemToken(4));
+    MacroValue step = ComputePrepared(*loop.prepared[2]);
     if (error_.ErrorCode() != 0) return false;
     MacroValue sum;
     if (current.Kind() == ValueKind::Double && step.Kind() == ValueKind::Double &&
@@ -282,11 +267,11 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
     }
     // A variable without subscript holds the sum just written: the test reads it from here. An element is
     // read again, subscript and all, as the loop's test has always done.
-    const bool scalar = target.Count() < 2;
+    const bool scalar = loop.target.subscript == nullptr;
     if (scalar) current = sum;
-    SetVariableValue(*name, element, std::move(sum));
+    SetVariableValue(name, element, std::move(sum));
     if (error_.ErrorCode() != 0) return false;
-    index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
+    index = Code(index).jump;
     TestFor(index, stack, scalar ? &current : nullptr);
     if (error_.ErrorCode() != 0) return false;
     ++index;
@@ -294,28 +279,26 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
 }
 
 // Evaluates the condition of IF or WHILE; a string condition is a type error.
-bool cMoMacro_Engine::ConditionHolds(const cMoMacro_Token& expression, bool& holds) {
+bool cMoMacro_Engine::ConditionHolds(PreparedExpression& condition, bool& holds) {
     PlainNumber number;
-    if (RunNumeric(Prepared(expression), number)) {
+    if (RunNumeric(condition, number)) {
         holds = number.value != 0;
         return true;
     }
-    MacroValue condition = Compute(expression);
+    MacroValue value = ComputePrepared(condition);
     if (error_.ErrorCode() != 0) return false;
-    if (ValueTruth(condition, holds) == 0) return true;
+    if (ValueTruth(value, holds) == 0) return true;
     error_.Report(2, u"データ型が合いません");
     return false;
 }
 
 bool cMoMacro_Engine::ExecuteIf(int32_t& index, BlockStack& stack) {
-    const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
+    const LineCode& code = Code(index);
     bool holds = false;
-    if (!ConditionHolds(*statement.ItemToken(1), holds)) return false;
-    // [IF, condition, ELSE lines..., END IF line]: a false condition continues after the first ELSE.
-    int32_t endIf = LastLink(statement);
-    int32_t falseTarget = statement.Count() == 3 ? endIf : LinkAt(statement, 2) + 1;
-    stack.Push({StatementKind::If, index, endIf});
-    index = holds ? index + 1 : falseTarget;
+    if (!ConditionHolds(*code.prepared[0], holds)) return false;
+    // A false condition continues after the first ELSE, or at the END IF.
+    stack.Push({StatementKind::If, index, code.jump});
+    index = holds ? index + 1 : code.jumpIfFalse;
     return true;
 }
 
@@ -347,15 +330,14 @@ bool cMoMacro_Engine::ExecuteEndIf(int32_t& index, BlockStack& stack) {
 }
 
 bool cMoMacro_Engine::ExecuteWhile(int32_t& index, BlockStack& stack) {
-    const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
+    const LineCode& code = Code(index);
     bool holds = false;
-    if (!ConditionHolds(*statement.ItemToken(1), holds)) return false;
-    int32_t wend = LastLink(statement);
+    if (!ConditionHolds(*code.prepared[0], holds)) return false;
     if (!holds) {
-        index = wend + 1;
+        index = code.jump + 1;
         return true;
     }
-    stack.Push({StatementKind::While, index, wend});
+    stack.Push({StatementKind::While, index, code.jump});
     ++index;
     return true;
 }
@@ -366,7 +348,7 @@ bool cMoMacro_Engine::ExecuteWend(int32_t& index, BlockStack& stack) {
         return false;
     }
     stack.Pop();
-    index = LinkAt(*lines_[static_cast<size_t>(index)].Statement, 1);
+    index = Code(index).jump;
     return true;
 }
 

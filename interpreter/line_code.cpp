@@ -1,0 +1,69 @@
+// Compilation of a line's run-time form: the items of its compiled statement that the run loop reads at
+// every execution (target, expressions, the links block matching added) are looked up once.
+#include "engine.h"
+
+#include "line_code.h"
+
+NameSlot& TargetSlot(const cMoMacro_Token& target) {
+    TokenCache& cache = target.Cache();
+    if (!cache.targetReady) {
+        const std::u16string& name = target.Item(0).StringValue();
+        cache.target = NameSlot{name, UpperCase(name)};
+        cache.targetReady = true;
+    }
+    return cache.target;
+}
+
+namespace {
+
+// A line index that block matching appended to a statement (0 when the statement has no such item).
+int32_t LinkAt(const cMoMacro_Token& statement, int32_t position) {
+    if (position < 0 || position >= statement.Count()) return 0;
+    return static_cast<int32_t>(statement.Item(position).AsDouble());
+}
+
+} // namespace
+
+void cMoMacro_Engine::CompileLineCode(MacroLine& line) {
+    LineCode& code = line.Code;
+    const cMoMacro_Token& statement = *line.Statement;
+    const int32_t last = statement.Count() - 1;
+    auto expression = [&](int k, int32_t item) {
+        code.expressions[k] = statement.ItemToken(item).get();
+        code.prepared[k] = &Prepared(*code.expressions[k]);
+    };
+    auto target = [&](int32_t item) {
+        const cMoMacro_Token& list = *statement.ItemToken(item);
+        code.target.slot = &TargetSlot(list);
+        code.target.subscript = list.Count() >= 2 ? list.ItemToken(1).get() : nullptr;
+    };
+    switch (line.Kind) {
+    case StatementKind::Let: // [LET, target, value]
+        target(1);
+        expression(0, 2);
+        break;
+    case StatementKind::For: // [FOR, target, start, end, step, NEXT line]
+        target(1);
+        expression(0, 2);
+        expression(1, 3);
+        expression(2, 4);
+        code.jump = LinkAt(statement, last);
+        break;
+    case StatementKind::If: // [IF, condition, ELSE lines..., END IF line]
+        expression(0, 1);
+        code.jump = LinkAt(statement, last);
+        code.jumpIfFalse = statement.Count() == 3 ? code.jump : LinkAt(statement, 2) + 1;
+        break;
+    case StatementKind::While: // [WHILE, condition, WEND line]
+        expression(0, 1);
+        code.jump = LinkAt(statement, last);
+        break;
+    case StatementKind::Next: // [NEXT, FOR line]
+    case StatementKind::Wend: // [WEND, WHILE line]
+        code.jump = LinkAt(statement, 1);
+        break;
+    default:
+        break;
+    }
+    code.ready = true;
+}

@@ -1,0 +1,27 @@
+// LineCode: what the run loop needs of a compiled statement, taken from its token lists once, the first
+// time the line runs: the target's lookup slot, the prepared expressions and the lines it jumps to.
+#pragma once
+
+#include "prepared_expression.h"
+#include "token.h"
+
+#include <cstdint>
+
+// An assignment or loop target: a name, and the expression of its subscript when it has one.
+struct CodeTarget {
+    NameSlot* slot = nullptr;
+    const cMoMacro_Token* subscript = nullptr;
+};
+
+struct LineCode {
+    bool ready = false;
+    CodeTarget target;                         // LET, FOR
+    const cMoMacro_Token* expressions[3] = {}; // LET: value; FOR: start, end, step; IF, WHILE: condition
+    PreparedExpression* prepared[3] = {};      // the same expressions, prepared
+    int32_t jump = 0;                          // FOR: its NEXT; NEXT: its FOR; IF: END IF; WHILE: WEND;
+                                               // WEND: its WHILE
+    int32_t jumpIfFalse = 0;                   // IF: where a false condition continues
+};
+
+// The lookup slot of a target list's name, kept with the list so repeated assignments skip the name search.
+NameSlot& TargetSlot(const cMoMacro_Token& target);
