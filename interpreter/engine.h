@@ -223,18 +223,17 @@ class cMoMacro_Engine {
     MacroValue GetVariableValue(NameSlot& slot, int32_t index);
     void SetVariableValue(NameSlot& slot, int32_t index, MacroValue value);
     int32_t LocalPosition(NameSlot& s) {
-        return CachedPosition(local_.get(), s.localStore, s.localCount, s.localPosition, s.upper);
+        return CachedPosition(local_.get(), s.localStore, s.localPosition, s.upper);
     }
     int32_t GlobalPosition(NameSlot& s) {
-        return CachedPosition(global_.get(), s.globalStore, s.globalCount, s.globalPosition, s.upper);
+        return CachedPosition(global_.get(), s.globalStore, s.globalPosition, s.upper);
     }
-    // The position of a name in a store, answered from the slot's cache while the store has not changed.
-    static int32_t CachedPosition(const cMoMacro_Variable* store, uint64_t& id, int32_t& count,
-                                  int32_t& position, const std::u16string& upper) {
+    // The position of a name in a store, answered from the slot's cache while the store keeps its identity.
+    static int32_t CachedPosition(const cMoMacro_Variable* store, uint64_t& id, int32_t& position,
+                                  const std::u16string& upper) {
         if (!store) return -1;
-        if (id == store->Id() && (position >= 0 || count == store->Count())) return position;
+        if (id == store->Id()) return position;
         id = store->Id();
-        count = store->Count();
         position = store->SearchUpper(upper);
         return position;
     }
@@ -259,9 +258,15 @@ class cMoMacro_Engine {
     // The value of a name that is a scalar variable of the local or the global store, found through the
     // slot's cache; nullptr when the name needs the general resolution (which also reports every error).
     const MacroValue* ScalarValue(NameSlot& slot) {
-        if (int32_t p = LocalPosition(slot); p >= 0) return local_->ScalarAt(p);
+        if (slot.scalarLocal == local_->Id() && slot.scalarGlobal == global_->Id()) return slot.scalar;
+        return FindScalar(slot);
+    }
+    const MacroValue* FindScalar(NameSlot& slot) {
+        slot.scalarLocal = local_->Id();
+        slot.scalarGlobal = global_->Id();
+        if (int32_t p = LocalPosition(slot); p >= 0) return slot.scalar = local_->ScalarAt(p);
         int32_t g = GlobalPosition(slot);
-        return g >= 0 ? global_->ScalarAt(g) : nullptr;
+        return slot.scalar = g >= 0 ? global_->ScalarAt(g) : nullptr;
     }
     // The same variable for writing.
     MacroValue* MutableScalar(NameSlot& slot) { return const_cast<MacroValue*>(ScalarValue(slot)); }

@@ -56,6 +56,9 @@ bool IsBlankLine(const std::u16string& text) {
 
 cMoMacro_Engine::cMoMacro_Engine() {
     for (const char16_t* word : kReservedWords) AddWord(word, ttKeyword);
+    // Empty stores until the first run, so name lookups never meet a missing store.
+    global_ = std::make_unique<cMoMacro_Variable>(elementBudget_);
+    local_ = std::make_unique<cMoMacro_Variable>(elementBudget_);
 }
 
 void cMoMacro_Engine::AddWord(const std::u16string& word, int32_t type) {

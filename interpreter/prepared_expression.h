@@ -11,18 +11,19 @@
 #include <string>
 #include <vector>
 
-// Where a name was last found in the variable stores. A store's records never move, so a position found in a
-// store stays valid for as long as that store lives; a miss stays valid until the store gains a record.
+// Where a name was last found in the variable stores, valid while the store keeps the identity it had then
+// (a store renews it whenever it gains a variable or is emptied), and the scalar value found through both.
 struct NameSlot {
     std::u16string name;  // as written
     std::u16string upper; // the store key
     uint64_t localStore = 0;
-    int32_t localCount = -1;
     int32_t localPosition = -1;
     uint64_t globalStore = 0;
-    int32_t globalCount = -1;
     int32_t globalPosition = -1;
-    uint64_t functionTable = 0; // the function table the index below was found in
+    uint64_t scalarLocal = 0; // the identities of the two stores when scalar was found
+    uint64_t scalarGlobal = 0;
+    const MacroValue* scalar = nullptr; // the scalar variable the name reads, or nullptr for none
+    uint64_t functionTable = 0;         // the function table the index below was found in
     int32_t functionIndex = -1;
     uint64_t externGeneration = 0; // the host's direct route the number below was found in
     int32_t externNumber = -1;

@@ -58,6 +58,7 @@ void cMoMacro_Variable::CreateVariable(const std::u16string& name, int32_t dimen
     record.dimension = dimension < 0 ? -1 : dimension;
     if (dimension >= 0) record.elements.resize(static_cast<size_t>(dimension) + 1);
     records_.push_back(std::move(record));
+    id_ = NewId();
     // Small stores (a function's parameters and locals) are searched linearly; larger ones get a hash index.
     if (records_.size() == kLinearSearchLimit + 1) {
         for (size_t i = 0; i < records_.size(); ++i)

@@ -40,8 +40,8 @@ class cMoMacro_Variable {
     int32_t SearchIndex(const std::u16string& name) const;
     // The same lookup for a name that is already upper case.
     int32_t SearchUpper(const std::u16string& upper) const;
-    // Identifies this store and its contents: unique among all stores, renewed by Clear. Records are only
-    // ever appended, so a position found under one identity stays valid while the identity lasts.
+    // Identifies this store and its records: unique among all stores, renewed by Clear and by every new
+    // variable. While it lasts, every name keeps its position (or its absence) and every value its address.
     uint64_t Id() const { return id_; }
     std::u16string DebugOut() const;
 
