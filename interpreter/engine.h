@@ -309,8 +309,8 @@ class cMoMacro_Engine {
         return prepared.numeric.usable && RunNumericProgram(prepared, out);
     }
     bool RunNumericProgram(PreparedExpression& prepared, PlainNumber& out);
-    bool ReadNumericOperand(PreparedExpression& prepared, const NumericOperand& operand,
-                            const PlainNumber* results, int32_t& count, PlainNumber& out);
+    bool ReadNumericOperand(NameSlot* names, const NumericOperand& operand, const PlainNumber* results,
+                            int32_t& count, PlainNumber& out);
     bool ReadNumericElement(NameSlot& slot, const PlainNumber& subscript, PlainNumber& out);
 
     std::u16string macroText_;

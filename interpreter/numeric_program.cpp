@@ -43,16 +43,14 @@ class Compiler {
     bool Add(const ExpressionStep& step) {
         switch (step.kind) {
         case ExpressionStep::Kind::PushConstant: {
-            PlainNumber n;
-            if (!n.Read(prepared_.constants[static_cast<size_t>(step.index)])) return false;
-            out_.constants.push_back(n);
-            pending_.push_back(
-                {NumericOperand::Source::Constant, static_cast<int32_t>(out_.constants.size()) - 1});
+            NumericOperand constant{NumericOperand::Source::Constant, 0, {0, ValueKind::Double}};
+            if (!constant.constant.Read(prepared_.constants[static_cast<size_t>(step.index)])) return false;
+            pending_.push_back(constant);
             return true;
         }
         case ExpressionStep::Kind::Resolve:
             if (step.count < 0) {
-                pending_.push_back({NumericOperand::Source::Variable, step.index});
+                pending_.push_back({NumericOperand::Source::Variable, step.index, {0, ValueKind::Double}});
                 return true;
             }
             // A name with one bracketed value: an array element (anything else the program cannot run).
@@ -82,7 +80,7 @@ class Compiler {
     }
     bool Emit(const NumericStep& step) {
         out_.steps.push_back(step);
-        pending_.push_back({NumericOperand::Source::Result, 0});
+        pending_.push_back({NumericOperand::Source::Result, 0, {0, ValueKind::Double}});
         return ++results_ <= NumericProgram::kMaxResults;
     }
 

@@ -12,7 +12,8 @@ struct PreparedExpression;
 struct NumericOperand {
     enum class Source : uint8_t { Constant, Variable, Result };
     Source source = Source::Result;
-    int32_t index = 0; // Constant: into the program's constants; Variable: the expression's name slot
+    int32_t index = 0;                          // Variable: the expression's name slot
+    PlainNumber constant{0, ValueKind::Double}; // Constant: its value
 };
 
 // One operator, or the read of an array element (op Unknown: left is the subscript, name the array's slot).
@@ -28,7 +29,6 @@ struct NumericProgram {
     static constexpr int32_t kMaxResults = 16;
     static constexpr int32_t kMaxMisses = 16;
     std::vector<NumericStep> steps;
-    std::vector<PlainNumber> constants;
     NumericOperand result; // the expression's value
     bool usable = false;   // compiled, and not given up after repeated misses
     int32_t misses = 0;    // runs in a row that met something other than plain numbers

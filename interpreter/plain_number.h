@@ -17,6 +17,10 @@ struct PlainNumber {
     // Reads a value of one of the plain kinds; false for every other kind.
     bool Read(const MacroValue& v) {
         kind = v.Kind();
+        if (kind == ValueKind::Double) [[likely]] {
+            value = v.DoubleValue();
+            return true;
+        }
         switch (kind) {
         case ValueKind::Double:
             value = v.DoubleValue();
