@@ -203,6 +203,20 @@ cMoMacro_Engine::CallStore(int32_t f, const std::u16string& name, const cMoMacro
         store = std::move(storePool_.back());
         storePool_.pop_back();
     }
+    const UserFunction& function = functions_[static_cast<size_t>(f)];
+    if (function.CallShape != 0) {
+        // Names known to be distinct and valid: no searches, and the shape of every other call's store.
+        store->AppendScalar(function.Name, MacroValue());
+        for (int32_t k = 0; k < parameters.Count(); ++k) {
+            MacroValue value;
+            if (!ArgumentValue(*args, k, value)) break;
+            store->AppendScalar(function.ParameterUppers[static_cast<size_t>(k)], std::move(value));
+        }
+        store->SetShape(function.CallShape);
+        if (error_.ErrorCode() == 0) return store;
+        RecycleStore(std::move(store));
+        return nullptr;
+    }
     store->CreateVariable(name, -1, error_);
     for (int32_t k = 0; error_.ErrorCode() == 0 && k < parameters.Count(); ++k) {
         MacroValue value;

@@ -85,6 +85,11 @@ struct UserFunction {
     int32_t LineIndex = 0;
     int32_t LineNumber =
         0; // 1-based line of the FUNCTION / SUB line, kept so it stays valid after a failed parse
+    // The shape every call's store is given when its result variable and parameters have distinct valid
+    // names (0 otherwise: each call then creates them one by one, reporting what is wrong), with the
+    // parameters' upper-case names.
+    uint64_t CallShape = 0;
+    std::vector<std::u16string> ParameterUppers;
 };
 
 class cMoMacro_Engine {
@@ -188,6 +193,7 @@ class cMoMacro_Engine {
     void CloseBlock(cMoMacro_Token& stack, std::u16string_view opener, std::u16string_view closer, int32_t i);
     void CheckOpenBlocks(const cMoMacro_Token& stack);
     void BuildFunctionTable();
+    void PlanCallStore(UserFunction& f);
 
     // run loop
     // The line's run-time form, compiled the first time it is asked for.
@@ -223,17 +229,17 @@ class cMoMacro_Engine {
     MacroValue GetVariableValue(NameSlot& slot, int32_t index);
     void SetVariableValue(NameSlot& slot, int32_t index, MacroValue value);
     int32_t LocalPosition(NameSlot& s) {
-        return CachedPosition(local_.get(), s.localStore, s.localPosition, s.upper);
+        return CachedPosition(local_.get(), s.localShape, s.localPosition, s.upper);
     }
     int32_t GlobalPosition(NameSlot& s) {
-        return CachedPosition(global_.get(), s.globalStore, s.globalPosition, s.upper);
+        return CachedPosition(global_.get(), s.globalShape, s.globalPosition, s.upper);
     }
-    // The position of a name in a store, answered from the slot's cache while the store keeps its identity.
-    static int32_t CachedPosition(const cMoMacro_Variable* store, uint64_t& id, int32_t& position,
+    // The position of a name in a store, answered from the slot's cache while the store keeps its shape.
+    static int32_t CachedPosition(const cMoMacro_Variable* store, uint64_t& shape, int32_t& position,
                                   const std::u16string& upper) {
         if (!store) return -1;
-        if (id == store->Id()) return position;
-        id = store->Id();
+        if (shape == store->Shape()) return position;
+        shape = store->Shape();
         position = store->SearchUpper(upper);
         return position;
     }

@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
-// Where a name was last found in the variable stores, valid while the store keeps the identity it had then
-// (a store renews it whenever it gains a variable or is emptied), and the scalar value found through both.
+// Where a name was last found in the variable stores, valid while the store keeps the shape it had then (a
+// store renews it whenever it gains a variable or is emptied), and the scalar value found through both
+// stores, valid while both keep their identities.
 struct NameSlot {
     std::u16string name;  // as written
     std::u16string upper; // the store key
-    uint64_t localStore = 0;
+    uint64_t localShape = 0;
     int32_t localPosition = -1;
-    uint64_t globalStore = 0;
+    uint64_t globalShape = 0;
     int32_t globalPosition = -1;
     uint64_t scalarLocal = 0; // the identities of the two stores when scalar was found
     uint64_t scalarGlobal = 0;

@@ -144,6 +144,7 @@ void cMoMacro_Engine::BuildFunctionTable() {
             f.Parameters = line.Statement->ItemToken(2);
             f.LineIndex = i;
             f.LineNumber = line.LineNumber;
+            PlanCallStore(f);
             current = static_cast<int32_t>(functions_.size());
             functionIndex_.emplace(f.Name, current); // the first definition of a name wins
             functions_.push_back(std::move(f));
@@ -152,6 +153,24 @@ void cMoMacro_Engine::BuildFunctionTable() {
         }
         line.FunctionIndex = current;
     }
+}
+
+// A function whose result variable and parameters have distinct names of valid length gets a call shape:
+// its calls fill their stores without searching, and names found in one call's store are found in the next.
+void cMoMacro_Engine::PlanCallStore(UserFunction& f) {
+    std::vector<std::u16string> names{f.Name};
+    for (int32_t k = 0; k < f.Parameters->Count(); ++k) {
+        const TokenRef& parameter = f.Parameters->ItemToken(k);
+        if (!parameter || parameter->Count() == 0) return;
+        names.push_back(UpperCase(parameter->Item(0).StringValue()));
+    }
+    for (size_t a = 0; a < names.size(); ++a) {
+        if (names[a].size() > cMoMacro_Variable::kMaxNameLength) return;
+        for (size_t b = 0; b < a; ++b)
+            if (names[a] == names[b]) return;
+    }
+    f.ParameterUppers.assign(names.begin() + 1, names.end());
+    f.CallShape = cMoMacro_Variable::NewId();
 }
 
 std::u16string cMoMacro_Engine::UserFunctionName(int32_t index) const {

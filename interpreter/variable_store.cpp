@@ -28,6 +28,7 @@ void cMoMacro_Variable::Clear() {
     records_.clear();
     index_.clear();
     id_ = NewId();
+    shape_ = NewId();
 }
 
 int32_t cMoMacro_Variable::SearchUpper(const std::u16string& upper) const {
@@ -57,8 +58,20 @@ void cMoMacro_Variable::CreateVariable(const std::u16string& name, int32_t dimen
     record.name = UpperCase(name);
     record.dimension = dimension < 0 ? -1 : dimension;
     if (dimension >= 0) record.elements.resize(static_cast<size_t>(dimension) + 1);
+    AppendRecord(std::move(record));
+}
+
+void cMoMacro_Variable::AppendScalar(const std::u16string& upper, MacroValue value) {
+    Record record;
+    record.name = upper;
+    record.scalar = std::move(value);
+    AppendRecord(std::move(record));
+}
+
+void cMoMacro_Variable::AppendRecord(Record record) {
     records_.push_back(std::move(record));
     id_ = NewId();
+    shape_ = NewId();
     // Small stores (a function's parameters and locals) are searched linearly; larger ones get a hash index.
     if (records_.size() == kLinearSearchLimit + 1) {
         for (size_t i = 0; i < records_.size(); ++i)

@@ -43,6 +43,14 @@ class cMoMacro_Variable {
     // Identifies this store and its records: unique among all stores, renewed by Clear and by every new
     // variable. While it lasts, every name keeps its position (or its absence) and every value its address.
     uint64_t Id() const { return id_; }
+    // Identifies the store's names and their positions (not its values): renewed like the identity, but
+    // stores filled the same way (the calls of one function) may be given one shape, so a name found in one
+    // is found at the same position in the others.
+    uint64_t Shape() const { return shape_; }
+    void SetShape(uint64_t shape) { shape_ = shape; }
+    // Appends a scalar under an upper-case name the caller knows to be new and valid in this store.
+    void AppendScalar(const std::u16string& upper, MacroValue value);
+    static uint64_t NewId();
     std::u16string DebugOut() const;
 
     // Name-keyed shortcuts for the engine (the same checks and texts as GetValue/SetValue with a string key).
@@ -90,10 +98,11 @@ class cMoMacro_Variable {
     std::vector<Record> records_;
     std::unordered_map<std::u16string, int32_t> index_;
     uint64_t id_ = NewId();
+    uint64_t shape_ = NewId();
     std::shared_ptr<ElementBudget> budget_;
     size_t elementCount_ = 0; // elements of this store's arrays, counted against the budget
     void ReleaseElements();
-    static uint64_t NewId();
+    void AppendRecord(Record record);
 };
 
 // Upper-cases ASCII letters; every other character stays as it is.

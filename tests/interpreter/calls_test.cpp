@@ -96,6 +96,38 @@ TEST(Calls, EachCallHasItsOwnLocalStore) {
     EXPECT_EQ(host.GlobalText(u"total"), u"10");
 }
 
+TEST(Calls, ALocalDeclaredInOneCallIsNotSeenInTheNext) {
+    // Calls of one function fill their stores alike, so names found in one are looked up in the next without
+    // a search, unless a call declared more: F(1) declares a local g, F(0) must see the global one again.
+    TestHost host;
+    ASSERT_EQ(host.Run(u"dim g, a, b, c, d, e\n"
+                       u"g = 7\n"
+                       u"a = F(1)\nb = F(0)\nc = F(1)\nd = F(0)\ne = Nest(2)\n"
+                       u"FUNCTION F(n)\n"
+                       u"IF n = 1 THEN\n"
+                       u"dim g\n"
+                       u"g = 100\n"
+                       u"END IF\n"
+                       u"F = g + n\n"
+                       u"END FUNCTION\n"
+                       u"FUNCTION Nest(n)\n"
+                       u"IF n = 1 THEN\n"
+                       u"dim g\n"
+                       u"g = 1000\n"
+                       u"END IF\n"
+                       u"IF n > 0 THEN\n"
+                       u"Nest = Nest(n - 1) + g\n"
+                       u"END IF\n"
+                       u"END FUNCTION\n"),
+              0)
+        << ToUtf8(host.Info());
+    EXPECT_EQ(host.GlobalText(u"a"), u"101");
+    EXPECT_EQ(host.GlobalText(u"b"), u"7");
+    EXPECT_EQ(host.GlobalText(u"c"), u"101");
+    EXPECT_EQ(host.GlobalText(u"d"), u"7");
+    EXPECT_EQ(host.GlobalText(u"e"), u"1007"); // Nest(1) adds its own g, Nest(2) the global one
+}
+
 TEST(Calls, ArgumentCountAndParameterNames) {
     const std::u16string functions = u"FUNCTION One(v)\n"
                                      u"One = v\n"
