@@ -2,8 +2,6 @@
 // Conversions that can fail are in value_ops.cpp.
 #include "macro_value.h"
 
-#include <new>
-
 MacroValue MacroValue::Null() {
     MacroValue v;
     v.kind_ = ValueKind::Null;
@@ -54,14 +52,14 @@ MacroValue MacroValue::Double(double value) {
 
 MacroValue MacroValue::String(std::u16string text) {
     MacroValue v;
-    new (&v.text_) std::u16string(std::move(text));
+    v.text_ = new SharedText{1, std::move(text)};
     v.kind_ = ValueKind::String;
     return v;
 }
 
 MacroValue MacroValue::List(TokenRef list) {
     MacroValue v;
-    new (&v.list_) TokenRef(std::move(list));
+    v.list_ = new SharedList{1, std::move(list)};
     v.kind_ = ValueKind::List;
     return v;
 }

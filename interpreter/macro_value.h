@@ -1,11 +1,10 @@
 // MacroValue: the one value type of the macro language (variables, array elements, tokens, arguments,
-// results). A small tagged value; the conversions and arithmetic that every part of the program shares live
-// in value_ops.h.
+// results). A 16-byte tagged value whose texts and lists are shared between copies until one of them is
+// written; the conversions and arithmetic that every part of the program shares live in value_ops.h.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <string>
 
 class cMoMacro_Token;
@@ -59,9 +58,11 @@ class MacroValue {
     float SingleValue() const { return num_.f; }
     double DoubleValue() const { return num_.d; }
     // The text of a string value; the empty text for every other kind.
-    const std::u16string& StringValue() const { return kind_ == ValueKind::String ? text_ : EmptyText(); }
+    const std::u16string& StringValue() const {
+        return kind_ == ValueKind::String ? text_->text : EmptyText();
+    }
     // The list of a list value; an empty reference for every other kind.
-    const TokenRef& ListValue() const { return kind_ == ValueKind::List ? list_ : EmptyList(); }
+    const TokenRef& ListValue() const { return kind_ == ValueKind::List ? list_->list : EmptyList(); }
 
     // The numeric value of a boolean, number, empty or null as a double (true is -1; empty and null are 0).
     double AsDouble() const {
@@ -95,34 +96,52 @@ class MacroValue {
         num_.b = value;
     }
     // Appends to the text of a string value in place (the caller has checked the kind and the length limit).
-    void AppendToString(const std::u16string& tail) { text_ += tail; }
+    // A text shared with other values is copied first, with room for the tail.
+    void AppendToString(const std::u16string& tail) {
+        if (text_->refs > 1) {
+            SharedText* own = new SharedText{1, {}};
+            own->text.reserve(text_->text.size() + tail.size());
+            own->text = text_->text;
+            --text_->refs;
+            text_ = own;
+        }
+        text_->text += tail;
+    }
 
   private:
-    // Numbers live in the union directly; a string or a list is constructed in place only for those kinds, so
-    // copying a number never touches a string or a reference count.
+    // A text or list with the number of values that share it. Values belong to one thread, so the count is
+    // a plain integer.
+    struct SharedText {
+        int32_t refs;
+        std::u16string text;
+    };
+    struct SharedList {
+        int32_t refs;
+        TokenRef list;
+    };
+
+    // Numbers live in the union directly; a copy of a text or list shares it, so copying any value is a
+    // copy of 16 bytes and at most one count.
     void CopyFrom(const MacroValue& other) {
-        if (other.kind_ == ValueKind::String)
-            new (&text_) std::u16string(other.text_);
-        else if (other.kind_ == ValueKind::List)
-            new (&list_) TokenRef(other.list_);
-        else
-            num_ = other.num_;
+        num_ = other.num_;
         kind_ = other.kind_;
+        if (kind_ == ValueKind::String)
+            ++text_->refs;
+        else if (kind_ == ValueKind::List)
+            ++list_->refs;
     }
+    // The moved-from value is left empty.
     void MoveFrom(MacroValue&& other) noexcept {
-        if (other.kind_ == ValueKind::String)
-            new (&text_) std::u16string(std::move(other.text_));
-        else if (other.kind_ == ValueKind::List)
-            new (&list_) TokenRef(std::move(other.list_));
-        else
-            num_ = other.num_;
+        num_ = other.num_;
         kind_ = other.kind_;
+        other.kind_ = ValueKind::Empty;
     }
     void Release() {
-        if (kind_ == ValueKind::String)
-            text_.~basic_string();
-        else if (kind_ == ValueKind::List)
-            list_.~shared_ptr();
+        if (kind_ == ValueKind::String) {
+            if (--text_->refs == 0) delete text_;
+        } else if (kind_ == ValueKind::List) {
+            if (--list_->refs == 0) delete list_;
+        }
         kind_ = ValueKind::Empty;
     }
     static const std::u16string& EmptyText();
@@ -137,10 +156,10 @@ class MacroValue {
         double d;
     };
 
-    ValueKind kind_ = ValueKind::Empty;
     union {
         Numbers num_;
-        std::u16string text_;
-        TokenRef list_;
+        SharedText* text_;
+        SharedList* list_;
     };
+    ValueKind kind_ = ValueKind::Empty;
 };

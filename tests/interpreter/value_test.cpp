@@ -406,3 +406,36 @@ TEST(MacroValueCompare, Truth) {
 }
 
 } // namespace
+
+TEST(MacroValueSharing, CopiesShareATextUntilOneIsAppendedTo) {
+    MacroValue a = MacroValue::String(u"abc");
+    MacroValue b = a;
+    EXPECT_EQ(&a.StringValue(), &b.StringValue()); // one text, two values
+    b.AppendToString(u"def");
+    EXPECT_EQ(a.StringValue(), u"abc");
+    EXPECT_EQ(b.StringValue(), u"abcdef");
+    MacroValue c = b;
+    c = a; // the old share is released, the new one taken
+    EXPECT_EQ(c.StringValue(), u"abc");
+    EXPECT_EQ(b.StringValue(), u"abcdef");
+    // A text appended to itself, shared and unshared.
+    MacroValue d = a;
+    d.AppendToString(d.StringValue());
+    EXPECT_EQ(d.StringValue(), u"abcabc");
+    d.AppendToString(d.StringValue());
+    EXPECT_EQ(d.StringValue(), u"abcabcabcabc");
+    EXPECT_EQ(a.StringValue(), u"abc");
+    // A value moved from is empty; the text lives on in its new owner.
+    MacroValue e = std::move(d);
+    EXPECT_TRUE(d.IsEmpty());
+    EXPECT_EQ(e.StringValue(), u"abcabcabcabc");
+    const MacroValue& same = e;
+    e = same; // assigning a value to itself keeps it
+    EXPECT_EQ(e.StringValue(), u"abcabcabcabc");
+    // Overwriting a shared text with a number leaves the other owner's text whole.
+    MacroValue f = a;
+    f.SetDouble(1.5);
+    EXPECT_EQ(f.AsDouble(), 1.5);
+    EXPECT_EQ(a.StringValue(), u"abc");
+    static_assert(sizeof(MacroValue) == 16);
+}
