@@ -248,12 +248,13 @@ MacroValue cMoMacro_Engine::CallUserFunction(int32_t f, const std::u16string& na
 }
 
 MacroValue cMoMacro_Engine::RequestExtern(const std::u16string& name, cMoMacro_Token& values) {
-    error_.Report(5, u"未定義の関数/変数が使用されました - ", name);
+    error_.ReportPending(5, u"未定義の関数/変数が使用されました - ", name);
     // A host clears the error object before it works, which also clears the line; the line of the statement
     // that made the request is put back so that a failing built-in reports where it was called.
     int32_t line = error_.ErrorLine();
     MacroValue result;
     if (requestExtern_) requestExtern_(name, values, result, error_);
+    error_.Settle();
     error_.SetErrorLine(line);
     return result;
 }
@@ -264,11 +265,13 @@ MacroValue cMoMacro_Engine::RequestExtern(NameSlot& slot, cMoMacro_Token& values
         slot.externNumber = externResolver_ ? externResolver_(slot.upper) : -1;
     }
     if (slot.externNumber < 0 || !externDispatcher_) return RequestExtern(slot.name, values);
-    // The same steps as the request by name: armed as undefined, the host's work, the line put back.
-    error_.Report(5, u"未定義の関数/変数が使用されました - ", slot.name);
+    // The same steps as the request by name: armed as undefined, the host's work, the line put back. The
+    // host nearly always clears the text unread, so it is only joined if it is still there afterwards.
+    error_.ReportPending(5, u"未定義の関数/変数が使用されました - ", slot.name);
     int32_t line = error_.ErrorLine();
     MacroValue result;
     externDispatcher_(slot.externNumber, slot.upper, values, result, error_);
+    error_.Settle();
     error_.SetErrorLine(line);
     return result;
 }

@@ -9,6 +9,7 @@ void cMoMacro_Error::Clear() {
     code_ = 0;
     codeSub_ = 0;
     line_ = 0;
+    pending_ = false;
     information_.clear();
     data_ = MacroValue::Null();
 }
@@ -30,11 +31,13 @@ std::u16string cMoMacro_Error::ErrorMsg(const MacroValue& code) const {
 
 void cMoMacro_Error::Report(int32_t code, std::u16string_view information, std::u16string_view suffix) {
     // Assigning into the existing text reuses its storage: reports on hot paths allocate nothing.
+    pending_ = false;
     information_.assign(information).append(suffix);
     SetErrorCode(code);
 }
 
 void cMoMacro_Error::ReportFailure(int32_t code, int failureNumber) {
+    pending_ = false;
     information_ = FailureDescription(failureNumber);
     codeSub_ = failureNumber;
     SetErrorCode(code);

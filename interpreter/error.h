@@ -21,8 +21,15 @@ class cMoMacro_Error {
     void SetErrorLine(int32_t line) { line_ = line; }
     int32_t ErrorCodeSub() const { return codeSub_; }
     void SetErrorCodeSub(int32_t sub) { codeSub_ = sub; }
-    const std::u16string& ErrorInformation() const { return information_; }
-    void SetErrorInformation(std::u16string text) { information_ = std::move(text); }
+    const std::u16string& ErrorInformation() const {
+        if (pending_) [[unlikely]]
+            Settle();
+        return information_;
+    }
+    void SetErrorInformation(std::u16string text) {
+        pending_ = false;
+        information_ = std::move(text);
+    }
     const MacroValue& ErrorData() const { return data_; }
     void SetErrorData(const MacroValue& data) { data_ = data; }
 
@@ -32,6 +39,21 @@ class cMoMacro_Error {
 
     // Sets information and then the code, the order every reporting site uses.
     void Report(int32_t code, std::u16string_view information, std::u16string_view suffix = {});
+    // The same report with the text joined only when it is read: the engine arms every request to its host
+    // this way, and the host almost always clears or replaces it unread. Both views must stay valid until
+    // Settle, which the caller runs once the views' owner may go.
+    void ReportPending(int32_t code, std::u16string_view information, std::u16string_view suffix) {
+        pending_ = true;
+        pendingInformation_ = information;
+        pendingSuffix_ = suffix;
+        SetErrorCode(code);
+    }
+    // Joins a pending text now.
+    void Settle() const {
+        if (!pending_) return;
+        pending_ = false;
+        information_.assign(pendingInformation_).append(pendingSuffix_);
+    }
     // Reports a failure number of a value or platform operation: its description, the number as ErrorCodeSub,
     // then the code.
     void ReportFailure(int32_t code, int failureNumber);
@@ -43,7 +65,10 @@ class cMoMacro_Error {
     int32_t codeSub_ = 0;
     int32_t line_ = 0;
     MacroValue data_;
-    std::u16string information_;
+    mutable std::u16string information_;
+    mutable bool pending_ = false;
+    std::u16string_view pendingInformation_;
+    std::u16string_view pendingSuffix_;
     ErrorHandler onError_;
 };
 

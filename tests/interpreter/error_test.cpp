@@ -16,6 +16,30 @@ std::string Msg(const cMoMacro_Error& error, const MacroValue& code) {
     return U8(error.ErrorMsg(code));
 }
 
+TEST(ErrorObject, APendingTextReadsAsTheJoinedTextUntilReplaced) {
+    std::u16string name = u"Mid";
+    cMoMacro_Error error;
+    std::vector<std::u16string> seen;
+    error.SetOnError([&](int32_t&) { seen.push_back(error.ErrorInformation()); });
+    error.ReportPending(5, u"undefined - ", name);
+    EXPECT_EQ(error.ErrorCode(), 5);
+    EXPECT_EQ(seen, std::vector<std::u16string>{u"undefined - Mid"}); // the handler reads it already joined
+    error.Settle();
+    name = u"changed"; // once settled, the text no longer depends on the name
+    EXPECT_EQ(error.ErrorInformation(), u"undefined - Mid");
+    // A clear, a report or a new text drops a pending one unread.
+    error.ReportPending(5, u"undefined - ", name);
+    error.Clear();
+    EXPECT_EQ(error.ErrorInformation(), u"");
+    error.ReportPending(5, u"undefined - ", name);
+    error.Report(7, u"own text");
+    EXPECT_EQ(error.ErrorInformation(), u"own text");
+    error.ReportPending(5, u"undefined - ", name);
+    error.SetErrorInformation(u"set");
+    error.Settle();
+    EXPECT_EQ(error.ErrorInformation(), u"set");
+}
+
 TEST(ErrorObject, StartsEmpty) {
     cMoMacro_Error error;
     EXPECT_EQ(error.ErrorCode(), 0);
