@@ -156,7 +156,9 @@ class cMoMacro_Engine {
 
     // --- expressions ---
     MacroValue Compute(const cMoMacro_Token& expression) { return ComputePrepared(Prepared(expression)); }
-    MacroValue ComputePrepared(PreparedExpression& prepared);
+    // appendTarget: the scalar an assignment will store the value in, which may let go of a text the
+    // expression appends to.
+    MacroValue ComputePrepared(PreparedExpression& prepared, NameSlot* appendTarget = nullptr);
     // All values left by the expression, or nullptr after an error.
     TokenRef Compute_Nocheck(const cMoMacro_Token& expression);
 
@@ -308,7 +310,8 @@ class cMoMacro_Engine {
         return cache.expression;
     }
     void Prepare(const cMoMacro_Token& expression, TokenCache& cache);
-    bool RunPrepared(PreparedExpression& prepared);
+    bool RunPrepared(PreparedExpression& prepared, NameSlot* appendTarget = nullptr, size_t base = 0);
+    void LetGoOfAppendedText(NameSlot& target, const MacroValue& left, const MacroValue& right, Operator op);
     // Runs the expression's numeric program, when it has a usable one; false (with nothing changed and no
     // error) when it has none or the run met a value that is not a plain number.
     bool RunNumeric(PreparedExpression& prepared, PlainNumber& out) {

@@ -146,7 +146,22 @@ bool AppendInPlace(MacroValue& left, const MacroValue& right, Operator op, int& 
     cache.prepared = true;
 }
 
-bool cMoMacro_Engine::RunPrepared(PreparedExpression& p) {
+// An assignment "s = s + tail" would copy the text of s to append to it, only to drop the old text when the
+// result is stored. When the last step appends to a text that only the assignment's target and the left
+// operand share, and the result is sure to be stored (it will be the expression's only value and fits the
+// length limit), the target lets go of the text first, so the append happens in place. Nothing runs between
+// that step and the store, so no one can see the target in between.
+void cMoMacro_Engine::LetGoOfAppendedText(NameSlot& target, const MacroValue& left, const MacroValue& right,
+                                          Operator op) {
+    if (!left.IsString() || left.TextShareCount() != 2 || (op != Operator::Add && op != Operator::Concat))
+        return;
+    if (!right.IsString() && !right.IsEmpty()) return;
+    if (left.StringValue().size() + right.StringValue().size() > kMaxTextLength) return;
+    MacroValue* variable = MutableScalar(target);
+    if (variable != nullptr && variable->SharesTextWith(left)) *variable = MacroValue();
+}
+
+bool cMoMacro_Engine::RunPrepared(PreparedExpression& p, NameSlot* appendTarget, size_t base) {
     for (const ExpressionStep& step : p.steps) {
         switch (step.kind) {
         case ExpressionStep::Kind::PushConstant:
@@ -167,6 +182,8 @@ bool cMoMacro_Engine::RunPrepared(PreparedExpression& p) {
                     break;
                 }
             }
+            if (appendTarget != nullptr && &step == &p.steps.back() && stack_.size() == base + 2)
+                LetGoOfAppendedText(*appendTarget, stack_[stack_.size() - 2], stack_.back(), step.op);
             if (int failure = ApplyOperator(stack_, step.op)) {
                 error_.ReportFailure(4, failure);
                 return false;
@@ -183,7 +200,7 @@ bool cMoMacro_Engine::RunPrepared(PreparedExpression& p) {
     return true;
 }
 
-MacroValue cMoMacro_Engine::ComputePrepared(PreparedExpression& p) {
+MacroValue cMoMacro_Engine::ComputePrepared(PreparedExpression& p, NameSlot* appendTarget) {
     // A lone constant or a lone name needs no value stack.
     if (p.steps.size() == 1 && p.steps[0].kind == ExpressionStep::Kind::PushConstant)
         return p.constants[static_cast<size_t>(p.steps[0].index)];
@@ -196,7 +213,7 @@ MacroValue cMoMacro_Engine::ComputePrepared(PreparedExpression& p) {
     PlainNumber number;
     if (RunNumeric(p, number)) return number.ToValue();
     size_t base = stack_.size();
-    bool ok = RunPrepared(p);
+    bool ok = RunPrepared(p, appendTarget, base);
     if (ok && stack_.size() == base + 1) {
         MacroValue result(std::move(stack_.back()));
         stack_.pop_back();

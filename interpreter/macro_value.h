@@ -95,6 +95,12 @@ class MacroValue {
         kind_ = ValueKind::Boolean;
         num_.b = value;
     }
+    // True when both values are texts sharing one storage.
+    bool SharesTextWith(const MacroValue& other) const {
+        return kind_ == ValueKind::String && other.kind_ == ValueKind::String && text_ == other.text_;
+    }
+    // The number of values sharing a text (0 for other kinds).
+    int32_t TextShareCount() const { return kind_ == ValueKind::String ? text_->refs : 0; }
     // Appends to the text of a string value in place (the caller has checked the kind and the length limit).
     // A text shared with other values is copied first, with room for the tail.
     void AppendToString(const std::u16string& tail) {

@@ -144,7 +144,7 @@ bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
         ++index;
         return true;
     }
-    MacroValue value = ComputePrepared(*code.prepared[0]);
+    MacroValue value = ComputePrepared(*code.prepared[0], element < 0 ? &name : nullptr);
     if (error_.ErrorCode() != 0) return false;
     // A scalar target is looked up after the expression ran (which may have created variables).
     if (element < 0) {

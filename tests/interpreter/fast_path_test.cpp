@@ -202,3 +202,25 @@ TEST(FastPaths, NumericAssignmentsAndConditionsWriteWhatTheGeneralPathWrites) {
     EXPECT_EQ(host.Run(u"dim x\nwhile x MOD 0\nwend\n"), 4);
     EXPECT_EQ(host.Line(), 2);
 }
+
+TEST(FastPaths, ATextAppendedToItsOwnVariableKeepsEveryOtherHolderAndErrorWhole) {
+    TestHost host;
+    // F changes the global s while the right side is evaluated: the value is the old s with F's result.
+    ASSERT_EQ(host.Run(u"dim s, t, u\n"
+                       u"s = \"ab\"\nt = s\ns = s + \"c\"\n"
+                       u"u = \"x\"\nu = u + F()\n"
+                       u"FUNCTION F()\n  u = \"changed\"\n  F = \"y\"\nEND FUNCTION\n"),
+              0);
+    EXPECT_EQ(host.GlobalText(u"s"), u"abc");
+    EXPECT_EQ(host.GlobalText(u"t"), u"ab");
+    EXPECT_EQ(host.GlobalText(u"u"), u"xy");
+    // An assignment that fails (two values, or past the length limit) leaves its target as it was.
+    EXPECT_EQ(host.Run(u"dim s\ns = \"ab\"\ns = 1, s + \"c\"\n"), 2);
+    EXPECT_EQ(host.GlobalText(u"s"), u"ab");
+    EXPECT_EQ(host.Run(u"dim s, n\ns = \"abcdefghijklmnop\"\n"
+                       u"for n = 1 to 20\n  s = s + s\nnext\n"
+                       u"s = s + \"x\"\n"),
+              4);
+    const MacroValue s = host.engine.GlobalVariable()->GetByName(u"s", -1, host.engine.Error());
+    EXPECT_EQ(s.StringValue().size(), size_t{1} << 24);
+}
