@@ -9,10 +9,8 @@ bool cMoMacro_Engine::EvaluateTarget(const cMoMacro_Token& target, NameSlot*& sl
     return EvaluateSubscript({slot, target.Count() >= 2 ? target.ItemToken(1).get() : nullptr}, index);
 }
 
-bool cMoMacro_Engine::EvaluateSubscript(const CodeTarget& target, int32_t& index) {
-    index = -1;
-    if (target.subscript == nullptr) return true;
-    MacroValue subscript = Compute(*target.subscript);
+bool cMoMacro_Engine::EvaluateGivenSubscript(const cMoMacro_Token& expression, int32_t& index) {
+    MacroValue subscript = Compute(expression);
     if (error_.ErrorCode() != 0) return false;
     if (subscript.IsString()) {
         error_.Report(2, u"配列の添字が不正です");

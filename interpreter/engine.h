@@ -207,7 +207,7 @@ class cMoMacro_Engine {
     }
     void CompileLineCode(MacroLine& line);
     bool RunBlock(int32_t start);
-    bool ExecuteStatement(int32_t& index, BlockStack& stack);
+    bool ExecuteStatement(StatementKind kind, int32_t& index, BlockStack& stack);
     bool ExecuteDim(int32_t& index);
     bool ExecuteLet(int32_t& index);
     bool ExecuteCall(int32_t& index);
@@ -227,7 +227,11 @@ class cMoMacro_Engine {
     // calls and name resolution
     bool EvaluateTarget(const cMoMacro_Token& target, NameSlot*& slot, int32_t& index);
     // The element index a target's subscript gives, or -1 without one; false after an error.
-    bool EvaluateSubscript(const CodeTarget& target, int32_t& index);
+    bool EvaluateSubscript(const CodeTarget& target, int32_t& index) {
+        index = -1;
+        return target.subscript == nullptr || EvaluateGivenSubscript(*target.subscript, index);
+    }
+    bool EvaluateGivenSubscript(const cMoMacro_Token& subscript, int32_t& index);
     MacroValue GetVariableValue(NameSlot& slot, int32_t index);
     void SetVariableValue(NameSlot& slot, int32_t index, MacroValue value);
     int32_t LocalPosition(NameSlot& s) {
@@ -319,7 +323,7 @@ class cMoMacro_Engine {
     }
     bool RunNumericProgram(PreparedExpression& prepared, PlainNumber& out);
     bool ReadNumericOperand(NameSlot* names, const NumericOperand& operand, const PlainNumber* results,
-                            int32_t& count, PlainNumber& out);
+                            int32_t& count, uint64_t localId, uint64_t globalId, PlainNumber& out);
     bool ReadNumericElement(NameSlot& slot, const PlainNumber& subscript, PlainNumber& out);
 
     std::u16string macroText_;

@@ -24,13 +24,16 @@ bool cMoMacro_Engine::ReadNumericElement(NameSlot& slot, const PlainNumber& subs
 [[gnu::always_inline]] inline bool cMoMacro_Engine::ReadNumericOperand(NameSlot* names,
                                                                        const NumericOperand& operand,
                                                                        const PlainNumber* results,
-                                                                       int32_t& count, PlainNumber& out) {
+                                                                       int32_t& count, uint64_t localId,
+                                                                       uint64_t globalId, PlainNumber& out) {
     switch (operand.source) {
     case NumericOperand::Source::Constant:
         out = operand.constant;
         return true;
     case NumericOperand::Source::Variable: {
-        const MacroValue* value = ScalarValue(names[operand.index]);
+        NameSlot& slot = names[operand.index];
+        const MacroValue* value =
+            slot.scalarLocal == localId && slot.scalarGlobal == globalId ? slot.scalar : FindScalar(slot);
         return value != nullptr && out.Read(*value);
     }
     case NumericOperand::Source::Result:
@@ -45,25 +48,28 @@ bool cMoMacro_Engine::RunNumericProgram(PreparedExpression& p, PlainNumber& out)
     PlainNumber results[NumericProgram::kMaxResults];
     int32_t count = 0;
     NameSlot* names = p.names.data();
+    // Nothing the program does changes a store, so their identities are read once.
+    const uint64_t localId = local_->Id(), globalId = global_->Id();
     bool ok = true;
     for (const NumericStep& step : program.steps) {
         PlainNumber left, right;
         if (step.op == Operator::Unknown) {
-            ok = ReadNumericOperand(names, step.left, results, count, right) &&
+            ok = ReadNumericOperand(names, step.left, results, count, localId, globalId, right) &&
                  ReadNumericElement(names[step.name], right, left);
         } else if (step.op == Operator::Negate) {
-            ok = ReadNumericOperand(names, step.left, results, count, left) && left.kind == ValueKind::Double;
+            ok = ReadNumericOperand(names, step.left, results, count, localId, globalId, left) &&
+                 left.kind == ValueKind::Double;
             left.value = -left.value;
         } else {
             // The right operand is the newer result, so it is taken first.
-            ok = ReadNumericOperand(names, step.right, results, count, right) &&
-                 ReadNumericOperand(names, step.left, results, count, left) &&
+            ok = ReadNumericOperand(names, step.right, results, count, localId, globalId, right) &&
+                 ReadNumericOperand(names, step.left, results, count, localId, globalId, left) &&
                  ApplyPlain(left, right, step.op);
         }
         if (!ok) break;
         results[count++] = left;
     }
-    if (ok) ok = ReadNumericOperand(names, program.result, results, count, out);
+    if (ok) ok = ReadNumericOperand(names, program.result, results, count, localId, globalId, out);
     if (ok) {
         program.misses = 0;
         return true;

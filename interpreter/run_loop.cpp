@@ -52,8 +52,10 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     bool proceed = true;
     BlockStack stack(blockRecords_);
     while (proceed && !endRequested_ && !stopRequested_ && index < LineCount()) {
-        error_.SetErrorLine(lines_[static_cast<size_t>(index)].LineNumber);
-        proceed = ExecuteStatement(index, stack);
+        const MacroLine& line = lines_[static_cast<size_t>(index)];
+        error_.SetErrorLine(line.LineNumber);
+        if (--yieldCountdown_ <= 0) YieldNow();
+        proceed = ExecuteStatement(line.Kind, index, stack);
     }
     if (stopRequested_) {
         error_.SetErrorInformation(u"");
@@ -67,10 +69,8 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     if (!syncRun_ && yield_) yield_();
 }
 
-bool cMoMacro_Engine::ExecuteStatement(int32_t& index, BlockStack& stack) {
-    if (--yieldCountdown_ <= 0) YieldNow();
-    const MacroLine& line = lines_[static_cast<size_t>(index)];
-    switch (line.Kind) {
+bool cMoMacro_Engine::ExecuteStatement(StatementKind kind, int32_t& index, BlockStack& stack) {
+    switch (kind) {
     case StatementKind::Empty:
         ++index;
         return true;
@@ -104,7 +104,7 @@ bool cMoMacro_Engine::ExecuteStatement(int32_t& index, BlockStack& stack) {
     case StatementKind::ExitIf:
     case StatementKind::ExitSub:
     case StatementKind::ExitFunction:
-        return ExitBlock(index, stack, line.Kind);
+        return ExitBlock(index, stack, kind);
     case StatementKind::End:
         endRequested_ = true;
         return false;
