@@ -69,7 +69,11 @@ bool cMoMacro_Engine::RunNumericProgram(PreparedExpression& p, PlainNumber& out)
         if (!ok) break;
         results[count++] = left;
     }
-    if (ok) ok = ReadNumericOperand(names, program.result, results, count, localId, globalId, out);
+    // With steps, the value is the last step's result; without, the lone constant or variable.
+    if (ok && count == 1 && !program.steps.empty())
+        out = results[0];
+    else if (ok)
+        ok = ReadNumericOperand(names, program.result, results, count, localId, globalId, out);
     if (ok) {
         program.misses = 0;
         return true;

@@ -81,6 +81,14 @@ inline bool CompareResult(Operator op, int c) {
 
 // The whole number of a plain number, halves to the even neighbour; false when it does not fit 32 bits.
 inline bool PlainToInt32(double value, int32_t& out) {
+    // A whole number in range (the usual case) converts exactly, without rounding.
+    if (value >= -2147483648.0 && value <= 2147483647.0) {
+        const int32_t whole = static_cast<int32_t>(value);
+        if (static_cast<double>(whole) == value) {
+            out = whole;
+            return true;
+        }
+    }
     if (!std::isfinite(value)) return false;
     const double r = std::nearbyint(value);
     if (r < -2147483648.0 || r > 2147483647.0) return false;
@@ -94,7 +102,11 @@ inline bool ApplyPlainIntegerDivision(PlainNumber& left, const PlainNumber& righ
     int32_t x = 0, y = 0;
     if (!PlainToInt32(left.value, x) || !PlainToInt32(right.value, y) || y == 0) return false;
     if (x == INT32_MIN && y == -1) return false;
-    const int32_t r = op == Operator::Mod ? x % y : x / y;
+    int32_t r = 0;
+    if (x >= 0 && y > 0 && (y & (y - 1)) == 0) // a power of two: a mask or a shift instead of a division
+        r = op == Operator::Mod ? x & (y - 1) : x >> __builtin_ctz(static_cast<uint32_t>(y));
+    else
+        r = op == Operator::Mod ? x % y : x / y;
     const bool narrow = left.IsNarrow() && right.IsNarrow() && r >= -32768 && r <= 32767;
     left.kind = narrow ? ValueKind::Int16 : ValueKind::Int32;
     left.value = r;

@@ -2,6 +2,8 @@
 // Failures come back as numbers (6 overflow, 11 division by zero, 13 wrong kind) for the caller to report.
 #include "value_ops.h"
 
+#include "plain_number.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -407,11 +409,7 @@ int ToDouble(const MacroValue& value, double& out) {
 }
 
 int RoundToInt32(double value, int32_t& out) {
-    if (!std::isfinite(value)) return kFailOverflow;
-    double r = std::nearbyint(value);
-    if (r < -2147483648.0 || r > 2147483647.0) return kFailOverflow;
-    out = static_cast<int32_t>(r);
-    return kFailNone;
+    return PlainToInt32(value, out) ? kFailNone : kFailOverflow;
 }
 
 int ToInt32(const MacroValue& value, int32_t& out) {
