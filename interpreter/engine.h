@@ -319,9 +319,12 @@ class cMoMacro_Engine {
     // Runs the expression's numeric program, when it has a usable one; false (with nothing changed and no
     // error) when it has none or the run met a value that is not a plain number.
     bool RunNumeric(PreparedExpression& prepared, PlainNumber& out) {
-        return prepared.numeric.usable && RunNumericProgram(prepared, out);
+        if (!prepared.numeric.usable) return false;
+        return prepared.numeric.singleOperator ? RunSingleOperator(prepared, out)
+                                               : RunNumericProgram(prepared, out);
     }
     bool RunNumericProgram(PreparedExpression& prepared, PlainNumber& out);
+    bool RunSingleOperator(PreparedExpression& prepared, PlainNumber& out);
     bool ReadNumericOperand(NameSlot* names, const NumericOperand& operand, const PlainNumber* results,
                             int32_t& count, uint64_t localId, uint64_t globalId, PlainNumber& out);
     bool ReadNumericElement(NameSlot& slot, const PlainNumber& subscript, PlainNumber& out);

@@ -43,6 +43,33 @@ bool cMoMacro_Engine::ReadNumericElement(NameSlot& slot, const PlainNumber& subs
     return false;
 }
 
+namespace {
+
+// An expression that keeps meeting other values (texts, calls) is left to the general steps for good.
+bool Missed(NumericProgram& program) {
+    if (++program.misses >= NumericProgram::kMaxMisses) program.usable = false;
+    return false;
+}
+
+} // namespace
+
+// The most common program, one operator on two constants or variables, without the results array.
+bool cMoMacro_Engine::RunSingleOperator(PreparedExpression& p, PlainNumber& out) {
+    NumericProgram& program = p.numeric;
+    const NumericStep& step = program.steps.front();
+    NameSlot* names = p.names.data();
+    const uint64_t localId = local_->Id(), globalId = global_->Id();
+    int32_t count = 0;
+    PlainNumber right;
+    if (ReadNumericOperand(names, step.right, nullptr, count, localId, globalId, right) &&
+        ReadNumericOperand(names, step.left, nullptr, count, localId, globalId, out) &&
+        ApplyPlain(out, right, step.op)) {
+        program.misses = 0;
+        return true;
+    }
+    return Missed(program);
+}
+
 bool cMoMacro_Engine::RunNumericProgram(PreparedExpression& p, PlainNumber& out) {
     NumericProgram& program = p.numeric;
     PlainNumber results[NumericProgram::kMaxResults];
@@ -78,7 +105,5 @@ bool cMoMacro_Engine::RunNumericProgram(PreparedExpression& p, PlainNumber& out)
         program.misses = 0;
         return true;
     }
-    // An expression that keeps meeting other values (texts, calls) is left to the general steps for good.
-    if (++program.misses >= NumericProgram::kMaxMisses) program.usable = false;
-    return false;
+    return Missed(program);
 }

@@ -99,4 +99,9 @@ void CompileNumericProgram(const PreparedExpression& prepared, NumericProgram& o
         return;
     }
     out.usable = true;
+    const bool operands = out.steps.size() == 1 &&
+                          out.steps[0].left.source != NumericOperand::Source::Result &&
+                          out.steps[0].right.source != NumericOperand::Source::Result;
+    out.singleOperator =
+        operands && out.steps[0].op != Operator::Unknown && out.steps[0].op != Operator::Negate;
 }

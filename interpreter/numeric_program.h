@@ -29,9 +29,10 @@ struct NumericProgram {
     static constexpr int32_t kMaxResults = 16;
     static constexpr int32_t kMaxMisses = 16;
     std::vector<NumericStep> steps;
-    NumericOperand result; // the expression's value
-    bool usable = false;   // compiled, and not given up after repeated misses
-    int32_t misses = 0;    // runs in a row that met something other than plain numbers
+    NumericOperand result;       // the expression's value
+    bool usable = false;         // compiled, and not given up after repeated misses
+    bool singleOperator = false; // one binary operator on two constants or variables
+    int32_t misses = 0;          // runs in a row that met something other than plain numbers
 };
 
 // Compiles the steps of a prepared expression, if it consists only of what a numeric program can run; leaves
