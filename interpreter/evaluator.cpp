@@ -47,41 +47,6 @@ inline bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Opera
     return true;
 }
 
-// Two doubles, the most common operands: the operators whose double result the general arithmetic would give
-// are applied here in place; false leaves the operator to ApplyOperator (MOD, "\\", overflow, division by
-// zero and every other operator).
-inline bool ApplyToDoubles(MacroValue& left, double y, Operator op) {
-    double x = left.DoubleValue(), r = 0;
-    switch (op) {
-    case Operator::Add:
-        r = x + y;
-        break;
-    case Operator::Subtract:
-        r = x - y;
-        break;
-    case Operator::Multiply:
-        r = x * y;
-        break;
-    case Operator::Divide:
-        if (y == 0) return false;
-        r = x / y;
-        break;
-    case Operator::Equal:
-    case Operator::Less:
-    case Operator::Greater:
-    case Operator::LessEqual:
-    case Operator::GreaterEqual:
-    case Operator::NotEqual:
-        left.SetBoolean(CompareResult(op, x < y ? -1 : x > y ? 1 : 0));
-        return true;
-    default:
-        return false;
-    }
-    if (!std::isfinite(r)) return false;
-    left.SetDouble(r);
-    return true;
-}
-
 // "+" of two strings (or a string and empty) and "&" onto a string: the left value on the stack is the
 // operator's own copy, so the right text is appended to it in place instead of building a third text.
 bool AppendInPlace(MacroValue& left, const MacroValue& right, Operator op, int& failure) {
@@ -174,10 +139,7 @@ bool cMoMacro_Engine::RunPrepared(PreparedExpression& p, NameSlot* appendTarget,
             if (step.op != Operator::Negate && step.op != Operator::Not) {
                 MacroValue& right = stack_.back();
                 MacroValue& left = stack_[stack_.size() - 2];
-                bool done = left.Kind() == ValueKind::Double && right.Kind() == ValueKind::Double
-                                ? ApplyToDoubles(left, right.DoubleValue(), step.op)
-                                : ApplyToPlainNumbers(left, right, step.op);
-                if (done) {
+                if (ApplyToPlainNumbers(left, right, step.op)) {
                     stack_.pop_back();
                     break;
                 }
