@@ -243,7 +243,6 @@ class cMoMacro_Engine {
     // The position of a name in a store, answered from the slot's cache while the store keeps its shape.
     static int32_t CachedPosition(const cMoMacro_Variable* store, uint64_t& shape, int32_t& position,
                                   const std::u16string& upper) {
-        if (!store) return -1;
         if (shape == store->Shape()) return position;
         shape = store->Shape();
         position = store->SearchUpper(upper);

@@ -28,10 +28,7 @@ void cMoMacro_Engine::CompileLineCode(MacroLine& line) {
     LineCode& code = line.Code;
     const cMoMacro_Token& statement = *line.Statement;
     const int32_t last = statement.Count() - 1;
-    auto expression = [&](int k, int32_t item) {
-        code.expressions[k] = statement.ItemToken(item).get();
-        code.prepared[k] = &Prepared(*code.expressions[k]);
-    };
+    auto expression = [&](int k, int32_t item) { code.prepared[k] = &Prepared(*statement.ItemToken(item)); };
     auto target = [&](int32_t item) {
         const cMoMacro_Token& list = *statement.ItemToken(item);
         code.target.slot = &TargetSlot(list);

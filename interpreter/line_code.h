@@ -15,12 +15,11 @@ struct CodeTarget {
 
 struct LineCode {
     bool ready = false;
-    CodeTarget target;                         // LET, FOR
-    const cMoMacro_Token* expressions[3] = {}; // LET: value; FOR: start, end, step; IF, WHILE: condition
-    PreparedExpression* prepared[3] = {};      // the same expressions, prepared
-    int32_t jump = 0;                          // FOR: its NEXT; NEXT: its FOR; IF: END IF; WHILE: WEND;
-                                               // WEND: its WHILE
-    int32_t jumpIfFalse = 0;                   // IF: where a false condition continues
+    CodeTarget target;                    // LET, FOR
+    PreparedExpression* prepared[3] = {}; // LET: value; FOR: start, end, step; IF, WHILE: condition
+    int32_t jump = 0;                     // FOR: its NEXT; NEXT: its FOR; IF: END IF; WHILE: WEND;
+                                          // WEND: its WHILE
+    int32_t jumpIfFalse = 0;              // IF: where a false condition continues
 };
 
 // The lookup slot of a target list's name, kept with the list so repeated assignments skip the name search.

@@ -97,7 +97,7 @@ bool cMoMacro_Engine::RunNumericProgram(PreparedExpression& p, PlainNumber& out)
         results[count++] = left;
     }
     // With steps, the value is the last step's result; without, the lone constant or variable.
-    if (ok && count == 1 && !program.steps.empty())
+    if (ok && !program.steps.empty())
         out = results[0];
     else if (ok)
         ok = ReadNumericOperand(names, program.result, results, count, localId, globalId, out);

@@ -6,27 +6,6 @@
 
 namespace {
 
-bool IsNumericOperator(Operator op) {
-    switch (op) {
-    case Operator::Add:
-    case Operator::Subtract:
-    case Operator::Multiply:
-    case Operator::Divide:
-    case Operator::Mod:
-    case Operator::IntDivide:
-    case Operator::Equal:
-    case Operator::Less:
-    case Operator::Greater:
-    case Operator::LessEqual:
-    case Operator::GreaterEqual:
-    case Operator::NotEqual:
-    case Operator::Negate:
-        return true;
-    default:
-        return false;
-    }
-}
-
 class Compiler {
   public:
     Compiler(const PreparedExpression& prepared, NumericProgram& out) : prepared_(prepared), out_(out) {}
@@ -57,7 +36,7 @@ class Compiler {
             if (step.count != 1 || pending_.empty()) return false;
             return Emit({Operator::Unknown, Take(), {}, step.index});
         case ExpressionStep::Kind::Apply:
-            if (!IsNumericOperator(step.op)) return false;
+            if (!IsPlainOperator(step.op) && step.op != Operator::Negate) return false;
             if (step.op == Operator::Negate) {
                 if (pending_.empty()) return false;
                 return Emit({step.op, Take(), {}, -1});

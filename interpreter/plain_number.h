@@ -113,6 +113,27 @@ inline bool ApplyPlainIntegerDivision(PlainNumber& left, const PlainNumber& righ
     return true;
 }
 
+// The binary operators ApplyPlain may apply.
+inline bool IsPlainOperator(Operator op) {
+    switch (op) {
+    case Operator::Add:
+    case Operator::Subtract:
+    case Operator::Multiply:
+    case Operator::Divide:
+    case Operator::Mod:
+    case Operator::IntDivide:
+    case Operator::Equal:
+    case Operator::Less:
+    case Operator::Greater:
+    case Operator::LessEqual:
+    case Operator::GreaterEqual:
+    case Operator::NotEqual:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Applies a binary operator to two plain numbers, leaving the result in left. False, with left unchanged in
 // meaning, for every case the general arithmetic must decide (other operators, sums of two integers, which
 // may change kind, a division by zero, a result that is not finite).

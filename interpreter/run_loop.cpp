@@ -133,19 +133,18 @@ bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
     if (!EvaluateSubscript(code.target, element)) return false;
     // A numeric expression assigned to a scalar variable is written into it in place.
     PlainNumber number;
+    MacroValue value;
     if (element < 0 && RunNumeric(*code.prepared[0], number)) {
         if (MacroValue* scalar = MutableScalar(name)) {
             number.WriteTo(*scalar);
             ++index;
             return true;
         }
-        SetVariableValue(name, element, number.ToValue());
+        value = number.ToValue();
+    } else {
+        value = ComputePrepared(*code.prepared[0], element < 0 ? &name : nullptr);
         if (error_.ErrorCode() != 0) return false;
-        ++index;
-        return true;
     }
-    MacroValue value = ComputePrepared(*code.prepared[0], element < 0 ? &name : nullptr);
-    if (error_.ErrorCode() != 0) return false;
     // A scalar target is looked up after the expression ran (which may have created variables).
     if (element < 0) {
         if (MacroValue* scalar = MutableScalar(name)) {

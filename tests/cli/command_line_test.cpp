@@ -1,6 +1,7 @@
 // Tests of the built QuillonMacro binary run on macro files: what it prints on standard output and standard
-// error, and its exit status. Runs without any display, so the program must fall back to Qt's offscreen
-// platform.
+// error, and its exit status. Runs without any display: the command-line run needs none.
+#include "process_sound_test_support.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -40,9 +41,7 @@ class CommandLine : public ::testing::Test {
   protected:
     QString Write(const QString& name, const std::string& bytes) {
         const QString path = dir_.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        EXPECT_TRUE(process_sound_testing::WriteFile(path.toStdString(), bytes));
         return path;
     }
     ProgramResult RunFile(const QString& name, const std::string& bytes) {

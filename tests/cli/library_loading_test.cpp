@@ -27,9 +27,7 @@ class LibraryLoading : public ::testing::Test {
   protected:
     QString Write(const QString& name, const std::string& bytes) {
         const QString path = dir_.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        EXPECT_TRUE(process_sound_testing::WriteFile(path.toStdString(), bytes));
         return path;
     }
 

@@ -1,5 +1,5 @@
-// Helpers of the process and sound tests: temporary folders, waiting for a file to appear, reading files,
-// and a generated WAV tone whose every sample is non-zero.
+// Helpers of the process and sound tests: temporary folders, waiting for a file to appear, reading and
+// writing files, and a generated WAV tone whose every sample is non-zero.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -56,6 +56,13 @@ inline std::string ReadFile(const fs::path& file) {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// Writes bytes to a file, replacing what it held; true when every byte was written.
+inline bool WriteFile(const fs::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
 }
 
 // Stereo 16-bit frames at 44100 Hz: a 441 Hz cosine with a half-sample phase, so no sample is ever 0, on the
