@@ -199,14 +199,23 @@ class cMoMacro_Engine {
 
     // run loop
     // The line's run-time form, compiled the first time it is asked for.
-    const LineCode& Code(int32_t index) {
+    LineCode& Code(int32_t index) {
         MacroLine& line = lines_[static_cast<size_t>(index)];
         if (!line.Code.ready) [[unlikely]]
             CompileLineCode(line);
         return line.Code;
     }
     void CompileLineCode(MacroLine& line);
+    // True when a line's plain target (and a FOR's end and step) have their addresses in the current stores,
+    // finding them again if the stores changed; false when one is not a variable that can be read in place.
+    bool LineCodeBound(LineCode& code) {
+        if (code.boundLocal == local_->Id() && code.boundGlobal == global_->Id()) [[likely]]
+            return true;
+        return BindLineCode(code);
+    }
+    bool BindLineCode(LineCode& code);
     bool RunBlock(int32_t start);
+    bool RunPlainStatement(MacroLine& line, int32_t& index, BlockStack& stack);
     bool ExecuteStatement(StatementKind kind, int32_t& index, BlockStack& stack);
     bool ExecuteDim(int32_t& index);
     bool ExecuteLet(int32_t& index);
@@ -324,9 +333,17 @@ class cMoMacro_Engine {
     }
     bool RunNumericProgram(PreparedExpression& prepared, PlainNumber& out);
     bool RunSingleOperator(PreparedExpression& prepared, PlainNumber& out);
-    bool ReadNumericOperand(NameSlot* names, const NumericOperand& operand, const PlainNumber* results,
-                            int32_t& count, uint64_t localId, uint64_t globalId, PlainNumber& out);
-    bool ReadNumericElement(NameSlot& slot, const PlainNumber& subscript, PlainNumber& out);
+    // True when the program's addresses are those of the current stores, finding them again if the stores
+    // changed; false when a name is not a variable the program can read.
+    bool NumericProgramBound(PreparedExpression& prepared) {
+        NumericProgram& program = prepared.numeric;
+        if (program.boundLocal == local_->Id() && program.boundGlobal == global_->Id()) [[likely]]
+            return true;
+        return BindNumericProgram(prepared);
+    }
+    bool BindNumericProgram(PreparedExpression& prepared);
+    bool BindNumericOperand(PreparedExpression& prepared, NumericOperand& operand);
+    bool BindNumericElements(NameSlot& slot, NumericStep& step);
 
     std::u16string macroText_;
     std::vector<MacroLine> lines_;

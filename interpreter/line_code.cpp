@@ -22,7 +22,30 @@ int32_t LinkAt(const cMoMacro_Token& statement, int32_t position) {
     return static_cast<int32_t>(statement.Item(position).AsDouble());
 }
 
+// An expression that is a single constant or a variable without brackets: reading it has no effect.
+bool IsLoneOperand(const PreparedExpression& p) {
+    if (p.steps.size() != 1) return false;
+    const ExpressionStep& step = p.steps[0];
+    return step.kind == ExpressionStep::Kind::PushConstant ||
+           (step.kind == ExpressionStep::Kind::Resolve && step.count < 0);
+}
+
 } // namespace
+
+// Finds the addresses of a line's plain target and, for FOR, of its end and step, in the current stores.
+bool cMoMacro_Engine::BindLineCode(LineCode& code) {
+    code.boundLocal = code.boundGlobal = 0;
+    code.targetAddress = MutableScalar(*code.target.slot);
+    if (code.targetAddress == nullptr) return false;
+    if (code.prepared[1] != nullptr) { // FOR
+        code.endAddress = PlainOperand(*code.prepared[1]);
+        code.stepAddress = PlainOperand(*code.prepared[2]);
+        if (code.endAddress == nullptr || code.stepAddress == nullptr) return false;
+    }
+    code.boundLocal = local_->Id();
+    code.boundGlobal = global_->Id();
+    return true;
+}
 
 void cMoMacro_Engine::CompileLineCode(MacroLine& line) {
     LineCode& code = line.Code;
@@ -38,6 +61,7 @@ void cMoMacro_Engine::CompileLineCode(MacroLine& line) {
     case StatementKind::Let: // [LET, target, value]
         target(1);
         expression(0, 2);
+        code.plainTarget = code.target.subscript == nullptr;
         break;
     case StatementKind::For: // [FOR, target, start, end, step, NEXT line]
         target(1);
@@ -45,6 +69,8 @@ void cMoMacro_Engine::CompileLineCode(MacroLine& line) {
         expression(1, 3);
         expression(2, 4);
         code.jump = LinkAt(statement, last);
+        code.plainTarget = code.target.subscript == nullptr && IsLoneOperand(*code.prepared[1]) &&
+                           IsLoneOperand(*code.prepared[2]);
         break;
     case StatementKind::If: // [IF, condition, ELSE lines..., END IF line]
         expression(0, 1);

@@ -20,6 +20,16 @@ struct LineCode {
     int32_t jump = 0;                     // FOR: its NEXT; NEXT: its FOR; IF: END IF; WHILE: WEND;
                                           // WEND: its WHILE
     int32_t jumpIfFalse = 0;              // IF: where a false condition continues
+    // LET of a variable without subscript; FOR of one whose end and step are each a lone constant or
+    // variable.
+    bool plainTarget = false;
+    // The addresses of the target and (FOR) of the end and step values, found while the local and the
+    // global store had the identities below (0: not found). They stay valid while both keep them.
+    uint64_t boundLocal = 0;
+    uint64_t boundGlobal = 0;
+    MacroValue* targetAddress = nullptr;
+    const MacroValue* endAddress = nullptr;
+    const MacroValue* stepAddress = nullptr;
 };
 
 // The lookup slot of a target list's name, kept with the list so repeated assignments skip the name search.

@@ -1,12 +1,18 @@
-// The run of numeric programs: constants, scalar variables and array elements read through the name slots'
-// caches, operators applied to plain numbers, results kept in a small array instead of the value stack.
+// The run of numeric programs: the variables' addresses found once per change of the stores, operators
+// applied to plain numbers, results kept in a small array instead of the value stack.
 #include "engine.h"
 
 #include "numeric_program.h"
 
-bool cMoMacro_Engine::ReadNumericElement(NameSlot& slot, const PlainNumber& subscript, PlainNumber& out) {
-    // The same element the general resolution reads: the local store first, and not the running function's
-    // own result variable (position 0 of the local store), which with brackets is a call.
+bool cMoMacro_Engine::BindNumericOperand(PreparedExpression& p, NumericOperand& operand) {
+    if (operand.source != NumericOperand::Source::Variable) return true;
+    operand.address = ScalarValue(p.names[static_cast<size_t>(operand.index)]);
+    return operand.address != nullptr;
+}
+
+// The array an element read reads: the one the general resolution finds, the local store first, and not the
+// running function's own result variable (position 0 of the local store), which with brackets is a call.
+bool cMoMacro_Engine::BindNumericElements(NameSlot& slot, NumericStep& step) {
     const cMoMacro_Variable* store = local_.get();
     int32_t position = LocalPosition(slot);
     if (position < 0) {
@@ -14,36 +20,52 @@ bool cMoMacro_Engine::ReadNumericElement(NameSlot& slot, const PlainNumber& subs
         position = GlobalPosition(slot);
     }
     if (position < 0 || (position == 0 && store != global_.get())) return false;
-    int32_t index = -1;
-    if (subscript.kind == ValueKind::Boolean || !PlainToInt32(subscript.value, index)) return false;
-    const MacroValue* element = store->ElementAt(position, index);
-    return element != nullptr && out.Read(*element);
+    return store->ArrayAt(position, step.elements, step.lastIndex);
 }
 
-// One operand of a step; inlined into the loop below, which reads two per step.
-[[gnu::always_inline]] inline bool cMoMacro_Engine::ReadNumericOperand(NameSlot* names,
-                                                                       const NumericOperand& operand,
-                                                                       const PlainNumber* results,
-                                                                       int32_t& count, uint64_t localId,
-                                                                       uint64_t globalId, PlainNumber& out) {
-    switch (operand.source) {
-    case NumericOperand::Source::Constant:
-        out = operand.constant;
-        return true;
-    case NumericOperand::Source::Variable: {
-        NameSlot& slot = names[operand.index];
-        const MacroValue* value =
-            slot.scalarLocal == localId && slot.scalarGlobal == globalId ? slot.scalar : FindScalar(slot);
-        return value != nullptr && out.Read(*value);
+bool cMoMacro_Engine::BindNumericProgram(PreparedExpression& p) {
+    NumericProgram& program = p.numeric;
+    program.boundLocal = program.boundGlobal = 0;
+    for (NumericStep& step : program.steps) {
+        if (!BindNumericOperand(p, step.left) || !BindNumericOperand(p, step.right)) return false;
+        if (step.op == Operator::Unknown &&
+            !BindNumericElements(p.names[static_cast<size_t>(step.name)], step))
+            return false;
     }
-    case NumericOperand::Source::Result:
-        out = results[--count];
-        return true;
-    }
-    return false;
+    if (!BindNumericOperand(p, program.result)) return false;
+    program.boundLocal = local_->Id();
+    program.boundGlobal = global_->Id();
+    return true;
 }
 
 namespace {
+
+// A constant or a bound variable.
+[[gnu::always_inline]] inline bool ReadDirect(const NumericOperand& operand, PlainNumber& out) {
+    if (operand.source == NumericOperand::Source::Constant) {
+        out = operand.constant;
+        return true;
+    }
+    return out.Read(*operand.address);
+}
+
+[[gnu::always_inline]] inline bool ReadOperand(const NumericOperand& operand, const PlainNumber* results,
+                                               int32_t& count, PlainNumber& out) {
+    if (operand.source == NumericOperand::Source::Result) {
+        out = results[--count];
+        return true;
+    }
+    return ReadDirect(operand, out);
+}
+
+// The element a plain subscript names in a bound array; false for a boolean subscript, one that is not a
+// 32-bit whole number or one outside the array, all of which the general resolution reports.
+bool ReadElement(const NumericStep& step, const PlainNumber& subscript, PlainNumber& out) {
+    int32_t index = -1;
+    if (subscript.kind == ValueKind::Boolean || !PlainToInt32(subscript.value, index)) return false;
+    if (index < 0 || index > step.lastIndex) return false;
+    return out.Read(step.elements[index]);
+}
 
 // An expression that keeps meeting other values (texts, calls) is left to the general steps for good.
 bool Missed(NumericProgram& program) {
@@ -56,14 +78,10 @@ bool Missed(NumericProgram& program) {
 // The most common program, one operator on two constants or variables, without the results array.
 bool cMoMacro_Engine::RunSingleOperator(PreparedExpression& p, PlainNumber& out) {
     NumericProgram& program = p.numeric;
+    if (!NumericProgramBound(p)) return Missed(program);
     const NumericStep& step = program.steps.front();
-    NameSlot* names = p.names.data();
-    const uint64_t localId = local_->Id(), globalId = global_->Id();
-    int32_t count = 0;
     PlainNumber right;
-    if (ReadNumericOperand(names, step.right, nullptr, count, localId, globalId, right) &&
-        ReadNumericOperand(names, step.left, nullptr, count, localId, globalId, out) &&
-        ApplyPlain(out, right, step.op)) {
+    if (ReadDirect(step.right, right) && ReadDirect(step.left, out) && ApplyPlain(out, right, step.op)) {
         program.misses = 0;
         return true;
     }
@@ -72,26 +90,21 @@ bool cMoMacro_Engine::RunSingleOperator(PreparedExpression& p, PlainNumber& out)
 
 bool cMoMacro_Engine::RunNumericProgram(PreparedExpression& p, PlainNumber& out) {
     NumericProgram& program = p.numeric;
+    if (!NumericProgramBound(p)) return Missed(program);
     PlainNumber results[NumericProgram::kMaxResults];
     int32_t count = 0;
-    NameSlot* names = p.names.data();
-    // Nothing the program does changes a store, so their identities are read once.
-    const uint64_t localId = local_->Id(), globalId = global_->Id();
     bool ok = true;
     for (const NumericStep& step : program.steps) {
         PlainNumber left, right;
         if (step.op == Operator::Unknown) {
-            ok = ReadNumericOperand(names, step.left, results, count, localId, globalId, right) &&
-                 ReadNumericElement(names[step.name], right, left);
+            ok = ReadOperand(step.left, results, count, right) && ReadElement(step, right, left);
         } else if (step.op == Operator::Negate) {
-            ok = ReadNumericOperand(names, step.left, results, count, localId, globalId, left) &&
-                 left.kind == ValueKind::Double;
+            ok = ReadOperand(step.left, results, count, left) && left.kind == ValueKind::Double;
             left.value = -left.value;
         } else {
             // The right operand is the newer result, so it is taken first.
-            ok = ReadNumericOperand(names, step.right, results, count, localId, globalId, right) &&
-                 ReadNumericOperand(names, step.left, results, count, localId, globalId, left) &&
-                 ApplyPlain(left, right, step.op);
+            ok = ReadOperand(step.right, results, count, right) &&
+                 ReadOperand(step.left, results, count, left) && ApplyPlain(left, right, step.op);
         }
         if (!ok) break;
         results[count++] = left;
@@ -100,7 +113,7 @@ bool cMoMacro_Engine::RunNumericProgram(PreparedExpression& p, PlainNumber& out)
     if (ok && !program.steps.empty())
         out = results[0];
     else if (ok)
-        ok = ReadNumericOperand(names, program.result, results, count, localId, globalId, out);
+        ok = ReadDirect(program.result, out);
     if (ok) {
         program.misses = 0;
         return true;

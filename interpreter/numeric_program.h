@@ -14,6 +14,7 @@ struct NumericOperand {
     Source source = Source::Result;
     int32_t index = 0;                          // Variable: the expression's name slot
     PlainNumber constant{0, ValueKind::Double}; // Constant: its value
+    const MacroValue* address = nullptr; // Variable: the scalar it reads, found when the program is bound
 };
 
 // One operator, or the read of an array element (op Unknown: left is the subscript, name the array's slot).
@@ -23,6 +24,8 @@ struct NumericStep {
     NumericOperand left;
     NumericOperand right;
     int32_t name = -1;
+    const MacroValue* elements = nullptr; // an element read: the array's elements, found when bound
+    int32_t lastIndex = -1;               // and its last index
 };
 
 struct NumericProgram {
@@ -33,6 +36,11 @@ struct NumericProgram {
     bool usable = false;         // compiled, and not given up after repeated misses
     bool singleOperator = false; // one binary operator on two constants or variables
     int32_t misses = 0;          // runs in a row that met something other than plain numbers
+    // The identities of the local and global store when the variables' addresses were found (0: never). While
+    // both stores keep them, every name keeps its variable and every variable its address, so a run reads
+    // the variables straight from there.
+    uint64_t boundLocal = 0;
+    uint64_t boundGlobal = 0;
 };
 
 // Compiles the steps of a prepared expression, if it consists only of what a numeric program can run; leaves

@@ -47,14 +47,55 @@ int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
     return error_.ErrorCode();
 }
 
+// The common cases of the hottest statements, run in place without the general executors: a plain number
+// assigned to a variable without subscript, the NEXT of a plain loop, IF and WHILE on a plain number. False,
+// with nothing done, when the statement needs its general executor (which also reports every error).
+[[gnu::always_inline]] inline bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_t& index,
+                                                                      BlockStack& stack) {
+    PlainNumber number;
+    switch (line.Kind) {
+    case StatementKind::Let: {
+        LineCode& code = Code(index);
+        if (!code.plainTarget || !LineCodeBound(code) || !RunNumeric(*code.prepared[0], number)) return false;
+        number.WriteTo(*code.targetAddress);
+        ++index;
+        return true;
+    }
+    case StatementKind::Next:
+        return NextOfPlainLoop(index, stack);
+    case StatementKind::If: {
+        LineCode& code = Code(index);
+        if (!RunNumeric(*code.prepared[0], number)) return false;
+        // A false condition continues after the first ELSE, or at the END IF.
+        stack.Push({StatementKind::If, index, code.jump});
+        index = number.value != 0 ? index + 1 : code.jumpIfFalse;
+        return true;
+    }
+    case StatementKind::While: {
+        LineCode& code = Code(index);
+        if (!RunNumeric(*code.prepared[0], number)) return false;
+        if (number.value == 0) {
+            index = code.jump + 1;
+            return true;
+        }
+        stack.Push({StatementKind::While, index, code.jump});
+        ++index;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 bool cMoMacro_Engine::RunBlock(int32_t start) {
     int32_t index = start;
     bool proceed = true;
     BlockStack stack(blockRecords_);
     while (proceed && !endRequested_ && !stopRequested_ && index < LineCount()) {
-        const MacroLine& line = lines_[static_cast<size_t>(index)];
+        MacroLine& line = lines_[static_cast<size_t>(index)];
         error_.SetErrorLine(line.LineNumber);
         if (--yieldCountdown_ <= 0) YieldNow();
+        if (RunPlainStatement(line, index, stack)) continue;
         proceed = ExecuteStatement(line.Kind, index, stack);
     }
     if (stopRequested_) {
@@ -131,20 +172,8 @@ bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
     NameSlot& name = *code.target.slot;
     int32_t element = -1;
     if (!EvaluateSubscript(code.target, element)) return false;
-    // A numeric expression assigned to a scalar variable is written into it in place.
-    PlainNumber number;
-    MacroValue value;
-    if (element < 0 && RunNumeric(*code.prepared[0], number)) {
-        if (MacroValue* scalar = MutableScalar(name)) {
-            number.WriteTo(*scalar);
-            ++index;
-            return true;
-        }
-        value = number.ToValue();
-    } else {
-        value = ComputePrepared(*code.prepared[0], element < 0 ? &name : nullptr);
-        if (error_.ErrorCode() != 0) return false;
-    }
+    MacroValue value = ComputePrepared(*code.prepared[0], element < 0 ? &name : nullptr);
+    if (error_.ErrorCode() != 0) return false;
     // A scalar target is looked up after the expression ran (which may have created variables).
     if (element < 0) {
         if (MacroValue* scalar = MutableScalar(name)) {
@@ -210,34 +239,32 @@ void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack, const MacroValu
 }
 
 // NEXT of the common loop: a variable without subscript holding a double, and a step and an end that are
-// each a constant or a variable. Reading these has no effect and cannot fail, so the loop variable is read,
-// stepped, written and tested in place. False, with nothing done, for every other loop.
+// each a constant or a variable holding a double. Reading these has no effect and cannot fail, so the loop
+// variable is read, stepped, written and tested in place. False, with nothing done, for every other loop.
 bool cMoMacro_Engine::NextOfPlainLoop(int32_t& index, BlockStack& stack) {
-    const LineCode& loop = Code(stack.Top().openLine);
-    if (loop.target.subscript != nullptr) return false;
-    MacroValue* variable = MutableScalar(*loop.target.slot);
-    const MacroValue* step = PlainOperand(*loop.prepared[2]);
-    const MacroValue* end = PlainOperand(*loop.prepared[1]);
-    if (!variable || !step || !end || variable->Kind() != ValueKind::Double ||
-        step->Kind() != ValueKind::Double)
+    if (!stack.TopIs(StatementKind::For)) return false;
+    const BlockRecord& top = stack.Top();
+    LineCode& loop = lines_[static_cast<size_t>(top.openLine)].Code;
+    if (!loop.plainTarget || !LineCodeBound(loop)) return false;
+    MacroValue* variable = loop.targetAddress;
+    const MacroValue* step = loop.stepAddress;
+    const MacroValue* end = loop.endAddress;
+    // The end may be the loop variable itself, which holds a double once it is written.
+    if (variable->Kind() != ValueKind::Double || step->Kind() != ValueKind::Double ||
+        (end->Kind() != ValueKind::Double && end != variable))
         return false;
     double sum = variable->DoubleValue() + step->DoubleValue();
     if (!std::isfinite(sum)) return false;
     variable->SetDouble(sum);
-    index = Code(index).jump;
-    // The step is read again for the test, as the general path does (it may be the loop variable itself).
-    if (end->Kind() == ValueKind::Double && step->Kind() == ValueKind::Double) {
-        bool finished = step->DoubleValue() > 0 ? sum > end->DoubleValue() : sum < end->DoubleValue();
-        if (finished) {
-            index = stack.Top().closeLine;
-            stack.Pop();
-        }
+    // The step and end are read again for the test, as the general path does (either may be the loop
+    // variable itself).
+    bool finished = step->DoubleValue() > 0 ? sum > end->DoubleValue() : sum < end->DoubleValue();
+    if (finished) {
+        index = top.closeLine + 1;
+        stack.Pop();
     } else {
-        MacroValue current = *variable;
-        TestFor(index, stack, &current);
-        if (error_.ErrorCode() != 0) return false;
+        index = Code(index).jump + 1;
     }
-    ++index;
     return true;
 }
 
@@ -246,8 +273,6 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
         error_.Report(3, u"Nextに対応するFORがありません");
         return false;
     }
-    if (NextOfPlainLoop(index, stack)) return true;
-    if (error_.ErrorCode() != 0) return false;
     const LineCode& loop = Code(stack.Top().openLine);
     NameSlot& name = *loop.target.slot;
     int32_t element = -1;
@@ -279,11 +304,6 @@ bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
 
 // Evaluates the condition of IF or WHILE; a string condition is a type error.
 bool cMoMacro_Engine::ConditionHolds(PreparedExpression& condition, bool& holds) {
-    PlainNumber number;
-    if (RunNumeric(condition, number)) {
-        holds = number.value != 0;
-        return true;
-    }
     MacroValue value = ComputePrepared(condition);
     if (error_.ErrorCode() != 0) return false;
     if (ValueTruth(value, holds) == 0) return true;

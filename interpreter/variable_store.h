@@ -64,6 +64,16 @@ class cMoMacro_Variable {
     }
     // The scalar at a position, or nullptr when the position holds an array or none.
     const MacroValue* ScalarAt(int32_t position) const { return Slot(position, -1); }
+    // The elements of the array at a position and its last index; false when the position holds no array.
+    // The elements keep their addresses as long as the store keeps its identity.
+    bool ArrayAt(int32_t position, const MacroValue*& first, int32_t& last) const {
+        if (position < 0 || position >= Count()) return false;
+        const Record& r = records_[static_cast<size_t>(position)];
+        if (r.dimension < 0) return false;
+        first = r.elements.data();
+        last = r.dimension;
+        return true;
+    }
     // The element at a position and index, or nullptr when they name none.
     const MacroValue* ElementAt(int32_t position, int32_t index) const {
         return index < 0 ? nullptr : Slot(position, index);
