@@ -216,6 +216,9 @@ class cMoMacro_Engine {
     bool BindLineCode(LineCode& code);
     bool RunBlock(int32_t start);
     bool RunPlainStatement(MacroLine& line, int32_t& index, BlockStack& stack);
+    bool RunNumericInPlace(PreparedExpression& prepared, PlainNumber& out);
+    bool RunOperandInPlace(PreparedExpression& prepared, PlainNumber& out);
+    bool AssignElementInPlace(LineCode& code, int32_t& index);
     bool ExecuteStatement(StatementKind kind, int32_t& index, BlockStack& stack);
     bool ExecuteDim(int32_t& index);
     bool ExecuteLet(int32_t& index);

@@ -32,11 +32,25 @@ bool IsLoneOperand(const PreparedExpression& p) {
 
 } // namespace
 
-// Finds the addresses of a line's plain target and, for FOR, of its end and step, in the current stores.
+// Finds the addresses of a line's target and, for FOR, of its end and step, in the current stores.
 bool cMoMacro_Engine::BindLineCode(LineCode& code) {
     code.boundLocal = code.boundGlobal = 0;
-    code.targetAddress = MutableScalar(*code.target.slot);
-    if (code.targetAddress == nullptr) return false;
+    if (code.subscript != nullptr) {
+        // The array an element assignment writes: the local store's name first, as the general path does.
+        NameSlot& slot = *code.target.slot;
+        const cMoMacro_Variable* store = local_.get();
+        int32_t position = LocalPosition(slot);
+        if (position < 0) {
+            store = global_.get();
+            position = GlobalPosition(slot);
+        }
+        const MacroValue* first = nullptr;
+        if (!store->ArrayAt(position, first, code.lastIndex)) return false;
+        code.targetAddress = const_cast<MacroValue*>(first);
+    } else {
+        code.targetAddress = MutableScalar(*code.target.slot);
+        if (code.targetAddress == nullptr) return false;
+    }
     if (code.prepared[1] != nullptr) { // FOR
         code.endAddress = PlainOperand(*code.prepared[1]);
         code.stepAddress = PlainOperand(*code.prepared[2]);
@@ -61,7 +75,8 @@ void cMoMacro_Engine::CompileLineCode(MacroLine& line) {
     case StatementKind::Let: // [LET, target, value]
         target(1);
         expression(0, 2);
-        code.plainTarget = code.target.subscript == nullptr;
+        if (code.target.subscript != nullptr) code.subscript = &Prepared(*code.target.subscript);
+        code.plainTarget = true;
         break;
     case StatementKind::For: // [FOR, target, start, end, step, NEXT line]
         target(1);

@@ -15,21 +15,23 @@ struct CodeTarget {
 
 struct LineCode {
     bool ready = false;
-    CodeTarget target;                    // LET, FOR
-    PreparedExpression* prepared[3] = {}; // LET: value; FOR: start, end, step; IF, WHILE: condition
-    int32_t jump = 0;                     // FOR: its NEXT; NEXT: its FOR; IF: END IF; WHILE: WEND;
-                                          // WEND: its WHILE
-    int32_t jumpIfFalse = 0;              // IF: where a false condition continues
-    // LET of a variable without subscript; FOR of one whose end and step are each a lone constant or
-    // variable.
+    CodeTarget target;                       // LET, FOR
+    PreparedExpression* prepared[3] = {};    // LET: value; FOR: start, end, step; IF, WHILE: condition
+    int32_t jump = 0;                        // FOR: its NEXT; NEXT: its FOR; IF: END IF; WHILE: WEND;
+                                             // WEND: its WHILE
+    int32_t jumpIfFalse = 0;                 // IF: where a false condition continues
+    PreparedExpression* subscript = nullptr; // LET of an element: the subscript
+    // LET; FOR of a variable without subscript whose end and step are each a lone constant or variable.
     bool plainTarget = false;
-    // The addresses of the target and (FOR) of the end and step values, found while the local and the
-    // global store had the identities below (0: not found). They stay valid while both keep them.
+    // The addresses of the target (of an element target, the array's first element and its last index) and
+    // (FOR) of the end and step values, found while the local and the global store had the identities below
+    // (0: not found). They stay valid while both keep them.
     uint64_t boundLocal = 0;
     uint64_t boundGlobal = 0;
     MacroValue* targetAddress = nullptr;
     const MacroValue* endAddress = nullptr;
     const MacroValue* stepAddress = nullptr;
+    int32_t lastIndex = -1;
 };
 
 // The lookup slot of a target list's name, kept with the list so repeated assignments skip the name search.

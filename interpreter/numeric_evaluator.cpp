@@ -40,22 +40,13 @@ bool cMoMacro_Engine::BindNumericProgram(PreparedExpression& p) {
 
 namespace {
 
-// A constant or a bound variable.
-[[gnu::always_inline]] inline bool ReadDirect(const NumericOperand& operand, PlainNumber& out) {
-    if (operand.source == NumericOperand::Source::Constant) {
-        out = operand.constant;
-        return true;
-    }
-    return out.Read(*operand.address);
-}
-
 [[gnu::always_inline]] inline bool ReadOperand(const NumericOperand& operand, const PlainNumber* results,
                                                int32_t& count, PlainNumber& out) {
     if (operand.source == NumericOperand::Source::Result) {
         out = results[--count];
         return true;
     }
-    return ReadDirect(operand, out);
+    return ReadDirectOperand(operand, out);
 }
 
 // The element a plain subscript names in a bound array; false for a boolean subscript, one that is not a
@@ -79,9 +70,7 @@ bool Missed(NumericProgram& program) {
 bool cMoMacro_Engine::RunSingleOperator(PreparedExpression& p, PlainNumber& out) {
     NumericProgram& program = p.numeric;
     if (!NumericProgramBound(p)) return Missed(program);
-    const NumericStep& step = program.steps.front();
-    PlainNumber right;
-    if (ReadDirect(step.right, right) && ReadDirect(step.left, out) && ApplyPlain(out, right, step.op)) {
+    if (RunBoundSingleOperator(program, out)) {
         program.misses = 0;
         return true;
     }
@@ -113,7 +102,7 @@ bool cMoMacro_Engine::RunNumericProgram(PreparedExpression& p, PlainNumber& out)
     if (ok && !program.steps.empty())
         out = results[0];
     else if (ok)
-        ok = ReadDirect(program.result, out);
+        ok = ReadDirectOperand(program.result, out);
     if (ok) {
         program.misses = 0;
         return true;

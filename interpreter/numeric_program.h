@@ -47,3 +47,20 @@ struct NumericProgram {
 // the program unusable otherwise. Running it reads variables and nothing else, so a run that meets anything
 // else can simply be abandoned and the expression evaluated by the general steps.
 void CompileNumericProgram(const PreparedExpression& prepared, NumericProgram& out);
+
+// A constant or a bound variable.
+[[gnu::always_inline]] inline bool ReadDirectOperand(const NumericOperand& operand, PlainNumber& out) {
+    if (operand.source == NumericOperand::Source::Constant) {
+        out = operand.constant;
+        return true;
+    }
+    return out.Read(*operand.address);
+}
+
+// Runs a bound program of one operator on two constants or variables.
+[[gnu::always_inline]] inline bool RunBoundSingleOperator(const NumericProgram& program, PlainNumber& out) {
+    const NumericStep& step = program.steps.front();
+    PlainNumber right;
+    return ReadDirectOperand(step.right, right) && ReadDirectOperand(step.left, out) &&
+           ApplyPlain(out, right, step.op);
+}

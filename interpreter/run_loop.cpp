@@ -50,13 +50,53 @@ int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
 // The common cases of the hottest statements, run in place without the general executors: a plain number
 // assigned to a variable without subscript, the NEXT of a plain loop, IF and WHILE on a plain number. False,
 // with nothing done, when the statement needs its general executor (which also reports every error).
+// A numeric program of one operator runs here, inline in the run loop; every other through RunNumeric.
+[[gnu::always_inline]] inline bool cMoMacro_Engine::RunNumericInPlace(PreparedExpression& prepared,
+                                                                      PlainNumber& out) {
+    NumericProgram& program = prepared.numeric;
+    if (program.usable && program.singleOperator && NumericProgramBound(prepared) &&
+        RunBoundSingleOperator(program, out)) [[likely]] {
+        program.misses = 0;
+        return true;
+    }
+    return RunNumeric(prepared, out);
+}
+
+// The same for a lone constant or variable, the usual subscript and value of an element assignment.
+[[gnu::always_inline]] inline bool cMoMacro_Engine::RunOperandInPlace(PreparedExpression& prepared,
+                                                                      PlainNumber& out) {
+    NumericProgram& program = prepared.numeric;
+    if (program.usable && program.steps.empty() && NumericProgramBound(prepared) &&
+        ReadDirectOperand(program.result, out)) [[likely]] {
+        program.misses = 0;
+        return true;
+    }
+    return RunNumericInPlace(prepared, out);
+}
+
+// A plain number assigned to an element of a bound array, the subscript evaluated first as the general path
+// does; false, with nothing done, when either is not a plain number or the element does not exist.
+[[gnu::always_inline]] inline bool cMoMacro_Engine::AssignElementInPlace(LineCode& code, int32_t& index) {
+    PlainNumber subscript, number;
+    int32_t element = -1;
+    if (!RunOperandInPlace(*code.subscript, subscript) || subscript.kind == ValueKind::Boolean ||
+        !PlainToInt32(subscript.value, element) || element < 0 || element > code.lastIndex)
+        return false;
+    if (!RunOperandInPlace(*code.prepared[0], number)) return false;
+    number.WriteTo(code.targetAddress[element]);
+    ++index;
+    return true;
+}
+
 [[gnu::always_inline]] inline bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_t& index,
                                                                       BlockStack& stack) {
     PlainNumber number;
     switch (line.Kind) {
     case StatementKind::Let: {
         LineCode& code = Code(index);
-        if (!code.plainTarget || !LineCodeBound(code) || !RunNumeric(*code.prepared[0], number)) return false;
+        if (!code.plainTarget || !LineCodeBound(code)) return false;
+        if (code.subscript != nullptr) return AssignElementInPlace(code, index);
+        if (!RunNumericInPlace(*code.prepared[0], number)) return false;
         number.WriteTo(*code.targetAddress);
         ++index;
         return true;
@@ -65,7 +105,7 @@ int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
         return NextOfPlainLoop(index, stack);
     case StatementKind::If: {
         LineCode& code = Code(index);
-        if (!RunNumeric(*code.prepared[0], number)) return false;
+        if (!RunNumericInPlace(*code.prepared[0], number)) return false;
         // A false condition continues after the first ELSE, or at the END IF.
         stack.Push({StatementKind::If, index, code.jump});
         index = number.value != 0 ? index + 1 : code.jumpIfFalse;
@@ -73,7 +113,7 @@ int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
     }
     case StatementKind::While: {
         LineCode& code = Code(index);
-        if (!RunNumeric(*code.prepared[0], number)) return false;
+        if (!RunNumericInPlace(*code.prepared[0], number)) return false;
         if (number.value == 0) {
             index = code.jump + 1;
             return true;
@@ -95,8 +135,7 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
         MacroLine& line = lines_[static_cast<size_t>(index)];
         error_.SetErrorLine(line.LineNumber);
         if (--yieldCountdown_ <= 0) YieldNow();
-        if (RunPlainStatement(line, index, stack)) continue;
-        proceed = ExecuteStatement(line.Kind, index, stack);
+        proceed = RunPlainStatement(line, index, stack) || ExecuteStatement(line.Kind, index, stack);
     }
     if (stopRequested_) {
         error_.SetErrorInformation(u"");
@@ -241,7 +280,7 @@ void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack, const MacroValu
 // NEXT of the common loop: a variable without subscript holding a double, and a step and an end that are
 // each a constant or a variable holding a double. Reading these has no effect and cannot fail, so the loop
 // variable is read, stepped, written and tested in place. False, with nothing done, for every other loop.
-bool cMoMacro_Engine::NextOfPlainLoop(int32_t& index, BlockStack& stack) {
+[[gnu::always_inline]] inline bool cMoMacro_Engine::NextOfPlainLoop(int32_t& index, BlockStack& stack) {
     if (!stack.TopIs(StatementKind::For)) return false;
     const BlockRecord& top = stack.Top();
     LineCode& loop = lines_[static_cast<size_t>(top.openLine)].Code;

@@ -224,3 +224,52 @@ TEST(FastPaths, ATextAppendedToItsOwnVariableKeepsEveryOtherHolderAndErrorWhole)
     const MacroValue s = host.engine.GlobalVariable()->GetByName(u"s", -1, host.engine.Error());
     EXPECT_EQ(s.StringValue().size(), size_t{1} << 24);
 }
+
+TEST(FastPaths, ElementAssignmentsInPlaceGiveWhatTheGeneralPathGives) {
+    // Each subscript and value is assigned once directly (the in-place route) and once through SAME, a host
+    // function that returns its argument and so forces the general path; the elements, their kinds and the
+    // error must agree.
+    const std::u16string_view subscripts[] = {u"1", u"h", u"1.5",   u"2.5", u"-1",
+                                              u"4", u"t", u"1 > 2", u"s",   u"d * 0"};
+    const std::u16string_view values[] = {u"2.5", u"h", u"t", u"h + 1", u"s", u"d / 0"};
+    TestHost host;
+    host.functions[u"SAME"] = [](const std::vector<MacroValue>& args, cMoMacro_Error& error) {
+        error.Clear();
+        return args[0];
+    };
+    auto outcome = [&host](const std::u16string& assignment) {
+        std::u16string macro =
+            u"dim d, h, t, s, arr(3)\nd = 2.5\nh = &H2\nt = 1 < 2\ns = \"1\"\n" + assignment;
+        // The run's code, line (in place of a sub-code) and text, then the four elements.
+        std::vector<Outcome> out{{ValueKind::Empty, u"", host.Run(macro), host.Line(), host.Info()}};
+        for (int32_t k = 0; k <= 3; ++k) out.push_back(OutcomeOf(host, host.Global(u"arr", k)));
+        return out;
+    };
+    for (std::u16string_view subscript : subscripts) {
+        for (std::u16string_view value : values) {
+            const std::u16string sub(subscript), val(value);
+            const auto direct = outcome(u"arr(" + sub + u") = " + val + u"\n");
+            const auto general = outcome(u"arr(same(" + sub + u")) = same(" + val + u")\n");
+            EXPECT_EQ(direct, general) << ToUtf8(sub) << " = " << ToUtf8(val);
+        }
+    }
+}
+
+TEST(FastPaths, VariablesAreFoundAgainWhenTheStoresChange) {
+    TestHost host;
+    // A global array created in the middle of a loop that already runs in place, a local array of a function
+    // hiding a global one of the same name, and one line run by calls at several depths of a recursion.
+    ASSERT_EQ(
+        host.Run(u"dim i, s, a(3), r\n"
+                 u"for i = 1 to 3\n  s = s + i\n  if i = 1 then\n    dim t(5)\n  end if\n  t(i) = s\nnext\n"
+                 u"r = fill(2) + depth(4)\n"
+                 u"function fill(k)\n  dim a(3)\n  a(k) = 7\n  fill = a(k)\nend function\n"
+                 u"function depth(n)\n  dim v\n  v = n * 10\n  if n > 0 then\n    v = v + depth(n - 1)\n"
+                 u"  end if\n  depth = v\nend function\n"),
+        0);
+    EXPECT_EQ(host.GlobalText(u"s"), u"6");
+    EXPECT_EQ(host.GlobalText(u"t", 1), u"1");
+    EXPECT_EQ(host.GlobalText(u"t", 3), u"6");
+    EXPECT_EQ(host.GlobalText(u"a", 2), u""); // the function wrote its own array
+    EXPECT_EQ(host.GlobalText(u"r"), u"107"); // 7 + 40 + 30 + 20 + 10 + 0
+}
