@@ -131,11 +131,22 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     int32_t index = start;
     bool proceed = true;
     BlockStack stack(blockRecords_);
-    while (proceed && !endRequested_ && !stopRequested_ && index < LineCount()) {
+    // Only a yield or a statement of the general executors (which may call functions) can end or stop the
+    // run; the plain statements cannot, so the flags are tested after those alone.
+    bool halted = endRequested_ || stopRequested_;
+    while (!halted && index < LineCount()) {
         MacroLine& line = lines_[static_cast<size_t>(index)];
         error_.SetErrorLine(line.LineNumber);
-        if (--yieldCountdown_ <= 0) YieldNow();
-        proceed = RunPlainStatement(line, index, stack) || ExecuteStatement(line.Kind, index, stack);
+        if (--yieldCountdown_ <= 0) [[unlikely]] {
+            YieldNow();
+            if (stopRequested_) { // the statement still runs, as it always has, and then the run ends
+                proceed = ExecuteStatement(line.Kind, index, stack);
+                break;
+            }
+        }
+        if (RunPlainStatement(line, index, stack)) continue;
+        proceed = ExecuteStatement(line.Kind, index, stack);
+        halted = !proceed || endRequested_ || stopRequested_;
     }
     if (stopRequested_) {
         error_.SetErrorInformation(u"");

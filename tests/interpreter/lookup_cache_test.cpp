@@ -97,7 +97,8 @@ TEST(LookupCache, AHeldExpressionFollowsTheFunctionTableOfTheCurrentText) {
 
     host.engine.SetMacroText(Crlf(u"' only a function\nfunction f(n)\n  f = n * 21\nend function\n"));
     ASSERT_EQ(host.engine.Run(), 0);
-    EXPECT_EQ(ToText(host.engine.Compute(*expression)), u"42") << ToUtf8(host.Info()); // the function defined now wins
+    EXPECT_EQ(ToText(host.engine.Compute(*expression)), u"42")
+        << ToUtf8(host.Info()); // the function defined now wins
 }
 
 TEST(LookupCache, AnEditedListIsPreparedAgain) {

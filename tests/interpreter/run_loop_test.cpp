@@ -356,6 +356,14 @@ TEST(RunLoop, ForceStopFromTheYieldEndsTheRunWithCodeOneHundred) {
     EXPECT_EQ(yields, 100);
     EXPECT_EQ(host.output.size(), 2u);
 
+    // The same for assignments that run in place: the one during whose yield the stop came still adds.
+    yields = 0;
+    host.engine.SetYield([&] {
+        if (++yields == 3) host.engine.ForceStop();
+    });
+    EXPECT_EQ(host.Run(u"DIM n\nn = n + 1\nn = n + 1\nn = n + 1\nn = n + 1\n"), 100);
+    EXPECT_EQ(host.GlobalText(u"n"), u"2");
+
     // An endless loop inside a called function is stopped too.
     yields = 0;
     host.engine.SetYield([&] {
