@@ -70,7 +70,7 @@ void ShowMacroError(const cMoMacro_Error& error, const RunSinks& sinks) {
 
 int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, const QString& bufferPath,
                         const RunSinks& sinks) {
-    SaveMacroFile(bufferPath, text, sinks.errors);
+    WriteBufferFile(bufferPath, text, sinks.errors);
     LibraryState::ResetForRunFromTop();
 
     macro.SetPrintOut(sinks.output);

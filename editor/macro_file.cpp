@@ -1,5 +1,5 @@
-// Macro files on disk: reading them, the safe save through a temporary file, and the location of the run
-// buffer file. Their bytes are decoded and encoded by macro_text.
+// Macro files on disk: reading them, the safe save through a temporary file, and the run buffer file and its
+// location. Their bytes are decoded and encoded by macro_text.
 #include "macro_file.h"
 
 #include <QCoreApplication>
@@ -23,7 +23,7 @@ void LogFailure(const MacroFileLog& log, std::u16string_view prefix, const QStri
 }
 
 // Writes everything, retrying after a short write so that the system's reason for stopping is reported.
-bool WriteAll(QSaveFile& file, std::string_view bytes) {
+bool WriteAll(QIODevice& file, std::string_view bytes) {
     while (!bytes.empty()) {
         const qint64 written = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
         if (written <= 0) return false;
@@ -91,6 +91,26 @@ bool SaveMacroFile(const QString& path, std::u16string_view text, const MacroFil
         LogFailure(log, kPrefix, path, ToU16(file.errorString()));
         return false;
     }
+    return true;
+}
+
+bool WriteBufferFile(const QString& path, std::u16string_view text, const MacroFileLog& log) {
+    static constexpr std::u16string_view kPrefix = u"マクロの保存に失敗しました。 - ";
+    const std::string bytes = EncodeMacroText(text);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        LogFailure(log, kPrefix, path, ToU16(file.errorString()));
+        return false;
+    }
+    if (!WriteAll(file, bytes)) {
+        // A cut-off copy helps nobody: it goes, and the run goes on without one.
+        const QString error = file.errorString();
+        file.close();
+        QFile::remove(path);
+        LogFailure(log, kPrefix, path, ToU16(error));
+        return false;
+    }
+    file.close();
     return true;
 }
 

@@ -1,5 +1,5 @@
 // Macro files on disk (their bytes decoded and encoded by macro_text.h): reading, writing them safely, and
-// the location of the run buffer file "macrobuf.qlx".
+// the run buffer file "macrobuf.qlx" and its location.
 #pragma once
 
 #include "macro_text.h"
@@ -26,6 +26,12 @@ std::u16string LoadMacroFile(const QString& path, const MacroFileLog& log);
 // so a failed save leaves the old file whole. On failure logs "マクロの保存に失敗しました。 - " + path and
 // the system's error text, and returns false.
 bool SaveMacroFile(const QString& path, std::u16string_view text, const MacroFileLog& log);
+
+// Writes the copy of the macro text a run from the top leaves beside the program (same bytes as a save). It
+// is never read back and is deleted when the program ends, so it is written in place without waiting for the
+// disk: a save's wait for the disk costs more than a short macro takes. On failure logs the save's two lines,
+// leaves no cut-off copy and returns false.
+bool WriteBufferFile(const QString& path, std::u16string_view text, const MacroFileLog& log);
 
 // Where runs from the top write their copy of the macro text: "macrobuf.qlx" in the program's folder when
 // that folder is writable, otherwise in the user's cache folder (created when missing).

@@ -67,7 +67,8 @@ class BlockStack {
     BlockStack(const BlockStack&) = delete;
     BlockStack& operator=(const BlockStack&) = delete;
     ~BlockStack() { records_.resize(base_); }
-    bool Empty() const { return records_.size() == base_; }
+    // Compared as iterators, which saves the division of the size by the record's size.
+    bool Empty() const { return records_.begin() + static_cast<std::ptrdiff_t>(base_) == records_.end(); }
     bool TopIs(StatementKind kind) const { return !Empty() && records_.back().kind == kind; }
     const BlockRecord& Top() const { return records_.back(); }
     void Push(const BlockRecord& record) { records_.push_back(record); }

@@ -134,7 +134,8 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     // Only a yield or a statement of the general executors (which may call functions) can end or stop the
     // run; the plain statements cannot, so the flags are tested after those alone.
     bool halted = endRequested_ || stopRequested_;
-    while (!halted && index < LineCount()) {
+    // The end is compared as an iterator: the line count itself would take a division by the line's size.
+    while (!halted && lines_.begin() + index < lines_.end()) {
         MacroLine& line = lines_[static_cast<size_t>(index)];
         error_.SetErrorLine(line.LineNumber);
         if (--yieldCountdown_ <= 0) [[unlikely]] {

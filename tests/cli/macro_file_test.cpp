@@ -161,6 +161,34 @@ TEST(MacroFileSave, FailedSaveLeavesOldFileWholeAndLogsTwoLines) {
     EXPECT_EQ(missingDir.lines[0], u"マクロの保存に失敗しました。 - " + U16(unreachable));
 }
 
+TEST(MacroFileBuffer, WritesTheSavedBytesInPlaceAndLeavesNoCutOffCopy) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("macrobuf.qlx");
+    LogRecorder log;
+    ASSERT_TRUE(WriteBufferFile(path, std::u16string(500, u'x'), log.Sink()));
+    // A shorter text replaces a longer one whole, in the bytes a save writes.
+    ASSERT_TRUE(WriteBufferFile(path, u"PRINT \"あ\"\r\n", log.Sink()));
+    const QString saved = dir.filePath("saved.qlx");
+    ASSERT_TRUE(SaveMacroFile(saved, u"PRINT \"あ\"\r\n", log.Sink()));
+    EXPECT_EQ(ReadBytes(path), ReadBytes(saved));
+    EXPECT_TRUE(log.lines.empty());
+
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    rlimit small = limit;
+    small.rlim_cur = 64;
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteBufferFile(path, std::u16string(10000, u'x'), log.Sink());
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(QFile::exists(path));
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines[0], u"マクロの保存に失敗しました。 - " + U16(path));
+    EXPECT_FALSE(log.lines[1].empty());
+}
+
 TEST(MacroFileBuffer, InTheProgramFolderWhenWritable) {
     const QString path = BufferFilePath();
     EXPECT_TRUE(path.endsWith("/macrobuf.qlx"));
