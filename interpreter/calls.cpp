@@ -105,6 +105,12 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
 // and during ComputeLine a name the host may ask the user about.
 [[gnu::noinline]] MacroValue cMoMacro_Engine::ResolveCall(NameSlot& slot, int32_t count, size_t argBase,
                                                           bool mayAskHost) {
+    int32_t f = FindUserFunction(slot);
+    // A user function with a planned store takes the values straight from the stack, unless the host may
+    // still be asked about the name afterwards (it is then shown the argument list).
+    if (f >= 0 && functions_[static_cast<size_t>(f)].CallPlan.shape != 0 &&
+        (!mayAskHost || noUndefinedRequest_ || !requestUndefined_) && !HoldsList(argBase))
+        return CallWithStackValues(f, slot.name, argBase);
     // The argument values leave the stack here, so they are moved, not copied, into a list kept from an
     // earlier call.
     std::unique_ptr<cMoMacro_Token> args = TakeArgumentList();
@@ -115,7 +121,6 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
     // ("未定義の関数/変数が使用されました" when the host does not know the name), so the name is not
     // pre-armed as undefined first.
     MacroValue value;
-    int32_t f = FindUserFunction(slot);
     if (f >= 0) {
         value = CallFunctionAt(f, slot.name, argList);
     } else { // the values are ready: hand them to the host as they are
@@ -191,26 +196,31 @@ bool cMoMacro_Engine::ArgumentValue(const cMoMacro_Token& args, int32_t k, Macro
     return result;
 }
 
+// An argument list of a value that is a list is read as an expression (see ArgumentValue), which only the
+// general path does.
+bool cMoMacro_Engine::HoldsList(size_t argBase) const {
+    for (size_t k = argBase; k < stack_.size(); ++k)
+        if (stack_[k].IsList()) return true;
+    return false;
+}
+
+std::unique_ptr<cMoMacro_Variable> cMoMacro_Engine::TakeStore() {
+    if (storePool_.empty()) return std::make_unique<cMoMacro_Variable>(elementBudget_);
+    std::unique_ptr<cMoMacro_Variable> store = std::move(storePool_.back());
+    storePool_.pop_back();
+    return store;
+}
+
 [[gnu::noinline]] std::unique_ptr<cMoMacro_Variable>
 cMoMacro_Engine::CallStore(int32_t f, const std::u16string& name, const cMoMacro_Token* args) {
-    const cMoMacro_Token& parameters = *functions_[static_cast<size_t>(f)].Parameters;
-    std::unique_ptr<cMoMacro_Variable> store;
-    if (storePool_.empty()) {
-        store = std::make_unique<cMoMacro_Variable>(elementBudget_);
-    } else {
-        store = std::move(storePool_.back());
-        storePool_.pop_back();
-    }
     const UserFunction& function = functions_[static_cast<size_t>(f)];
-    if (function.CallShape != 0) {
+    const cMoMacro_Token& parameters = *function.Parameters;
+    std::unique_ptr<cMoMacro_Variable> store = TakeStore();
+    if (function.CallPlan.shape != 0) {
         // Names known to be distinct and valid: no searches, and the shape of every other call's store.
-        store->AppendScalar(function.Name, MacroValue());
-        for (int32_t k = 0; k < parameters.Count(); ++k) {
-            MacroValue value;
-            if (!ArgumentValue(*args, k, value)) break;
-            store->AppendScalar(function.ParameterUppers[static_cast<size_t>(k)], std::move(value));
-        }
-        store->SetShape(function.CallShape);
+        store->Start(function.CallPlan);
+        for (int32_t k = 0; k < parameters.Count(); ++k)
+            if (!ArgumentValue(*args, k, store->KnownScalar(k + 1))) break;
         if (error_.ErrorCode() == 0) return store;
         RecycleStore(std::move(store));
         return nullptr;
@@ -229,19 +239,35 @@ cMoMacro_Engine::CallStore(int32_t f, const std::u16string& name, const cMoMacro
     return nullptr;
 }
 
-MacroValue cMoMacro_Engine::CallUserFunction(int32_t f, const std::u16string& name,
-                                             const cMoMacro_Token* args) {
-    const cMoMacro_Token& parameters = *functions_[static_cast<size_t>(f)].Parameters;
-    if ((args ? args->Count() : 0) != parameters.Count()) {
+// The checks before a call runs: the number of arguments, the depth of calls and the room on the stack.
+bool cMoMacro_Engine::MayCall(int32_t f, const std::u16string& name, int32_t argumentCount) {
+    if (argumentCount != functions_[static_cast<size_t>(f)].Parameters->Count()) {
         error_.Report(7, u"引数の数があいません");
-        return MacroValue();
+        return false;
     }
     if (callDepth_ >= kMaxCallDepth || StackIsLow()) {
         error_.Report(7, u"関数の呼び出しが深すぎます - ", name);
-        return MacroValue();
+        return false;
     }
+    return true;
+}
+
+MacroValue cMoMacro_Engine::CallUserFunction(int32_t f, const std::u16string& name,
+                                             const cMoMacro_Token* args) {
+    if (!MayCall(f, name, args ? args->Count() : 0)) return MacroValue();
     std::unique_ptr<cMoMacro_Variable> store = CallStore(f, name, args);
     if (!store) return MacroValue();
+    return ExecuteUserFunction(f, std::move(store));
+}
+
+[[gnu::noinline]] MacroValue cMoMacro_Engine::CallWithStackValues(int32_t f, const std::u16string& name,
+                                                                  size_t argBase) {
+    error_.SetErrorCode(0);
+    if (!MayCall(f, name, static_cast<int32_t>(stack_.size() - argBase))) return MacroValue();
+    std::unique_ptr<cMoMacro_Variable> store = TakeStore();
+    store->Start(functions_[static_cast<size_t>(f)].CallPlan);
+    for (size_t k = argBase; k < stack_.size(); ++k)
+        store->KnownScalar(static_cast<int32_t>(k - argBase) + 1) = std::move(stack_[k]);
     return ExecuteUserFunction(f, std::move(store));
 }
 
@@ -293,7 +319,7 @@ MacroValue cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex,
     MacroValue result;
     if (error_.ErrorCode() == 0) {
         error_.SetErrorLine(callerLine);
-        result = *local_->ValueAt(0, -1, u"", error_);
+        result = std::move(local_->KnownScalar(0)); // the result variable, about to be emptied
     }
     RecycleStore(std::move(local_));
     local_ = std::move(caller);

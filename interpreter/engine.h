@@ -85,11 +85,10 @@ struct UserFunction {
     int32_t LineIndex = 0;
     int32_t LineNumber =
         0; // 1-based line of the FUNCTION / SUB line, kept so it stays valid after a failed parse
-    // The shape every call's store is given when its result variable and parameters have distinct valid
-    // names (0 otherwise: each call then creates them one by one, reporting what is wrong), with the
-    // parameters' upper-case names.
-    uint64_t CallShape = 0;
-    std::vector<std::u16string> ParameterUppers;
+    // What every call's store is started from when its result variable and parameters have distinct valid
+    // names: those names, upper case, and one shape (0 otherwise: each call then creates them one by one,
+    // reporting what is wrong).
+    cMoMacro_Variable::Plan CallPlan;
 };
 
 class cMoMacro_Engine {
@@ -259,6 +258,12 @@ class cMoMacro_Engine {
     std::unique_ptr<cMoMacro_Variable> CallStore(int32_t functionIndex, const std::u16string& name,
                                                  const cMoMacro_Token* args);
     bool ArgumentValue(const cMoMacro_Token& args, int32_t k, MacroValue& value);
+    // The call of a function with a planned store whose argument values lie on the value stack from argBase
+    // up: they are moved into the store.
+    MacroValue CallWithStackValues(int32_t functionIndex, const std::u16string& name, size_t argBase);
+    bool HoldsList(size_t argBase) const;
+    bool MayCall(int32_t functionIndex, const std::u16string& name, int32_t argumentCount);
+    std::unique_ptr<cMoMacro_Variable> TakeStore();
     void RecycleStore(std::unique_ptr<cMoMacro_Variable> store);
     // Resolves a name of an expression; count argument values lie on top of the value stack (-1: no
     // brackets).
