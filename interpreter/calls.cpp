@@ -95,10 +95,43 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
             }
         }
     }
+    if (count >= 0) {
+        if (int32_t called = PushPlannedCall(slot, count); called >= 0) return called == 1;
+    }
     MacroValue value = ResolveSlot(slot, count);
     if (error_.ErrorCode() != 0) return false;
     stack_.push_back(std::move(value));
     return true;
+}
+
+// A name with brackets that calls a user function with a planned store, as ResolveSlot would call it (a name
+// that is no variable, or the running function's own name), unless the host may be asked about the name
+// afterwards (it is then shown an argument list): the argument values move from the value stack straight
+// into the call's store, and the result takes their place. 1 after the call, 0 after an error, -1 when the
+// name needs the general resolution.
+[[gnu::noinline]] int32_t cMoMacro_Engine::PushPlannedCall(NameSlot& slot, int32_t count) {
+    int32_t f = FindUserFunction(slot);
+    if (f < 0 || functions_[static_cast<size_t>(f)].CallPlan.shape == 0) return -1;
+    if (int32_t p = LocalPosition(slot); p > 0) {
+        return -1;
+    } else if (p < 0) {
+        if ((!noUndefinedRequest_ && requestUndefined_) || GlobalPosition(slot) >= 0) return -1;
+    }
+    size_t argBase = stack_.size() - static_cast<size_t>(count);
+    if (HoldsList(argBase)) return -1;
+    if (error_.ErrorCode() != 0) error_.SetErrorCode(0);
+    MacroValue result;
+    if (MayCall(f, slot.name, count)) {
+        std::unique_ptr<cMoMacro_Variable> store = TakeStore();
+        store->Start(functions_[static_cast<size_t>(f)].CallPlan);
+        for (size_t k = argBase; k < stack_.size(); ++k)
+            store->KnownScalar(static_cast<int32_t>(k - argBase) + 1) = std::move(stack_[k]);
+        result = ExecuteUserFunction(f, std::move(store));
+    }
+    stack_.resize(argBase);
+    if (error_.ErrorCode() != 0) return 0;
+    stack_.push_back(std::move(result));
+    return 1;
 }
 
 // A name that is no variable (or the running function called with arguments): a user function or a built-in,
@@ -106,11 +139,6 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
 [[gnu::noinline]] MacroValue cMoMacro_Engine::ResolveCall(NameSlot& slot, int32_t count, size_t argBase,
                                                           bool mayAskHost) {
     int32_t f = FindUserFunction(slot);
-    // A user function with a planned store takes the values straight from the stack, unless the host may
-    // still be asked about the name afterwards (it is then shown the argument list).
-    if (f >= 0 && functions_[static_cast<size_t>(f)].CallPlan.shape != 0 &&
-        (!mayAskHost || noUndefinedRequest_ || !requestUndefined_) && !HoldsList(argBase))
-        return CallWithStackValues(f, slot.name, argBase);
     // The argument values leave the stack here, so they are moved, not copied, into a list kept from an
     // earlier call.
     std::unique_ptr<cMoMacro_Token> args = TakeArgumentList();
@@ -225,6 +253,7 @@ cMoMacro_Engine::CallStore(int32_t f, const std::u16string& name, const cMoMacro
         RecycleStore(std::move(store));
         return nullptr;
     }
+    store->Clear(); // it may still hold the records of an earlier plan
     store->CreateVariable(name, -1, error_);
     for (int32_t k = 0; error_.ErrorCode() == 0 && k < parameters.Count(); ++k) {
         MacroValue value;
@@ -260,17 +289,6 @@ MacroValue cMoMacro_Engine::CallUserFunction(int32_t f, const std::u16string& na
     return ExecuteUserFunction(f, std::move(store));
 }
 
-[[gnu::noinline]] MacroValue cMoMacro_Engine::CallWithStackValues(int32_t f, const std::u16string& name,
-                                                                  size_t argBase) {
-    error_.SetErrorCode(0);
-    if (!MayCall(f, name, static_cast<int32_t>(stack_.size() - argBase))) return MacroValue();
-    std::unique_ptr<cMoMacro_Variable> store = TakeStore();
-    store->Start(functions_[static_cast<size_t>(f)].CallPlan);
-    for (size_t k = argBase; k < stack_.size(); ++k)
-        store->KnownScalar(static_cast<int32_t>(k - argBase) + 1) = std::move(stack_[k]);
-    return ExecuteUserFunction(f, std::move(store));
-}
-
 MacroValue cMoMacro_Engine::RequestExtern(const std::u16string& name, cMoMacro_Token& values) {
     error_.ReportPending(5, u"未定義の関数/変数が使用されました - ", name);
     // A host clears the error object before it works, which also clears the line; the line of the statement
@@ -300,9 +318,10 @@ MacroValue cMoMacro_Engine::RequestExtern(NameSlot& slot, cMoMacro_Token& values
     return result;
 }
 
-// A finished call's store is emptied (which gives it a new identity) and kept for the next call.
+// A finished call's store lets go of its values and is kept for the next call, which starts it afresh (with a
+// new identity).
 void cMoMacro_Engine::RecycleStore(std::unique_ptr<cMoMacro_Variable> store) {
-    store->Clear();
+    store->Recycle();
     if (storePool_.size() < 64) storePool_.push_back(std::move(store));
 }
 
@@ -311,17 +330,16 @@ MacroValue cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex,
     // The caller's line is restored afterwards so that an error later in the calling statement names its own
     // line.
     int32_t callerLine = error_.ErrorLine();
-    std::unique_ptr<cMoMacro_Variable> caller = std::move(local_);
-    local_ = std::move(store);
+    local_.swap(store); // store holds the caller's until the call is over
     ++callDepth_;
     RunBlock(functions_[static_cast<size_t>(functionIndex)].LineIndex + 1);
     --callDepth_;
+    local_.swap(store);
     MacroValue result;
     if (error_.ErrorCode() == 0) {
         error_.SetErrorLine(callerLine);
-        result = std::move(local_->KnownScalar(0)); // the result variable, about to be emptied
+        result = std::move(store->KnownScalar(0)); // the result variable, about to be emptied
     }
-    RecycleStore(std::move(local_));
-    local_ = std::move(caller);
+    RecycleStore(std::move(store));
     return result;
 }

@@ -258,9 +258,7 @@ class cMoMacro_Engine {
     std::unique_ptr<cMoMacro_Variable> CallStore(int32_t functionIndex, const std::u16string& name,
                                                  const cMoMacro_Token* args);
     bool ArgumentValue(const cMoMacro_Token& args, int32_t k, MacroValue& value);
-    // The call of a function with a planned store whose argument values lie on the value stack from argBase
-    // up: they are moved into the store.
-    MacroValue CallWithStackValues(int32_t functionIndex, const std::u16string& name, size_t argBase);
+    int32_t PushPlannedCall(NameSlot& slot, int32_t count);
     bool HoldsList(size_t argBase) const;
     bool MayCall(int32_t functionIndex, const std::u16string& name, int32_t argumentCount);
     std::unique_ptr<cMoMacro_Variable> TakeStore();

@@ -34,15 +34,6 @@ void cMoMacro_Variable::Clear() {
     shape_ = NewId();
 }
 
-void cMoMacro_Variable::Start(const Plan& plan) {
-    Clear();
-    records_.resize(plan.names.size());
-    planNames_ = plan.names.data();
-    planned_ = plan.names.size();
-    shape_ = plan.shape;
-    if (records_.size() > kLinearSearchLimit) IndexFrom(0);
-}
-
 int32_t cMoMacro_Variable::SearchUpper(const std::u16string& upper) const {
     if (records_.size() <= kLinearSearchLimit) {
         for (size_t i = 0; i < records_.size(); ++i)

@@ -42,7 +42,27 @@ class cMoMacro_Variable {
     void Clear();
     // Empties the store and gives it the plan's names as empty scalars, in order, the plan's shape and a new
     // identity.
-    void Start(const Plan& plan);
+    // The records of an earlier plan are scalars (a planned name cannot be declared again), so they are kept
+    // and emptied rather than made again; a store that gained variables of its own is cleared.
+    void Start(const Plan& plan) {
+        if (records_.size() != planned_ || !index_.empty()) [[unlikely]]
+            Clear();
+        for (Record& r : records_) r.scalar = MacroValue();
+        records_.resize(plan.names.size());
+        planNames_ = plan.names.data();
+        planned_ = plan.names.size();
+        id_ = NewId();
+        shape_ = plan.shape;
+        if (planned_ > kLinearSearchLimit) [[unlikely]]
+            IndexFrom(0);
+    }
+    // Lets go of every value and array, as Clear does, for a store that waits for its next Start: the records
+    // a plan made are kept, empty, for that Start to reuse. Until then the store must not be read.
+    void Recycle() {
+        if (records_.size() != planned_) [[unlikely]]
+            return Clear();
+        for (Record& r : records_) r.scalar = MacroValue();
+    }
     // The scalar of a record the caller knows to hold one (one the plan made, for instance), for writing.
     MacroValue& KnownScalar(int32_t position) { return records_[static_cast<size_t>(position)].scalar; }
     int32_t Count() const { return static_cast<int32_t>(records_.size()); }
