@@ -122,11 +122,20 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
     if (error_.ErrorCode() != 0) error_.SetErrorCode(0);
     MacroValue result;
     if (MayCall(f, slot.name, count)) {
-        std::unique_ptr<cMoMacro_Variable> store = TakeStore();
+        // Nothing runs between filling the store and the call, so every depth keeps one store for these
+        // calls. The depth is below kMaxCallDepth, so the vector never moves the store while the call runs.
+        size_t depth = static_cast<size_t>(callDepth_);
+        if (depth >= depthStores_.size()) [[unlikely]] {
+            depthStores_.reserve(kMaxCallDepth);
+            depthStores_.resize(depth + 1);
+        }
+        std::unique_ptr<cMoMacro_Variable>& store = depthStores_[depth];
+        if (!store) store = std::make_unique<cMoMacro_Variable>(elementBudget_);
         store->Start(functions_[static_cast<size_t>(f)].CallPlan);
         for (size_t k = argBase; k < stack_.size(); ++k)
             store->KnownScalar(static_cast<int32_t>(k - argBase) + 1) = std::move(stack_[k]);
-        result = ExecuteUserFunction(f, std::move(store));
+        result = ExecuteUserFunction(f, store);
+        store->Recycle();
     }
     stack_.resize(argBase);
     if (error_.ErrorCode() != 0) return 0;
@@ -286,7 +295,9 @@ MacroValue cMoMacro_Engine::CallUserFunction(int32_t f, const std::u16string& na
     if (!MayCall(f, name, args ? args->Count() : 0)) return MacroValue();
     std::unique_ptr<cMoMacro_Variable> store = CallStore(f, name, args);
     if (!store) return MacroValue();
-    return ExecuteUserFunction(f, std::move(store));
+    MacroValue result = ExecuteUserFunction(f, store);
+    RecycleStore(std::move(store));
+    return result;
 }
 
 MacroValue cMoMacro_Engine::RequestExtern(const std::u16string& name, cMoMacro_Token& values) {
@@ -326,7 +337,7 @@ void cMoMacro_Engine::RecycleStore(std::unique_ptr<cMoMacro_Variable> store) {
 }
 
 MacroValue cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex,
-                                                std::unique_ptr<cMoMacro_Variable> store) {
+                                                std::unique_ptr<cMoMacro_Variable>& store) {
     // The caller's line is restored afterwards so that an error later in the calling statement names its own
     // line.
     int32_t callerLine = error_.ErrorLine();
@@ -340,6 +351,5 @@ MacroValue cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex,
         error_.SetErrorLine(callerLine);
         result = std::move(store->KnownScalar(0)); // the result variable, about to be emptied
     }
-    RecycleStore(std::move(store));
     return result;
 }

@@ -305,7 +305,8 @@ class cMoMacro_Engine {
     // An empty argument list from the pool, and its return after the call.
     std::unique_ptr<cMoMacro_Token> TakeArgumentList();
     void ReturnArgumentList(std::unique_ptr<cMoMacro_Token> list);
-    MacroValue ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable> store);
+    // Runs a call in its filled store, which it gives back for recycling.
+    MacroValue ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable>& store);
     bool StackIsLow() const;
 
     // expression evaluator
@@ -344,6 +345,8 @@ class cMoMacro_Engine {
     std::unique_ptr<cMoMacro_Variable> global_;
     std::unique_ptr<cMoMacro_Variable> local_;
     std::vector<std::unique_ptr<cMoMacro_Variable>> storePool_; // emptied stores of finished calls
+    // The recycled store of each call depth for calls whose argument values are ready (PushPlannedCall).
+    std::vector<std::unique_ptr<cMoMacro_Variable>> depthStores_;
     std::vector<std::unique_ptr<cMoMacro_Token>> argumentPool_; // emptied argument lists of finished calls
     std::shared_ptr<cMoMacro_Variable::ElementBudget> elementBudget_ =
         std::make_shared<cMoMacro_Variable::ElementBudget>(
