@@ -95,7 +95,7 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
             }
         }
     }
-    if (count >= 0) {
+    if (count >= 0 && FindUserFunction(slot) >= 0) { // built-ins go on to the general path at once
         if (int32_t called = PushPlannedCall(slot, count); called >= 0) return called == 1;
     }
     MacroValue value = ResolveSlot(slot, count);
