@@ -48,7 +48,7 @@ class cMoMacro_Variable {
         if (records_.size() != planned_ || !index_.empty()) [[unlikely]]
             Clear();
         for (Record& r : records_) r.scalar = MacroValue();
-        records_.resize(plan.names.size());
+        if (records_.size() != plan.names.size()) records_.resize(plan.names.size());
         planNames_ = plan.names.data();
         planned_ = plan.names.size();
         id_ = NewId();
