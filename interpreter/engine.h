@@ -305,7 +305,7 @@ class cMoMacro_Engine {
     // An empty argument list from the pool, and its return after the call.
     std::unique_ptr<cMoMacro_Token> TakeArgumentList();
     void ReturnArgumentList(std::unique_ptr<cMoMacro_Token> list);
-    // Runs a call in its filled store, which it gives back for recycling.
+    // Runs a call in its filled store; afterwards the store is back in store, for the caller to recycle.
     MacroValue ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable>& store);
     bool StackIsLow() const;
 
