@@ -95,16 +95,59 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
             }
         }
     }
+    if (count >= 0 && FindUserFunction(slot) >= 0) { // built-ins go on to the general path at once
+        if (int32_t called = PushPlannedCall(slot, count); called >= 0) return called == 1;
+    }
     MacroValue value = ResolveSlot(slot, count);
     if (error_.ErrorCode() != 0) return false;
     stack_.push_back(std::move(value));
     return true;
 }
 
+// A name with brackets that calls a user function with a planned store, as ResolveSlot would call it (a name
+// that is no variable, or the running function's own name), unless the host may be asked about the name
+// afterwards (it is then shown an argument list): the argument values move from the value stack straight
+// into the call's store, and the result takes their place. 1 after the call, 0 after an error, -1 when the
+// name needs the general resolution.
+[[gnu::noinline]] int32_t cMoMacro_Engine::PushPlannedCall(NameSlot& slot, int32_t count) {
+    int32_t f = FindUserFunction(slot);
+    if (f < 0 || functions_[static_cast<size_t>(f)].CallPlan.shape == 0) return -1;
+    if (int32_t p = LocalPosition(slot); p > 0) {
+        return -1;
+    } else if (p < 0) {
+        if ((!noUndefinedRequest_ && requestUndefined_) || GlobalPosition(slot) >= 0) return -1;
+    }
+    size_t argBase = stack_.size() - static_cast<size_t>(count);
+    if (HoldsList(argBase)) return -1;
+    if (error_.ErrorCode() != 0) error_.SetErrorCode(0);
+    MacroValue result;
+    if (MayCall(f, slot.name, count)) {
+        // Nothing runs between filling the store and the call, so every depth keeps one store for these
+        // calls. The depth is below kMaxCallDepth, so the vector never moves the store while the call runs.
+        size_t depth = static_cast<size_t>(callDepth_);
+        if (depth >= depthStores_.size()) [[unlikely]] {
+            depthStores_.reserve(kMaxCallDepth);
+            depthStores_.resize(depth + 1);
+        }
+        std::unique_ptr<cMoMacro_Variable>& store = depthStores_[depth];
+        if (!store) store = std::make_unique<cMoMacro_Variable>(elementBudget_);
+        store->Start(functions_[static_cast<size_t>(f)].CallPlan);
+        for (size_t k = argBase; k < stack_.size(); ++k)
+            store->KnownScalar(static_cast<int32_t>(k - argBase) + 1) = std::move(stack_[k]);
+        result = ExecuteUserFunction(f, store);
+        store->Recycle();
+    }
+    stack_.resize(argBase);
+    if (error_.ErrorCode() != 0) return 0;
+    stack_.push_back(std::move(result));
+    return 1;
+}
+
 // A name that is no variable (or the running function called with arguments): a user function or a built-in,
 // and during ComputeLine a name the host may ask the user about.
 [[gnu::noinline]] MacroValue cMoMacro_Engine::ResolveCall(NameSlot& slot, int32_t count, size_t argBase,
                                                           bool mayAskHost) {
+    int32_t f = FindUserFunction(slot);
     // The argument values leave the stack here, so they are moved, not copied, into a list kept from an
     // earlier call.
     std::unique_ptr<cMoMacro_Token> args = TakeArgumentList();
@@ -115,7 +158,6 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
     // ("未定義の関数/変数が使用されました" when the host does not know the name), so the name is not
     // pre-armed as undefined first.
     MacroValue value;
-    int32_t f = FindUserFunction(slot);
     if (f >= 0) {
         value = CallFunctionAt(f, slot.name, argList);
     } else { // the values are ready: hand them to the host as they are
@@ -191,30 +233,36 @@ bool cMoMacro_Engine::ArgumentValue(const cMoMacro_Token& args, int32_t k, Macro
     return result;
 }
 
+// An argument list of a value that is a list is read as an expression (see ArgumentValue), which only the
+// general path does.
+bool cMoMacro_Engine::HoldsList(size_t argBase) const {
+    for (size_t k = argBase; k < stack_.size(); ++k)
+        if (stack_[k].IsList()) return true;
+    return false;
+}
+
+std::unique_ptr<cMoMacro_Variable> cMoMacro_Engine::TakeStore() {
+    if (storePool_.empty()) return std::make_unique<cMoMacro_Variable>(elementBudget_);
+    std::unique_ptr<cMoMacro_Variable> store = std::move(storePool_.back());
+    storePool_.pop_back();
+    return store;
+}
+
 [[gnu::noinline]] std::unique_ptr<cMoMacro_Variable>
 cMoMacro_Engine::CallStore(int32_t f, const std::u16string& name, const cMoMacro_Token* args) {
-    const cMoMacro_Token& parameters = *functions_[static_cast<size_t>(f)].Parameters;
-    std::unique_ptr<cMoMacro_Variable> store;
-    if (storePool_.empty()) {
-        store = std::make_unique<cMoMacro_Variable>(elementBudget_);
-    } else {
-        store = std::move(storePool_.back());
-        storePool_.pop_back();
-    }
     const UserFunction& function = functions_[static_cast<size_t>(f)];
-    if (function.CallShape != 0) {
+    const cMoMacro_Token& parameters = *function.Parameters;
+    std::unique_ptr<cMoMacro_Variable> store = TakeStore();
+    if (function.CallPlan.shape != 0) {
         // Names known to be distinct and valid: no searches, and the shape of every other call's store.
-        store->AppendScalar(function.Name, MacroValue());
-        for (int32_t k = 0; k < parameters.Count(); ++k) {
-            MacroValue value;
-            if (!ArgumentValue(*args, k, value)) break;
-            store->AppendScalar(function.ParameterUppers[static_cast<size_t>(k)], std::move(value));
-        }
-        store->SetShape(function.CallShape);
+        store->Start(function.CallPlan);
+        for (int32_t k = 0; k < parameters.Count(); ++k)
+            if (!ArgumentValue(*args, k, store->KnownScalar(k + 1))) break;
         if (error_.ErrorCode() == 0) return store;
         RecycleStore(std::move(store));
         return nullptr;
     }
+    store->Clear(); // it may still hold the records of an earlier plan
     store->CreateVariable(name, -1, error_);
     for (int32_t k = 0; error_.ErrorCode() == 0 && k < parameters.Count(); ++k) {
         MacroValue value;
@@ -229,20 +277,27 @@ cMoMacro_Engine::CallStore(int32_t f, const std::u16string& name, const cMoMacro
     return nullptr;
 }
 
-MacroValue cMoMacro_Engine::CallUserFunction(int32_t f, const std::u16string& name,
-                                             const cMoMacro_Token* args) {
-    const cMoMacro_Token& parameters = *functions_[static_cast<size_t>(f)].Parameters;
-    if ((args ? args->Count() : 0) != parameters.Count()) {
+// The checks before a call runs: the number of arguments, the depth of calls and the room on the stack.
+bool cMoMacro_Engine::MayCall(int32_t f, const std::u16string& name, int32_t argumentCount) {
+    if (argumentCount != functions_[static_cast<size_t>(f)].Parameters->Count()) {
         error_.Report(7, u"引数の数があいません");
-        return MacroValue();
+        return false;
     }
     if (callDepth_ >= kMaxCallDepth || StackIsLow()) {
         error_.Report(7, u"関数の呼び出しが深すぎます - ", name);
-        return MacroValue();
+        return false;
     }
+    return true;
+}
+
+MacroValue cMoMacro_Engine::CallUserFunction(int32_t f, const std::u16string& name,
+                                             const cMoMacro_Token* args) {
+    if (!MayCall(f, name, args ? args->Count() : 0)) return MacroValue();
     std::unique_ptr<cMoMacro_Variable> store = CallStore(f, name, args);
     if (!store) return MacroValue();
-    return ExecuteUserFunction(f, std::move(store));
+    MacroValue result = ExecuteUserFunction(f, store);
+    RecycleStore(std::move(store));
+    return result;
 }
 
 MacroValue cMoMacro_Engine::RequestExtern(const std::u16string& name, cMoMacro_Token& values) {
@@ -274,28 +329,27 @@ MacroValue cMoMacro_Engine::RequestExtern(NameSlot& slot, cMoMacro_Token& values
     return result;
 }
 
-// A finished call's store is emptied (which gives it a new identity) and kept for the next call.
+// A finished call's store lets go of its values and is kept for the next call, which starts it afresh (with a
+// new identity).
 void cMoMacro_Engine::RecycleStore(std::unique_ptr<cMoMacro_Variable> store) {
-    store->Clear();
+    store->Recycle();
     if (storePool_.size() < 64) storePool_.push_back(std::move(store));
 }
 
 MacroValue cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex,
-                                                std::unique_ptr<cMoMacro_Variable> store) {
+                                                std::unique_ptr<cMoMacro_Variable>& store) {
     // The caller's line is restored afterwards so that an error later in the calling statement names its own
     // line.
     int32_t callerLine = error_.ErrorLine();
-    std::unique_ptr<cMoMacro_Variable> caller = std::move(local_);
-    local_ = std::move(store);
+    local_.swap(store); // store holds the caller's until the call is over
     ++callDepth_;
     RunBlock(functions_[static_cast<size_t>(functionIndex)].LineIndex + 1);
     --callDepth_;
+    local_.swap(store);
     MacroValue result;
     if (error_.ErrorCode() == 0) {
         error_.SetErrorLine(callerLine);
-        result = *local_->ValueAt(0, -1, u"", error_);
+        result = std::move(store->KnownScalar(0)); // the result variable, about to be emptied
     }
-    RecycleStore(std::move(local_));
-    local_ = std::move(caller);
     return result;
 }

@@ -86,11 +86,10 @@ struct UserFunction {
     int32_t LineIndex = 0;
     int32_t LineNumber =
         0; // 1-based line of the FUNCTION / SUB line, kept so it stays valid after a failed parse
-    // The shape every call's store is given when its result variable and parameters have distinct valid
-    // names (0 otherwise: each call then creates them one by one, reporting what is wrong), with the
-    // parameters' upper-case names.
-    uint64_t CallShape = 0;
-    std::vector<std::u16string> ParameterUppers;
+    // What every call's store is started from when its result variable and parameters have distinct valid
+    // names: those names, upper case, and one shape (0 otherwise: each call then creates them one by one,
+    // reporting what is wrong).
+    cMoMacro_Variable::Plan CallPlan;
 };
 
 class cMoMacro_Engine {
@@ -272,6 +271,10 @@ class cMoMacro_Engine {
     std::unique_ptr<cMoMacro_Variable> CallStore(int32_t functionIndex, const std::u16string& name,
                                                  const cMoMacro_Token* args);
     bool ArgumentValue(const cMoMacro_Token& args, int32_t k, MacroValue& value);
+    int32_t PushPlannedCall(NameSlot& slot, int32_t count);
+    bool HoldsList(size_t argBase) const;
+    bool MayCall(int32_t functionIndex, const std::u16string& name, int32_t argumentCount);
+    std::unique_ptr<cMoMacro_Variable> TakeStore();
     void RecycleStore(std::unique_ptr<cMoMacro_Variable> store);
     // Resolves a name of an expression; count argument values lie on top of the value stack (-1: no
     // brackets).
@@ -315,7 +318,8 @@ class cMoMacro_Engine {
     // An empty argument list from the pool, and its return after the call.
     std::unique_ptr<cMoMacro_Token> TakeArgumentList();
     void ReturnArgumentList(std::unique_ptr<cMoMacro_Token> list);
-    MacroValue ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable> store);
+    // Runs a call in its filled store; afterwards the store is back in store, for the caller to recycle.
+    MacroValue ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable>& store);
     bool StackIsLow() const;
 
     // expression evaluator
@@ -362,6 +366,8 @@ class cMoMacro_Engine {
     std::unique_ptr<cMoMacro_Variable> global_;
     std::unique_ptr<cMoMacro_Variable> local_;
     std::vector<std::unique_ptr<cMoMacro_Variable>> storePool_; // emptied stores of finished calls
+    // The recycled store of each call depth for calls whose argument values are ready (PushPlannedCall).
+    std::vector<std::unique_ptr<cMoMacro_Variable>> depthStores_;
     std::vector<std::unique_ptr<cMoMacro_Token>> argumentPool_; // emptied argument lists of finished calls
     std::shared_ptr<cMoMacro_Variable::ElementBudget> elementBudget_ =
         std::make_shared<cMoMacro_Variable::ElementBudget>(

@@ -169,8 +169,8 @@ void cMoMacro_Engine::PlanCallStore(UserFunction& f) {
         for (size_t b = 0; b < a; ++b)
             if (names[a] == names[b]) return;
     }
-    f.ParameterUppers.assign(names.begin() + 1, names.end());
-    f.CallShape = cMoMacro_Variable::NewId();
+    f.CallPlan.names = std::move(names);
+    f.CallPlan.shape = cMoMacro_Variable::NewId();
 }
 
 std::u16string cMoMacro_Engine::UserFunctionName(int32_t index) const {

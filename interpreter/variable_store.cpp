@@ -26,7 +26,10 @@ void cMoMacro_Variable::ReleaseElements() {
 void cMoMacro_Variable::Clear() {
     ReleaseElements();
     records_.clear();
-    index_.clear();
+    names_.clear();
+    if (!index_.empty()) index_.clear();
+    planNames_ = nullptr;
+    planned_ = 0;
     id_ = NewId();
     shape_ = NewId();
 }
@@ -34,7 +37,7 @@ void cMoMacro_Variable::Clear() {
 int32_t cMoMacro_Variable::SearchUpper(const std::u16string& upper) const {
     if (records_.size() <= kLinearSearchLimit) {
         for (size_t i = 0; i < records_.size(); ++i)
-            if (records_[i].name == upper) return static_cast<int32_t>(i);
+            if (NameAt(i) == upper) return static_cast<int32_t>(i);
         return -1;
     }
     auto it = index_.find(upper);
@@ -55,30 +58,25 @@ void cMoMacro_Variable::CreateVariable(const std::u16string& name, int32_t dimen
     if (budget_) budget_->used += elements;
     elementCount_ += elements;
     Record record;
-    record.name = UpperCase(name);
     record.dimension = dimension < 0 ? -1 : dimension;
     if (dimension >= 0) record.elements.resize(static_cast<size_t>(dimension) + 1);
-    AppendRecord(std::move(record));
+    AppendRecord(std::move(record), UpperCase(name));
 }
 
-void cMoMacro_Variable::AppendScalar(const std::u16string& upper, MacroValue value) {
-    Record record;
-    record.name = upper;
-    record.scalar = std::move(value);
-    AppendRecord(std::move(record));
-}
-
-void cMoMacro_Variable::AppendRecord(Record record) {
+void cMoMacro_Variable::AppendRecord(Record record, std::u16string upper) {
     records_.push_back(std::move(record));
+    names_.push_back(std::move(upper));
     id_ = NewId();
     shape_ = NewId();
     // Small stores (a function's parameters and locals) are searched linearly; larger ones get a hash index.
-    if (records_.size() == kLinearSearchLimit + 1) {
-        for (size_t i = 0; i < records_.size(); ++i)
-            index_.emplace(records_[i].name, static_cast<int32_t>(i));
-    } else if (records_.size() > kLinearSearchLimit + 1) {
-        index_.emplace(records_.back().name, Count() - 1);
-    }
+    if (records_.size() == kLinearSearchLimit + 1)
+        IndexFrom(0);
+    else if (records_.size() > kLinearSearchLimit + 1)
+        IndexFrom(records_.size() - 1);
+}
+
+void cMoMacro_Variable::IndexFrom(size_t position) {
+    for (size_t i = position; i < records_.size(); ++i) index_.emplace(NameAt(i), static_cast<int32_t>(i));
 }
 
 int32_t cMoMacro_Variable::PositionOf(const MacroValue& key, std::u16string& keyText) const {
@@ -128,8 +126,9 @@ void cMoMacro_Variable::SetByName(const std::u16string& name, int32_t index, con
 
 std::u16string cMoMacro_Variable::DebugOut() const {
     std::u16string text;
-    for (const Record& r : records_) {
-        text += r.name;
+    for (size_t i = 0; i < records_.size(); ++i) {
+        const Record& r = records_[i];
+        text += NameAt(i);
         if (r.dimension < 0) {
             text += u'=';
             text += ToText(r.scalar);

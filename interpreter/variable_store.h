@@ -21,6 +21,14 @@ class cMoMacro_Variable {
         size_t used = 0;
     };
 
+    // The names a store is started with (upper case, distinct, of valid length) and the shape every store
+    // started from the plan shares. The plan must stay unchanged while a store uses it (until its next Clear
+    // or Start): the store reads the names from it instead of keeping copies.
+    struct Plan {
+        std::vector<std::u16string> names;
+        uint64_t shape = 0; // 0: no plan
+    };
+
     cMoMacro_Variable() = default;
     explicit cMoMacro_Variable(std::shared_ptr<ElementBudget> budget) : budget_(std::move(budget)) {}
     cMoMacro_Variable(const cMoMacro_Variable&) = delete;
@@ -32,6 +40,31 @@ class cMoMacro_Variable {
     static constexpr size_t kLinearSearchLimit = 12;
 
     void Clear();
+    // Empties the store and gives it the plan's names as empty scalars, in order, the plan's shape and a new
+    // identity.
+    // The records of an earlier plan are scalars (a planned name cannot be declared again), so they are kept
+    // and emptied rather than made again; a store that gained variables of its own is cleared.
+    void Start(const Plan& plan) {
+        if (records_.size() != planned_ || !index_.empty()) [[unlikely]]
+            Clear();
+        for (Record& r : records_) r.scalar = MacroValue();
+        if (records_.size() != plan.names.size()) records_.resize(plan.names.size());
+        planNames_ = plan.names.data();
+        planned_ = plan.names.size();
+        id_ = NewId();
+        shape_ = plan.shape;
+        if (planned_ > kLinearSearchLimit) [[unlikely]]
+            IndexFrom(0);
+    }
+    // Lets go of every value and array, as Clear does, for a store that waits for its next Start: the records
+    // a plan made are kept, empty, for that Start to reuse. Until then the store must not be read.
+    void Recycle() {
+        if (records_.size() != planned_) [[unlikely]]
+            return Clear();
+        for (Record& r : records_) r.scalar = MacroValue();
+    }
+    // The scalar of a record the caller knows to hold one (one the plan made, for instance), for writing.
+    MacroValue& KnownScalar(int32_t position) { return records_[static_cast<size_t>(position)].scalar; }
     int32_t Count() const { return static_cast<int32_t>(records_.size()); }
     void CreateVariable(const std::u16string& name, int32_t dimension, cMoMacro_Error& error);
     // key: a name (string) or a record position (number). index < 0 reads or writes a scalar.
@@ -47,9 +80,6 @@ class cMoMacro_Variable {
     // stores filled the same way (the calls of one function) may be given one shape, so a name found in one
     // is found at the same position in the others.
     uint64_t Shape() const { return shape_; }
-    void SetShape(uint64_t shape) { shape_ = shape; }
-    // Appends a scalar under an upper-case name the caller knows to be new and valid in this store.
-    void AppendScalar(const std::u16string& upper, MacroValue value);
     static uint64_t NewId();
     std::u16string DebugOut() const;
 
@@ -87,8 +117,8 @@ class cMoMacro_Variable {
     }
 
   private:
+    // A record's name lives in the plan for the records the plan made, in names_ for those created later.
     struct Record {
-        std::u16string name; // upper case
         int32_t dimension = -1;
         MacroValue scalar;
         std::vector<MacroValue> elements;
@@ -105,14 +135,21 @@ class cMoMacro_Variable {
     // Reports why a position and index name no value; returns nullptr.
     const MacroValue* Refuse(int32_t position, int32_t index, const std::u16string& name,
                              cMoMacro_Error& error) const;
+    const std::u16string& NameAt(size_t position) const {
+        return position < planned_ ? planNames_[position] : names_[position - planned_];
+    }
     std::vector<Record> records_;
+    std::vector<std::u16string> names_; // upper case, of the records after the planned ones
+    const std::u16string* planNames_ = nullptr;
+    size_t planned_ = 0;
     std::unordered_map<std::u16string, int32_t> index_;
     uint64_t id_ = NewId();
     uint64_t shape_ = NewId();
     std::shared_ptr<ElementBudget> budget_;
     size_t elementCount_ = 0; // elements of this store's arrays, counted against the budget
     void ReleaseElements();
-    void AppendRecord(Record record);
+    void AppendRecord(Record record, std::u16string upper);
+    void IndexFrom(size_t position);
 };
 
 // Upper-cases ASCII letters; every other character stays as it is.

@@ -128,6 +128,83 @@ TEST(Calls, ALocalDeclaredInOneCallIsNotSeenInTheNext) {
     EXPECT_EQ(host.GlobalText(u"e"), u"1007"); // Nest(1) adds its own g, Nest(2) the global one
 }
 
+TEST(Calls, ArraysDeclaredInsideRecursiveCallsBelongToTheirLevel) {
+    // Every level declares its own array and reads it after the deeper levels returned; the arrays of
+    // finished calls go back to the element budget, so many calls of large arrays in turn do not exhaust it.
+    TestHost host;
+    ASSERT_EQ(host.Run(u"dim r, k, big\n"
+                       u"r = Levels(5)\n"
+                       u"FOR k = 1 TO 200\n"
+                       u"big = Large(k)\n"
+                       u"NEXT\n"
+                       u"FUNCTION Levels(n)\n"
+                       u"dim mark(2)\n"
+                       u"mark(1) = n * 10\n"
+                       u"IF n > 0 THEN\n"
+                       u"Levels = Levels(n - 1) + mark(1)\n"
+                       u"ELSE\n"
+                       u"Levels = mark(1)\n"
+                       u"END IF\n"
+                       u"END FUNCTION\n"
+                       u"FUNCTION Large(n)\n"
+                       u"dim a(65535)\n"
+                       u"a(65535) = n\n"
+                       u"Large = a(65535)\n"
+                       u"END FUNCTION\n"),
+              0)
+        << ToUtf8(host.Info());
+    EXPECT_EQ(host.GlobalText(u"r"), u"150");
+    EXPECT_EQ(host.GlobalText(u"big"), u"200");
+}
+
+TEST(Calls, ACallAfterAFailedRecursionStartsFromEmptyStores) {
+    // The first run fails five levels deep, after those levels stored texts; the next run of the same engine
+    // calls the function again and must see empty parameters and results, and no locals of the failed run.
+    const std::u16string text = u"dim r\n"
+                                u"r = Walk(5, \"x\")\n"
+                                u"FUNCTION Walk(n, s)\n"
+                                u"IF n = 0 THEN\n"
+                                u"Walk = s ; Probe()\n"
+                                u"ELSE\n"
+                                u"dim own\n"
+                                u"own = n\n"
+                                u"Walk = Walk(n - 1, s ; own)\n"
+                                u"END IF\n"
+                                u"END FUNCTION\n";
+    TestHost host;
+    EXPECT_EQ(host.Run(text + u"FUNCTION Probe()\nProbe = missing\nEND FUNCTION\n"), 5);
+    EXPECT_EQ(host.Info(), u"未定義の関数/変数が使用されました - missing");
+    EXPECT_EQ(host.Line(), 13);
+    ASSERT_EQ(host.Run(text + u"FUNCTION Probe()\nProbe = \"-\" ; own ; Probe\nEND FUNCTION\n"), 5);
+    EXPECT_EQ(host.Info(), u"未定義の関数/変数が使用されました - own");
+    ASSERT_EQ(host.Run(text + u"FUNCTION Probe()\nProbe = \"!\" ; Probe\nEND FUNCTION\n"), 0)
+        << ToUtf8(host.Info());
+    EXPECT_EQ(host.GlobalText(u"r"), u"x54321!");
+}
+
+TEST(Calls, ManyParametersAndAFunctionCalledWithinItsOwnArguments) {
+    // Fourteen parameters are more than a store searches one by one; the inner calls of Add run while the
+    // outer call's arguments are being evaluated.
+    TestHost host;
+    ASSERT_EQ(host.Run(u"dim r, s\n"
+                       u"r = Wide(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14)\n"
+                       u"s = Add(Add(1, Add(2, 3)), Add(Add(4, 5), 6))\n"
+                       u"FUNCTION Wide(a, b, c, d, e, f, g, h, i, j, k, l, m, n)\n"
+                       u"IF a < 3 THEN\n"
+                       u"Wide = Wide(a + 1, b, c, d, e, f, g, h, i, j, k, l, m, n * 10) + 1000\n"
+                       u"ELSE\n"
+                       u"Wide = a + b + c + d + e + f + g + h + i + j + k + l + m + n\n"
+                       u"END IF\n"
+                       u"END FUNCTION\n"
+                       u"FUNCTION Add(x, y)\n"
+                       u"Add = x + y\n"
+                       u"END FUNCTION\n"),
+              0)
+        << ToUtf8(host.Info());
+    EXPECT_EQ(host.GlobalText(u"r"), u"3493"); // 3 + (2..13) + 1400 = 1493, plus 1000 from each outer level
+    EXPECT_EQ(host.GlobalText(u"s"), u"21");
+}
+
 TEST(Calls, ArgumentCountAndParameterNames) {
     const std::u16string functions = u"FUNCTION One(v)\n"
                                      u"One = v\n"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -194,6 +195,85 @@ TEST(VariableStore, ClearEmptiesTheTable) {
     store.CreateVariable(u"A", -1, error);
     EXPECT_EQ(error.ErrorCode(), 0);
     EXPECT_EQ(store.SearchIndex(u"a"), 0);
+}
+
+TEST(VariableStore, AStartedStoreHoldsThePlannedNamesAndGrowsLikeAnyOther) {
+    const cMoMacro_Variable::Plan plan{{u"F", u"A", u"B"}, 77};
+    cMoMacro_Variable store;
+    cMoMacro_Error error;
+    store.CreateVariable(u"old", 3, error);
+    const uint64_t before = store.Id();
+    store.Start(plan);
+    EXPECT_EQ(store.Count(), 3);
+    EXPECT_EQ(store.SearchIndex(u"old"), -1);
+    EXPECT_EQ(store.SearchIndex(u"a"), 1);
+    EXPECT_EQ(store.Shape(), 77u);
+    EXPECT_NE(store.Id(), before);
+    EXPECT_TRUE(store.GetByName(u"b", -1, error).IsEmpty());
+    store.SetByName(u"B", -1, MacroValue::Int32(5), error);
+    EXPECT_EQ(ToText(store.GetValue(MacroValue::Int32(2), -1, error)), u"5");
+    ASSERT_EQ(error.ErrorCode(), 0);
+
+    // A planned name cannot be declared again; a new one is appended after the planned ones.
+    store.CreateVariable(u"b", -1, error);
+    EXPECT_EQ(error.ErrorInformation(), u"既に定義されています - b");
+    cMoMacro_Error fresh;
+    store.CreateVariable(u"c", 2, fresh);
+    EXPECT_EQ(store.SearchIndex(u"C"), 3);
+    EXPECT_NE(store.Shape(), 77u);
+    EXPECT_EQ(store.DebugOut(), u"F=\nA=\nB=5\nC(2)\n");
+
+    // Started again, the store holds the plan's names with empty values under a new identity.
+    const uint64_t used = store.Id();
+    store.Start(plan);
+    EXPECT_EQ(store.Count(), 3);
+    EXPECT_EQ(store.SearchIndex(u"c"), -1);
+    EXPECT_TRUE(store.GetByName(u"b", -1, fresh).IsEmpty());
+    EXPECT_NE(store.Id(), used);
+    EXPECT_EQ(store.Shape(), 77u);
+}
+
+TEST(VariableStore, RecyclingReturnsArraysToTheBudget) {
+    auto budget =
+        std::make_shared<cMoMacro_Variable::ElementBudget>(cMoMacro_Variable::ElementBudget{100, 0});
+    const cMoMacro_Variable::Plan plan{{u"F", u"N"}, 5};
+    cMoMacro_Variable store(budget);
+    cMoMacro_Error error;
+    store.Start(plan);
+    store.CreateVariable(u"list", 59, error);
+    EXPECT_EQ(budget->used, 60u);
+    store.Recycle();
+    EXPECT_EQ(budget->used, 0u);
+    store.Start(plan);
+    EXPECT_EQ(store.SearchIndex(u"list"), -1);
+    // Recycling a store that only holds the plan's names keeps nothing of their values.
+    store.SetByName(u"n", -1, MacroValue::String(u"text"), error);
+    store.Recycle();
+    store.Start(plan);
+    EXPECT_TRUE(store.GetByName(u"n", -1, error).IsEmpty());
+    EXPECT_EQ(error.ErrorCode(), 0);
+}
+
+TEST(VariableStore, ALongPlanIsFoundThroughTheHashIndex) {
+    cMoMacro_Variable::Plan wide{{}, 9};
+    for (int k = 0; k < 14; ++k) wide.names.push_back(u"P" + ToText(MacroValue::Int32(k)));
+    cMoMacro_Variable store;
+    cMoMacro_Error error;
+    store.Start(wide);
+    EXPECT_EQ(store.SearchIndex(u"p13"), 13);
+    EXPECT_EQ(store.SearchIndex(u"p0"), 0);
+    store.CreateVariable(u"extra", -1, error);
+    EXPECT_EQ(store.SearchIndex(u"EXTRA"), 14);
+    store.CreateVariable(u"p7", -1, error);
+    EXPECT_EQ(error.ErrorCode(), 5);
+
+    // A short plan afterwards no longer finds the long plan's names.
+    store.Recycle();
+    const cMoMacro_Variable::Plan narrow{{u"G", u"P13"}, 10};
+    store.Start(narrow);
+    EXPECT_EQ(store.SearchIndex(u"p13"), 1);
+    EXPECT_EQ(store.SearchIndex(u"p12"), -1);
+    EXPECT_EQ(store.SearchIndex(u"extra"), -1);
 }
 
 } // namespace
