@@ -47,9 +47,6 @@ int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
     return error_.ErrorCode();
 }
 
-// The common cases of the hottest statements, run in place without the general executors: a plain number
-// assigned to a variable without subscript, the NEXT of a plain loop, IF and WHILE on a plain number. False,
-// with nothing done, when the statement needs its general executor (which also reports every error).
 // A numeric program of one operator runs here, inline in the run loop; every other through RunNumeric.
 [[gnu::always_inline]] inline bool cMoMacro_Engine::RunNumericInPlace(PreparedExpression& prepared,
                                                                       PlainNumber& out) {
@@ -88,6 +85,10 @@ int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
     return true;
 }
 
+// The common cases of the hottest statements, run in place without the general executors: a plain number
+// assigned to a variable or an element, the NEXT of a plain loop, IF and WHILE on a plain number, and the
+// ends of their blocks. False, with nothing done, when the statement needs its general executor (which also
+// reports every error).
 [[gnu::always_inline]] inline bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_t& index,
                                                                       BlockStack& stack) {
     PlainNumber number;
@@ -122,6 +123,21 @@ int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
         ++index;
         return true;
     }
+    // The block ends when the IF they close is on top; every other case is the executors' error.
+    case StatementKind::Else:
+        if (!stack.TopIs(StatementKind::If)) return false;
+        index = stack.Top().closeLine;
+        return true;
+    case StatementKind::EndIf:
+        if (!stack.TopIs(StatementKind::If)) return false;
+        index = stack.Top().closeLine + 1;
+        stack.Pop();
+        return true;
+    case StatementKind::Wend:
+        if (!stack.TopIs(StatementKind::While)) return false;
+        stack.Pop();
+        index = Code(index).jump;
+        return true;
     default:
         return false;
     }
