@@ -96,27 +96,21 @@ bool ReadLines(const std::u16string& path, std::vector<std::u16string>& lines, s
     return ok;
 }
 
-bool Save(const std::u16string& path, std::u16string_view text, std::u16string& errorText) {
+bool WriteBuffer(const std::u16string& path, std::u16string_view text, std::u16string& errorText) {
     const std::string bytes = EncodeMacroText(text);
     const std::wstring target = ToWide(path);
-    const std::wstring temporary = target + L".tmp-" + std::to_wstring(GetCurrentProcessId());
     bool ok = false;
     {
-        FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        FileHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) {
             errorText = SystemErrorText(GetLastError());
             return false;
         }
-        ok = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
+        ok = WriteAll(file.Get(), bytes);
         if (!ok) errorText = SystemErrorText(GetLastError());
     }
-    if (ok &&
-        !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        errorText = SystemErrorText(GetLastError());
-        ok = false;
-    }
-    if (!ok) DeleteFileW(temporary.c_str());
+    if (!ok) DeleteFileW(target.c_str());
     return ok;
 }
 

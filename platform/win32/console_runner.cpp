@@ -86,7 +86,7 @@ void ShowMacroError(const cMoMacro_Error& error) {
 // reset, the parse, and the run when the text parses.
 int32_t RunFromTop(cMoMacro& macro, const std::u16string& text, const std::u16string& bufferPath) {
     std::u16string saveError;
-    if (!ConsoleMacroFile::Save(bufferPath, text, saveError)) {
+    if (!ConsoleMacroFile::WriteBuffer(bufferPath, text, saveError)) {
         WriteError(u"マクロの保存に失敗しました。 - " + bufferPath);
         WriteError(saveError);
     }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -130,22 +131,33 @@ TEST(MacroFileSave, RoundTripKeepsEveryCharacter) {
     }
 }
 
+namespace {
+
+// Runs a write under a file size limit of 64 bytes, which makes it fail even for root, who ignores folder
+// permissions; returns what the write returned.
+bool UnderFileSizeLimit(const std::function<bool()>& write) {
+    rlimit saved{};
+    if (getrlimit(RLIMIT_FSIZE, &saved) != 0) return true;
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    if (setrlimit(RLIMIT_FSIZE, &small) != 0) return true; // the caller's check of a failure fails
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const bool result = write();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    return result;
+}
+
+} // namespace
+
 TEST(MacroFileSave, FailedSaveLeavesOldFileWholeAndLogsTwoLines) {
     QTemporaryDir dir;
     const QString path = dir.filePath("keep.qlx");
     LogRecorder log;
     ASSERT_TRUE(SaveMacroFile(path, u"old", log.Sink()));
 
-    // A file size limit makes the write fail even for root, who ignores folder permissions.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved_ok = SaveMacroFile(path, std::u16string(10000, u'x'), log.Sink());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    const bool saved_ok =
+        UnderFileSizeLimit([&] { return SaveMacroFile(path, std::u16string(10000, u'x'), log.Sink()); });
 
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(ReadBytes(path), "old\r\n");
@@ -173,15 +185,8 @@ TEST(MacroFileBuffer, WritesTheSavedBytesInPlaceAndLeavesNoCutOffCopy) {
     EXPECT_EQ(ReadBytes(path), ReadBytes(saved));
     EXPECT_TRUE(log.lines.empty());
 
-    rlimit limit{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    rlimit small = limit;
-    small.rlim_cur = 64;
-    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteBufferFile(path, std::u16string(10000, u'x'), log.Sink());
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousHandler);
+    const bool written =
+        UnderFileSizeLimit([&] { return WriteBufferFile(path, std::u16string(10000, u'x'), log.Sink()); });
     EXPECT_FALSE(written);
     EXPECT_FALSE(QFile::exists(path));
     ASSERT_EQ(log.lines.size(), 2u);
