@@ -30,8 +30,15 @@ std::string KeyLine(XKeyEvent& event) {
     std::string line = event.type == KeyPress ? "key press " : "key release ";
     line += std::string(name != nullptr ? name : "NoSymbol") + " " +
             (typedName != nullptr ? typedName : "NoSymbol");
-    line += " " + std::to_string(event.keycode) + " " + std::to_string(event.time) +
-            " state=" + std::to_string(event.state) + " text=" + text;
+    // Appended piece by piece: GCC 12 at -O3 warns falsely about "literal" + std::string temporaries.
+    for (const std::string& piece : {std::to_string(event.keycode), std::to_string(event.time)}) {
+        line += ' ';
+        line += piece;
+    }
+    line += " state=";
+    line += std::to_string(event.state);
+    line += " text=";
+    line += text;
     return line;
 }
 
