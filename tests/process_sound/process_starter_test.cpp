@@ -120,8 +120,10 @@ TEST(ProcessStart, ChildStartsWithNoSignalIgnoredOrBlocked) {
     ProcessStarter starter;
     double pid = 0;
     const std::string line =
-        "sh -c 'grep -E \"^Sig(Ign|Blk)\" /proc/$$/status > \"$0.part\"; mv \"$0.part\" \"$0\"' '" +
+        "sh -c 'grep -E \"^Sig(Ign|Blk)\" /proc/self/status > \"$0.part\"; mv \"$0.part\" \"$0\"' '" +
         out.string() + "'";
+    // grep reads its own status, inherited through the shell: the shell's own status may be read while it
+    // blocks every signal for a moment to start grep.
     const int result = starter.Start(U16(line), 1, pid);
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
     sigaction(SIGUSR1, &previous, nullptr);
