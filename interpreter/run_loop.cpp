@@ -6,6 +6,14 @@
 
 #include <cmath>
 
+// The shortcuts of the run loop are compiled into it, except under AddressSanitizer: its frames are several
+// times larger there, and the run loop's frame is kept at every level of a macro's recursion.
+#if defined(__SANITIZE_ADDRESS__)
+#define QM_RUN_LOOP_PART [[gnu::noinline]]
+#else
+#define QM_RUN_LOOP_PART [[gnu::always_inline]] inline
+#endif
+
 namespace {
 
 bool IsForValue(const MacroValue& v) {
@@ -89,8 +97,7 @@ int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
 // assigned to a variable or an element, the NEXT of a plain loop, IF and WHILE on a plain number, and the
 // ends of their blocks. False, with nothing done, when the statement needs its general executor (which also
 // reports every error).
-[[gnu::always_inline]] inline bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_t& index,
-                                                                      BlockStack& stack) {
+QM_RUN_LOOP_PART bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_t& index, BlockStack& stack) {
     PlainNumber number;
     switch (line.Kind) {
     case StatementKind::Let: {
@@ -177,6 +184,9 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     if (!syncRun_ && yield_) yield_();
 }
 
+// The executors stay out of line: a call from an expression runs through one of them, so what they keep on
+// the process stack is kept at every level of a macro's recursion only by the one that is running, not by
+// every run loop above it.
 bool cMoMacro_Engine::ExecuteStatement(StatementKind kind, int32_t& index, BlockStack& stack) {
     switch (kind) {
     case StatementKind::Empty:
@@ -220,7 +230,7 @@ bool cMoMacro_Engine::ExecuteStatement(StatementKind kind, int32_t& index, Block
     return false;
 }
 
-bool cMoMacro_Engine::ExecuteDim(int32_t& index) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExecuteDim(int32_t& index) {
     const MacroLine& line = lines_[static_cast<size_t>(index)];
     cMoMacro_Variable& store = line.FunctionIndex == -1 ? *global_ : *local_;
     for (int32_t k = 1; k < line.Statement->Count(); ++k) {
@@ -234,7 +244,7 @@ bool cMoMacro_Engine::ExecuteDim(int32_t& index) {
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
     const LineCode& code = Code(index);
     NameSlot& name = *code.target.slot;
     int32_t element = -1;
@@ -255,14 +265,14 @@ bool cMoMacro_Engine::ExecuteLet(int32_t& index) {
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteCall(int32_t& index) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExecuteCall(int32_t& index) {
     const cMoMacro_Token& statement = *lines_[static_cast<size_t>(index)].Statement;
     CallFunction(statement.Item(1).StringValue(), statement.ItemToken(2).get());
     ++index;
     return error_.ErrorCode() == 0;
 }
 
-bool cMoMacro_Engine::ExecuteFor(int32_t& index, BlockStack& stack) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExecuteFor(int32_t& index, BlockStack& stack) {
     const LineCode& code = Code(index);
     int32_t element = -1;
     if (!EvaluateSubscript(code.target, element)) return false;
@@ -335,7 +345,7 @@ void cMoMacro_Engine::TestFor(int32_t& index, BlockStack& stack, const MacroValu
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExecuteNext(int32_t& index, BlockStack& stack) {
     if (!stack.TopIs(StatementKind::For)) {
         error_.Report(3, u"Nextに対応するFORがありません");
         return false;
@@ -378,7 +388,7 @@ bool cMoMacro_Engine::ConditionHolds(PreparedExpression& condition, bool& holds)
     return false;
 }
 
-bool cMoMacro_Engine::ExecuteIf(int32_t& index, BlockStack& stack) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExecuteIf(int32_t& index, BlockStack& stack) {
     const LineCode& code = Code(index);
     bool holds = false;
     if (!ConditionHolds(*code.prepared[0], holds)) return false;
@@ -388,7 +398,7 @@ bool cMoMacro_Engine::ExecuteIf(int32_t& index, BlockStack& stack) {
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteElse(int32_t& index, BlockStack& stack) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExecuteElse(int32_t& index, BlockStack& stack) {
     if (stack.Empty()) {
         error_.Report(3, u"END IF に対応する IF がありません");
         return false;
@@ -401,7 +411,7 @@ bool cMoMacro_Engine::ExecuteElse(int32_t& index, BlockStack& stack) {
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteEndIf(int32_t& index, BlockStack& stack) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExecuteEndIf(int32_t& index, BlockStack& stack) {
     if (stack.Empty()) {
         error_.Report(3, u"END IF に対応する IF がありません");
         return false;
@@ -415,7 +425,7 @@ bool cMoMacro_Engine::ExecuteEndIf(int32_t& index, BlockStack& stack) {
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteWhile(int32_t& index, BlockStack& stack) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExecuteWhile(int32_t& index, BlockStack& stack) {
     const LineCode& code = Code(index);
     bool holds = false;
     if (!ConditionHolds(*code.prepared[0], holds)) return false;
@@ -428,7 +438,7 @@ bool cMoMacro_Engine::ExecuteWhile(int32_t& index, BlockStack& stack) {
     return true;
 }
 
-bool cMoMacro_Engine::ExecuteWend(int32_t& index, BlockStack& stack) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExecuteWend(int32_t& index, BlockStack& stack) {
     if (!stack.TopIs(StatementKind::While)) {
         error_.Report(3, u"Wendに対応するWhileがありません");
         return false;
@@ -438,7 +448,7 @@ bool cMoMacro_Engine::ExecuteWend(int32_t& index, BlockStack& stack) {
     return true;
 }
 
-bool cMoMacro_Engine::ExitBlock(int32_t& index, BlockStack& stack, StatementKind kind) {
+[[gnu::noinline]] bool cMoMacro_Engine::ExitBlock(int32_t& index, BlockStack& stack, StatementKind kind) {
     if (kind == StatementKind::ExitSub || kind == StatementKind::ExitFunction) return false;
     StatementKind opener = kind == StatementKind::ExitFor     ? StatementKind::For
                            : kind == StatementKind::ExitWhile ? StatementKind::While
