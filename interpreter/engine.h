@@ -214,6 +214,14 @@ class cMoMacro_Engine {
         return BindLineCode(code);
     }
     bool BindLineCode(LineCode& code);
+    bool RelocateLineCode(LineCode& code);
+    // The position of a lone operand's variable in the local store (-1: a constant or not local).
+    int32_t OperandLocalPosition(PreparedExpression& p) {
+        const ExpressionStep& step = p.steps[0];
+        return step.kind == ExpressionStep::Kind::PushConstant
+                   ? -1
+                   : LocalPosition(p.names[static_cast<size_t>(step.index)]);
+    }
     bool RunBlock(int32_t start);
     bool RunPlainStatement(MacroLine& line, int32_t& index, BlockStack& stack);
     bool RunNumericInPlace(PreparedExpression& prepared, PlainNumber& out);
@@ -351,6 +359,8 @@ class cMoMacro_Engine {
     }
     bool BindNumericProgram(PreparedExpression& prepared);
     bool BindNumericOperand(PreparedExpression& prepared, NumericOperand& operand);
+    void RelocateNumericOperand(NumericOperand& operand);
+    bool RelocateNumericProgram(NumericProgram& program);
     bool BindNumericElements(NameSlot& slot, NumericStep& step);
 
     std::u16string macroText_;

@@ -32,32 +32,54 @@ bool IsLoneOperand(const PreparedExpression& p) {
 
 } // namespace
 
+// The same target, end and step in a new local store of the bound shape: the local ones at the positions they
+// were found at. False when an array is not found there.
+bool cMoMacro_Engine::RelocateLineCode(LineCode& code) {
+    if (code.targetPosition >= 0) {
+        if (code.subscript == nullptr) {
+            code.targetAddress = &local_->KnownScalar(code.targetPosition);
+        } else {
+            const MacroValue* first = nullptr;
+            if (!local_->ArrayAt(code.targetPosition, first, code.lastIndex)) return false;
+            code.targetAddress = const_cast<MacroValue*>(first);
+        }
+    }
+    if (code.endPosition >= 0) code.endAddress = &local_->KnownScalar(code.endPosition);
+    if (code.stepPosition >= 0) code.stepAddress = &local_->KnownScalar(code.stepPosition);
+    return true;
+}
+
 // Finds the addresses of a line's target and, for FOR, of its end and step, in the current stores.
 bool cMoMacro_Engine::BindLineCode(LineCode& code) {
+    if (code.boundLocal != 0 && code.boundGlobal == global_->Id() && code.boundShape == local_->Shape() &&
+        RelocateLineCode(code)) {
+        code.boundLocal = local_->Id();
+        return true;
+    }
     code.boundLocal = code.boundGlobal = 0;
+    NameSlot& slot = *code.target.slot;
+    code.targetPosition = LocalPosition(slot);
     if (code.subscript != nullptr) {
         // The array an element assignment writes: the local store's name first, as the general path does.
-        NameSlot& slot = *code.target.slot;
-        const cMoMacro_Variable* store = local_.get();
-        int32_t position = LocalPosition(slot);
-        if (position < 0) {
-            store = global_.get();
-            position = GlobalPosition(slot);
-        }
+        const cMoMacro_Variable* store = code.targetPosition >= 0 ? local_.get() : global_.get();
+        const int32_t position = code.targetPosition >= 0 ? code.targetPosition : GlobalPosition(slot);
         const MacroValue* first = nullptr;
         if (!store->ArrayAt(position, first, code.lastIndex)) return false;
         code.targetAddress = const_cast<MacroValue*>(first);
     } else {
-        code.targetAddress = MutableScalar(*code.target.slot);
+        code.targetAddress = MutableScalar(slot);
         if (code.targetAddress == nullptr) return false;
     }
     if (code.prepared[1] != nullptr) { // FOR
         code.endAddress = PlainOperand(*code.prepared[1]);
         code.stepAddress = PlainOperand(*code.prepared[2]);
         if (code.endAddress == nullptr || code.stepAddress == nullptr) return false;
+        code.endPosition = OperandLocalPosition(*code.prepared[1]);
+        code.stepPosition = OperandLocalPosition(*code.prepared[2]);
     }
     code.boundLocal = local_->Id();
     code.boundGlobal = global_->Id();
+    code.boundShape = local_->Shape();
     return true;
 }
 

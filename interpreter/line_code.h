@@ -32,6 +32,12 @@ struct LineCode {
     const MacroValue* endAddress = nullptr;
     const MacroValue* stepAddress = nullptr;
     int32_t lastIndex = -1;
+    // The local store's shape then, and the local positions of the three (-1: not local), so that a later
+    // local store of that shape gives their addresses without searching, as for numeric programs.
+    uint64_t boundShape = 0;
+    int32_t targetPosition = -1;
+    int32_t endPosition = -1;
+    int32_t stepPosition = -1;
 };
 
 // The lookup slot of a target list's name, kept with the list so repeated assignments skip the name search.

@@ -6,8 +6,29 @@
 
 bool cMoMacro_Engine::BindNumericOperand(PreparedExpression& p, NumericOperand& operand) {
     if (operand.source != NumericOperand::Source::Variable) return true;
-    operand.address = ScalarValue(p.names[static_cast<size_t>(operand.index)]);
+    NameSlot& slot = p.names[static_cast<size_t>(operand.index)];
+    operand.address = ScalarValue(slot);
+    operand.localPosition = LocalPosition(slot);
     return operand.address != nullptr;
+}
+
+// A local variable of a store of the bound shape, at the position it was found at.
+void cMoMacro_Engine::RelocateNumericOperand(NumericOperand& operand) {
+    if (operand.source == NumericOperand::Source::Variable && operand.localPosition >= 0)
+        operand.address = &local_->KnownScalar(operand.localPosition);
+}
+
+// The same local variables in a new local store of the bound shape; false when an array is not found there.
+bool cMoMacro_Engine::RelocateNumericProgram(NumericProgram& program) {
+    for (NumericStep& step : program.steps) {
+        RelocateNumericOperand(step.left);
+        RelocateNumericOperand(step.right);
+        if (step.op == Operator::Unknown && step.localPosition >= 0 &&
+            !local_->ArrayAt(step.localPosition, step.elements, step.lastIndex))
+            return false;
+    }
+    RelocateNumericOperand(program.result);
+    return true;
 }
 
 // The array an element read reads: the one the general resolution finds, the local store first, and not the
@@ -19,12 +40,18 @@ bool cMoMacro_Engine::BindNumericElements(NameSlot& slot, NumericStep& step) {
         store = global_.get();
         position = GlobalPosition(slot);
     }
+    step.localPosition = store == global_.get() ? -1 : position;
     if (position < 0 || (position == 0 && store != global_.get())) return false;
     return store->ArrayAt(position, step.elements, step.lastIndex);
 }
 
 bool cMoMacro_Engine::BindNumericProgram(PreparedExpression& p) {
     NumericProgram& program = p.numeric;
+    if (program.boundLocal != 0 && program.boundGlobal == global_->Id() &&
+        program.boundShape == local_->Shape() && RelocateNumericProgram(program)) {
+        program.boundLocal = local_->Id();
+        return true;
+    }
     program.boundLocal = program.boundGlobal = 0;
     for (NumericStep& step : program.steps) {
         if (!BindNumericOperand(p, step.left) || !BindNumericOperand(p, step.right)) return false;
@@ -35,6 +62,7 @@ bool cMoMacro_Engine::BindNumericProgram(PreparedExpression& p) {
     if (!BindNumericOperand(p, program.result)) return false;
     program.boundLocal = local_->Id();
     program.boundGlobal = global_->Id();
+    program.boundShape = local_->Shape();
     return true;
 }
 

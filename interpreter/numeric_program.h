@@ -15,6 +15,7 @@ struct NumericOperand {
     int32_t index = 0;                          // Variable: the expression's name slot
     PlainNumber constant{0, ValueKind::Double}; // Constant: its value
     const MacroValue* address = nullptr; // Variable: the scalar it reads, found when the program is bound
+    int32_t localPosition = -1;          // and its position when it is a local variable
 };
 
 // One operator, or the read of an array element (op Unknown: left is the subscript, name the array's slot).
@@ -26,6 +27,7 @@ struct NumericStep {
     int32_t name = -1;
     const MacroValue* elements = nullptr; // an element read: the array's elements, found when bound
     int32_t lastIndex = -1;               // and its last index
+    int32_t localPosition = -1;           // the array's position when it is a local variable
 };
 
 struct NumericProgram {
@@ -41,6 +43,10 @@ struct NumericProgram {
     // the variables straight from there.
     uint64_t boundLocal = 0;
     uint64_t boundGlobal = 0;
+    // The local store's shape then: another local store of that shape (the next call of the same function)
+    // holds the same names at the same positions, so the local variables' addresses are taken from there
+    // without searching.
+    uint64_t boundShape = 0;
 };
 
 // Compiles the steps of a prepared expression, if it consists only of what a numeric program can run; leaves

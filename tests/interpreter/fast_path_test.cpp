@@ -272,4 +272,17 @@ TEST(FastPaths, VariablesAreFoundAgainWhenTheStoresChange) {
     EXPECT_EQ(host.GlobalText(u"t", 3), u"6");
     EXPECT_EQ(host.GlobalText(u"a", 2), u""); // the function wrote its own array
     EXPECT_EQ(host.GlobalText(u"r"), u"107"); // 7 + 40 + 30 + 20 + 10 + 0
+
+    // The same lines run by calls of one function at alternating depths: a loop over its own parameter and
+    // step, and its own array written and read, each call's variables and none of another call's.
+    ASSERT_EQ(
+        host.Run(u"dim r\nr = walk(3, 1) * 1000 + walk(2, 2)\n"
+                 u"function walk(n, s)\n  dim i, t, a(5)\n  for i = 1 to n step s\n    a(i) = i * n\n"
+                 u"    t = t + a(i)\n  next\n  if n > 1 then\n    t = t + walk(n - 1, s) * 100\n  end if\n"
+                 u"  walk = t + a(n)\nend function\n"),
+        0)
+        << ToUtf8(host.Info());
+    // walk(1, s) = 1 + a(1) = 2; walk(2, 1) = 6 + 200 + a(2) = 210; walk(3, 1) = 18 + 21000 + a(3) = 21027;
+    // walk(2, 2) = 2 + 200 + a(2), which that call never wrote = 202.
+    EXPECT_EQ(host.GlobalText(u"r"), u"21027202");
 }
