@@ -285,4 +285,13 @@ TEST(FastPaths, VariablesAreFoundAgainWhenTheStoresChange) {
     // walk(1, s) = 1 + a(1) = 2; walk(2, 1) = 6 + 200 + a(2) = 210; walk(3, 1) = 18 + 21000 + a(3) = 21027;
     // walk(2, 2) = 2 + 200 + a(2), which that call never wrote = 202.
     EXPECT_EQ(host.GlobalText(u"r"), u"21027202");
+
+    // Without DIM every call's store has the same names, and a line bound in one call is moved to the next
+    // call's variables: a loop over a parameter with a parameter as step, and the function's own result.
+    ASSERT_EQ(host.Run(u"dim r\nr = tri(4, -2) * 1000 + tri(3, -1)\n"
+                       u"function tri(n, s)\n  for n = n to 1 step s\n    tri = tri + n\n  next\n"
+                       u"  if s < -1 then\n    tri = tri + tri(3, s + 1) * 100\n  end if\nend function\n"),
+              0)
+        << ToUtf8(host.Info());
+    EXPECT_EQ(host.GlobalText(u"r"), u"606006"); // tri(3, -1) = 3 + 2 + 1; tri(4, -2) = 4 + 2 + 600
 }
