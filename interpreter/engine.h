@@ -308,13 +308,11 @@ class cMoMacro_Engine {
     // The value of an expression that is a lone constant or a lone scalar variable, read without evaluating
     // anything; nullptr for every other expression.
     const MacroValue* PlainOperand(PreparedExpression& p) {
-        if (p.steps.size() != 1) return nullptr;
+        if (!IsLoneOperand(p)) return nullptr;
         const ExpressionStep& step = p.steps[0];
         if (step.kind == ExpressionStep::Kind::PushConstant)
             return &p.constants[static_cast<size_t>(step.index)];
-        if (step.kind == ExpressionStep::Kind::Resolve && step.count < 0)
-            return ScalarValue(p.names[static_cast<size_t>(step.index)]);
-        return nullptr;
+        return ScalarValue(p.names[static_cast<size_t>(step.index)]);
     }
     MacroValue ResolveCall(NameSlot& slot, int32_t count, size_t argBase, bool mayAskHost);
     MacroValue ReadVariable(const cMoMacro_Variable& store, int32_t position, const NameSlot& slot,

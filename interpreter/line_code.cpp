@@ -22,14 +22,6 @@ int32_t LinkAt(const cMoMacro_Token& statement, int32_t position) {
     return static_cast<int32_t>(statement.Item(position).AsDouble());
 }
 
-// An expression that is a single constant or a variable without brackets: reading it has no effect.
-bool IsLoneOperand(const PreparedExpression& p) {
-    if (p.steps.size() != 1) return false;
-    const ExpressionStep& step = p.steps[0];
-    return step.kind == ExpressionStep::Kind::PushConstant ||
-           (step.kind == ExpressionStep::Kind::Resolve && step.count < 0);
-}
-
 } // namespace
 
 // The same target, end and step in a new local store of the bound shape: the local ones at the positions they

@@ -52,6 +52,14 @@ struct PreparedExpression {
     NumericProgram numeric; // the same expression for plain numbers, when it can be run that way
 };
 
+// An expression that is a single constant or a variable without brackets: reading it has no effect.
+inline bool IsLoneOperand(const PreparedExpression& p) {
+    if (p.steps.size() != 1) return false;
+    const ExpressionStep& step = p.steps[0];
+    return step.kind == ExpressionStep::Kind::PushConstant ||
+           (step.kind == ExpressionStep::Kind::Resolve && step.count < 0);
+}
+
 // What an engine keeps beside a token list it evaluates: the prepared expression, and the slot of the list's
 // first name when the list is an assignment or loop target.
 struct TokenCache {
