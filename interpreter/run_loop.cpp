@@ -158,10 +158,12 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     // run; the plain statements cannot, so the flags are tested after those alone.
     bool halted = endRequested_ || stopRequested_;
     // The end is compared as an iterator: the line count itself would take a division by the line's size.
+    // The plain statements report no errors, so the error line is set only before a yield (whose host may
+    // show it) and before a general executor.
     while (!halted && lines_.begin() + index < lines_.end()) {
         MacroLine& line = lines_[static_cast<size_t>(index)];
-        error_.SetErrorLine(line.LineNumber);
         if (--yieldCountdown_ <= 0) [[unlikely]] {
+            error_.SetErrorLine(line.LineNumber);
             YieldNow();
             if (stopRequested_) { // the statement still runs, as it always has, and then the run ends
                 proceed = ExecuteStatement(line.Kind, index, stack);
@@ -169,6 +171,7 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
             }
         }
         if (RunPlainStatement(line, index, stack)) continue;
+        error_.SetErrorLine(line.LineNumber);
         proceed = ExecuteStatement(line.Kind, index, stack);
         halted = !proceed || endRequested_ || stopRequested_;
     }

@@ -363,6 +363,13 @@ TEST(RunLoop, ForceStopFromTheYieldEndsTheRunWithCodeOneHundred) {
     });
     EXPECT_EQ(host.Run(u"DIM n\nn = n + 1\nn = n + 1\nn = n + 1\nn = n + 1\n"), 100);
     EXPECT_EQ(host.GlobalText(u"n"), u"2");
+    EXPECT_EQ(host.engine.Error().ErrorLine(), 3); // the stop names the line it came at
+
+    // Each yield sees the line of the statement about to run, in-place statements included.
+    std::vector<int32_t> seen;
+    host.engine.SetYield([&] { seen.push_back(host.engine.Error().ErrorLine()); });
+    EXPECT_EQ(host.Run(u"DIM n, i\nFOR i = 1 TO 2\nn = n + i\nNEXT\nPRINT n\n"), 0);
+    EXPECT_EQ(seen, (std::vector<int32_t>{1, 2, 3, 4, 3, 4, 5}));
 
     // An endless loop inside a called function is stopped too.
     yields = 0;
