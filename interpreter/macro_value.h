@@ -95,6 +95,11 @@ class MacroValue {
         kind_ = ValueKind::Boolean;
         num_.b = value;
     }
+    // Empty again, as a new value is, without building one to move from.
+    void Reset() {
+        Release();
+        num_ = {};
+    }
     // True when both values are texts sharing one storage.
     bool SharesTextWith(const MacroValue& other) const {
         return kind_ == ValueKind::String && other.kind_ == ValueKind::String && text_ == other.text_;

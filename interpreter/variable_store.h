@@ -47,7 +47,7 @@ class cMoMacro_Variable {
     void Start(const Plan& plan) {
         if (records_.size() != planned_ || !index_.empty()) [[unlikely]]
             Clear();
-        for (Record& r : records_) r.scalar = MacroValue();
+        for (Record& r : records_) r.scalar.Reset();
         if (records_.size() != plan.names.size()) records_.resize(plan.names.size());
         planNames_ = plan.names.data();
         planned_ = plan.names.size();
@@ -61,7 +61,7 @@ class cMoMacro_Variable {
     void Recycle() {
         if (records_.size() != planned_) [[unlikely]]
             return Clear();
-        for (Record& r : records_) r.scalar = MacroValue();
+        for (Record& r : records_) r.scalar.Reset();
     }
     // The scalar of a record the caller knows to hold one (one the plan made, for instance), for writing.
     MacroValue& KnownScalar(int32_t position) { return records_[static_cast<size_t>(position)].scalar; }
