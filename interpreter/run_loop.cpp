@@ -150,6 +150,16 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_
     }
 }
 
+// The general executors take the line index by reference; they are given a copy, so that the run loop's own
+// index, whose address is then never taken, can stay in a register.
+[[gnu::always_inline]] inline bool cMoMacro_Engine::ExecuteOutOfLine(StatementKind kind, int32_t& index,
+                                                                     BlockStack& stack) {
+    int32_t next = index;
+    const bool proceed = ExecuteStatement(kind, next, stack);
+    index = next;
+    return proceed;
+}
+
 bool cMoMacro_Engine::RunBlock(int32_t start) {
     int32_t index = start;
     bool proceed = true;
@@ -166,13 +176,13 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
             error_.SetErrorLine(line.LineNumber);
             YieldNow();
             if (stopRequested_) { // the statement still runs, as it always has, and then the run ends
-                proceed = ExecuteStatement(line.Kind, index, stack);
+                proceed = ExecuteOutOfLine(line.Kind, index, stack);
                 break;
             }
         }
         if (RunPlainStatement(line, index, stack)) continue;
         error_.SetErrorLine(line.LineNumber);
-        proceed = ExecuteStatement(line.Kind, index, stack);
+        proceed = ExecuteOutOfLine(line.Kind, index, stack);
         halted = !proceed || endRequested_ || stopRequested_;
     }
     if (stopRequested_) {
