@@ -147,13 +147,18 @@ class MacroValue {
         kind_ = other.kind_;
         other.kind_ = ValueKind::Empty;
     }
+    // Numbers own nothing, so the common case is one test of the kind.
     void Release() {
+        if (kind_ >= ValueKind::String) [[unlikely]]
+            ReleaseShared();
+        kind_ = ValueKind::Empty;
+    }
+    void ReleaseShared() {
         if (kind_ == ValueKind::String) {
             if (--text_->refs == 0) delete text_;
-        } else if (kind_ == ValueKind::List) {
-            if (--list_->refs == 0) delete list_;
+        } else if (--list_->refs == 0) {
+            delete list_;
         }
-        kind_ = ValueKind::Empty;
     }
     static const std::u16string& EmptyText();
     static const TokenRef& EmptyList();
