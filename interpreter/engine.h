@@ -63,20 +63,29 @@ struct BlockRecord {
 // using the part above where it started, so running a block allocates nothing once the vector has grown.
 class BlockStack {
   public:
-    explicit BlockStack(std::vector<BlockRecord>& records) : records_(records), base_(records.size()) {}
+    explicit BlockStack(std::vector<BlockRecord>& records) : records_(records) {}
     BlockStack(const BlockStack&) = delete;
     BlockStack& operator=(const BlockStack&) = delete;
-    ~BlockStack() { records_.resize(base_); }
-    // Compared as iterators, which saves the division of the size by the record's size.
-    bool Empty() const { return records_.begin() + static_cast<std::ptrdiff_t>(base_) == records_.end(); }
-    bool TopIs(StatementKind kind) const { return !Empty() && records_.back().kind == kind; }
+    // The stacks of nested blocks have let go of their records by then, so this stack's are the last ones.
+    ~BlockStack() {
+        if (depth_ != 0) records_.erase(records_.end() - static_cast<std::ptrdiff_t>(depth_), records_.end());
+    }
+    // The stack counts its own records, which saves computing where its part of the vector begins.
+    bool Empty() const { return depth_ == 0; }
+    bool TopIs(StatementKind kind) const { return depth_ != 0 && records_.back().kind == kind; }
     const BlockRecord& Top() const { return records_.back(); }
-    void Push(const BlockRecord& record) { records_.push_back(record); }
-    void Pop() { records_.pop_back(); }
+    void Push(const BlockRecord& record) {
+        records_.push_back(record);
+        ++depth_;
+    }
+    void Pop() {
+        records_.pop_back();
+        --depth_;
+    }
 
   private:
     std::vector<BlockRecord>& records_;
-    size_t base_;
+    size_t depth_ = 0;
 };
 
 struct UserFunction {
@@ -223,6 +232,15 @@ class cMoMacro_Engine {
                    : LocalPosition(p.names[static_cast<size_t>(step.index)]);
     }
     bool RunBlock(int32_t start);
+    bool RunLineForm(LineForm& form, int32_t& index, BlockStack& stack, uint64_t localId, uint64_t globalId);
+    // Builds the compact form of a line the plain path has just run (compact forms: line_form.cpp).
+    void BuildLineForm(int32_t index);
+    LineForm::Shape AssignForm(const LineCode& code, LineForm& form) const;
+    LineForm::Shape ConditionForm(const LineCode& code, LineForm& form, bool loop) const;
+    LineForm::Shape NextForm(const LineCode& code, LineForm& form) const;
+    // True when a line's code or a program is bound to the current stores.
+    bool BoundHere(const LineCode& code) const;
+    bool BoundHere(const NumericProgram& program) const;
     bool RunPlainStatement(MacroLine& line, int32_t& index, BlockStack& stack);
     bool RunNumericInPlace(PreparedExpression& prepared, PlainNumber& out);
     bool RunOperandInPlace(PreparedExpression& prepared, PlainNumber& out);

@@ -2,6 +2,7 @@
 // time the line runs: the target's lookup slot, the prepared expressions and the lines it jumps to.
 #pragma once
 
+#include "line_form.h"
 #include "prepared_expression.h"
 #include "token.h"
 
@@ -38,6 +39,7 @@ struct LineCode {
     int32_t targetPosition = -1;
     int32_t endPosition = -1;
     int32_t stepPosition = -1;
+    LineForm form; // the compact form the block runner runs, built after the first plain run
 };
 
 // The lookup slot of a target list's name, kept with the list so repeated assignments skip the name search.

@@ -22,7 +22,7 @@ class Compiler {
     bool Add(const ExpressionStep& step) {
         switch (step.kind) {
         case ExpressionStep::Kind::PushConstant: {
-            NumericOperand constant{NumericOperand::Source::Constant, 0, {0, ValueKind::Double}};
+            NumericOperand constant{NumericOperand::Source::Constant, step.index, {0, ValueKind::Double}};
             if (!constant.constant.Read(prepared_.constants[static_cast<size_t>(step.index)])) return false;
             pending_.push_back(constant);
             return true;

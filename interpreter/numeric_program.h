@@ -12,7 +12,7 @@ struct PreparedExpression;
 struct NumericOperand {
     enum class Source : uint8_t { Constant, Variable, Result };
     Source source = Source::Result;
-    int32_t index = 0;                          // Variable: the expression's name slot
+    int32_t index = 0; // Variable: the expression's name slot; Constant: the expression's constant
     PlainNumber constant{0, ValueKind::Double}; // Constant: its value
     const MacroValue* address = nullptr; // Variable: the scalar it reads, found when the program is bound
     int32_t localPosition = -1;          // and its position when it is a local variable

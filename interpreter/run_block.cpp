@@ -147,6 +147,184 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_
     return proceed;
 }
 
+namespace {
+
+using Shape = LineForm::Shape;
+
+// The arithmetic of the assignment shapes on two doubles; false where the general arithmetic must decide
+// (a division by zero, a result that is not finite), as for numeric programs.
+template <Shape shape> [[gnu::always_inline]] inline bool Arithmetic(double x, double y, double& r) {
+    if constexpr (shape == Shape::AssignAdd) r = x + y;
+    if constexpr (shape == Shape::AssignSubtract) r = x - y;
+    if constexpr (shape == Shape::AssignMultiply) r = x * y;
+    if constexpr (shape == Shape::AssignDivide) {
+        if (y == 0) return false;
+        r = x / y;
+    }
+    return std::isfinite(r);
+}
+
+template <Shape shape> [[gnu::always_inline]] inline bool AssignArithmetic(LineForm& form) {
+    const MacroValue& left = *form.left;
+    const MacroValue& right = *form.right;
+    double r = 0;
+    if (left.Kind() != ValueKind::Double || right.Kind() != ValueKind::Double ||
+        !Arithmetic<shape>(left.DoubleValue(), right.DoubleValue(), r))
+        return false;
+    form.target->SetDouble(r);
+    return true;
+}
+
+// The comparison of an IF or WHILE shape, with the same result as the plain operators give.
+template <Operator op> [[gnu::always_inline]] inline bool Compare(const LineForm& form, bool& holds) {
+    const MacroValue& left = *form.left;
+    const MacroValue& right = *form.right;
+    if (left.Kind() != ValueKind::Double || right.Kind() != ValueKind::Double) return false;
+    const double x = left.DoubleValue(), y = right.DoubleValue();
+    holds = CompareResult(op, x < y ? -1 : x > y ? 1 : 0);
+    return true;
+}
+
+} // namespace
+
+// IF on a comparison: a false condition continues after the first ELSE, or at the END IF.
+template <Operator op>
+[[gnu::always_inline]] inline bool RunIfForm(const LineForm& form, int32_t& index, BlockStack& stack) {
+    bool holds = false;
+    if (!Compare<op>(form, holds)) return false;
+    stack.Push({StatementKind::If, index, form.jump});
+    index = holds ? index + 1 : form.jumpIfFalse;
+    return true;
+}
+
+template <Operator op>
+[[gnu::always_inline]] inline bool RunWhileForm(const LineForm& form, int32_t& index, BlockStack& stack) {
+    bool holds = false;
+    if (!Compare<op>(form, holds)) return false;
+    if (!holds) {
+        index = form.jump + 1;
+        return true;
+    }
+    stack.Push({StatementKind::While, index, form.jump});
+    ++index;
+    return true;
+}
+
+// The element assignment: a subscript that is a whole number within the array, and a double.
+[[gnu::always_inline]] inline bool RunAssignElementForm(const LineForm& form) {
+    const MacroValue& subscript = *form.left;
+    const MacroValue& value = *form.right;
+    int32_t element = -1;
+    if (subscript.Kind() != ValueKind::Double || value.Kind() != ValueKind::Double ||
+        !PlainToInt32(subscript.DoubleValue(), element) || element < 0 || element > form.lastIndex)
+        return false;
+    form.target[element].SetDouble(value.DoubleValue());
+    return true;
+}
+
+// The NEXT of the plain loop on top of the block stack, as NextOfPlainLoop runs it.
+[[gnu::always_inline]] inline bool RunNextForm(const LineForm& form, int32_t& index, BlockStack& stack) {
+    if (!stack.TopIs(StatementKind::For)) return false;
+    const BlockRecord& top = stack.Top();
+    if (top.openLine != form.opener) return false;
+    MacroValue* variable = form.target;
+    const MacroValue* step = form.left;
+    const MacroValue* end = form.right;
+    if (variable->Kind() != ValueKind::Double || step->Kind() != ValueKind::Double ||
+        (end->Kind() != ValueKind::Double && end != variable))
+        return false;
+    const double sum = variable->DoubleValue() + step->DoubleValue();
+    if (!std::isfinite(sum)) return false;
+    variable->SetDouble(sum);
+    const bool finished = step->DoubleValue() > 0 ? sum > end->DoubleValue() : sum < end->DoubleValue();
+    if (finished) {
+        index = top.closeLine + 1;
+        stack.Pop();
+    } else {
+        index = form.jump;
+    }
+    return true;
+}
+
+// ELSE, END IF and WEND whose block is on top of the block stack.
+[[gnu::always_inline]] inline bool RunBlockEndForm(const LineForm& form, int32_t& index, BlockStack& stack) {
+    switch (form.shape) {
+    case Shape::Else:
+        if (!stack.TopIs(StatementKind::If)) return false;
+        index = stack.Top().closeLine;
+        return true;
+    case Shape::EndIf:
+        if (!stack.TopIs(StatementKind::If)) return false;
+        index = stack.Top().closeLine + 1;
+        stack.Pop();
+        return true;
+    case Shape::Wend:
+        if (!stack.TopIs(StatementKind::While)) return false;
+        stack.Pop();
+        index = form.jump;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Runs a line's compact form. False, with nothing done, when the form does not apply now: it is not built,
+// the stores are not those its addresses belong to, or a value is not what the form handles. The block
+// runner's plain path or the general executor then runs the statement.
+QM_RUN_LOOP_PART bool cMoMacro_Engine::RunLineForm(LineForm& form, int32_t& index, BlockStack& stack,
+                                                   uint64_t localId, uint64_t globalId) {
+    // The ends of blocks read no variables; every other form holds addresses (Unknown and None have no
+    // identities, so they stop here).
+    if (form.shape >= Shape::Else) [[unlikely]]
+        return RunBlockEndForm(form, index, stack);
+    if (form.local != localId || form.global != globalId) return false;
+    switch (form.shape) {
+    case Shape::Assign:
+        if (form.left->Kind() != ValueKind::Double) return false;
+        form.target->SetDouble(form.left->DoubleValue());
+        ++index;
+        return true;
+    case Shape::AssignAdd:
+        return AssignArithmetic<Shape::AssignAdd>(form) && ++index;
+    case Shape::AssignSubtract:
+        return AssignArithmetic<Shape::AssignSubtract>(form) && ++index;
+    case Shape::AssignMultiply:
+        return AssignArithmetic<Shape::AssignMultiply>(form) && ++index;
+    case Shape::AssignDivide:
+        return AssignArithmetic<Shape::AssignDivide>(form) && ++index;
+    case Shape::AssignElement:
+        return RunAssignElementForm(form) && ++index;
+    case Shape::Next:
+        return RunNextForm(form, index, stack);
+    case Shape::IfEqual:
+        return RunIfForm<Operator::Equal>(form, index, stack);
+    case Shape::IfLess:
+        return RunIfForm<Operator::Less>(form, index, stack);
+    case Shape::IfGreater:
+        return RunIfForm<Operator::Greater>(form, index, stack);
+    case Shape::IfLessEqual:
+        return RunIfForm<Operator::LessEqual>(form, index, stack);
+    case Shape::IfGreaterEqual:
+        return RunIfForm<Operator::GreaterEqual>(form, index, stack);
+    case Shape::IfNotEqual:
+        return RunIfForm<Operator::NotEqual>(form, index, stack);
+    case Shape::WhileEqual:
+        return RunWhileForm<Operator::Equal>(form, index, stack);
+    case Shape::WhileLess:
+        return RunWhileForm<Operator::Less>(form, index, stack);
+    case Shape::WhileGreater:
+        return RunWhileForm<Operator::Greater>(form, index, stack);
+    case Shape::WhileLessEqual:
+        return RunWhileForm<Operator::LessEqual>(form, index, stack);
+    case Shape::WhileGreaterEqual:
+        return RunWhileForm<Operator::GreaterEqual>(form, index, stack);
+    case Shape::WhileNotEqual:
+        return RunWhileForm<Operator::NotEqual>(form, index, stack);
+    default:
+        return false;
+    }
+}
+
 bool cMoMacro_Engine::RunBlock(int32_t start) {
     int32_t index = start;
     bool proceed = true;
@@ -157,6 +335,9 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     // The end is compared as an iterator: the line count itself would take a division by the line's size.
     // The plain statements report no errors, so the error line is set only before a yield (whose host may
     // show it) and before a general executor.
+    // The compact forms hold addresses in the stores that were current when they were built; only a yield
+    // or a general executor can change the stores, so their identities are read again after those alone.
+    uint64_t localId = local_->Id(), globalId = global_->Id();
     while (!halted && lines_.begin() + index < lines_.end()) {
         MacroLine& line = lines_[static_cast<size_t>(index)];
         if (--yieldCountdown_ <= 0) [[unlikely]] {
@@ -166,11 +347,28 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
                 proceed = ExecuteOutOfLine(line.Kind, index, stack);
                 break;
             }
+            localId = local_->Id();
+            globalId = global_->Id();
         }
-        if (RunPlainStatement(line, index, stack)) continue;
+        LineForm& form = line.Code.form;
+        if (RunLineForm(form, index, stack, localId, globalId)) continue;
+        const int32_t at = index;
+        if (RunPlainStatement(line, index, stack)) {
+            if (form.shape != Shape::None && (form.local != localId || form.global != globalId)) {
+                if (form.seenLocal == localId && form.seenGlobal == globalId) {
+                    BuildLineForm(at);
+                } else {
+                    form.seenLocal = localId;
+                    form.seenGlobal = globalId;
+                }
+            }
+            continue;
+        }
         error_.SetErrorLine(line.LineNumber);
         proceed = ExecuteOutOfLine(line.Kind, index, stack);
         halted = !proceed || endRequested_ || stopRequested_;
+        localId = local_->Id();
+        globalId = global_->Id();
     }
     if (stopRequested_) {
         error_.SetErrorInformation(u"");

@@ -1,0 +1,168 @@
+// Building the compact forms of lines: after a line ran through the block runner's plain path, the addresses
+// its code and its expressions were bound to are copied into its form, with the identities of the stores.
+#include "engine.h"
+
+namespace {
+
+using Shape = LineForm::Shape;
+
+// The address a direct operand of a bound program reads: the variable, or the expression's own constant.
+const MacroValue* OperandAddress(const PreparedExpression& p, const NumericOperand& operand) {
+    switch (operand.source) {
+    case NumericOperand::Source::Constant:
+        return &p.constants[static_cast<size_t>(operand.index)];
+    case NumericOperand::Source::Variable:
+        return operand.address;
+    default:
+        return nullptr;
+    }
+}
+
+Shape ArithmeticShape(Operator op) {
+    switch (op) {
+    case Operator::Add:
+        return Shape::AssignAdd;
+    case Operator::Subtract:
+        return Shape::AssignSubtract;
+    case Operator::Multiply:
+        return Shape::AssignMultiply;
+    case Operator::Divide:
+        return Shape::AssignDivide;
+    default:
+        return Shape::None;
+    }
+}
+
+// The IF or WHILE shape of a comparison (the WHILE shapes follow the IF shapes in the same order).
+Shape ComparisonShape(Operator op, bool loop) {
+    int32_t k = 0;
+    switch (op) {
+    case Operator::Equal:
+        k = 0;
+        break;
+    case Operator::Less:
+        k = 1;
+        break;
+    case Operator::Greater:
+        k = 2;
+        break;
+    case Operator::LessEqual:
+        k = 3;
+        break;
+    case Operator::GreaterEqual:
+        k = 4;
+        break;
+    case Operator::NotEqual:
+        k = 5;
+        break;
+    default:
+        return Shape::None;
+    }
+    const Shape first = loop ? Shape::WhileEqual : Shape::IfEqual;
+    return static_cast<Shape>(static_cast<int32_t>(first) + k);
+}
+
+// A program that is a lone constant or variable: its address, or nullptr.
+const MacroValue* LoneOperandAddress(const PreparedExpression& p) {
+    return p.numeric.steps.empty() ? OperandAddress(p, p.numeric.result) : nullptr;
+}
+
+} // namespace
+
+bool cMoMacro_Engine::BoundHere(const LineCode& code) const {
+    return code.boundLocal == local_->Id() && code.boundGlobal == global_->Id();
+}
+
+bool cMoMacro_Engine::BoundHere(const NumericProgram& program) const {
+    return program.usable && program.boundLocal == local_->Id() && program.boundGlobal == global_->Id();
+}
+
+// An assignment: a scalar given a lone operand or one operator on two, or an element given a lone operand
+// with a lone operand as subscript.
+Shape cMoMacro_Engine::AssignForm(const LineCode& code, LineForm& form) const {
+    const PreparedExpression& value = *code.prepared[0];
+    if (!code.plainTarget) return Shape::None;
+    if (!BoundHere(code) || !BoundHere(value.numeric)) return Shape::Unknown;
+    form.target = code.targetAddress;
+    if (code.subscript != nullptr) {
+        if (!BoundHere(code.subscript->numeric)) return Shape::Unknown;
+        form.left = LoneOperandAddress(*code.subscript);
+        form.right = LoneOperandAddress(value);
+        form.lastIndex = code.lastIndex;
+        return form.left != nullptr && form.right != nullptr ? Shape::AssignElement : Shape::None;
+    }
+    if (const MacroValue* lone = LoneOperandAddress(value)) {
+        form.left = lone;
+        return Shape::Assign;
+    }
+    if (!value.numeric.singleOperator) return Shape::None;
+    const NumericStep& step = value.numeric.steps.front();
+    form.left = OperandAddress(value, step.left);
+    form.right = OperandAddress(value, step.right);
+    return ArithmeticShape(step.op);
+}
+
+// IF or WHILE on one comparison of two constants or variables.
+Shape cMoMacro_Engine::ConditionForm(const LineCode& code, LineForm& form, bool loop) const {
+    const PreparedExpression& condition = *code.prepared[0];
+    if (!condition.numeric.singleOperator) return Shape::None;
+    if (!BoundHere(condition.numeric)) return Shape::Unknown;
+    const NumericStep& step = condition.numeric.steps.front();
+    form.left = OperandAddress(condition, step.left);
+    form.right = OperandAddress(condition, step.right);
+    form.jump = code.jump;
+    form.jumpIfFalse = code.jumpIfFalse;
+    return ComparisonShape(step.op, loop);
+}
+
+// NEXT of the FOR line it was matched with, when that loop is plain.
+Shape cMoMacro_Engine::NextForm(const LineCode& code, LineForm& form) const {
+    const MacroLine& opener = lines_[static_cast<size_t>(code.jump)];
+    const LineCode& loop = opener.Code;
+    if (opener.Kind != StatementKind::For || !loop.ready || !loop.plainTarget) return Shape::None;
+    if (!BoundHere(loop)) return Shape::Unknown;
+    form.target = loop.targetAddress;
+    form.left = loop.stepAddress;
+    form.right = loop.endAddress;
+    form.opener = code.jump;
+    form.jump = code.jump + 1;
+    return Shape::Next;
+}
+
+// Called after the block runner's plain path ran the line, so its code is compiled and whatever it read is
+// bound to the current stores. A form that cannot be built yet stays unknown and is tried again.
+void cMoMacro_Engine::BuildLineForm(int32_t index) {
+    const StatementKind kind = lines_[static_cast<size_t>(index)].Kind;
+    LineCode& code = Code(index);
+    LineForm& form = code.form;
+    Shape shape = Shape::None;
+    switch (kind) {
+    case StatementKind::Let:
+        shape = AssignForm(code, form);
+        break;
+    case StatementKind::If:
+    case StatementKind::While:
+        shape = ConditionForm(code, form, kind == StatementKind::While);
+        break;
+    case StatementKind::Next:
+        shape = NextForm(code, form);
+        break;
+    case StatementKind::Else:
+        shape = Shape::Else;
+        break;
+    case StatementKind::EndIf:
+        shape = Shape::EndIf;
+        break;
+    case StatementKind::Wend:
+        form.jump = code.jump;
+        shape = Shape::Wend;
+        break;
+    default:
+        break;
+    }
+    // A form without addresses keeps no identities, so the block runner's test of them rejects it at once.
+    form.shape = shape;
+    const bool built = shape != Shape::Unknown && shape != Shape::None;
+    form.local = built ? local_->Id() : 0;
+    form.global = built ? global_->Id() : 0;
+}

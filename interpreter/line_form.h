@@ -1,0 +1,58 @@
+// LineForm: the commonest plain statements reduced to the addresses they read and write and their operator,
+// so that the block runner runs them with one test of the stores' identities and no further dispatch.
+#pragma once
+
+#include "macro_value.h"
+
+#include <cstdint>
+
+struct LineForm {
+    enum class Shape : uint8_t {
+        Unknown, // not built yet
+        None,    // the statement has no compact form: the block runner's general path runs it
+        // A scalar variable given a double: a lone operand's, or the result of an operator on two doubles.
+        Assign,
+        AssignAdd,
+        AssignSubtract,
+        AssignMultiply,
+        AssignDivide,
+        // An array element given a double; the subscript is a double that is a whole number in range.
+        AssignElement,
+        // The NEXT of a loop whose variable, step and end are doubles.
+        Next,
+        // IF and WHILE on a comparison of two doubles.
+        IfEqual,
+        IfLess,
+        IfGreater,
+        IfLessEqual,
+        IfGreaterEqual,
+        IfNotEqual,
+        WhileEqual,
+        WhileLess,
+        WhileGreater,
+        WhileLessEqual,
+        WhileGreaterEqual,
+        WhileNotEqual,
+        // The ends of blocks, which read no variables.
+        Else,
+        EndIf,
+        Wend,
+    };
+    Shape shape = Shape::Unknown;
+    // The identities of the local and the global store the addresses below belong to (0: none yet).
+    uint64_t local = 0;
+    uint64_t global = 0;
+    // The stores of the last plain run without a form. A form is built only when the line runs a second time
+    // in the same stores: a line that runs once per call of its function would pay for a build every call.
+    uint64_t seenLocal = 0;
+    uint64_t seenGlobal = 0;
+    MacroValue* target = nullptr;     // Assign: the variable; AssignElement: the first element; Next: the
+                                      // loop variable
+    const MacroValue* left = nullptr; // the operand or left operand; AssignElement: the subscript; Next: step
+    const MacroValue* right = nullptr; // the right operand; AssignElement: the value; Next: the end
+    int32_t lastIndex = -1;            // AssignElement: the array's last index
+    int32_t opener = 0;                // Next: the FOR line it closes
+    int32_t jump = 0;                  // Next: the first line of the body; IF: its END IF; WHILE: its WEND;
+                                       // WEND: its WHILE
+    int32_t jumpIfFalse = 0;           // IF: where a false condition continues
+};

@@ -1,0 +1,181 @@
+// Tests of the compact forms of the block runner. Each macro runs its lines often enough for their forms to
+// be built and used, and is compared with the same macro whose operands go through SAME, a host function that
+// returns its argument and so keeps every line on the general path: results, errors, lines and yields agree.
+#include "engine_test_host.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using qm_test::TestHost;
+
+struct Outcome {
+    int32_t code = 0;
+    int32_t line = 0;
+    std::u16string info;
+    std::vector<std::u16string> output;
+    int yields = 0;
+    bool operator==(const Outcome&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Outcome& o) {
+    out << "code " << o.code << " line " << o.line << " info '" << ToUtf8(o.info) << "' yields " << o.yields
+        << " output";
+    for (const std::u16string& line : o.output) out << " [" << ToUtf8(line) << "]";
+    return out;
+}
+
+// "{x}" is x itself in the direct macro and SAME(x) in the general one.
+std::u16string Spell(std::u16string_view pattern, bool general) {
+    std::u16string text;
+    for (char16_t c : pattern) {
+        if (c == u'{')
+            text += general ? u"same(" : u"";
+        else if (c == u'}')
+            text += general ? u")" : u"";
+        else
+            text += c;
+    }
+    return text;
+}
+
+// Runs one spelling of a macro; a run that has not ended after `limit` statements is stopped (code 100).
+Outcome RunSpelling(std::u16string_view pattern, bool general, int limit = 5000) {
+    TestHost host;
+    host.functions[u"SAME"] = [](const std::vector<MacroValue>& args, cMoMacro_Error& error) {
+        error.Clear();
+        return args.empty() ? MacroValue() : args[0];
+    };
+    auto yields = std::make_shared<int>(0);
+    host.engine.SetSyncRun(false);
+    host.engine.SetYield([&host, yields, limit] {
+        if (++*yields >= limit) host.engine.ForceStop();
+    });
+    Outcome o;
+    o.code = host.Run(Spell(pattern, general));
+    o.line = host.Line();
+    o.info = host.Info();
+    o.output = host.output;
+    o.yields = *yields;
+    return o;
+}
+
+// The direct run and the general run of a macro, which must agree.
+void ExpectSameOutcome(std::u16string_view pattern, int32_t expectedCode, int limit = 5000) {
+    const Outcome direct = RunSpelling(pattern, false, limit);
+    const Outcome general = RunSpelling(pattern, true, limit);
+    EXPECT_EQ(direct, general) << ToUtf8(std::u16string(pattern));
+    EXPECT_EQ(direct.code, expectedCode) << direct;
+}
+
+TEST(LineForms, ArithmeticAndAssignmentsAgreeWithTheGeneralPath) {
+    // Sums, products, differences, quotients and copies, then a variable that becomes a text mid-loop.
+    ExpectSameOutcome(u"dim i, s, p, q, d, x\n"
+                      u"for i = 1 to {8}\n  s = {s} + {i}\n  p = {i} * {3}\n  q = {p} - {s}\n"
+                      u"  d = {q} / {i}\n  x = {i}\nnext\n"
+                      u"print s, p, q, d, x, i\n",
+                      0);
+    ExpectSameOutcome(u"dim i, s, t\n"
+                      u"for i = 1 to {8}\n  s = {s} + {i}\n  t = {s} - {1}\n  if {i} = {5} then\n"
+                      u"    s = \"t\"\n  end if\nnext\n"
+                      u"print s, t, i\n",
+                      4);
+    // A quotient by a divisor that reaches zero, and a product that overflows.
+    ExpectSameOutcome(u"dim i, z, d\n"
+                      u"for i = 1 to {9}\n  z = {5} - {i}\n  d = {12} / {z}\n  print d\nnext\n",
+                      4);
+    ExpectSameOutcome(u"dim i, x\nx = 10\n"
+                      u"for i = 1 to {12}\n  x = {x} * {x}\n  print x\nnext\n",
+                      4);
+}
+
+TEST(LineForms, ElementAssignmentsAgreeWithTheGeneralPath) {
+    // Halves round to the even neighbour; the subscript runs past the array's end at 5.5.
+    ExpectSameOutcome(
+        u"dim i, h, a(5)\n"
+        u"for i = 0 to {12}\n  h = {i} / {2}\n  a({h}) = {i}\n  print a(0), a(1), a(2), a(5)\nnext\n",
+        6);
+    // A value that is not a double (a comparison) and a text subscript.
+    ExpectSameOutcome(u"dim i, a(9), k\n"
+                      u"for i = 0 to {9}\n  a({i}) = {i} > {4}\nnext\nk = \"3\"\na({k}) = {k}\n"
+                      u"print a(0), a(3), a(5), a(9)\n",
+                      2);
+}
+
+TEST(LineForms, ConditionsAgreeWithTheGeneralPath) {
+    ExpectSameOutcome(u"dim i, k, c(12)\n"
+                      u"for i = 1 to {6}\n"
+                      u"  if {i} = {3} then\n    c(1) = c(1) + 1\n  else\n    c(2) = c(2) + 1\n  end if\n"
+                      u"  if {i} < {3} then\n    c(3) = c(3) + 1\n  end if\n"
+                      u"  if {i} > {3} then\n    c(4) = c(4) + 1\n  end if\n"
+                      u"  if {i} <= {3} then\n    c(5) = c(5) + 1\n  end if\n"
+                      u"  if {i} >= {3} then\n    c(6) = c(6) + 1\n  else\n    c(7) = c(7) + 1\n  end if\n"
+                      u"  if {i} <> {3} then\n    c(8) = c(8) + 1\n  end if\n"
+                      u"next\n"
+                      u"while {k} < {5}\n  k = {k} + {1}\nwend\n"
+                      u"while {k} > {-3}\n  k = {k} - {2}\nwend\n"
+                      u"while {k} <= {4}\n  k = {k} + {3}\nwend\n"
+                      u"while {k} >= {1}\n  k = {k} - {1}\nwend\n"
+                      u"while {k} <> {6}\n  k = {k} + {1}\nwend\n"
+                      u"while {k} = {6}\n  k = {k} + {1}\nwend\n"
+                      u"print c(1), c(2), c(3), c(4), c(5), c(6), c(7), c(8), k\n",
+                      0);
+    // A condition on a variable that turns into a text compares as the general path compares.
+    ExpectSameOutcome(u"dim i, v\nv = 0\n"
+                      u"for i = 1 to {6}\n  if {v} < {i} then\n    v = {v} + {1}\n  end if\n"
+                      u"  if {i} = {4} then\n    v = \"a\"\n  end if\nnext\nprint v, i\n",
+                      0);
+}
+
+TEST(LineForms, LoopsAgreeWithTheGeneralPath) {
+    // Nested loops with steps, a loop variable turned into a text inside the body, and an end written inside
+    // the body.
+    ExpectSameOutcome(
+        u"dim i, j, n\n"
+        u"for i = 1 to {7} step {2}\n  for j = {i} to 1 step -1\n    n = {n} + {j}\n  next\nnext\n"
+        u"print i, j, n\n",
+        0);
+    ExpectSameOutcome(u"dim i\nfor i = 1 to {9}\n  if {i} = {6} then\n    i = \"x\"\n  end if\nnext\n", 4);
+    ExpectSameOutcome(u"dim i, e, n\ne = 4\nfor i = 1 to e\n  n = {n} + {1}\n  if {i} = {3} then\n"
+                      u"    e = 9\n  end if\nnext\nprint i, n\n",
+                      0);
+    // A loop that never ends is stopped after the same number of statements either way, with the same
+    // progress made.
+    ExpectSameOutcome(u"dim k\nwhile {1} < {2}\n  k = {k} + {1}\nwend\n", 100, 1001);
+    EXPECT_EQ(RunSpelling(u"dim k\nwhile 1 < 2\n  k = k + 1\n  print k\nwend\n", false, 301).output.back(),
+              u"75"); // four statements a round
+}
+
+TEST(LineForms, FormsFollowTheStoresTheyWereBuiltIn) {
+    // The global store gains thirty variables in the middle of a loop whose lines already run in their
+    // forms, which moves its records.
+    std::u16string many;
+    for (int k = 1; k <= 30; ++k)
+        many += (k > 1 ? u", v" : u"v") + std::u16string(1, char16_t(u'0' + k % 10)) +
+                std::u16string(1, char16_t(u'a' + k / 10));
+    ExpectSameOutcome(u"dim i, s, a(10)\n"
+                      u"for i = 1 to {8}\n  s = {s} + {i}\n  a({i}) = {s}\n  if {i} = {4} then\n    dim " +
+                          many +
+                          u"\n  end if\nnext\n"
+                          u"print s, a(1), a(4), a(5), a(8)\n",
+                      0);
+    // A function with a loop, called again and again: every call has its own store, and every call's
+    // forms write that call's variables.
+    ExpectSameOutcome(u"dim r, j\n"
+                      u"for j = 1 to {5}\n  r = {r} * {10} + {total(j)}\nnext\nprint r\n"
+                      u"function total(n)\n  dim i, t\n  for i = 1 to {n}\n    t = {t} + {i}\n  next\n"
+                      u"  total = {t} mod {10}\nend function\n",
+                      0);
+    // A recursive function whose loop runs in its caller's and its callee's stores in turn.
+    ExpectSameOutcome(u"print walk(4)\n"
+                      u"function walk(n)\n  dim i, t\n  for i = 1 to {3}\n    t = {t} + {n}\n"
+                      u"    if {n} > {1} then\n      t = {t} + {walk(n - 1)}\n    end if\n  next\n"
+                      u"  walk = {t}\nend function\n",
+                      0);
+}
+
+} // namespace
