@@ -40,7 +40,8 @@ BinaryOperation ArithmeticOf(Operator op) {
 
 // The common operand kinds are combined by the plain-number rules, which give the results the general
 // MacroValue arithmetic gives them; false leaves the operator to that arithmetic.
-inline bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right, Operator op) {
+[[gnu::always_inline]] inline bool ApplyToPlainNumbers(MacroValue& left, const MacroValue& right,
+                                                       Operator op) {
     PlainNumber l, r;
     if (!l.Read(left) || !r.Read(right) || !ApplyPlain(l, r, op)) return false;
     l.WriteTo(left);
