@@ -246,7 +246,7 @@ class cMoMacro_Engine {
     bool RunOperandInPlace(PreparedExpression& prepared, PlainNumber& out);
     bool AssignElementInPlace(LineCode& code, int32_t& index);
     bool ExecuteStatement(StatementKind kind, int32_t& index, BlockStack& stack);
-    bool ExecuteOutOfLine(StatementKind kind, int32_t& index, BlockStack& stack);
+    bool ExecuteOutOfLine(StatementKind kind, int32_t& index, BlockStack& stack, int32_t& countdown);
     bool ExecuteDim(int32_t& index);
     bool ExecuteLet(int32_t& index);
     bool ExecuteCall(int32_t& index);

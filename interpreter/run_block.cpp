@@ -138,11 +138,14 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_
 }
 
 // The general executors take the line index by reference; they are given a copy, so that the run loop's own
-// index, whose address is then never taken, can stay in a register.
+// index, whose address is then never taken, can stay in a register. The same for the yield counter, which
+// the blocks they may run count down in the engine.
 [[gnu::always_inline]] inline bool cMoMacro_Engine::ExecuteOutOfLine(StatementKind kind, int32_t& index,
-                                                                     BlockStack& stack) {
+                                                                     BlockStack& stack, int32_t& countdown) {
     int32_t next = index;
+    yieldCountdown_ = countdown;
     const bool proceed = ExecuteStatement(kind, next, stack);
+    countdown = yieldCountdown_;
     index = next;
     return proceed;
 }
@@ -338,13 +341,17 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     // The compact forms hold addresses in the stores that were current when they were built; only a yield
     // or a general executor can change the stores, so their identities are read again after those alone.
     uint64_t localId = local_->Id(), globalId = global_->Id();
+    // The yield counter is kept here while plain statements run and handed back to the engine around
+    // everything that may run other blocks (a yield, a general executor).
+    int32_t countdown = yieldCountdown_;
     while (!halted && lines_.begin() + index < lines_.end()) {
         MacroLine& line = lines_[static_cast<size_t>(index)];
-        if (--yieldCountdown_ <= 0) [[unlikely]] {
+        if (--countdown <= 0) [[unlikely]] {
             error_.SetErrorLine(line.LineNumber);
             YieldNow();
+            countdown = yieldCountdown_;
             if (stopRequested_) { // the statement still runs, as it always has, and then the run ends
-                proceed = ExecuteOutOfLine(line.Kind, index, stack);
+                proceed = ExecuteOutOfLine(line.Kind, index, stack, countdown);
                 break;
             }
             localId = local_->Id();
@@ -365,11 +372,12 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
             continue;
         }
         error_.SetErrorLine(line.LineNumber);
-        proceed = ExecuteOutOfLine(line.Kind, index, stack);
+        proceed = ExecuteOutOfLine(line.Kind, index, stack, countdown);
         halted = !proceed || endRequested_ || stopRequested_;
         localId = local_->Id();
         globalId = global_->Id();
     }
+    yieldCountdown_ = countdown;
     if (stopRequested_) {
         error_.SetErrorInformation(u"");
         error_.SetErrorCode(100);
