@@ -232,9 +232,16 @@ class cMoMacro_Engine {
                    : LocalPosition(p.names[static_cast<size_t>(step.index)]);
     }
     bool RunBlock(int32_t start);
-    bool RunLineForm(LineForm& form, int32_t& index, BlockStack& stack, uint64_t localId, uint64_t globalId);
+    bool RunLineForm(LineForm& form, int32_t& index, BlockStack& stack, uint64_t key);
+    // The stores a block run's compact forms belong to, and the number the run gives them.
+    struct FormScope {
+        uint64_t local;
+        uint64_t global;
+        uint64_t key;
+    };
+    void FollowStores(FormScope& scope);
     // Builds the compact form of a line the plain path has just run (compact forms: line_form.cpp).
-    void BuildLineForm(int32_t index);
+    void BuildLineForm(int32_t index, uint64_t key);
     LineForm::Shape AssignForm(const LineCode& code, LineForm& form) const;
     LineForm::Shape ConditionForm(const LineCode& code, LineForm& form, bool loop) const;
     LineForm::Shape NextForm(const LineCode& code, LineForm& form) const;
@@ -416,5 +423,6 @@ class cMoMacro_Engine {
     uint64_t externGeneration_ = 1; // renewed with the direct route, so slots ask the new resolver
     int32_t statementsPerYield_ = 1;
     int32_t yieldCountdown_ = 1; // statements left before the next yield
+    uint64_t lastFormKey_ = 0;   // the last number given to a block run for its lines' compact forms
     void YieldNow();
 };

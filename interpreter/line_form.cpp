@@ -131,7 +131,7 @@ Shape cMoMacro_Engine::NextForm(const LineCode& code, LineForm& form) const {
 
 // Called after the block runner's plain path ran the line, so its code is compiled and whatever it read is
 // bound to the current stores. A form that cannot be built yet stays unknown and is tried again.
-void cMoMacro_Engine::BuildLineForm(int32_t index) {
+void cMoMacro_Engine::BuildLineForm(int32_t index, uint64_t key) {
     const StatementKind kind = lines_[static_cast<size_t>(index)].Kind;
     LineCode& code = Code(index);
     LineForm& form = code.form;
@@ -160,9 +160,8 @@ void cMoMacro_Engine::BuildLineForm(int32_t index) {
     default:
         break;
     }
-    // A form without addresses keeps no identities, so the block runner's test of them rejects it at once.
+    // A form that is not built keeps no block run, so the block runner's test of it rejects the form at once.
     form.shape = shape;
     const bool built = shape != Shape::Unknown && shape != Shape::None;
-    form.local = built ? local_->Id() : 0;
-    form.global = built ? global_->Id() : 0;
+    form.key = built ? key : 0;
 }

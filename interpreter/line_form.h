@@ -39,13 +39,12 @@ struct LineForm {
         Wend,
     };
     Shape shape = Shape::Unknown;
-    // The identities of the local and the global store the addresses below belong to (0: none yet).
-    uint64_t local = 0;
-    uint64_t global = 0;
-    // The stores of the last plain run without a form. A form is built only when the line runs a second time
-    // in the same stores: a line that runs once per call of its function would pay for a build every call.
-    uint64_t seenLocal = 0;
-    uint64_t seenGlobal = 0;
+    // The block run the addresses below belong to: a number the block runner gives each of its runs, and
+    // a new one whenever the identity of its local or global store changes (0: none yet).
+    uint64_t key = 0;
+    // The block run of the last plain run without a form. A form is built only when the line runs a second
+    // time in the same one: a line that runs once per call of its function would pay for a build every call.
+    uint64_t seenKey = 0;
     MacroValue* target = nullptr;     // Assign: the variable; AssignElement: the first element; Next: the
                                       // loop variable
     const MacroValue* left = nullptr; // the operand or left operand; AssignElement: the subscript; Next: step

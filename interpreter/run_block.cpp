@@ -275,12 +275,12 @@ template <Operator op>
 // the stores are not those its addresses belong to, or a value is not what the form handles. The block
 // runner's plain path or the general executor then runs the statement.
 QM_RUN_LOOP_PART bool cMoMacro_Engine::RunLineForm(LineForm& form, int32_t& index, BlockStack& stack,
-                                                   uint64_t localId, uint64_t globalId) {
+                                                   uint64_t key) {
     // The ends of blocks read no variables; every other form holds addresses (Unknown and None have no
     // identities, so they stop here).
     if (form.shape >= Shape::Else) [[unlikely]]
         return RunBlockEndForm(form, index, stack);
-    if (form.local != localId || form.global != globalId) return false;
+    if (form.key != key) return false;
     switch (form.shape) {
     case Shape::Assign:
         if (form.left->Kind() != ValueKind::Double) return false;
@@ -338,9 +338,10 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     // The end is compared as an iterator: the line count itself would take a division by the line's size.
     // The plain statements report no errors, so the error line is set only before a yield (whose host may
     // show it) and before a general executor.
-    // The compact forms hold addresses in the stores that were current when they were built; only a yield
-    // or a general executor can change the stores, so their identities are read again after those alone.
-    uint64_t localId = local_->Id(), globalId = global_->Id();
+    // The compact forms hold addresses in the stores that were current when they were built, and the number
+    // of the block run they were built in; only a yield or a general executor can change the stores, so
+    // their identities are read again after those alone, and a change gives the run a new number.
+    FormScope scope{local_->Id(), global_->Id(), ++lastFormKey_};
     // The yield counter is kept here while plain statements run and handed back to the engine around
     // everything that may run other blocks (a yield, a general executor).
     int32_t countdown = yieldCountdown_;
@@ -354,28 +355,24 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
                 proceed = ExecuteOutOfLine(line.Kind, index, stack, countdown);
                 break;
             }
-            localId = local_->Id();
-            globalId = global_->Id();
+            FollowStores(scope);
         }
         LineForm& form = line.Code.form;
-        if (RunLineForm(form, index, stack, localId, globalId)) continue;
+        if (RunLineForm(form, index, stack, scope.key)) continue;
         const int32_t at = index;
         if (RunPlainStatement(line, index, stack)) {
-            if (form.shape != Shape::None && (form.local != localId || form.global != globalId)) {
-                if (form.seenLocal == localId && form.seenGlobal == globalId) {
-                    BuildLineForm(at);
-                } else {
-                    form.seenLocal = localId;
-                    form.seenGlobal = globalId;
-                }
+            if (form.shape != Shape::None && form.key != scope.key) {
+                if (form.seenKey == scope.key)
+                    BuildLineForm(at, scope.key);
+                else
+                    form.seenKey = scope.key;
             }
             continue;
         }
         error_.SetErrorLine(line.LineNumber);
         proceed = ExecuteOutOfLine(line.Kind, index, stack, countdown);
         halted = !proceed || endRequested_ || stopRequested_;
-        localId = local_->Id();
-        globalId = global_->Id();
+        FollowStores(scope);
     }
     yieldCountdown_ = countdown;
     if (stopRequested_) {
@@ -383,6 +380,14 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
         error_.SetErrorCode(100);
     }
     return proceed;
+}
+
+// Out of line, so that the run loop keeps the identities in memory and only the number in a register.
+[[gnu::noinline]] void cMoMacro_Engine::FollowStores(FormScope& scope) {
+    if (local_->Id() == scope.local && global_->Id() == scope.global) return;
+    scope.local = local_->Id();
+    scope.global = global_->Id();
+    scope.key = ++lastFormKey_;
 }
 
 [[gnu::noinline]] void cMoMacro_Engine::YieldNow() {
