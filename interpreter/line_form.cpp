@@ -126,7 +126,12 @@ Shape cMoMacro_Engine::NextForm(const LineCode& code, LineForm& form) const {
     form.right = loop.endAddress;
     form.opener = code.jump;
     form.jump = code.jump + 1;
-    return Shape::Next;
+    // A constant step never changes: its direction is decided here once.
+    const PreparedExpression& step = *loop.prepared[2];
+    if (step.steps[0].kind != ExpressionStep::Kind::PushConstant || form.left->Kind() != ValueKind::Double)
+        return Shape::Next;
+    form.step = form.left->DoubleValue();
+    return form.step > 0 ? Shape::NextUp : Shape::NextDown;
 }
 
 // Called after the block runner's plain path ran the line, so its code is compiled and whatever it read is

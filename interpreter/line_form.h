@@ -18,8 +18,11 @@ struct LineForm {
         AssignDivide,
         // An array element given a double; the subscript is a double that is a whole number in range.
         AssignElement,
-        // The NEXT of a loop whose variable, step and end are doubles.
+        // The NEXT of a loop whose variable, step and end are doubles; with a constant step, upward (a
+        // positive step) or downward (any other).
         Next,
+        NextUp,
+        NextDown,
         // IF and WHILE on a comparison of two doubles.
         IfEqual,
         IfLess,
@@ -49,6 +52,7 @@ struct LineForm {
                                       // loop variable
     const MacroValue* left = nullptr; // the operand or left operand; AssignElement: the subscript; Next: step
     const MacroValue* right = nullptr; // the right operand; AssignElement: the value; Next: the end
+    double step = 0;                   // NextUp, NextDown: the constant step
     int32_t lastIndex = -1;            // AssignElement: the array's last index
     int32_t opener = 0;                // Next: the FOR line it closes
     int32_t jump = 0;                  // Next: the first line of the body; IF: its END IF; WHILE: its WEND;

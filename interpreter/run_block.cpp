@@ -225,7 +225,9 @@ template <Operator op>
     return true;
 }
 
-// The NEXT of the plain loop on top of the block stack, as NextOfPlainLoop runs it.
+// The NEXT of the plain loop on top of the block stack, as NextOfPlainLoop runs it: with the step read from
+// its variable or constant (Shape::Next), or with a constant step of the direction the shape gives.
+template <Shape shape>
 [[gnu::always_inline]] inline bool RunNextForm(const LineForm& form, int32_t& index, BlockStack& stack) {
     if (!stack.TopIs(StatementKind::For)) return false;
     const BlockRecord& top = stack.Top();
@@ -233,13 +235,17 @@ template <Operator op>
     MacroValue* variable = form.target;
     const MacroValue* step = form.left;
     const MacroValue* end = form.right;
-    if (variable->Kind() != ValueKind::Double || step->Kind() != ValueKind::Double ||
+    constexpr bool readStep = shape == Shape::Next;
+    if (variable->Kind() != ValueKind::Double || (readStep && step->Kind() != ValueKind::Double) ||
         (end->Kind() != ValueKind::Double && end != variable))
         return false;
-    const double sum = variable->DoubleValue() + step->DoubleValue();
+    const double sum = variable->DoubleValue() + (readStep ? step->DoubleValue() : form.step);
     if (!std::isfinite(sum)) return false;
     variable->SetDouble(sum);
-    const bool finished = step->DoubleValue() > 0 ? sum > end->DoubleValue() : sum < end->DoubleValue();
+    // A step read from a variable is read again for the test, as the general path does (it may be the loop
+    // variable itself).
+    const bool upward = readStep ? step->DoubleValue() > 0 : shape == Shape::NextUp;
+    const bool finished = upward ? sum > end->DoubleValue() : sum < end->DoubleValue();
     if (finished) {
         index = top.closeLine + 1;
         stack.Pop();
@@ -298,7 +304,11 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunLineForm(LineForm& form, int32_t& inde
     case Shape::AssignElement:
         return RunAssignElementForm(form) && ++index;
     case Shape::Next:
-        return RunNextForm(form, index, stack);
+        return RunNextForm<Shape::Next>(form, index, stack);
+    case Shape::NextUp:
+        return RunNextForm<Shape::NextUp>(form, index, stack);
+    case Shape::NextDown:
+        return RunNextForm<Shape::NextDown>(form, index, stack);
     case Shape::IfEqual:
         return RunIfForm<Operator::Equal>(form, index, stack);
     case Shape::IfLess:

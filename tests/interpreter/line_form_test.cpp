@@ -140,6 +140,11 @@ TEST(LineForms, LoopsAgreeWithTheGeneralPath) {
         u"print i, j, n\n",
         0);
     ExpectSameOutcome(u"dim i\nfor i = 1 to {9}\n  if {i} = {6} then\n    i = \"x\"\n  end if\nnext\n", 4);
+    // Constant steps upward, downward and zero (a loop that runs until it is stopped).
+    ExpectSameOutcome(u"dim i, n, s\nfor i = 0 to 3 step {0.5}\n  n = {n} + {i}\nnext\n"
+                      u"for i = 9 to 1 step {-2}\n  s = {s} + {i}\nnext\nprint i, n, s\n",
+                      0);
+    ExpectSameOutcome(u"dim i, n\nfor i = 2 to 2 step {0}\n  n = {n} + {1}\nnext\n", 100, 601);
     ExpectSameOutcome(u"dim i, e, n\ne = 4\nfor i = 1 to e\n  n = {n} + {1}\n  if {i} = {3} then\n"
                       u"    e = 9\n  end if\nnext\nprint i, n\n",
                       0);
