@@ -245,6 +245,8 @@ class cMoMacro_Engine {
     LineForm::Shape AssignForm(const LineCode& code, LineForm& form) const;
     LineForm::Shape ConditionForm(const LineCode& code, LineForm& form, bool loop) const;
     LineForm::Shape NextForm(const LineCode& code, LineForm& form) const;
+    bool OperatorForm(const PreparedExpression& p, LineForm& form) const;
+    bool RelocateLineForm(LineForm& form, uint64_t key);
     // True when a line's code or a program is bound to the current stores.
     bool BoundHere(const LineCode& code) const;
     bool BoundHere(const NumericProgram& program) const;

@@ -67,6 +67,11 @@ const MacroValue* LoneOperandAddress(const PreparedExpression& p) {
     return p.numeric.steps.empty() ? OperandAddress(p, p.numeric.result) : nullptr;
 }
 
+// The local position of a bound operand (-1: a constant or a global variable).
+int32_t OperandPosition(const NumericOperand& operand) {
+    return operand.source == NumericOperand::Source::Variable ? operand.localPosition : -1;
+}
+
 } // namespace
 
 bool cMoMacro_Engine::BoundHere(const LineCode& code) const {
@@ -84,22 +89,34 @@ Shape cMoMacro_Engine::AssignForm(const LineCode& code, LineForm& form) const {
     if (!code.plainTarget) return Shape::None;
     if (!BoundHere(code) || !BoundHere(value.numeric)) return Shape::Unknown;
     form.target = code.targetAddress;
+    form.targetPosition = code.targetPosition;
     if (code.subscript != nullptr) {
-        if (!BoundHere(code.subscript->numeric)) return Shape::Unknown;
-        form.left = LoneOperandAddress(*code.subscript);
+        const PreparedExpression& subscript = *code.subscript;
+        if (!BoundHere(subscript.numeric)) return Shape::Unknown;
+        form.left = LoneOperandAddress(subscript);
         form.right = LoneOperandAddress(value);
+        form.leftPosition = OperandPosition(subscript.numeric.result);
+        form.rightPosition = OperandPosition(value.numeric.result);
         form.lastIndex = code.lastIndex;
         return form.left != nullptr && form.right != nullptr ? Shape::AssignElement : Shape::None;
     }
     if (const MacroValue* lone = LoneOperandAddress(value)) {
         form.left = lone;
+        form.leftPosition = OperandPosition(value.numeric.result);
         return Shape::Assign;
     }
     if (!value.numeric.singleOperator) return Shape::None;
-    const NumericStep& step = value.numeric.steps.front();
-    form.left = OperandAddress(value, step.left);
-    form.right = OperandAddress(value, step.right);
-    return ArithmeticShape(step.op);
+    return OperatorForm(value, form) ? ArithmeticShape(value.numeric.steps.front().op) : Shape::None;
+}
+
+// The two operands of a bound program of one operator.
+bool cMoMacro_Engine::OperatorForm(const PreparedExpression& p, LineForm& form) const {
+    const NumericStep& step = p.numeric.steps.front();
+    form.left = OperandAddress(p, step.left);
+    form.right = OperandAddress(p, step.right);
+    form.leftPosition = OperandPosition(step.left);
+    form.rightPosition = OperandPosition(step.right);
+    return form.left != nullptr && form.right != nullptr;
 }
 
 // IF or WHILE on one comparison of two constants or variables.
@@ -107,12 +124,10 @@ Shape cMoMacro_Engine::ConditionForm(const LineCode& code, LineForm& form, bool 
     const PreparedExpression& condition = *code.prepared[0];
     if (!condition.numeric.singleOperator) return Shape::None;
     if (!BoundHere(condition.numeric)) return Shape::Unknown;
-    const NumericStep& step = condition.numeric.steps.front();
-    form.left = OperandAddress(condition, step.left);
-    form.right = OperandAddress(condition, step.right);
     form.jump = code.jump;
     form.jumpIfFalse = code.jumpIfFalse;
-    return ComparisonShape(step.op, loop);
+    return OperatorForm(condition, form) ? ComparisonShape(condition.numeric.steps.front().op, loop)
+                                         : Shape::None;
 }
 
 // NEXT of the FOR line it was matched with, when that loop is plain.
@@ -124,6 +139,9 @@ Shape cMoMacro_Engine::NextForm(const LineCode& code, LineForm& form) const {
     form.target = loop.targetAddress;
     form.left = loop.stepAddress;
     form.right = loop.endAddress;
+    form.targetPosition = loop.targetPosition;
+    form.leftPosition = loop.stepPosition;
+    form.rightPosition = loop.endPosition;
     form.opener = code.jump;
     form.jump = code.jump + 1;
     // A constant step never changes: its direction is decided here once.
@@ -140,6 +158,7 @@ void cMoMacro_Engine::BuildLineForm(int32_t index, uint64_t key) {
     const StatementKind kind = lines_[static_cast<size_t>(index)].Kind;
     LineCode& code = Code(index);
     LineForm& form = code.form;
+    form.targetPosition = form.leftPosition = form.rightPosition = -1;
     Shape shape = Shape::None;
     switch (kind) {
     case StatementKind::Let:
@@ -169,4 +188,30 @@ void cMoMacro_Engine::BuildLineForm(int32_t index, uint64_t key) {
     form.shape = shape;
     const bool built = shape != Shape::Unknown && shape != Shape::None;
     form.key = built ? key : 0;
+    form.global = global_->Id();
+    form.localShape = local_->Shape();
+}
+
+// A built form whose block run has changed: moved to the variables of a local store of the shape it was built
+// in, at the positions it found them at, when the global store is still the same. False when it cannot be
+// (the block runner then runs the statement its general way and builds the form again).
+bool cMoMacro_Engine::RelocateLineForm(LineForm& form, uint64_t key) {
+    if (form.shape >= Shape::Else) { // the ends of blocks hold no addresses
+        form.key = key;
+        return true;
+    }
+    if (form.global != global_->Id() || form.localShape != local_->Shape()) return false;
+    if (form.targetPosition >= 0) {
+        if (form.shape == Shape::AssignElement) {
+            const MacroValue* first = nullptr;
+            if (!local_->ArrayAt(form.targetPosition, first, form.lastIndex)) return false;
+            form.target = const_cast<MacroValue*>(first);
+        } else {
+            form.target = &local_->KnownScalar(form.targetPosition);
+        }
+    }
+    if (form.leftPosition >= 0) form.left = &local_->KnownScalar(form.leftPosition);
+    if (form.rightPosition >= 0) form.right = &local_->KnownScalar(form.rightPosition);
+    form.key = key;
+    return true;
 }

@@ -45,9 +45,19 @@ struct LineForm {
     // The block run the addresses below belong to: a number the block runner gives each of its runs, and
     // a new one whenever the identity of its local or global store changes (0: none yet).
     uint64_t key = 0;
-    // The block run of the last plain run without a form. A form is built only when the line runs a second
-    // time in the same one: a line that runs once per call of its function would pay for a build every call.
-    uint64_t seenKey = 0;
+    // The global store's identity and the local store's shape where the addresses were found, and the local
+    // positions of the target and the operands (-1: not a local variable). A later local store of that shape
+    // (the next call of the same function) holds the same names at the same positions, so the form is moved
+    // to its variables instead of being built again.
+    uint64_t global = 0;
+    uint64_t localShape = 0;
+    int32_t targetPosition = -1;
+    int32_t leftPosition = -1;
+    int32_t rightPosition = -1;
+    // The same two of the last plain run without a form. A form is built only when the line runs a second
+    // time with them: a line that runs once would pay for a build it never uses.
+    uint64_t seenGlobal = 0;
+    uint64_t seenShape = 0;
     MacroValue* target = nullptr;     // Assign: the variable; AssignElement: the first element; Next: the
                                       // loop variable
     const MacroValue* left = nullptr; // the operand or left operand; AssignElement: the subscript; Next: step

@@ -282,11 +282,13 @@ template <Shape shape>
 // runner's plain path or the general executor then runs the statement.
 QM_RUN_LOOP_PART bool cMoMacro_Engine::RunLineForm(LineForm& form, int32_t& index, BlockStack& stack,
                                                    uint64_t key) {
-    // The ends of blocks read no variables; every other form holds addresses (Unknown and None have no
-    // identities, so they stop here).
+    // The ends of blocks read no variables. Every other form holds addresses; one built in another block run
+    // (Unknown and None have none) is moved to this run's variables first.
     if (form.shape >= Shape::Else) [[unlikely]]
         return RunBlockEndForm(form, index, stack);
-    if (form.key != key) return false;
+    if (form.key != key) [[unlikely]] {
+        if (form.shape <= Shape::None || !RelocateLineForm(form, key)) return false;
+    }
     switch (form.shape) {
     case Shape::Assign:
         if (form.left->Kind() != ValueKind::Double) return false;
@@ -372,10 +374,12 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
         const int32_t at = index;
         if (RunPlainStatement(line, index, stack)) {
             if (form.shape != Shape::None && form.key != scope.key) {
-                if (form.seenKey == scope.key)
+                if (form.seenGlobal == scope.global && form.seenShape == local_->Shape()) {
                     BuildLineForm(at, scope.key);
-                else
-                    form.seenKey = scope.key;
+                } else {
+                    form.seenGlobal = scope.global;
+                    form.seenShape = local_->Shape();
+                }
             }
             continue;
         }

@@ -175,6 +175,21 @@ TEST(LineForms, FormsFollowTheStoresTheyWereBuiltIn) {
                       u"function total(n)\n  dim i, t\n  for i = 1 to {n}\n    t = {t} + {i}\n  next\n"
                       u"  total = {t} mod {10}\nend function\n",
                       0);
+    // A function's forms read a global that moves when the main loop declares thirty more in the middle of
+    // the calls, and a local array declared only by some calls (their stores have another shape).
+    ExpectSameOutcome(u"dim r, j, g\ng = 100\n"
+                      u"for j = 1 to {6}\n  r = {r} + {f(j)}\n  if {j} = {3} then\n    dim " +
+                          many +
+                          u"\n  end if\n  g = {g} + {1}\nnext\nprint r, g\n"
+                          u"function f(n)\n  dim i, t\n  if {n} > {4} then\n    dim extra(2)\n  end if\n"
+                          u"  for i = 1 to {3}\n    t = {t} + {g}\n  next\n  f = {t} + {n}\nend function\n",
+                      0);
+    // Calls whose stores put the same local at different positions (a variable declared only by some).
+    ExpectSameOutcome(u"dim r, j\nfor j = 1 to {6}\n  r = {r} * {10} + {f(j mod 2)}\nnext\nprint r\n"
+                      u"function f(n)\n  if {n} > {0} then\n    dim a\n    a = 5\n  end if\n  dim b, i\n"
+                      u"  for i = 1 to {3}\n    b = {b} + {i} + {n}\n    b = {b} - {n}\n  next\n  f = {b}\n"
+                      u"end function\n",
+                      0);
     // A recursive function whose loop runs in its caller's and its callee's stores in turn.
     ExpectSameOutcome(u"print walk(4)\n"
                       u"function walk(n)\n  dim i, t\n  for i = 1 to {3}\n    t = {t} + {n}\n"
