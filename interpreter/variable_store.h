@@ -47,7 +47,9 @@ class cMoMacro_Variable {
     void Start(const Plan& plan) {
         if (records_.size() != planned_ || !index_.empty()) [[unlikely]]
             Clear();
-        for (Record& r : records_) r.scalar.Reset();
+        if (!emptied_)
+            for (Record& r : records_) r.scalar.Reset();
+        emptied_ = false;
         if (records_.size() != plan.names.size()) records_.resize(plan.names.size());
         planNames_ = plan.names.data();
         planned_ = plan.names.size();
@@ -62,6 +64,7 @@ class cMoMacro_Variable {
         if (records_.size() != planned_) [[unlikely]]
             return Clear();
         for (Record& r : records_) r.scalar.Reset();
+        emptied_ = true;
     }
     // The scalar of a record the caller knows to hold one (one the plan made, for instance), for writing.
     MacroValue& KnownScalar(int32_t position) { return records_[static_cast<size_t>(position)].scalar; }
@@ -142,6 +145,7 @@ class cMoMacro_Variable {
     std::vector<std::u16string> names_; // upper case, of the records after the planned ones
     const std::u16string* planNames_ = nullptr;
     size_t planned_ = 0;
+    bool emptied_ = false; // every record is an empty scalar (after Recycle, until the next Start)
     std::unordered_map<std::u16string, int32_t> index_;
     uint64_t id_ = NewId();
     uint64_t shape_ = NewId();

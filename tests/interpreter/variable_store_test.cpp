@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -231,6 +234,24 @@ TEST(VariableStore, AStartedStoreHoldsThePlannedNamesAndGrowsLikeAnyOther) {
     EXPECT_TRUE(store.GetByName(u"b", -1, fresh).IsEmpty());
     EXPECT_NE(store.Id(), used);
     EXPECT_EQ(store.Shape(), 77u);
+}
+
+// Threads take identities in blocks; no two stores may ever share one, whichever thread made them.
+TEST(VariableStore, IdentitiesAreUniqueAcrossThreads) {
+    constexpr int kPerThread = 10000;
+    std::vector<uint64_t> first, second;
+    auto take = [](std::vector<uint64_t>& out) {
+        for (int k = 0; k < kPerThread; ++k) out.push_back(cMoMacro_Variable::NewId());
+    };
+    std::thread a(take, std::ref(first));
+    std::thread b(take, std::ref(second));
+    a.join();
+    b.join();
+    std::set<uint64_t> all(first.begin(), first.end());
+    all.insert(second.begin(), second.end());
+    all.insert(cMoMacro_Variable().Id());
+    EXPECT_EQ(all.size(), size_t{2 * kPerThread + 1});
+    EXPECT_EQ(all.count(0), 0u); // 0 means "never bound" to the engine's caches
 }
 
 TEST(VariableStore, RecyclingReturnsArraysToTheBudget) {
