@@ -233,6 +233,7 @@ class cMoMacro_Engine {
     }
     bool RunBlock(int32_t start);
     bool RunLineForm(LineForm& form, int32_t& index, BlockStack& stack, uint64_t key);
+    bool RunProgramForm(const LineForm& form, int32_t& index, BlockStack& stack);
     // The stores a block run's compact forms belong to, and the number the run gives them.
     struct FormScope {
         uint64_t local;
@@ -246,6 +247,7 @@ class cMoMacro_Engine {
     LineForm::Shape ConditionForm(const LineCode& code, LineForm& form, bool loop) const;
     LineForm::Shape NextForm(const LineCode& code, LineForm& form) const;
     bool OperatorForm(const PreparedExpression& p, LineForm& form) const;
+    LineForm::Shape ProgramForm(PreparedExpression* p, LineForm& form, LineForm::Shape shape) const;
     bool RelocateLineForm(LineForm& form, uint64_t key);
     // True when a line's code or a program is bound to the current stores.
     bool BoundHere(const LineCode& code) const;

@@ -82,8 +82,8 @@ bool cMoMacro_Engine::BoundHere(const NumericProgram& program) const {
     return program.usable && program.boundLocal == local_->Id() && program.boundGlobal == global_->Id();
 }
 
-// An assignment: a scalar given a lone operand or one operator on two, or an element given a lone operand
-// with a lone operand as subscript.
+// An assignment: a scalar given a lone operand, one operator on two or another numeric program, or an
+// element given a lone operand with a lone operand as subscript.
 Shape cMoMacro_Engine::AssignForm(const LineCode& code, LineForm& form) const {
     const PreparedExpression& value = *code.prepared[0];
     if (!code.plainTarget) return Shape::None;
@@ -105,8 +105,18 @@ Shape cMoMacro_Engine::AssignForm(const LineCode& code, LineForm& form) const {
         form.leftPosition = OperandPosition(value.numeric.result);
         return Shape::Assign;
     }
-    if (!value.numeric.singleOperator) return Shape::None;
-    return OperatorForm(value, form) ? ArithmeticShape(value.numeric.steps.front().op) : Shape::None;
+    const Shape arithmetic = value.numeric.singleOperator && OperatorForm(value, form)
+                                 ? ArithmeticShape(value.numeric.steps.front().op)
+                                 : Shape::None;
+    return arithmetic != Shape::None ? arithmetic : ProgramForm(code.prepared[0], form, Shape::AssignProgram);
+}
+
+// Any other numeric program: the form runs the program itself.
+Shape cMoMacro_Engine::ProgramForm(PreparedExpression* p, LineForm& form, Shape shape) const {
+    form.program = p;
+    form.left = form.right = nullptr;
+    form.leftPosition = form.rightPosition = -1;
+    return shape;
 }
 
 // The two operands of a bound program of one operator.
@@ -119,15 +129,17 @@ bool cMoMacro_Engine::OperatorForm(const PreparedExpression& p, LineForm& form) 
     return form.left != nullptr && form.right != nullptr;
 }
 
-// IF or WHILE on one comparison of two constants or variables.
+// IF or WHILE on one comparison of two constants or variables, or on another numeric program.
 Shape cMoMacro_Engine::ConditionForm(const LineCode& code, LineForm& form, bool loop) const {
     const PreparedExpression& condition = *code.prepared[0];
-    if (!condition.numeric.singleOperator) return Shape::None;
-    if (!BoundHere(condition.numeric)) return Shape::Unknown;
+    if (!BoundHere(condition.numeric)) return condition.numeric.usable ? Shape::Unknown : Shape::None;
     form.jump = code.jump;
     form.jumpIfFalse = code.jumpIfFalse;
-    return OperatorForm(condition, form) ? ComparisonShape(condition.numeric.steps.front().op, loop)
-                                         : Shape::None;
+    const Shape comparison = condition.numeric.singleOperator && OperatorForm(condition, form)
+                                 ? ComparisonShape(condition.numeric.steps.front().op, loop)
+                                 : Shape::None;
+    if (comparison != Shape::None) return comparison;
+    return ProgramForm(code.prepared[0], form, loop ? Shape::WhileProgram : Shape::IfProgram);
 }
 
 // NEXT of the FOR line it was matched with, when that loop is plain.

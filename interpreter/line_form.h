@@ -4,6 +4,8 @@
 
 #include "macro_value.h"
 
+struct PreparedExpression;
+
 #include <cstdint>
 
 struct LineForm {
@@ -18,6 +20,10 @@ struct LineForm {
         AssignDivide,
         // An array element given a double; the subscript is a double that is a whole number in range.
         AssignElement,
+        // A scalar variable given the plain number of a numeric program, and IF and WHILE on one.
+        AssignProgram,
+        IfProgram,
+        WhileProgram,
         // The NEXT of a loop whose variable, step and end are doubles; with a constant step, upward (a
         // positive step) or downward (any other).
         Next,
@@ -58,6 +64,7 @@ struct LineForm {
     // time with them: a line that runs once would pay for a build it never uses.
     uint64_t seenGlobal = 0;
     uint64_t seenShape = 0;
+    PreparedExpression* program = nullptr; // the program of the Program shapes
     MacroValue* target = nullptr;     // Assign: the variable; AssignElement: the first element; Next: the
                                       // loop variable
     const MacroValue* left = nullptr; // the operand or left operand; AssignElement: the subscript; Next: step

@@ -277,6 +277,31 @@ template <Shape shape>
     }
 }
 
+// The forms that run a numeric program: an assignment, IF and WHILE as the plain path runs them.
+[[gnu::always_inline]] inline bool cMoMacro_Engine::RunProgramForm(const LineForm& form, int32_t& index,
+                                                                   BlockStack& stack) {
+    PlainNumber number;
+    if (!RunNumeric(*form.program, number)) return false;
+    switch (form.shape) {
+    case Shape::AssignProgram:
+        number.WriteTo(*form.target);
+        ++index;
+        return true;
+    case Shape::IfProgram:
+        stack.Push({StatementKind::If, index, form.jump});
+        index = number.value != 0 ? index + 1 : form.jumpIfFalse;
+        return true;
+    default: // WhileProgram
+        if (number.value == 0) {
+            index = form.jump + 1;
+            return true;
+        }
+        stack.Push({StatementKind::While, index, form.jump});
+        ++index;
+        return true;
+    }
+}
+
 // Runs a line's compact form. False, with nothing done, when the form does not apply now: it is not built,
 // the stores are not those its addresses belong to, or a value is not what the form handles. The block
 // runner's plain path or the general executor then runs the statement.
@@ -305,6 +330,10 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunLineForm(LineForm& form, int32_t& inde
         return AssignArithmetic<Shape::AssignDivide>(form) && ++index;
     case Shape::AssignElement:
         return RunAssignElementForm(form) && ++index;
+    case Shape::AssignProgram:
+    case Shape::IfProgram:
+    case Shape::WhileProgram:
+        return RunProgramForm(form, index, stack);
     case Shape::Next:
         return RunNextForm<Shape::Next>(form, index, stack);
     case Shape::NextUp:

@@ -93,6 +93,25 @@ TEST(LineForms, ArithmeticAndAssignmentsAgreeWithTheGeneralPath) {
                       4);
 }
 
+TEST(LineForms, NumericProgramsAgreeWithTheGeneralPath) {
+    // Assignments, IF and WHILE on programs of several steps: whole numbers from MOD and "\\", element reads,
+    // negation and comparisons used as numbers.
+    ExpectSameOutcome(u"dim i, x, y, k, c, a(5)\n"
+                      u"for i = 1 to {9}\n  x = {i} * {3} + {1}\n  y = {x} mod {4} + {i} \\ {2}\n"
+                      u"  a({i} mod {6}) = {y}\n  k = {a(i mod 6)} - -{x} + ({i} > {4})\n"
+                      u"  if {i} mod {3} = {0} then\n    c = {c} + {1}\n  end if\n"
+                      u"  while {k} * {2} < {60}\n    k = {k} + {7}\n  wend\nnext\n"
+                      u"print x, y, k, c, a(1), a(3), a(5)\n",
+                      0);
+    // A quotient by zero and an element past the array's end inside a program, and a variable that turns into
+    // a text.
+    ExpectSameOutcome(u"dim i, x\nfor i = 1 to {9}\n  x = {10} / ({5} - {i}) + {1}\n  print x\nnext\n", 4);
+    ExpectSameOutcome(u"dim i, y, a(5)\nfor i = 1 to {9}\n  y = {a(i)} + {1}\n  print y\nnext\n", 6);
+    ExpectSameOutcome(u"dim i, y, s\ns = 0\nfor i = 1 to {9}\n  y = {s} * {2} + {1}\n"
+                      u"  if {i} = {5} then\n    s = \"t\"\n  end if\n  print y\nnext\n",
+                      4);
+}
+
 TEST(LineForms, ElementAssignmentsAgreeWithTheGeneralPath) {
     // Halves round to the even neighbour; the subscript runs past the array's end at 5.5.
     ExpectSameOutcome(
