@@ -89,7 +89,8 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_
     switch (line.Kind) {
     case StatementKind::Let: {
         LineCode& code = Code(index);
-        if (!code.plainTarget || !LineCodeBound(code)) return false;
+        // A value that is no numeric program (a call, a text) goes to the executor before anything is bound.
+        if (!code.plainTarget || !code.prepared[0]->numeric.usable || !LineCodeBound(code)) return false;
         if (code.subscript != nullptr) return AssignElementInPlace(code, index);
         if (!RunNumericInPlace(*code.prepared[0], number)) return false;
         number.WriteTo(*code.targetAddress);
@@ -153,6 +154,12 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_
 namespace {
 
 using Shape = LineForm::Shape;
+
+// The lines a block run ends at: the definitions and the ends of functions and subs.
+bool EndsBlockRun(StatementKind kind) {
+    return kind == StatementKind::Function || kind == StatementKind::Sub ||
+           kind == StatementKind::EndFunction || kind == StatementKind::EndSub;
+}
 
 // The arithmetic of the assignment shapes on two doubles; false where the general arithmetic must decide
 // (a division by zero, a result that is not finite), as for numeric programs.
@@ -413,6 +420,10 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
             continue;
         }
         error_.SetErrorLine(line.LineNumber);
+        if (EndsBlockRun(line.Kind)) { // what the executor does for these, without the call
+            proceed = false;
+            break;
+        }
         proceed = ExecuteOutOfLine(line.Kind, index, stack, countdown);
         halted = !proceed || endRequested_ || stopRequested_;
         FollowStores(scope);
