@@ -4,6 +4,16 @@
 
 #include "value_ops.h"
 
+#include <string_view>
+
+namespace {
+
+// The text every request to the host is armed with, its length known when the program is compiled (the
+// request is made for every built-in call).
+constexpr std::u16string_view kUndefinedNameText = u"未定義の関数/変数が使用されました - ";
+
+} // namespace
+
 bool cMoMacro_Engine::EvaluateTarget(const cMoMacro_Token& target, NameSlot*& slot, int32_t& index) {
     slot = &TargetSlot(target);
     return EvaluateSubscript({slot, target.Count() >= 2 ? target.ItemToken(1).get() : nullptr}, index);
@@ -301,7 +311,7 @@ MacroValue cMoMacro_Engine::CallUserFunction(int32_t f, const std::u16string& na
 }
 
 MacroValue cMoMacro_Engine::RequestExtern(const std::u16string& name, cMoMacro_Token& values) {
-    error_.ReportPending(5, u"未定義の関数/変数が使用されました - ", name);
+    error_.ReportPending(5, kUndefinedNameText, name);
     // A host clears the error object before it works, which also clears the line; the line of the statement
     // that made the request is put back so that a failing built-in reports where it was called.
     int32_t line = error_.ErrorLine();
@@ -320,7 +330,7 @@ MacroValue cMoMacro_Engine::RequestExtern(NameSlot& slot, cMoMacro_Token& values
     if (slot.externNumber < 0 || !externDispatcher_) return RequestExtern(slot.name, values);
     // The same steps as the request by name: armed as undefined, the host's work, the line put back. The
     // host nearly always clears the text unread, so it is only joined if it is still there afterwards.
-    error_.ReportPending(5, u"未定義の関数/変数が使用されました - ", slot.name);
+    error_.ReportPending(5, kUndefinedNameText, slot.name);
     int32_t line = error_.ErrorLine();
     MacroValue result;
     externDispatcher_(slot.externNumber, slot.upper, values, result, error_);
