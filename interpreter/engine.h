@@ -68,7 +68,7 @@ class BlockStack {
     BlockStack& operator=(const BlockStack&) = delete;
     // The stacks of nested blocks have let go of their records by then, so this stack's are the last ones.
     ~BlockStack() {
-        if (depth_ != 0) records_.erase(records_.end() - static_cast<std::ptrdiff_t>(depth_), records_.end());
+        for (; depth_ != 0; --depth_) records_.pop_back();
     }
     // The stack counts its own records, which saves computing where its part of the vector begins.
     bool Empty() const { return depth_ == 0; }
