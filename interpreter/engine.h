@@ -88,6 +88,43 @@ class BlockStack {
     size_t depth_ = 0;
 };
 
+// The steps of the block statements once their condition is known, shared by the executors, the run loop's
+// plain path and the compact forms. IF opens its block and continues in it, or after the first ELSE (or at
+// the END IF) when the condition is false; WHILE opens its block, or continues after its WEND.
+[[gnu::always_inline]] inline void EnterIf(bool holds, int32_t& index, int32_t endIf, int32_t whenFalse,
+                                           BlockStack& stack) {
+    stack.Push({StatementKind::If, index, endIf});
+    index = holds ? index + 1 : whenFalse;
+}
+[[gnu::always_inline]] inline void EnterWhile(bool holds, int32_t& index, int32_t wend, BlockStack& stack) {
+    if (!holds) {
+        index = wend + 1;
+        return;
+    }
+    stack.Push({StatementKind::While, index, wend});
+    ++index;
+}
+// ELSE, END IF and WEND (whileLine: the WEND's WHILE) when the block they close is on top; false, with
+// nothing done, for every other case, which is the executors' error to report.
+[[gnu::always_inline]] inline bool LeaveBlock(StatementKind kind, int32_t whileLine, int32_t& index,
+                                              BlockStack& stack) {
+    const StatementKind opener = kind == StatementKind::Wend ? StatementKind::While : StatementKind::If;
+    if (!stack.TopIs(opener)) return false;
+    switch (kind) {
+    case StatementKind::Else:
+        index = stack.Top().closeLine;
+        return true;
+    case StatementKind::EndIf:
+        index = stack.Top().closeLine + 1;
+        stack.Pop();
+        return true;
+    default: // Wend
+        stack.Pop();
+        index = whileLine;
+        return true;
+    }
+}
+
 struct UserFunction {
     std::u16string Name; // upper case
     int32_t Kind = 0;    // 1 FUNCTION, 0 SUB

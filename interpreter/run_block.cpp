@@ -102,37 +102,21 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_
     case StatementKind::If: {
         LineCode& code = Code(index);
         if (!RunNumericInPlace(*code.prepared[0], number)) return false;
-        // A false condition continues after the first ELSE, or at the END IF.
-        stack.Push({StatementKind::If, index, code.jump});
-        index = number.value != 0 ? index + 1 : code.jumpIfFalse;
+        EnterIf(number.value != 0, index, code.jump, code.jumpIfFalse, stack);
         return true;
     }
     case StatementKind::While: {
         LineCode& code = Code(index);
         if (!RunNumericInPlace(*code.prepared[0], number)) return false;
-        if (number.value == 0) {
-            index = code.jump + 1;
-            return true;
-        }
-        stack.Push({StatementKind::While, index, code.jump});
-        ++index;
+        EnterWhile(number.value != 0, index, code.jump, stack);
         return true;
     }
-    // The block ends when the IF they close is on top; every other case is the executors' error.
     case StatementKind::Else:
-        if (!stack.TopIs(StatementKind::If)) return false;
-        index = stack.Top().closeLine;
-        return true;
+        return LeaveBlock(StatementKind::Else, 0, index, stack);
     case StatementKind::EndIf:
-        if (!stack.TopIs(StatementKind::If)) return false;
-        index = stack.Top().closeLine + 1;
-        stack.Pop();
-        return true;
+        return LeaveBlock(StatementKind::EndIf, 0, index, stack);
     case StatementKind::Wend:
-        if (!stack.TopIs(StatementKind::While)) return false;
-        stack.Pop();
-        index = Code(index).jump;
-        return true;
+        return LeaveBlock(StatementKind::Wend, Code(index).jump, index, stack);
     default:
         return false;
     }
@@ -202,8 +186,7 @@ template <Operator op>
 [[gnu::always_inline]] inline bool RunIfForm(const LineForm& form, int32_t& index, BlockStack& stack) {
     bool holds = false;
     if (!Compare<op>(form, holds)) return false;
-    stack.Push({StatementKind::If, index, form.jump});
-    index = holds ? index + 1 : form.jumpIfFalse;
+    EnterIf(holds, index, form.jump, form.jumpIfFalse, stack);
     return true;
 }
 
@@ -211,12 +194,7 @@ template <Operator op>
 [[gnu::always_inline]] inline bool RunWhileForm(const LineForm& form, int32_t& index, BlockStack& stack) {
     bool holds = false;
     if (!Compare<op>(form, holds)) return false;
-    if (!holds) {
-        index = form.jump + 1;
-        return true;
-    }
-    stack.Push({StatementKind::While, index, form.jump});
-    ++index;
+    EnterWhile(holds, index, form.jump, stack);
     return true;
 }
 
@@ -266,19 +244,11 @@ template <Shape shape>
 [[gnu::always_inline]] inline bool RunBlockEndForm(const LineForm& form, int32_t& index, BlockStack& stack) {
     switch (form.shape) {
     case Shape::Else:
-        if (!stack.TopIs(StatementKind::If)) return false;
-        index = stack.Top().closeLine;
-        return true;
+        return LeaveBlock(StatementKind::Else, 0, index, stack);
     case Shape::EndIf:
-        if (!stack.TopIs(StatementKind::If)) return false;
-        index = stack.Top().closeLine + 1;
-        stack.Pop();
-        return true;
+        return LeaveBlock(StatementKind::EndIf, 0, index, stack);
     case Shape::Wend:
-        if (!stack.TopIs(StatementKind::While)) return false;
-        stack.Pop();
-        index = form.jump;
-        return true;
+        return LeaveBlock(StatementKind::Wend, form.jump, index, stack);
     default:
         return false;
     }
@@ -295,16 +265,10 @@ template <Shape shape>
         ++index;
         return true;
     case Shape::IfProgram:
-        stack.Push({StatementKind::If, index, form.jump});
-        index = number.value != 0 ? index + 1 : form.jumpIfFalse;
+        EnterIf(number.value != 0, index, form.jump, form.jumpIfFalse, stack);
         return true;
     default: // WhileProgram
-        if (number.value == 0) {
-            index = form.jump + 1;
-            return true;
-        }
-        stack.Push({StatementKind::While, index, form.jump});
-        ++index;
+        EnterWhile(number.value != 0, index, form.jump, stack);
         return true;
     }
 }

@@ -179,9 +179,7 @@ bool cMoMacro_Engine::ConditionHolds(PreparedExpression& condition, bool& holds)
     const LineCode& code = Code(index);
     bool holds = false;
     if (!ConditionHolds(*code.prepared[0], holds)) return false;
-    // A false condition continues after the first ELSE, or at the END IF.
-    stack.Push({StatementKind::If, index, code.jump});
-    index = holds ? index + 1 : code.jumpIfFalse;
+    EnterIf(holds, index, code.jump, code.jumpIfFalse, stack);
     return true;
 }
 
@@ -216,12 +214,7 @@ bool cMoMacro_Engine::ConditionHolds(PreparedExpression& condition, bool& holds)
     const LineCode& code = Code(index);
     bool holds = false;
     if (!ConditionHolds(*code.prepared[0], holds)) return false;
-    if (!holds) {
-        index = code.jump + 1;
-        return true;
-    }
-    stack.Push({StatementKind::While, index, code.jump});
-    ++index;
+    EnterWhile(holds, index, code.jump, stack);
     return true;
 }
 
