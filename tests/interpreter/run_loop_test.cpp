@@ -32,6 +32,18 @@ TEST(RunLoop, MainProgramEndsAtFirstDefinitionOrEnd) {
     EXPECT_EQ(host.output, Lines{u"1"});
 }
 
+TEST(RunLoop, TheLineAfterARunIsTheLineItEndedAt) {
+    TestHost host;
+    // The main program ends at the first definition; a call ends at its function's end and gives the caller
+    // its own line back, so an error after the call names the caller's line.
+    EXPECT_EQ(host.Run(u"dim r\nr = f(2)\nPRINT r\nFUNCTION f(n)\n  f = n * 2\nEND FUNCTION\n"), 0);
+    EXPECT_EQ(host.Line(), 4);
+    EXPECT_EQ(host.Run(u"dim r\nr = f(2) + \"a\"\nFUNCTION f(n)\n  f = n * 2\nEND FUNCTION\n"), 4);
+    EXPECT_EQ(host.Line(), 2);
+    EXPECT_EQ(host.Run(u"dim r\nr = 1\nSUB s()\nEND SUB\n"), 0);
+    EXPECT_EQ(host.Line(), 3);
+}
+
 TEST(RunLoop, PendingErrorsBlockRunsAndSuccessfulRunsRepeat) {
     TestHost host;
     EXPECT_EQ(host.Run(u"PRINT 1\nNEXT\n"), 3);
