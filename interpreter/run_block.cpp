@@ -1,5 +1,5 @@
-// The block runner: the loop over a block's lines with its yield, and the common cases of the hottest
-// statements, which it runs in place before handing a statement to its general executor.
+// The block runner: the loop over a block's lines with its yield, the compact forms of lines, and the plain
+// cases of the hottest statements, all run in place before a statement is handed to its general executor.
 #include "engine.h"
 
 #include <cmath>
@@ -12,34 +12,140 @@
 #define QM_RUN_LOOP_PART [[gnu::always_inline]] inline
 #endif
 
-// NEXT of the common loop: a variable without subscript holding a double, and a step and an end that are
-// each a constant or a variable holding a double. Reading these has no effect and cannot fail, so the loop
-// variable is read, stepped, written and tested in place. False, with nothing done, for every other loop.
-[[gnu::always_inline]] inline bool cMoMacro_Engine::NextOfPlainLoop(int32_t& index, BlockStack& stack) {
+namespace {
+
+using Shape = LineForm::Shape;
+
+// The lines a block run ends at: the definitions and the ends of functions and subs.
+bool EndsBlockRun(StatementKind kind) {
+    return kind == StatementKind::Function || kind == StatementKind::Sub ||
+           kind == StatementKind::EndFunction || kind == StatementKind::EndSub;
+}
+
+// The arithmetic of the assignment shapes on two doubles; false where the general arithmetic must decide
+// (a division by zero, a result that is not finite), as for numeric programs.
+template <Shape shape> [[gnu::always_inline]] inline bool Arithmetic(double x, double y, double& r) {
+    if constexpr (shape == Shape::AssignAdd) r = x + y;
+    if constexpr (shape == Shape::AssignSubtract) r = x - y;
+    if constexpr (shape == Shape::AssignMultiply) r = x * y;
+    if constexpr (shape == Shape::AssignDivide) {
+        if (y == 0) return false;
+        r = x / y;
+    }
+    return std::isfinite(r);
+}
+
+template <Shape shape> [[gnu::always_inline]] inline bool AssignArithmetic(LineForm& form) {
+    const MacroValue& left = *form.left;
+    const MacroValue& right = *form.right;
+    double r = 0;
+    if (left.Kind() != ValueKind::Double || right.Kind() != ValueKind::Double ||
+        !Arithmetic<shape>(left.DoubleValue(), right.DoubleValue(), r))
+        return false;
+    form.target->SetDouble(r);
+    return true;
+}
+
+// The comparison of an IF or WHILE shape, with the same result as the plain operators give.
+template <Operator op> [[gnu::always_inline]] inline bool Compare(const LineForm& form, bool& holds) {
+    const MacroValue& left = *form.left;
+    const MacroValue& right = *form.right;
+    if (left.Kind() != ValueKind::Double || right.Kind() != ValueKind::Double) return false;
+    const double x = left.DoubleValue(), y = right.DoubleValue();
+    holds = CompareResult(op, x < y ? -1 : x > y ? 1 : 0);
+    return true;
+}
+
+// IF on a comparison: a false condition continues after the first ELSE, or at the END IF.
+template <Operator op>
+[[gnu::always_inline]] inline bool RunIfForm(const LineForm& form, int32_t& index, BlockStack& stack) {
+    bool holds = false;
+    if (!Compare<op>(form, holds)) return false;
+    EnterIf(holds, index, form.jump, form.jumpIfFalse, stack);
+    return true;
+}
+
+template <Operator op>
+[[gnu::always_inline]] inline bool RunWhileForm(const LineForm& form, int32_t& index, BlockStack& stack) {
+    bool holds = false;
+    if (!Compare<op>(form, holds)) return false;
+    EnterWhile(holds, index, form.jump, stack);
+    return true;
+}
+
+// The element assignment: a subscript that is a whole number within the array, and a double.
+[[gnu::always_inline]] inline bool RunAssignElementForm(const LineForm& form) {
+    const MacroValue& subscript = *form.left;
+    const MacroValue& value = *form.right;
+    int32_t element = -1;
+    if (subscript.Kind() != ValueKind::Double || value.Kind() != ValueKind::Double ||
+        !PlainToInt32(subscript.DoubleValue(), element) || element < 0 || element > form.lastIndex)
+        return false;
+    form.target[element].SetDouble(value.DoubleValue());
+    return true;
+}
+
+// The NEXT of the plain loop on top of the block stack, as NextOfPlainLoop runs it: with the step read from
+// its variable or constant (Shape::Next), or with a constant step of the direction the shape gives.
+template <Shape shape>
+[[gnu::always_inline]] inline bool RunNextForm(const LineForm& form, int32_t& index, BlockStack& stack) {
     if (!stack.TopIs(StatementKind::For)) return false;
     const BlockRecord& top = stack.Top();
-    LineCode& loop = lines_[static_cast<size_t>(top.openLine)].Code;
-    if (!loop.plainTarget || !LineCodeBound(loop)) return false;
-    MacroValue* variable = loop.targetAddress;
-    const MacroValue* step = loop.stepAddress;
-    const MacroValue* end = loop.endAddress;
-    // The end may be the loop variable itself, which holds a double once it is written.
-    if (variable->Kind() != ValueKind::Double || step->Kind() != ValueKind::Double ||
+    if (top.openLine != form.opener) return false;
+    MacroValue* variable = form.target;
+    const MacroValue* step = form.left;
+    const MacroValue* end = form.right;
+    constexpr bool readStep = shape == Shape::Next;
+    if (variable->Kind() != ValueKind::Double || (readStep && step->Kind() != ValueKind::Double) ||
         (end->Kind() != ValueKind::Double && end != variable))
         return false;
-    double sum = variable->DoubleValue() + step->DoubleValue();
+    const double sum = variable->DoubleValue() + (readStep ? step->DoubleValue() : form.step);
     if (!std::isfinite(sum)) return false;
     variable->SetDouble(sum);
-    // The step and end are read again for the test, as the general path does (either may be the loop
+    // A step read from a variable is read again for the test, as the general path does (it may be the loop
     // variable itself).
-    bool finished = step->DoubleValue() > 0 ? sum > end->DoubleValue() : sum < end->DoubleValue();
+    const bool upward = readStep ? step->DoubleValue() > 0 : shape == Shape::NextUp;
+    const bool finished = upward ? sum > end->DoubleValue() : sum < end->DoubleValue();
     if (finished) {
         index = top.closeLine + 1;
         stack.Pop();
     } else {
-        index = Code(index).jump + 1;
+        index = form.jump;
     }
     return true;
+}
+
+// ELSE, END IF and WEND whose block is on top of the block stack.
+[[gnu::always_inline]] inline bool RunBlockEndForm(const LineForm& form, int32_t& index, BlockStack& stack) {
+    switch (form.shape) {
+    case Shape::Else:
+        return LeaveBlock(StatementKind::Else, 0, index, stack);
+    case Shape::EndIf:
+        return LeaveBlock(StatementKind::EndIf, 0, index, stack);
+    case Shape::Wend:
+        return LeaveBlock(StatementKind::Wend, form.jump, index, stack);
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+// NEXT of the common loop before its NEXT has a form: a variable without subscript holding a double, and a
+// step and an end that are each a constant or a variable holding a double, read through the FOR line's bound
+// addresses as its form would read them. False, with nothing done, for every other loop.
+[[gnu::always_inline]] inline bool cMoMacro_Engine::NextOfPlainLoop(int32_t& index, BlockStack& stack) {
+    if (!stack.TopIs(StatementKind::For)) return false;
+    const int32_t opener = stack.Top().openLine;
+    LineCode& loop = lines_[static_cast<size_t>(opener)].Code;
+    if (!loop.plainTarget || !LineCodeBound(loop)) return false;
+    LineForm form;
+    form.target = loop.targetAddress;
+    form.left = loop.stepAddress;
+    form.right = loop.endAddress;
+    form.opener = opener;
+    form.jump = Code(index).jump + 1;
+    return RunNextForm<Shape::Next>(form, index, stack);
 }
 
 // A numeric program of one operator runs here, inline in the run loop; every other through RunNumeric.
@@ -133,125 +239,6 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_
     countdown = yieldCountdown_;
     index = next;
     return proceed;
-}
-
-namespace {
-
-using Shape = LineForm::Shape;
-
-// The lines a block run ends at: the definitions and the ends of functions and subs.
-bool EndsBlockRun(StatementKind kind) {
-    return kind == StatementKind::Function || kind == StatementKind::Sub ||
-           kind == StatementKind::EndFunction || kind == StatementKind::EndSub;
-}
-
-// The arithmetic of the assignment shapes on two doubles; false where the general arithmetic must decide
-// (a division by zero, a result that is not finite), as for numeric programs.
-template <Shape shape> [[gnu::always_inline]] inline bool Arithmetic(double x, double y, double& r) {
-    if constexpr (shape == Shape::AssignAdd) r = x + y;
-    if constexpr (shape == Shape::AssignSubtract) r = x - y;
-    if constexpr (shape == Shape::AssignMultiply) r = x * y;
-    if constexpr (shape == Shape::AssignDivide) {
-        if (y == 0) return false;
-        r = x / y;
-    }
-    return std::isfinite(r);
-}
-
-template <Shape shape> [[gnu::always_inline]] inline bool AssignArithmetic(LineForm& form) {
-    const MacroValue& left = *form.left;
-    const MacroValue& right = *form.right;
-    double r = 0;
-    if (left.Kind() != ValueKind::Double || right.Kind() != ValueKind::Double ||
-        !Arithmetic<shape>(left.DoubleValue(), right.DoubleValue(), r))
-        return false;
-    form.target->SetDouble(r);
-    return true;
-}
-
-// The comparison of an IF or WHILE shape, with the same result as the plain operators give.
-template <Operator op> [[gnu::always_inline]] inline bool Compare(const LineForm& form, bool& holds) {
-    const MacroValue& left = *form.left;
-    const MacroValue& right = *form.right;
-    if (left.Kind() != ValueKind::Double || right.Kind() != ValueKind::Double) return false;
-    const double x = left.DoubleValue(), y = right.DoubleValue();
-    holds = CompareResult(op, x < y ? -1 : x > y ? 1 : 0);
-    return true;
-}
-
-} // namespace
-
-// IF on a comparison: a false condition continues after the first ELSE, or at the END IF.
-template <Operator op>
-[[gnu::always_inline]] inline bool RunIfForm(const LineForm& form, int32_t& index, BlockStack& stack) {
-    bool holds = false;
-    if (!Compare<op>(form, holds)) return false;
-    EnterIf(holds, index, form.jump, form.jumpIfFalse, stack);
-    return true;
-}
-
-template <Operator op>
-[[gnu::always_inline]] inline bool RunWhileForm(const LineForm& form, int32_t& index, BlockStack& stack) {
-    bool holds = false;
-    if (!Compare<op>(form, holds)) return false;
-    EnterWhile(holds, index, form.jump, stack);
-    return true;
-}
-
-// The element assignment: a subscript that is a whole number within the array, and a double.
-[[gnu::always_inline]] inline bool RunAssignElementForm(const LineForm& form) {
-    const MacroValue& subscript = *form.left;
-    const MacroValue& value = *form.right;
-    int32_t element = -1;
-    if (subscript.Kind() != ValueKind::Double || value.Kind() != ValueKind::Double ||
-        !PlainToInt32(subscript.DoubleValue(), element) || element < 0 || element > form.lastIndex)
-        return false;
-    form.target[element].SetDouble(value.DoubleValue());
-    return true;
-}
-
-// The NEXT of the plain loop on top of the block stack, as NextOfPlainLoop runs it: with the step read from
-// its variable or constant (Shape::Next), or with a constant step of the direction the shape gives.
-template <Shape shape>
-[[gnu::always_inline]] inline bool RunNextForm(const LineForm& form, int32_t& index, BlockStack& stack) {
-    if (!stack.TopIs(StatementKind::For)) return false;
-    const BlockRecord& top = stack.Top();
-    if (top.openLine != form.opener) return false;
-    MacroValue* variable = form.target;
-    const MacroValue* step = form.left;
-    const MacroValue* end = form.right;
-    constexpr bool readStep = shape == Shape::Next;
-    if (variable->Kind() != ValueKind::Double || (readStep && step->Kind() != ValueKind::Double) ||
-        (end->Kind() != ValueKind::Double && end != variable))
-        return false;
-    const double sum = variable->DoubleValue() + (readStep ? step->DoubleValue() : form.step);
-    if (!std::isfinite(sum)) return false;
-    variable->SetDouble(sum);
-    // A step read from a variable is read again for the test, as the general path does (it may be the loop
-    // variable itself).
-    const bool upward = readStep ? step->DoubleValue() > 0 : shape == Shape::NextUp;
-    const bool finished = upward ? sum > end->DoubleValue() : sum < end->DoubleValue();
-    if (finished) {
-        index = top.closeLine + 1;
-        stack.Pop();
-    } else {
-        index = form.jump;
-    }
-    return true;
-}
-
-// ELSE, END IF and WEND whose block is on top of the block stack.
-[[gnu::always_inline]] inline bool RunBlockEndForm(const LineForm& form, int32_t& index, BlockStack& stack) {
-    switch (form.shape) {
-    case Shape::Else:
-        return LeaveBlock(StatementKind::Else, 0, index, stack);
-    case Shape::EndIf:
-        return LeaveBlock(StatementKind::EndIf, 0, index, stack);
-    case Shape::Wend:
-        return LeaveBlock(StatementKind::Wend, form.jump, index, stack);
-    default:
-        return false;
-    }
 }
 
 // The forms that run a numeric program: an assignment, IF and WHILE as the plain path runs them.
