@@ -167,6 +167,17 @@ TEST(LineForms, LoopsAgreeWithTheGeneralPath) {
     ExpectSameOutcome(u"dim i, e, n\ne = 4\nfor i = 1 to e\n  n = {n} + {1}\n  if {i} = {3} then\n"
                       u"    e = 9\n  end if\nnext\nprint i, n\n",
                       0);
+    // Loops left early by EXIT FOR, EXIT WHILE and EXIT IF, and a run ended by END inside a loop.
+    ExpectSameOutcome(
+        u"dim i, j, k, n\n"
+        u"for i = 1 to {9}\n  n = {n} + {i}\n  if {n} > {20} then\n    exit for\n  end if\nnext\n"
+        u"while {k} < {50}\n  k = {k} + {3}\n  for j = 1 to {4}\n    if {j} = {k} mod {4} then\n"
+        u"      exit if\n    end if\n    n = {n} + {1}\n  next\n  if {k} > {30} then\n"
+        u"    exit while\n  end if\nwend\nprint i, j, k, n\n",
+        0);
+    ExpectSameOutcome(u"dim i, n\nfor i = 1 to {9}\n  n = {n} + {i}\n  if {i} = {6} then\n    end\n  end if\n"
+                      u"next\nprint n\n",
+                      0);
     // A loop that never ends is stopped after the same number of statements either way, with the same
     // progress made.
     ExpectSameOutcome(u"dim k\nwhile {1} < {2}\n  k = {k} + {1}\nwend\n", 100, 1001);
