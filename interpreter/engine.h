@@ -284,6 +284,7 @@ class cMoMacro_Engine {
     LineForm::Shape ConditionForm(const LineCode& code, LineForm& form, bool loop) const;
     LineForm::Shape NextForm(const LineCode& code, LineForm& form) const;
     bool OperatorForm(const PreparedExpression& p, LineForm& form) const;
+    bool ElementComparisonForm(const PreparedExpression& p, LineForm& form) const;
     LineForm::Shape ProgramForm(PreparedExpression* p, LineForm& form, LineForm::Shape shape) const;
     bool RelocateLineForm(LineForm& form, uint64_t key);
     // True when a line's code or a program is bound to the current stores.

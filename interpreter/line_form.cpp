@@ -139,7 +139,29 @@ Shape cMoMacro_Engine::ConditionForm(const LineCode& code, LineForm& form, bool 
                                  ? ComparisonShape(condition.numeric.steps.front().op, loop)
                                  : Shape::None;
     if (comparison != Shape::None) return comparison;
+    if (!loop && ElementComparisonForm(condition, form)) return Shape::IfElement;
     return ProgramForm(code.prepared[0], form, loop ? Shape::WhileProgram : Shape::IfProgram);
+}
+
+// A bound program that compares an array element (its subscript a constant or variable) with a constant or
+// variable: "flag(i) = 0".
+bool cMoMacro_Engine::ElementComparisonForm(const PreparedExpression& p, LineForm& form) const {
+    const std::vector<NumericStep>& steps = p.numeric.steps;
+    if (steps.size() != 2) return false;
+    const NumericStep& read = steps[0];
+    const NumericStep& compare = steps[1];
+    if (read.op != Operator::Unknown || compare.left.source != NumericOperand::Source::Result ||
+        ComparisonShape(compare.op, false) == Shape::None)
+        return false;
+    form.left = OperandAddress(p, read.left);
+    form.right = OperandAddress(p, compare.right);
+    form.leftPosition = OperandPosition(read.left);
+    form.rightPosition = OperandPosition(compare.right);
+    form.target = const_cast<MacroValue*>(read.elements);
+    form.lastIndex = read.lastIndex;
+    form.targetPosition = read.localPosition;
+    form.op = compare.op;
+    return form.left != nullptr && form.right != nullptr && form.target != nullptr;
 }
 
 // NEXT of the FOR line it was matched with, when that loop is plain.
@@ -214,7 +236,7 @@ bool cMoMacro_Engine::RelocateLineForm(LineForm& form, uint64_t key) {
     }
     if (form.global != global_->Id() || form.localShape != local_->Shape()) return false;
     if (form.targetPosition >= 0) {
-        if (form.shape == Shape::AssignElement) {
+        if (form.shape == Shape::AssignElement || form.shape == Shape::IfElement) {
             const MacroValue* first = nullptr;
             if (!local_->ArrayAt(form.targetPosition, first, form.lastIndex)) return false;
             form.target = const_cast<MacroValue*>(first);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "macro_value.h"
+#include "operator.h"
 
 struct PreparedExpression;
 
@@ -18,12 +19,15 @@ struct LineForm {
         AssignSubtract,
         AssignMultiply,
         AssignDivide,
-        // An array element given a double; the subscript is a double that is a whole number in range.
+        // An array element given a double; the subscript is a whole number in range.
         AssignElement,
         // A scalar variable given the plain number of a numeric program, and IF and WHILE on one.
         AssignProgram,
         IfProgram,
         WhileProgram,
+        // IF on a comparison of an array element with a constant or variable: the subscript a whole number in
+        // range, the element and the other operand plain numbers.
+        IfElement,
         // The NEXT of a loop whose variable, step and end are doubles; with a constant step, upward (a
         // positive step) or downward (any other).
         Next,
@@ -48,6 +52,7 @@ struct LineForm {
         Wend,
     };
     Shape shape = Shape::Unknown;
+    Operator op = Operator::Unknown; // IfElement: the comparison
     // The block run the addresses below belong to: a number the block runner gives each of its runs, and
     // a new one whenever the identity of its local or global store changes (0: none yet).
     uint64_t key = 0;
@@ -65,9 +70,10 @@ struct LineForm {
     uint64_t seenGlobal = 0;
     uint64_t seenShape = 0;
     PreparedExpression* program = nullptr; // the program of the Program shapes
-    MacroValue* target = nullptr;     // Assign: the variable; AssignElement: the first element; Next: the
-                                      // loop variable
-    const MacroValue* left = nullptr; // the operand or left operand; AssignElement: the subscript; Next: step
+    MacroValue* target = nullptr;     // Assign: the variable; AssignElement, IfElement: the first element;
+                                      // Next: the loop variable
+    const MacroValue* left = nullptr; // the operand or left operand; AssignElement, IfElement: the subscript;
+                                      // Next: the step
     const MacroValue* right = nullptr; // the right operand; AssignElement: the value; Next: the end
     double step = 0;                   // NextUp, NextDown: the constant step
     int32_t lastIndex = -1;            // AssignElement: the array's last index

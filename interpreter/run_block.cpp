@@ -73,15 +73,32 @@ template <Operator op>
     return true;
 }
 
-// The element assignment: a subscript that is a whole number within the array, and a double.
+// The element a form's subscript names: a plain number other than a boolean that is a whole number within
+// the array, as numeric programs read elements.
+[[gnu::always_inline]] inline bool FormElement(const LineForm& form, int32_t& element) {
+    PlainNumber subscript;
+    return subscript.Read(*form.left) && subscript.kind != ValueKind::Boolean &&
+           PlainToInt32(subscript.value, element) && element >= 0 && element <= form.lastIndex;
+}
+
+// The element assignment: a double given to the element the subscript names.
 [[gnu::always_inline]] inline bool RunAssignElementForm(const LineForm& form) {
-    const MacroValue& subscript = *form.left;
     const MacroValue& value = *form.right;
     int32_t element = -1;
-    if (subscript.Kind() != ValueKind::Double || value.Kind() != ValueKind::Double ||
-        !PlainToInt32(subscript.DoubleValue(), element) || element < 0 || element > form.lastIndex)
-        return false;
+    if (!FormElement(form, element) || value.Kind() != ValueKind::Double) return false;
     form.target[element].SetDouble(value.DoubleValue());
+    return true;
+}
+
+// IF on an element compared with a constant or variable: both plain numbers of any kind, compared by value as
+// the plain operators compare them.
+[[gnu::always_inline]] inline bool RunIfElementForm(const LineForm& form, int32_t& index, BlockStack& stack) {
+    PlainNumber value, other;
+    int32_t element = -1;
+    if (!FormElement(form, element) || !value.Read(form.target[element]) || !other.Read(*form.right))
+        return false;
+    const double x = value.value, y = other.value;
+    EnterIf(CompareResult(form.op, x < y ? -1 : x > y ? 1 : 0), index, form.jump, form.jumpIfFalse, stack);
     return true;
 }
 
@@ -292,6 +309,8 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunLineForm(LineForm& form, int32_t& inde
     case Shape::IfProgram:
     case Shape::WhileProgram:
         return RunProgramForm(form, index, stack);
+    case Shape::IfElement:
+        return RunIfElementForm(form, index, stack);
     case Shape::Next:
         return RunNextForm<Shape::Next>(form, index, stack);
     case Shape::NextUp:

@@ -143,6 +143,35 @@ TEST(LineForms, ConditionsAgreeWithTheGeneralPath) {
                       u"while {k} = {6}\n  k = {k} + {1}\nwend\n"
                       u"print c(1), c(2), c(3), c(4), c(5), c(6), c(7), c(8), k\n",
                       0);
+    // Elements compared with each operator: empty elements, halves as subscripts, an element past the end,
+    // a text element, and a function's own array in every call.
+    const std::u16string elements = u"dim i, h, c(8), a(12)\nfor i = 1 to 12\n  a(i) = i mod 3\nnext\n";
+    ExpectSameOutcome(
+        elements + u"for i = 0 to {12}\n  h = {i} / {2}\n"
+                   u"  if a({i}) = {1} then\n    c(1) = c(1) + 1\n  else\n    c(2) = c(2) + 1\n  end if\n"
+                   u"  if a({h}) < {1} then\n    c(3) = c(3) + 1\n  end if\n"
+                   u"  if a({i}) > {1} then\n    c(4) = c(4) + 1\n  end if\n"
+                   u"  if a({h}) <= {1} then\n    c(5) = c(5) + 1\n  end if\n"
+                   u"  if a({i}) >= {h} then\n    c(6) = c(6) + 1\n  end if\n"
+                   u"  if a({i}) <> {h} then\n    c(7) = c(7) + 1\n  end if\nnext\n"
+                   u"print c(1), c(2), c(3), c(4), c(5), c(6), c(7)\n",
+        0);
+    ExpectSameOutcome(
+        elements + u"for i = 0 to {15}\n  if a({i}) = {1} then\n    c(1) = c(1) + 1\n  end if\nnext\n", 6);
+    // A subscript that turns into a boolean after the form is built.
+    ExpectSameOutcome(
+        elements + u"for i = 0 to {9}\n  h = {i} mod {4}\n  if {i} > {5} then\n    h = {1} > {2}\n"
+                   u"  end if\n  if a({h}) = {0} then\n    c(1) = c(1) + 1\n  end if\nnext\nprint c(1)\n",
+        0);
+    ExpectSameOutcome(elements + u"a(8) = \"t\"\nfor i = 0 to {12}\n  if a({i}) > {0} then\n"
+                                 u"    c(1) = c(1) + 1\n  end if\nnext\nprint c(1)\n",
+                      0);
+    ExpectSameOutcome(
+        u"dim r, j\nfor j = 1 to {5}\n  r = {r} * {10} + {count(j)}\nnext\nprint r\n"
+        u"function count(n)\n  dim i, b(5)\n  for i = 0 to {5}\n    b({i}) = {i} mod {n}\n  next\n"
+        u"  for i = 0 to {5}\n    if b({i}) = {0} then\n      count = {count} + {1}\n    end if\n"
+        u"  next\nend function\n",
+        0);
     // A condition on a variable that turns into a text compares as the general path compares.
     ExpectSameOutcome(u"dim i, v\nv = 0\n"
                       u"for i = 1 to {6}\n  if {v} < {i} then\n    v = {v} + {1}\n  end if\n"
