@@ -1,13 +1,13 @@
 // LineForm: the commonest plain statements reduced to the addresses they read and write and their operator,
-// so that the block runner runs them with one test of the stores' identities and no further dispatch.
+// so that the block runner runs them with one test of the block run they belong to and one dispatch.
 #pragma once
 
 #include "macro_value.h"
 #include "operator.h"
 
-struct PreparedExpression;
-
 #include <cstdint>
+
+struct PreparedExpression;
 
 struct LineForm {
     enum class Shape : uint8_t {
@@ -74,9 +74,10 @@ struct LineForm {
                                       // Next: the loop variable
     const MacroValue* left = nullptr; // the operand or left operand; AssignElement, IfElement: the subscript;
                                       // Next: the step
-    const MacroValue* right = nullptr; // the right operand; AssignElement: the value; Next: the end
+    const MacroValue* right = nullptr; // the right operand; AssignElement: the value; IfElement: what the
+                                       // element is compared with; Next: the end
     double step = 0;                   // NextUp, NextDown: the constant step
-    int32_t lastIndex = -1;            // AssignElement: the array's last index
+    int32_t lastIndex = -1;            // AssignElement, IfElement: the array's last index
     int32_t opener = 0;                // Next: the FOR line it closes
     int32_t jump = 0;                  // Next: the first line of the body; IF: its END IF; WHILE: its WEND;
                                        // WEND: its WHILE
