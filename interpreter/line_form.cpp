@@ -236,13 +236,10 @@ bool cMoMacro_Engine::RelocateLineForm(LineForm& form, uint64_t key) {
     }
     if (form.global != global_->Id() || form.localShape != local_->Shape()) return false;
     if (form.targetPosition >= 0) {
-        if (form.shape == Shape::AssignElement || form.shape == Shape::IfElement) {
-            const MacroValue* first = nullptr;
-            if (!local_->ArrayAt(form.targetPosition, first, form.lastIndex)) return false;
-            form.target = const_cast<MacroValue*>(first);
-        } else {
-            form.target = &local_->KnownScalar(form.targetPosition);
-        }
+        // A local array was declared by its own store, whose shape no other store is given: such a form is
+        // never moved, only built again.
+        if (form.shape == Shape::AssignElement || form.shape == Shape::IfElement) return false;
+        form.target = &local_->KnownScalar(form.targetPosition);
     }
     if (form.leftPosition >= 0) form.left = &local_->KnownScalar(form.leftPosition);
     if (form.rightPosition >= 0) form.right = &local_->KnownScalar(form.rightPosition);

@@ -192,8 +192,7 @@ bool cMoMacro_Engine::ConditionHolds(PreparedExpression& condition, bool& holds)
         error_.Report(3, u"ENDIFに対応するIFがありません");
         return false;
     }
-    index = stack.Top().closeLine;
-    return true;
+    return LeaveBlock(StatementKind::Else, 0, index, stack);
 }
 
 [[gnu::noinline]] bool cMoMacro_Engine::ExecuteEndIf(int32_t& index, BlockStack& stack) {
@@ -205,9 +204,7 @@ bool cMoMacro_Engine::ConditionHolds(PreparedExpression& condition, bool& holds)
         error_.Report(3, u"END IFに対応する IF がありません");
         return false;
     }
-    index = stack.Top().closeLine + 1;
-    stack.Pop();
-    return true;
+    return LeaveBlock(StatementKind::EndIf, 0, index, stack);
 }
 
 [[gnu::noinline]] bool cMoMacro_Engine::ExecuteWhile(int32_t& index, BlockStack& stack) {
@@ -223,9 +220,7 @@ bool cMoMacro_Engine::ConditionHolds(PreparedExpression& condition, bool& holds)
         error_.Report(3, u"Wendに対応するWhileがありません");
         return false;
     }
-    stack.Pop();
-    index = Code(index).jump;
-    return true;
+    return LeaveBlock(StatementKind::Wend, Code(index).jump, index, stack);
 }
 
 [[gnu::noinline]] bool cMoMacro_Engine::ExitBlock(int32_t& index, BlockStack& stack, StatementKind kind) {
