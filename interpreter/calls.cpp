@@ -114,34 +114,65 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
     return true;
 }
 
-// A name with brackets that calls a user function with a planned store, as ResolveSlot would call it (a name
-// that is no variable, or the running function's own name), unless the host may be asked about the name
-// afterwards (it is then shown an argument list): the argument values move from the value stack straight
-// into the call's store, and the result takes their place. 1 after the call, 0 after an error, -1 when the
-// name needs the general resolution.
-[[gnu::noinline]] int32_t cMoMacro_Engine::PushPlannedCall(NameSlot& slot, int32_t count) {
-    int32_t f = FindUserFunction(slot);
+[[gnu::always_inline]] inline int32_t cMoMacro_Engine::PlannedFunction(NameSlot& slot) {
+    const int32_t f = FindUserFunction(slot);
     if (f < 0 || functions_[static_cast<size_t>(f)].CallPlan.shape == 0) return -1;
     if (int32_t p = LocalPosition(slot); p > 0) {
         return -1;
     } else if (p < 0) {
         if ((!noUndefinedRequest_ && requestUndefined_) || GlobalPosition(slot) >= 0) return -1;
     }
+    return f;
+}
+
+// Nothing runs between filling the store and the call, so every depth keeps one store for these calls. The
+// depth is below kMaxCallDepth (MayCall has made sure), so the vector never moves the store while the call
+// runs.
+[[gnu::always_inline]] inline std::unique_ptr<cMoMacro_Variable>&
+cMoMacro_Engine::StartDepthStore(int32_t f) {
+    size_t depth = static_cast<size_t>(callDepth_);
+    if (depth >= depthStores_.size()) [[unlikely]] {
+        depthStores_.reserve(kMaxCallDepth);
+        depthStores_.resize(depth + 1);
+    }
+    std::unique_ptr<cMoMacro_Variable>& store = depthStores_[depth];
+    if (!store) store = std::make_unique<cMoMacro_Variable>(elementBudget_);
+    store->Start(functions_[static_cast<size_t>(f)].CallPlan);
+    return store;
+}
+
+[[gnu::always_inline]] inline MacroValue
+cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable>& store) {
+    // The caller's line is restored afterwards so that an error later in the calling statement names its own
+    // line.
+    int32_t callerLine = error_.ErrorLine();
+    local_.swap(store); // store holds the caller's until the call is over
+    ++callDepth_;
+    RunBlock(functions_[static_cast<size_t>(functionIndex)].LineIndex + 1);
+    --callDepth_;
+    local_.swap(store);
+    MacroValue result;
+    if (error_.ErrorCode() == 0) {
+        error_.SetErrorLine(callerLine);
+        result = std::move(store->KnownScalar(0)); // the result variable, about to be emptied
+    }
+    return result;
+}
+
+// A name with brackets that calls a user function with a planned store, as ResolveSlot would call it (a name
+// that is no variable, or the running function's own name), unless the host may be asked about the name
+// afterwards (it is then shown an argument list): the argument values move from the value stack straight
+// into the call's store, and the result takes their place. 1 after the call, 0 after an error, -1 when the
+// name needs the general resolution.
+[[gnu::noinline]] int32_t cMoMacro_Engine::PushPlannedCall(NameSlot& slot, int32_t count) {
+    const int32_t f = PlannedFunction(slot);
+    if (f < 0) return -1;
     size_t argBase = stack_.size() - static_cast<size_t>(count);
     if (HoldsList(argBase)) return -1;
     if (error_.ErrorCode() != 0) error_.SetErrorCode(0);
     MacroValue result;
     if (MayCall(f, slot.name, count)) {
-        // Nothing runs between filling the store and the call, so every depth keeps one store for these
-        // calls. The depth is below kMaxCallDepth, so the vector never moves the store while the call runs.
-        size_t depth = static_cast<size_t>(callDepth_);
-        if (depth >= depthStores_.size()) [[unlikely]] {
-            depthStores_.reserve(kMaxCallDepth);
-            depthStores_.resize(depth + 1);
-        }
-        std::unique_ptr<cMoMacro_Variable>& store = depthStores_[depth];
-        if (!store) store = std::make_unique<cMoMacro_Variable>(elementBudget_);
-        store->Start(functions_[static_cast<size_t>(f)].CallPlan);
+        std::unique_ptr<cMoMacro_Variable>& store = StartDepthStore(f);
         for (size_t k = argBase; k < stack_.size(); ++k)
             store->KnownScalar(static_cast<int32_t>(k - argBase) + 1) = std::move(stack_[k]);
         result = ExecuteUserFunction(f, store);
@@ -151,6 +182,47 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
     if (error_.ErrorCode() != 0) return 0;
     stack_.push_back(std::move(result));
     return 1;
+}
+
+// An element with one plain subscript, read as PushName reads it (the running function's own name with
+// brackets is a call, not its result variable); false when the name is no array here, the subscript is not
+// a whole number within it (a boolean is left to the general resolution too) or the element is no plain
+// number.
+[[gnu::always_inline]] inline bool
+cMoMacro_Engine::ReadPlainElement(NameSlot& slot, const PlainNumber& subscript, PlainNumber& out) {
+    const cMoMacro_Variable* store = local_.get();
+    int32_t position = LocalPosition(slot);
+    if (position < 0) {
+        store = global_.get();
+        position = GlobalPosition(slot);
+    }
+    if (position < 0 || (position == 0 && store != global_.get())) return false;
+    int32_t index = -1;
+    if (subscript.kind == ValueKind::Boolean || !PlainToInt32(subscript.value, index)) return false;
+    const MacroValue* element = store->ElementAt(position, index);
+    PlainNumber read; // out may be the subscript, which must stay as it is when the element is no number
+    if (element == nullptr || !read.Read(*element)) return false;
+    out = read;
+    return true;
+}
+
+// A name with brackets of a call program: count argument values lie at args. An element or a call whose
+// result is a plain number leaves it in args[0] (Plain); a call with any other result leaves it in
+// value (Value). Refused, with nothing done, for a name the general resolution must
+// resolve; Failed after an error.
+[[gnu::noinline]] cMoMacro_Engine::BracketOutcome
+cMoMacro_Engine::RunBracketed(NameSlot& slot, int32_t count, PlainNumber* args, MacroValue& value) {
+    if (count == 1 && ReadPlainElement(slot, args[0], args[0])) return BracketOutcome::Plain;
+    const int32_t f = PlannedFunction(slot);
+    if (f < 0) return BracketOutcome::Refused;
+    if (error_.ErrorCode() != 0) error_.SetErrorCode(0);
+    if (!MayCall(f, slot.name, count)) return BracketOutcome::Failed;
+    std::unique_ptr<cMoMacro_Variable>& store = StartDepthStore(f);
+    for (int32_t k = 0; k < count; ++k) args[k].WriteTo(store->KnownScalar(k + 1));
+    value = ExecuteUserFunction(f, store);
+    store->Recycle();
+    if (error_.ErrorCode() != 0) return BracketOutcome::Failed;
+    return args[0].Read(value) ? BracketOutcome::Plain : BracketOutcome::Value;
 }
 
 // A name that is no variable (or the running function called with arguments): a user function or a built-in,
@@ -344,22 +416,4 @@ MacroValue cMoMacro_Engine::RequestExtern(NameSlot& slot, cMoMacro_Token& values
 void cMoMacro_Engine::RecycleStore(std::unique_ptr<cMoMacro_Variable> store) {
     store->Recycle();
     if (storePool_.size() < 64) storePool_.push_back(std::move(store));
-}
-
-MacroValue cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex,
-                                                std::unique_ptr<cMoMacro_Variable>& store) {
-    // The caller's line is restored afterwards so that an error later in the calling statement names its own
-    // line.
-    int32_t callerLine = error_.ErrorLine();
-    local_.swap(store); // store holds the caller's until the call is over
-    ++callDepth_;
-    RunBlock(functions_[static_cast<size_t>(functionIndex)].LineIndex + 1);
-    --callDepth_;
-    local_.swap(store);
-    MacroValue result;
-    if (error_.ErrorCode() == 0) {
-        error_.SetErrorLine(callerLine);
-        result = std::move(store->KnownScalar(0)); // the result variable, about to be emptied
-    }
-    return result;
 }

@@ -348,6 +348,12 @@ class cMoMacro_Engine {
                                                  const cMoMacro_Token* args);
     bool ArgumentValue(const cMoMacro_Token& args, int32_t k, MacroValue& value);
     int32_t PushPlannedCall(NameSlot& slot, int32_t count);
+    // The user function a name with brackets calls with a planned store (as ResolveSlot would call it: a name
+    // that is no variable, or the running function's own name), or -1 when the name needs the general
+    // resolution, which includes every name the host may be asked about afterwards.
+    int32_t PlannedFunction(NameSlot& slot);
+    // The recycled store of the current call depth, started for a planned call of a function.
+    std::unique_ptr<cMoMacro_Variable>& StartDepthStore(int32_t functionIndex);
     bool HoldsList(size_t argBase) const;
     bool MayCall(int32_t functionIndex, const std::u16string& name, int32_t argumentCount);
     std::unique_ptr<cMoMacro_Variable> TakeStore();
@@ -404,7 +410,8 @@ class cMoMacro_Engine {
         return cache.expression;
     }
     void Prepare(const cMoMacro_Token& expression, TokenCache& cache);
-    bool RunPrepared(PreparedExpression& prepared, NameSlot* appendTarget = nullptr, size_t base = 0);
+    bool RunPrepared(PreparedExpression& prepared, NameSlot* appendTarget = nullptr, size_t base = 0,
+                     size_t start = 0);
     void LetGoOfAppendedText(NameSlot& target, const MacroValue& left, const MacroValue& right, Operator op);
     // Runs the expression's numeric program, when it has a usable one; false (with nothing changed and no
     // error) when it has none or the run met a value that is not a plain number.
@@ -414,6 +421,14 @@ class cMoMacro_Engine {
                                                : RunNumericProgram(prepared, out);
     }
     bool RunNumericProgram(PreparedExpression& prepared, PlainNumber& out);
+    // Call programs (call_evaluator.cpp).
+    enum class BracketOutcome : uint8_t { Plain, Value, Refused, Failed };
+    bool RunCallProgram(PreparedExpression& prepared, MacroValue& result, size_t& resume);
+    bool ReadCallOperand(PreparedExpression& prepared, const CallOperand& operand, PlainNumber& out);
+    bool RunCallBinary(PreparedExpression& prepared, const CallStep& step, PlainNumber* values,
+                       int32_t& height);
+    BracketOutcome RunBracketed(NameSlot& slot, int32_t count, PlainNumber* args, MacroValue& value);
+    bool ReadPlainElement(NameSlot& slot, const PlainNumber& subscript, PlainNumber& out);
     bool RunSingleOperator(PreparedExpression& prepared, PlainNumber& out);
     // True when the program's addresses are those of the current stores, finding them again if the stores
     // changed; false when a name is not a variable the program can read.

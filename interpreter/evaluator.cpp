@@ -127,8 +127,9 @@ void cMoMacro_Engine::LetGoOfAppendedText(NameSlot& target, const MacroValue& le
     if (variable != nullptr && variable->SharesTextWith(left)) *variable = MacroValue();
 }
 
-bool cMoMacro_Engine::RunPrepared(PreparedExpression& p, NameSlot* appendTarget, size_t base) {
-    for (const ExpressionStep& step : p.steps) {
+bool cMoMacro_Engine::RunPrepared(PreparedExpression& p, NameSlot* appendTarget, size_t base, size_t start) {
+    for (size_t i = start; i < p.steps.size(); ++i) {
+        const ExpressionStep& step = p.steps[i];
         switch (step.kind) {
         case ExpressionStep::Kind::PushConstant:
             stack_.push_back(p.constants[static_cast<size_t>(step.index)]);
@@ -176,7 +177,12 @@ MacroValue cMoMacro_Engine::ComputePrepared(PreparedExpression& p, NameSlot* app
     PlainNumber number;
     if (RunNumeric(p, number)) return number.ToValue();
     size_t base = stack_.size();
-    bool ok = RunPrepared(p, appendTarget, base);
+    size_t start = 0;
+    if (p.calls.usable) {
+        MacroValue result;
+        if (RunCallProgram(p, result, start)) return result;
+    }
+    bool ok = RunPrepared(p, appendTarget, base, start);
     if (ok && stack_.size() == base + 1) {
         MacroValue result(std::move(stack_.back()));
         stack_.pop_back();

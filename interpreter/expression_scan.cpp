@@ -265,4 +265,5 @@ void PrepareExpression(const cMoMacro_Token& normalized, PreparedExpression& out
     int32_t height = 0;
     if (scanner.Scan(normalized, 0, height)) out.height = height;
     CompileNumericProgram(out, out.numeric);
+    CompileCallProgram(out, out.calls);
 }

@@ -3,6 +3,7 @@
 // lookup caches.
 #pragma once
 
+#include "call_program.h"
 #include "macro_value.h"
 #include "numeric_program.h"
 #include "operator.h"
@@ -50,6 +51,7 @@ struct PreparedExpression {
     std::vector<ExpressionFailure> failures;
     int32_t height = 0;     // values left when every step succeeds
     NumericProgram numeric; // the same expression for plain numbers, when it can be run that way
+    CallProgram calls;      // the same for an expression with calls, when it can be run that way
 };
 
 // An expression that is a single constant or a variable without brackets: reading it has no effect.
