@@ -359,17 +359,15 @@ cMoMacro_Engine::CallStore(int32_t f, const std::u16string& name, const cMoMacro
     return nullptr;
 }
 
-// The checks before a call runs: the number of arguments, the depth of calls and the room on the stack.
-bool cMoMacro_Engine::MayCall(int32_t f, const std::u16string& name, int32_t argumentCount) {
-    if (argumentCount != functions_[static_cast<size_t>(f)].Parameters->Count()) {
+// A call MayCall refuses, in the words of its first failing check; false.
+[[gnu::noinline]] bool cMoMacro_Engine::RefuseCall(int32_t f, const std::u16string& name,
+                                                   int32_t argumentCount) {
+    if (argumentCount != functions_[static_cast<size_t>(f)].ParameterCount) {
         error_.Report(7, u"引数の数があいません");
         return false;
     }
-    if (callDepth_ >= kMaxCallDepth || StackIsLow()) {
-        error_.Report(7, u"関数の呼び出しが深すぎます - ", name);
-        return false;
-    }
-    return true;
+    error_.Report(7, u"関数の呼び出しが深すぎます - ", name);
+    return false;
 }
 
 MacroValue cMoMacro_Engine::CallUserFunction(int32_t f, const std::u16string& name,

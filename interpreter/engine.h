@@ -129,6 +129,7 @@ struct UserFunction {
     std::u16string Name; // upper case
     int32_t Kind = 0;    // 1 FUNCTION, 0 SUB
     TokenRef Parameters;
+    int32_t ParameterCount = 0; // of Parameters, which every call compares its argument count with
     int32_t LineIndex = 0;
     int32_t LineNumber =
         0; // 1-based line of the FUNCTION / SUB line, kept so it stays valid after a failed parse
@@ -355,7 +356,14 @@ class cMoMacro_Engine {
     // The recycled store of the current call depth, started for a planned call of a function.
     std::unique_ptr<cMoMacro_Variable>& StartDepthStore(int32_t functionIndex);
     bool HoldsList(size_t argBase) const;
-    bool MayCall(int32_t functionIndex, const std::u16string& name, int32_t argumentCount);
+    // The checks before a call runs: the number of arguments, the depth of calls and the room on the stack.
+    bool MayCall(int32_t functionIndex, const std::u16string& name, int32_t argumentCount) {
+        if (argumentCount == functions_[static_cast<size_t>(functionIndex)].ParameterCount &&
+            callDepth_ < kMaxCallDepth && !StackIsLow()) [[likely]]
+            return true;
+        return RefuseCall(functionIndex, name, argumentCount);
+    }
+    bool RefuseCall(int32_t functionIndex, const std::u16string& name, int32_t argumentCount);
     std::unique_ptr<cMoMacro_Variable> TakeStore();
     void RecycleStore(std::unique_ptr<cMoMacro_Variable> store);
     // Resolves a name of an expression; count argument values lie on top of the value stack (-1: no
@@ -400,7 +408,15 @@ class cMoMacro_Engine {
     void ReturnArgumentList(std::unique_ptr<cMoMacro_Token> list);
     // Runs a call in its filled store; afterwards the store is back in store, for the caller to recycle.
     MacroValue ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoMacro_Variable>& store);
-    bool StackIsLow() const;
+    // True when less than a safety margin of the thread's stack is left (stack_guard.cpp).
+    static bool StackIsLow() {
+        const char* floor = tStackFloor;
+        if (floor == nullptr) [[unlikely]]
+            floor = FindStackFloor();
+        return static_cast<const char*>(__builtin_frame_address(0)) < floor;
+    }
+    static const char* FindStackFloor();
+    static inline thread_local const char* tStackFloor = nullptr; // the lowest address a frame may use
 
     // expression evaluator
     PreparedExpression& Prepared(const cMoMacro_Token& expression) {

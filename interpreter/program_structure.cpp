@@ -142,6 +142,7 @@ void cMoMacro_Engine::BuildFunctionTable() {
             f.Name = UpperCase(line.Statement->Item(1).StringValue());
             f.Kind = line.Kind == StatementKind::Function ? 1 : 0;
             f.Parameters = line.Statement->ItemToken(2);
+            f.ParameterCount = f.Parameters->Count();
             f.LineIndex = i;
             f.LineNumber = line.LineNumber;
             PlanCallStore(f);

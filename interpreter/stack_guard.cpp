@@ -24,28 +24,25 @@ constexpr size_t kMargin = 256 * 1024;
 
 // The lowest usable address of this thread's stack, or nullptr when the platform does not tell.
 const char* StackLimit() {
-    thread_local const char* limit = [] {
-        const char* low = nullptr;
+    const char* low = nullptr;
 #if defined(__linux__)
-        pthread_attr_t attr;
-        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-            void* address = nullptr;
-            size_t size = 0;
-            if (pthread_attr_getstack(&attr, &address, &size) == 0) low = static_cast<const char*>(address);
-            pthread_attr_destroy(&attr);
-        }
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+        void* address = nullptr;
+        size_t size = 0;
+        if (pthread_attr_getstack(&attr, &address, &size) == 0) low = static_cast<const char*>(address);
+        pthread_attr_destroy(&attr);
+    }
 #endif
-        return low;
-    }();
-    return limit;
+    return low;
 }
 
 } // namespace
 
-bool cMoMacro_Engine::StackIsLow() const {
+// Asked once per thread: the platform's answer, the margin above the limit, or an address below every frame
+// when the platform does not tell.
+const char* cMoMacro_Engine::FindStackFloor() {
     const char* limit = StackLimit();
-    if (!limit) return false;
-    char here = 0;
-    const char* position = &here;
-    return position < limit + kMargin;
+    tStackFloor = limit ? limit + kMargin : reinterpret_cast<const char*>(1);
+    return tStackFloor;
 }
