@@ -16,16 +16,26 @@ std::u16string UpperCase(std::u16string_view text) {
 // Identities are unique among all stores of all threads. Each thread takes them from the shared counter a
 // block at a time: a call of a user function starts a store, and a locked increment per call would be a
 // measurable part of a short function's cost.
-uint64_t cMoMacro_Variable::NewId() {
+void cMoMacro_Variable::TakeIds() {
     constexpr uint64_t kBlock = 4096;
     static std::atomic<uint64_t> next{1};
-    thread_local uint64_t current = 0;
-    thread_local uint64_t end = 0;
-    if (current == end) {
-        current = next.fetch_add(kBlock, std::memory_order_relaxed);
-        end = current + kBlock;
-    }
-    return current++;
+    tNextId = next.fetch_add(kBlock, std::memory_order_relaxed);
+    tEndId = tNextId + kBlock;
+}
+
+// Every other start: the records of an earlier plan are scalars (a planned name cannot be declared again),
+// so they are kept and emptied rather than made again; a store that gained variables of its own is cleared.
+void cMoMacro_Variable::StartAfresh(const Plan& plan) {
+    if (records_.size() != planned_ || !index_.empty()) Clear();
+    if (!emptied_)
+        for (Record& r : records_) r.scalar.Reset();
+    emptied_ = false;
+    if (records_.size() != plan.names.size()) records_.resize(plan.names.size());
+    planNames_ = plan.names.data();
+    planned_ = plan.names.size();
+    id_ = NewId();
+    shape_ = plan.shape;
+    if (planned_ > kLinearSearchLimit) IndexFrom(0);
 }
 
 void cMoMacro_Variable::ReleaseElements() {

@@ -42,21 +42,17 @@ class cMoMacro_Variable {
     void Clear();
     // Empties the store and gives it the plan's names as empty scalars, in order, the plan's shape and a new
     // identity.
-    // The records of an earlier plan are scalars (a planned name cannot be declared again), so they are kept
-    // and emptied rather than made again; a store that gained variables of its own is cleared.
     void Start(const Plan& plan) {
-        if (records_.size() != planned_ || !index_.empty()) [[unlikely]]
-            Clear();
-        if (!emptied_)
-            for (Record& r : records_) r.scalar.Reset();
-        emptied_ = false;
-        if (records_.size() != plan.names.size()) records_.resize(plan.names.size());
-        planNames_ = plan.names.data();
-        planned_ = plan.names.size();
-        id_ = NewId();
-        shape_ = plan.shape;
-        if (planned_ > kLinearSearchLimit) [[unlikely]]
-            IndexFrom(0);
+        // The common case, a store recycled after a call of the same plan, without a single record made.
+        if (emptied_ && index_.empty() && records_.size() == planned_ && planned_ == plan.names.size())
+            [[likely]] {
+            emptied_ = false;
+            planNames_ = plan.names.data();
+            id_ = NewId();
+            shape_ = plan.shape;
+            return;
+        }
+        StartAfresh(plan);
     }
     // Lets go of every value and array, as Clear does, for a store that waits for its next Start: the records
     // a plan made are kept, empty, for that Start to reuse. Until then the store must not be read.
@@ -83,7 +79,11 @@ class cMoMacro_Variable {
     // stores filled the same way (the calls of one function) may be given one shape, so a name found in one
     // is found at the same position in the others.
     uint64_t Shape() const { return shape_; }
-    static uint64_t NewId();
+    static uint64_t NewId() {
+        if (tNextId == tEndId) [[unlikely]]
+            TakeIds();
+        return tNextId++;
+    }
     std::u16string DebugOut() const;
 
     // Name-keyed shortcuts for the engine (the same checks and texts as GetValue/SetValue with a string key).
@@ -152,6 +152,12 @@ class cMoMacro_Variable {
     std::shared_ptr<ElementBudget> budget_;
     size_t elementCount_ = 0; // elements of this store's arrays, counted against the budget
     void ReleaseElements();
+    void StartAfresh(const Plan& plan);
+    // The identities this thread hands out next: a block taken from a counter all threads share, so they
+    // stay unique without an atomic operation each.
+    static inline thread_local uint64_t tNextId = 0;
+    static inline thread_local uint64_t tEndId = 0;
+    static void TakeIds();
     void AppendRecord(Record record, std::u16string upper);
     void IndexFrom(size_t position);
 };
