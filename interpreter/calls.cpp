@@ -212,9 +212,13 @@ cMoMacro_Engine::ReadPlainElement(NameSlot& slot, const PlainNumber& subscript, 
 // resolve; Failed after an error.
 [[gnu::noinline]] cMoMacro_Engine::BracketOutcome
 cMoMacro_Engine::RunBracketed(NameSlot& slot, int32_t count, PlainNumber* args, MacroValue& value) {
-    if (count == 1 && ReadPlainElement(slot, args[0], args[0])) return BracketOutcome::Plain;
+    // A planned call's name is no variable here (or the running function's own), so the element PushName
+    // looks for first cannot exist: the call is looked for first.
     const int32_t f = PlannedFunction(slot);
-    if (f < 0) return BracketOutcome::Refused;
+    if (f < 0) {
+        const bool element = count == 1 && ReadPlainElement(slot, args[0], args[0]);
+        return element ? BracketOutcome::Plain : BracketOutcome::Refused;
+    }
     if (error_.ErrorCode() != 0) error_.SetErrorCode(0);
     if (!MayCall(f, slot.name, count)) return BracketOutcome::Failed;
     std::unique_ptr<cMoMacro_Variable>& store = StartDepthStore(f);

@@ -128,8 +128,10 @@ void cMoMacro_Engine::LetGoOfAppendedText(NameSlot& target, const MacroValue& le
 }
 
 bool cMoMacro_Engine::RunPrepared(PreparedExpression& p, NameSlot* appendTarget, size_t base, size_t start) {
-    for (size_t i = start; i < p.steps.size(); ++i) {
-        const ExpressionStep& step = p.steps[i];
+    // The steps' ends are read once, as a range loop reads them: nothing the steps run changes them.
+    const ExpressionStep* const end = p.steps.data() + p.steps.size();
+    for (const ExpressionStep* at = p.steps.data() + start; at != end; ++at) {
+        const ExpressionStep& step = *at;
         switch (step.kind) {
         case ExpressionStep::Kind::PushConstant:
             stack_.push_back(p.constants[static_cast<size_t>(step.index)]);

@@ -225,24 +225,3 @@ void cMoMacro_Engine::BuildLineForm(int32_t index, uint64_t key) {
     form.global = global_->Id();
     form.localShape = local_->Shape();
 }
-
-// A built form whose block run has changed: moved to the variables of a local store of the shape it was built
-// in, at the positions it found them at, when the global store is still the same. False when it cannot be
-// (the block runner then runs the statement its general way and builds the form again).
-bool cMoMacro_Engine::RelocateLineForm(LineForm& form, uint64_t key) {
-    if (form.shape >= Shape::Else) { // the ends of blocks hold no addresses
-        form.key = key;
-        return true;
-    }
-    if (form.global != global_->Id() || form.localShape != local_->Shape()) return false;
-    if (form.targetPosition >= 0) {
-        // A local array was declared by its own store, whose shape no other store is given: such a form is
-        // never moved, only built again.
-        if (form.shape == Shape::AssignElement || form.shape == Shape::IfElement) return false;
-        form.target = &local_->KnownScalar(form.targetPosition);
-    }
-    if (form.leftPosition >= 0) form.left = &local_->KnownScalar(form.leftPosition);
-    if (form.rightPosition >= 0) form.right = &local_->KnownScalar(form.rightPosition);
-    form.key = key;
-    return true;
-}

@@ -277,6 +277,25 @@ QM_RUN_LOOP_PART bool cMoMacro_Engine::RunPlainStatement(MacroLine& line, int32_
     }
 }
 
+// A built form whose block run has changed: moved to the variables of a local store of the shape it was built
+// in, at the positions it found them at, when the global store is still the same. False when it cannot be
+// (the block runner then runs the statement its general way and builds the form again).
+// Only forms that hold addresses come here: the block runner runs the ends of blocks before it looks at the
+// block run.
+QM_RUN_LOOP_PART bool cMoMacro_Engine::RelocateLineForm(LineForm& form, uint64_t key) {
+    if (form.global != global_->Id() || form.localShape != local_->Shape()) return false;
+    if (form.targetPosition >= 0) {
+        // A local array was declared by its own store, whose shape no other store is given: such a form is
+        // never moved, only built again.
+        if (form.shape == Shape::AssignElement || form.shape == Shape::IfElement) return false;
+        form.target = &local_->KnownScalar(form.targetPosition);
+    }
+    if (form.leftPosition >= 0) form.left = &local_->KnownScalar(form.leftPosition);
+    if (form.rightPosition >= 0) form.right = &local_->KnownScalar(form.rightPosition);
+    form.key = key;
+    return true;
+}
+
 // Runs a line's compact form. False, with nothing done, when the form does not apply now: it is not built,
 // the stores are not those its addresses belong to, or a value is not what the form handles. The block
 // runner's plain path or the general executor then runs the statement.
