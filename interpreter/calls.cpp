@@ -207,9 +207,8 @@ cMoMacro_Engine::ReadPlainElement(NameSlot& slot, const PlainNumber& subscript, 
 }
 
 // A name with brackets of a call program: count argument values lie at args. An element or a call whose
-// result is a plain number leaves it in args[0] (Plain); a call with any other result leaves it in
-// value (Value). Refused, with nothing done, for a name the general resolution must
-// resolve; Failed after an error.
+// result is a plain number leaves it in args[0] (Plain); a call with any other result leaves it in value
+// (Value). Refused, with nothing done, for a name the general resolution must resolve; Failed after an error.
 [[gnu::noinline]] cMoMacro_Engine::BracketOutcome
 cMoMacro_Engine::RunBracketed(NameSlot& slot, int32_t count, PlainNumber* args, MacroValue& value) {
     // A planned call's name is no variable here (or the running function's own), so the element PushName
