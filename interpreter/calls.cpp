@@ -89,14 +89,10 @@ bool cMoMacro_Engine::PushName(NameSlot& slot, int32_t count) {
             return true;
         }
     } else if (count == 1) {
-        const cMoMacro_Variable* store = local_.get();
-        int32_t position = LocalPosition(slot);
-        if (position < 0) {
-            store = global_.get();
-            position = GlobalPosition(slot);
-        }
+        const cMoMacro_Variable* store = nullptr;
+        const int32_t position = ElementOwner(slot, store);
         int32_t index = -1;
-        if (position > 0 || (position == 0 && store == global_.get())) {
+        if (position >= 0) {
             if (ToInt32(stack_.back(), index) == 0) {
                 if (const MacroValue* element = store->ElementAt(position, index)) {
                     stack_.back() = *element;
@@ -190,13 +186,9 @@ cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoM
 // number.
 [[gnu::always_inline]] inline bool
 cMoMacro_Engine::ReadPlainElement(NameSlot& slot, const PlainNumber& subscript, PlainNumber& out) {
-    const cMoMacro_Variable* store = local_.get();
-    int32_t position = LocalPosition(slot);
-    if (position < 0) {
-        store = global_.get();
-        position = GlobalPosition(slot);
-    }
-    if (position < 0 || (position == 0 && store != global_.get())) return false;
+    const cMoMacro_Variable* store = nullptr;
+    const int32_t position = ElementOwner(slot, store);
+    if (position < 0) return false;
     int32_t index = -1;
     if (subscript.kind == ValueKind::Boolean || !PlainToInt32(subscript.value, index)) return false;
     const MacroValue* element = store->ElementAt(position, index);

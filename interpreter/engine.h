@@ -337,6 +337,18 @@ class cMoMacro_Engine {
         position = store->SearchUpper(upper);
         return position;
     }
+    // Where an element of a name with one subscript lives: the local store first, and never the running
+    // function's own result variable (position 0 of the local store), which with brackets is a call. The
+    // position in store, or -1 for none.
+    int32_t ElementOwner(NameSlot& slot, const cMoMacro_Variable*& store) {
+        store = local_.get();
+        int32_t position = LocalPosition(slot);
+        if (position < 0) {
+            store = global_.get();
+            position = GlobalPosition(slot);
+        }
+        return position == 0 && store != global_.get() ? -1 : position;
+    }
     int32_t FindUserFunction(const std::u16string& name) const;
     int32_t FindUserFunction(NameSlot& slot) const;
     MacroValue CallFunctionAt(int32_t functionIndex, const std::u16string& name, const cMoMacro_Token* args);

@@ -34,14 +34,10 @@ bool cMoMacro_Engine::RelocateNumericProgram(NumericProgram& program) {
 // The array an element read reads: the one the general resolution finds, the local store first, and not the
 // running function's own result variable (position 0 of the local store), which with brackets is a call.
 bool cMoMacro_Engine::BindNumericElements(NameSlot& slot, NumericStep& step) {
-    const cMoMacro_Variable* store = local_.get();
-    int32_t position = LocalPosition(slot);
-    if (position < 0) {
-        store = global_.get();
-        position = GlobalPosition(slot);
-    }
+    const cMoMacro_Variable* store = nullptr;
+    const int32_t position = ElementOwner(slot, store);
     step.localPosition = store == global_.get() ? -1 : position;
-    if (position < 0 || (position == 0 && store != global_.get())) return false;
+    if (position < 0) return false;
     return store->ArrayAt(position, step.elements, step.lastIndex);
 }
 
