@@ -1,16 +1,19 @@
 // Entry of QuillonMacro: without arguments, the editor window; "--edit FILE" opens the file in the editor;
 // with a macro file on the command line, runs it once without a window and exits with its final error code.
 #include "command_line_run.h"
-#include "desktop_platform_factory.h"
-#include "frm_macro_window.h"
+#include "editor_part.h"
+#ifndef QM_EDITOR_LINKED_IN
+#include "program_part.h"
+#endif
 
-#include <QApplication>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -42,7 +45,7 @@ void KeepQtNotesOffStandardError(QtMsgType type, const QMessageLogContext&, cons
 }
 
 // The interactive program: the editor window on the real desktop, until the window is closed; with a path,
-// that file is loaded into the editor first.
+// that file is loaded into the editor first. The window and Qt's widgets are in the editor part.
 int RunEditor(int argc, char** argv, const QString& path = {}) {
     // Without any display the window cannot open; say so instead of letting Qt abort.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -52,12 +55,20 @@ int RunEditor(int argc, char** argv, const QString& path = {}) {
                    stderr);
         return 1;
     }
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
-    frm_MacroWindow window(CreateDesktopPlatform());
-    window.show();
-    if (!path.isEmpty()) window.LoadIntoEditor(path);
-    return app.exec();
+    const std::u16string text = path.toStdU16String();
+#ifdef QM_EDITOR_LINKED_IN
+    return QmRunEditor(&argc, argv, text.c_str(), text.size());
+#else
+    std::string error;
+    const auto runEditor =
+        reinterpret_cast<RunEditorEntry>(OpenProgramPartEntry(kEditorPartFile, kRunEditorEntry, error));
+    if (runEditor == nullptr) {
+        const std::string line = "エディタの部品を開けません: " + error + "\n";
+        std::fputs(line.c_str(), stderr);
+        return 1;
+    }
+    return runEditor(&argc, argv, text.c_str(), text.size());
+#endif
 }
 
 } // namespace

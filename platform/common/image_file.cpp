@@ -1,44 +1,29 @@
-// Image file decoding for FINDIMG through Qt's image readers (BMP, GIF, JPEG, PNG, ICO and whatever else the
-// installed plugins read). The format is told by the content, so a misnamed file still loads.
+// Image file loading for FINDIMG: hands the file to the picture part, loaded on the first picture, so a run
+// that reads no picture file never loads Qt's GUI library and the dozens of libraries it brings.
 #include "image_file.h"
 
-#include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
-#include <QString>
+#include "program_part.h"
 
-#include <utility>
+#include <cstdio>
+#include <string>
 
-// The first picture of the file at its natural size. Alpha is dropped: every pixel keeps the colour stored
-// for it, which is what a picture cut from a screenshot holds.
-int LoadImageFileToGrid(const std::u16string& path, PixelGrid& out) {
-    const QString name = QString::fromStdU16String(path);
-    QFileInfo info(name);
-    if (path.empty() || !info.exists()) return 53;
-    if (!info.isFile()) return 5;
-    QImageReader reader(name);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
-    QImage image = reader.read();
-    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return 5;
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    if (image.isNull()) return 5;
+namespace {
 
-    PixelGrid grid;
-    grid.width = image.width();
-    grid.height = image.height();
-    grid.bgra.resize(static_cast<size_t>(grid.width) * static_cast<size_t>(grid.height) * 4);
-    for (int32_t y = 0; y < grid.height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        uint8_t* dst = grid.bgra.data() + static_cast<size_t>(y) * static_cast<size_t>(grid.width) * 4;
-        for (int32_t x = 0; x < grid.width; ++x, dst += 4) {
-            QRgb rgb = line[x];
-            dst[0] = static_cast<uint8_t>(qBlue(rgb));
-            dst[1] = static_cast<uint8_t>(qGreen(rgb));
-            dst[2] = static_cast<uint8_t>(qRed(rgb));
-            dst[3] = 0;
-        }
+// The part's decoder, or nullptr (said once on standard error) when the part cannot be loaded.
+DecodeImageEntry FindDecoder() {
+    std::string error;
+    void* entry = OpenProgramPartEntry(kImagePartFile, kDecodeImageEntry, error);
+    if (entry == nullptr) {
+        const std::string line = "画像ファイルを読み込む部品を開けません: " + error + "\n";
+        std::fputs(line.c_str(), stderr);
     }
-    out = std::move(grid);
-    return 0;
+    return reinterpret_cast<DecodeImageEntry>(entry);
+}
+
+} // namespace
+
+int LoadImageFileToGrid(const std::u16string& path, PixelGrid& out) {
+    static const DecodeImageEntry decode = FindDecoder();
+    if (decode == nullptr) return 5;
+    return decode(path.data(), path.size(), &out);
 }

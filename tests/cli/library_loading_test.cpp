@@ -1,6 +1,7 @@
 // Tests that the command-line run loads the audio library only for SOUND: the dynamic loader's own record
-// (LD_DEBUG=files) of a run without SOUND names no SDL library, a run with SOUND loads it and plays, and a
-// library that cannot be loaded makes SOUND answer the error of a missing audio device.
+// (LD_DEBUG=files) of a run without SOUND names no SDL library (and no Qt GUI library), a run with SOUND
+// loads it and plays, and a library that cannot be loaded makes SOUND answer the error of a missing audio
+// device.
 #include "process_sound_test_support.h"
 
 #include <QDir>
@@ -69,7 +70,9 @@ bool Mentions(const std::string& text, const std::string& part) {
 
 } // namespace
 
-TEST_F(LibraryLoading, RunWithoutSoundLoadsNoAudioLibrary) {
+// A run without SOUND and without pictures loads neither the audio library nor Qt's GUI libraries (nor the
+// program's parts that bring them): they would cost more start-up time than a short macro runs.
+TEST_F(LibraryLoading, PlainRunLoadsNoAudioAndNoGuiLibrary) {
     const LoadingRun run = Run("DIM x\r\nx = 41 + 1\r\nPRINT x\r\nSHELL \"true\"\r\nWAIT 1\r\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "42\n終了しました。\n");
@@ -77,6 +80,9 @@ TEST_F(LibraryLoading, RunWithoutSoundLoadsNoAudioLibrary) {
     ASSERT_TRUE(Mentions(run.loaded, "libQt6Core.so")) << run.loaded.substr(0, 2000);
     EXPECT_FALSE(Mentions(run.loaded, "libSDL2")) << run.loaded;
     EXPECT_FALSE(Mentions(run.loaded, "libmodplug")) << run.loaded;
+    EXPECT_FALSE(Mentions(run.loaded, "libQt6Gui")) << run.loaded;
+    EXPECT_FALSE(Mentions(run.loaded, "libQt6Widgets")) << run.loaded;
+    EXPECT_FALSE(Mentions(run.loaded, "quillonmacro-")) << run.loaded;
 }
 
 TEST_F(LibraryLoading, SoundLoadsTheLibraryAndPlaysToTheDevice) {

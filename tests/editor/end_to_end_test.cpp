@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -55,8 +56,14 @@ void Key(const QString& key) {
 } // namespace
 
 TEST(EndToEnd, TypeRunStopWithPauseAndClose) {
-    // A copy of the program in a folder of its own, so its buffer file is private to this test.
-    QTemporaryDir dir;
+    // A copy of the program in a folder of its own, so its buffer file is private to this test, laid out as
+    // installed: the program in bin/, its separately loaded parts (the built ones) in the parts folder.
+    QTemporaryDir prefix;
+    const QString parts = prefix.filePath(QStringLiteral(QM_PARTS_DIR));
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(parts).path()));
+    ASSERT_TRUE(QFile::link(QStringLiteral(QM_PARTS_OUTPUT_DIR), parts));
+    const QDir dir(prefix.filePath(QStringLiteral("bin")));
     const QString program = dir.filePath(QStringLiteral("QuillonMacro"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(QM_PROGRAM), program));
     const QString buffer = dir.filePath(QStringLiteral("macrobuf.qlx"));
@@ -157,6 +164,33 @@ TEST(EndToEnd, WithoutADisplayTheEditorSaysWhy) {
     EXPECT_EQ(editor.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(editor.readAllStandardError())
                     .startsWith(QStringLiteral("画面が使用できないため")));
+}
+
+// A program copied away from its parts cannot open its window: it says which part it misses instead of
+// crashing, and a macro given on the command line still runs (the run needs no part).
+TEST(EndToEnd, WithoutItsPartTheEditorSaysWhyAndMacrosStillRun) {
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("QuillonMacro"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QM_PROGRAM), program));
+    QProcess editor;
+    editor.start(program, {});
+    ASSERT_TRUE(editor.waitForFinished(15000));
+    EXPECT_EQ(editor.exitCode(), 1);
+    const QString error = QString::fromUtf8(editor.readAllStandardError());
+    EXPECT_TRUE(error.startsWith(QStringLiteral("エディタの部品を開けません: "))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("quillonmacro-editor.so"))) << error.toStdString();
+
+    const QString macro = dir.filePath(QStringLiteral("one.qlx"));
+    {
+        QFile file(macro);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("PRINT 6 * 7\r\n");
+    }
+    QProcess run;
+    run.start(program, {macro});
+    ASSERT_TRUE(run.waitForFinished(15000));
+    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_EQ(run.readAllStandardOutput(), QByteArray("42\n終了しました。\n"));
 }
 
 int main(int argc, char** argv) {

@@ -16,6 +16,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 # 1. The installed layout.
 expected=(
   bin/QuillonMacro
+  lib/quillonmacro/parts/quillonmacro-editor.so
+  lib/quillonmacro/parts/quillonmacro-images.so
   share/applications/quillonmacro.desktop
   share/mime/packages/quillonmacro.xml
   share/icons/hicolor/scalable/apps/quillonmacro.svg
@@ -53,17 +55,24 @@ done
 [ "$corpus" -gt 0 ] || fail "no corpus macros found"
 echo "corpus: $corpus macros run with the installed program"
 
-# 3. The installed viewer starts and stays up (offscreen), finding its data read-only under the prefix.
-if [ "$has_viewer" = 1 ]; then
-  QT_QPA_PLATFORM=offscreen HOME="$work/home" "$prefix/bin/Glossel" >"$work/viewer.log" 2>&1 &
-  viewer=$!
+# 3. The installed editor (its window a separately loaded part) and viewer start and stay up (offscreen); the
+# viewer finds its data read-only under the prefix.
+stays_up() { # NAME LOG COMMAND...
+  local name=$1 log=$2
+  shift 2
+  QT_QPA_PLATFORM=offscreen HOME="$work/home" "$@" >"$log" 2>&1 &
+  local pid=$!
   sleep 3
-  if kill -0 "$viewer" 2>/dev/null; then
-    kill "$viewer"
-    wait "$viewer" 2>/dev/null || true
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
   else
-    fail "the installed Glossel did not stay up: $(cat "$work/viewer.log")"
+    fail "the installed $name did not stay up: $(cat "$log")"
   fi
+}
+stays_up QuillonMacro "$work/editor.log" "$prefix/bin/QuillonMacro" --edit "$source/examples/demo.qlx"
+if [ "$has_viewer" = 1 ]; then
+  stays_up Glossel "$work/viewer.log" "$prefix/bin/Glossel"
 fi
 
 # 4. The Debian package: built by cpack in the build folder, its contents and lintian's verdict.

@@ -1,0 +1,18 @@
+// The editor part: the editor window and Qt's widgets, loaded by QuillonMacro only when a window opens, so
+// the command-line run starts without Qt's GUI libraries.
+#include "editor_part.h"
+
+#include "desktop_platform_factory.h"
+#include "frm_macro_window.h"
+
+#include <QApplication>
+#include <QString>
+
+int QmRunEditor(int* argc, char** argv, const char16_t* path, std::size_t length) {
+    QApplication app(*argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
+    frm_MacroWindow window(CreateDesktopPlatform());
+    window.show();
+    if (length > 0) window.LoadIntoEditor(QString::fromUtf16(path, static_cast<qsizetype>(length)));
+    return app.exec();
+}

@@ -1,0 +1,30 @@
+// Finds the program's separately loaded parts beside the running program and opens them with dlopen, so a
+// command-line run loads only the libraries it uses and the editor's pay only when a window opens.
+#include "program_part.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <system_error>
+
+std::string ProgramPartPath(const char* fileName) {
+    std::error_code failed;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
+    // The program is in PREFIX/bin; its parts are in PREFIX/QM_PARTS_DIR.
+    const std::filesystem::path prefix =
+        failed ? std::filesystem::path("..") : program.parent_path().parent_path();
+    return (prefix / QM_PARTS_DIR / fileName).string();
+}
+
+void* OpenProgramPartEntry(const char* fileName, const char* entryName, std::string& error) {
+    const std::string path = ProgramPartPath(fileName);
+    void* part = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (part == nullptr) {
+        const char* reason = dlerror();
+        error = reason != nullptr ? reason : path;
+        return nullptr;
+    }
+    void* entry = dlsym(part, entryName);
+    if (entry == nullptr) error = path + ": " + entryName;
+    return entry;
+}
