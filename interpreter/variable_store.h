@@ -121,7 +121,9 @@ class cMoMacro_Variable {
 
   private:
     // A record's name lives in the plan for the records the plan made, in names_ for those created later.
-    struct Record {
+    // 64 bytes (from 48), so that the record count is a shift of the vector's byte length, not a division:
+    // the count is checked on every start, recycle and read of a record.
+    struct alignas(64) Record {
         int32_t dimension = -1;
         MacroValue scalar;
         std::vector<MacroValue> elements;
