@@ -4,6 +4,8 @@
 
 #include "plain_number.h"
 
+#include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -49,13 +51,23 @@ int64_t RoundUnits(int64_t units) {
     return static_cast<int64_t>(DivideRoundEven(units, 10000));
 }
 
+// The decimal point of macros is always ".", whatever locale the host program runs in (a Qt program takes
+// the user's, where it may be ","): numbers are read in the C locale.
+double ReadDecimalInCLocale(const char* text) {
+#if defined(__GLIBC__)
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    if (cLocale != nullptr) return strtod_l(text, nullptr, cLocale);
+#endif
+    return std::strtod(text, nullptr);
+}
+
 // Converts an ASCII number text (digits, point, exponent) to a double; infinity means overflow.
 int ConvertDecimal(const std::string& ascii, double& out) {
     if (ascii.empty()) {
         out = 0;
         return kFailNone;
     }
-    out = std::strtod(ascii.c_str(), nullptr);
+    out = ReadDecimalInCLocale(ascii.c_str());
     return std::isfinite(out) ? kFailNone : kFailOverflow;
 }
 
@@ -253,12 +265,14 @@ std::u16string FormatFloating(double value, int digits) {
     if (std::isinf(value)) return value < 0 ? u"-Infinity" : u"Infinity";
     double limit = std::pow(10.0, digits);
     char buf[64];
+    // to_chars writes what printf writes in the C locale, whatever the host program's locale.
     if (std::fabs(value) < limit && value == std::trunc(value)) {
-        std::snprintf(buf, sizeof buf, "%.0f", value);
-        return Ascii(buf);
+        const auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 0);
+        return Ascii(std::string(buf, written.ptr));
     }
-    std::snprintf(buf, sizeof buf, "%.*e", digits - 1, value);
-    std::string text(buf);
+    const auto written =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits - 1);
+    std::string text(buf, written.ptr);
     bool negative = text[0] == '-';
     if (negative) text.erase(0, 1);
     size_t e = text.find('e');

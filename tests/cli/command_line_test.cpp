@@ -19,12 +19,14 @@ struct ProgramResult {
     std::string err;
 };
 
-// Runs the program without a display, or with `display` as an X display name.
-ProgramResult RunProgram(const QStringList& arguments, const QString& display = {}) {
+// Runs the program without a display, or with `display` as an X display name; in `locale` when given.
+ProgramResult RunProgram(const QStringList& arguments, const QString& display = {},
+                         const QString& locale = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("DISPLAY");
     if (!display.isEmpty()) environment.insert("DISPLAY", display);
+    if (!locale.isEmpty()) environment.insert("LC_ALL", locale);
     environment.remove("WAYLAND_DISPLAY");
     environment.remove("QT_QPA_PLATFORM");
     process.setProcessEnvironment(environment);
@@ -116,6 +118,17 @@ TEST_F(CommandLine, EndStatementFinishesCleanly) {
     const ProgramResult result = RunFile("end.qlx", "PRINT 1\nEND\nPRINT 2\n");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "1\n終了しました。\n");
+    EXPECT_EQ(result.err, "");
+}
+
+// In a locale whose decimal point is ",", macros still read and print numbers with "." (they printed "1" for
+// 1.5 once: the lexer's reading stopped at the point).
+TEST_F(CommandLine, NumbersKeepTheirPointInACommaLocale) {
+    const QString macro =
+        Write("numbers.qlx", "PRINT 1.5\nPRINT VAL(\"2.25\") * 2\nPRINT 3 / 8\nPRINT 2 ^ 80\n");
+    const ProgramResult result = RunProgram({macro}, {}, QStringLiteral("de_DE.UTF-8"));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "1.5\n4.5\n0.375\n1.20892581961463E+24\n終了しました。\n");
     EXPECT_EQ(result.err, "");
 }
 

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -137,6 +139,24 @@ TEST(MacroValueText, OtherKinds) {
     EXPECT_EQ(Text(I32(2147483647)), "2147483647");
     EXPECT_EQ(Text(Dbl(1e15)), "1E+15");
     EXPECT_EQ(Text(Str(u"日本 ")), "日本 ");
+}
+
+// A host program may run in a locale whose decimal point is "," (a Qt program takes the user's locale): the
+// numbers of macros are still written and read with ".". The test scripts generate de_DE.UTF-8.
+TEST(MacroValueText, NumbersIgnoreTheHostLocale) {
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE.UTF-8 locale";
+    ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
+    EXPECT_EQ(qmtest::U8(FormatDouble(1.5)), "1.5");
+    EXPECT_EQ(qmtest::U8(FormatDouble(-1.234e-5)), "-1.234E-05");
+    EXPECT_EQ(qmtest::U8(FormatDouble(1234567890123456.0)), "1.23456789012346E+15");
+    EXPECT_EQ(qmtest::U8(FormatSingle(0.75f)), "0.75");
+    for (const auto& [text, number] : {std::pair{u"2.25", 2.25}, std::pair{u"2.5e-1", 0.25}}) {
+        double out = 0;
+        EXPECT_EQ(ParseNumberText(text, out), 0);
+        EXPECT_EQ(out, number); // compared as numbers: the test's own printing would follow the locale
+    }
+    std::setlocale(LC_ALL, saved.c_str());
 }
 
 TEST(MacroValueNumbers, NumericContentAsDouble) {
