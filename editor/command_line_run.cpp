@@ -9,7 +9,7 @@
 #include "macro_facade.h"
 #include "terminal_user_interface.h"
 
-#include <QFile>
+#include <unistd.h>
 
 #include <atomic>
 #include <memory>
@@ -46,10 +46,6 @@ void WriteLine(std::FILE* stream, const std::u16string& text) {
     std::fflush(stream);
 }
 
-std::u16string ToU16(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
-}
-
 std::u16string JoinLines(const std::vector<std::u16string>& lines) {
     std::u16string text;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -68,7 +64,7 @@ void ShowMacroError(const cMoMacro_Error& error, const RunSinks& sinks) {
     sinks.errors(u"行=" + FromUtf8(std::to_string(error.ErrorLine())));
 }
 
-int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, const QString& bufferPath,
+int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, const std::string& bufferPath,
                         const RunSinks& sinks) {
     WriteBufferFile(bufferPath, text, sinks.errors);
     LibraryState::ResetForRunFromTop();
@@ -87,7 +83,7 @@ int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, const QStri
     return code;
 }
 
-int RunMacroFileFromCommandLine(const QString& path) {
+int RunMacroFileFromCommandLine(const std::string& path) {
     RunSinks sinks;
     sinks.output = [](const std::u16string& line) { WriteLine(stdout, line); };
     sinks.errors = [](const std::u16string& line) { WriteLine(stderr, line); };
@@ -95,7 +91,7 @@ int RunMacroFileFromCommandLine(const QString& path) {
     std::vector<std::u16string> lines;
     std::u16string errorText;
     if (!ReadMacroLines(path, lines, errorText)) {
-        sinks.errors(u"マクロの読み込みに失敗しました。 - " + ToU16(path));
+        sinks.errors(u"マクロの読み込みに失敗しました。 - " + PathText(path));
         sinks.errors(errorText);
         return kExitFileMissing;
     }
@@ -108,9 +104,9 @@ int RunMacroFileFromCommandLine(const QString& path) {
         if (stopSignalled.load(std::memory_order_relaxed)) macro.ForceStop();
     });
     InstallStopSignals();
-    const QString bufferPath = BufferFilePath();
+    const std::string bufferPath = BufferFilePath();
     const int32_t code = RunMacroFromTop(macro, JoinLines(lines), bufferPath, sinks);
     // The buffer file is only a copy for the duration of the run; it goes when the program ends.
-    QFile::remove(bufferPath);
+    ::unlink(bufferPath.c_str());
     return code;
 }

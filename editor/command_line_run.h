@@ -4,8 +4,6 @@
 
 #include "macro_file.h"
 
-#include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,11 +26,11 @@ void ShowMacroError(const cMoMacro_Error& error, const RunSinks& sinks);
 // the built-ins, hands the text to the facade (which parses it) and, when it parses, runs it. A parse error
 // shows its lines and stops; a run shows its error lines, if any, and then "終了しました。". Returns the
 // final error code.
-int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, const QString& bufferPath,
+int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, const std::string& bufferPath,
                         const RunSinks& sinks);
 
 // The command-line program: reads the macro file at `path` and runs it from the top, PRINT lines and the
 // closing line on standard output, error lines on standard error, both UTF-8. Returns the exit status: the
 // final error code; 2 when the file does not exist (nothing printed) or cannot be read (its two failure lines
-// printed). Needs a QCoreApplication.
-int RunMacroFileFromCommandLine(const QString& path);
+// printed). Needs no Qt.
+int RunMacroFileFromCommandLine(const std::string& path);

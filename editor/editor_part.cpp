@@ -6,13 +6,14 @@
 #include "frm_macro_window.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QString>
 
-int QmRunEditor(int* argc, char** argv, const char16_t* path, std::size_t length) {
+int QmRunEditor(int* argc, char** argv, const char* path) {
     QApplication app(*argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
     frm_MacroWindow window(CreateDesktopPlatform());
     window.show();
-    if (length > 0) window.LoadIntoEditor(QString::fromUtf16(path, static_cast<qsizetype>(length)));
+    if (path[0] != '\0') window.LoadIntoEditor(QFile::decodeName(path));
     return app.exec();
 }

@@ -2,12 +2,11 @@
 // program loads the part by its file name only when a window opens; elsewhere the part is linked in.
 #pragma once
 
-#include <cstddef>
-
 inline constexpr char kEditorPartFile[] = "quillonmacro-editor.so";
 inline constexpr char kRunEditorEntry[] = "QmRunEditor";
 
-// Runs the editor window on the real desktop until it is closed, with the file at path loaded first when path
-// is not empty; returns the program's exit status. argc and argv are the program's and outlive the call.
-extern "C" int QmRunEditor(int* argc, char** argv, const char16_t* path, std::size_t length);
+// Runs the editor window on the real desktop until it is closed, with the file at path (the system's bytes)
+// loaded first when path is not empty; returns the program's exit status. argc and argv are the program's
+// and outlive the call.
+extern "C" int QmRunEditor(int* argc, char** argv, const char* path);
 using RunEditorEntry = decltype(&QmRunEditor);

@@ -6,7 +6,7 @@
 #include "desktop_platform.h"
 #include "editor_widgets.h"
 #include "macro_facade.h"
-#include "macro_file.h"
+#include "editor_files.h"
 #include "macro_highlighter.h"
 #include "message_box_style.h"
 #include "stop_hotkey.h"
@@ -60,7 +60,7 @@ frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidg
     : QMainWindow(parent), desktop_(std::move(desktop)), ui_(this) {
     setObjectName(QStringLiteral("frm_MacroWindow"));
     dialogs_ = RealEditorDialogs(this);
-    bufferPath_ = BufferFilePath();
+    bufferPath_ = QtPath(BufferFilePath());
     programDirectory_ = QCoreApplication::applicationDirPath();
     stopHotkey_ = CreateStopHotkey();
 

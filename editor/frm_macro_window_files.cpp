@@ -3,7 +3,7 @@
 #include "auto_input_frm.h"
 #include "editor_widgets.h"
 #include "frm_macro_window.h"
-#include "macro_file.h"
+#include "editor_files.h"
 #include "message_box_style.h"
 #include "value_ops.h"
 #include "web_pages.h"

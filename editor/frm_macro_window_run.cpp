@@ -1,6 +1,7 @@
 // The main window's run control: the run from the top, the function submenu and the run of one user function,
 // Stop, the running state of menus, buttons, editor and status strip, and the tool-button dispatch.
 #include "command_line_run.h"
+#include "editor_files.h"
 #include "editor_widgets.h"
 #include "frm_macro_window.h"
 #include "macro_facade.h"
@@ -36,7 +37,7 @@ void frm_MacroWindow::Menu_Run_Click() {
     if (running_) return;
     mMacro->SetSyncRun(Menu_Sync->isChecked());
     SetRunningState(true);
-    RunMacroFromTop(*mMacro, MacroTextForEngine(), bufferPath_, LogSinks(*this));
+    RunMacroFromTop(*mMacro, MacroTextForEngine(), SystemPath(bufferPath_), LogSinks(*this));
     SetRunningState(false);
     ui_.CloseMessageWindow();
     FinishRun();

@@ -1,127 +1,141 @@
-// Macro files on disk: reading them, the safe save through a temporary file, and the run buffer file and its
-// location. Their bytes are decoded and encoded by macro_text.
+// Macro files on disk for every run: reading their lines and the run buffer file, with the system's calls
+// (the command-line run loads no Qt). Their bytes are decoded and encoded by macro_text.
 #include "macro_file.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QStandardPaths>
+#include "codepage.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <pwd.h>
+#include <system_error>
 
 namespace {
 
-std::u16string ToU16(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
-}
+constexpr std::u16string_view kSaveFailed = u"マクロの保存に失敗しました。 - ";
 
-void LogFailure(const MacroFileLog& log, std::u16string_view prefix, const QString& path,
+void LogFailure(const MacroFileLog& log, std::u16string_view prefix, const std::string& path,
                 const std::u16string& error) {
     if (!log) return;
-    log(std::u16string(prefix) + ToU16(path));
+    log(std::u16string(prefix) + PathText(path));
     log(error);
 }
 
 // Writes everything, retrying after a short write so that the system's reason for stopping is reported.
-bool WriteAll(QIODevice& file, std::string_view bytes) {
+bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const qint64 written = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        if (written <= 0) return false;
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;
+            return false;
+        }
         bytes.remove_prefix(static_cast<size_t>(written));
     }
     return true;
 }
 
+// The folder of the running program, or empty when it cannot be told.
+std::filesystem::path ProgramFolder() {
+    std::error_code failed;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
+    return failed ? std::filesystem::path() : program.parent_path();
+}
+
+// The user's cache folder for the program, as XDG names it: $XDG_CACHE_HOME (when absolute) or ~/.cache,
+// then the program's name.
+std::filesystem::path CacheFolder() {
+    std::filesystem::path base;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || home[0] == '\0') {
+            const passwd* user = getpwuid(getuid());
+            home = user != nullptr ? user->pw_dir : "/";
+        }
+        base = std::filesystem::path(home) / ".cache";
+    }
+    return base / "QuillonMacro";
+}
+
 } // namespace
 
-bool ReadMacroLines(const QString& path, std::vector<std::u16string>& lines, std::u16string& errorText) {
+std::u16string PathText(const std::string& path) {
+    return FromUtf8(path);
+}
+
+std::u16string SystemErrorText(int error) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    const char* text = cLocale != nullptr ? strerror_l(error, cLocale) : std::strerror(error);
+    return FromUtf8(text != nullptr ? text : "Unknown error");
+}
+
+bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines, std::u16string& errorText) {
     lines.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        errorText = ToU16(file.errorString());
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        errorText = SystemErrorText(errno);
         return false;
     }
     std::string bytes;
     bool ok = true;
     char buffer[65536];
     for (;;) {
-        qint64 n = file.read(buffer, sizeof buffer);
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
-            errorText = ToU16(file.errorString());
+            errorText = SystemErrorText(errno);
             ok = false;
             break;
         }
         if (n == 0) break;
         bytes.append(buffer, static_cast<size_t>(n));
     }
+    ::close(fd);
     lines = SplitMacroLines(DecodeMacroBytes(bytes));
     return ok;
 }
 
-std::u16string LoadMacroFile(const QString& path, const MacroFileLog& log) {
-    std::vector<std::u16string> lines;
-    std::u16string errorText;
-    bool ok = ReadMacroLines(path, lines, errorText);
-    std::u16string text;
-    for (const auto& line : lines) {
-        text += line;
-        text += u"\r\n";
-    }
-    if (!ok) LogFailure(log, u"マクロの読み込みに失敗しました。 - ", path, errorText);
-    return text;
-}
-
-bool SaveMacroFile(const QString& path, std::u16string_view text, const MacroFileLog& log) {
-    static constexpr std::u16string_view kPrefix = u"マクロの保存に失敗しました。 - ";
+bool WriteBufferFile(const std::string& path, std::u16string_view text, const MacroFileLog& log) {
     const std::string bytes = EncodeMacroText(text);
-    // Unbuffered, so every short write shows here: a buffered QSaveFile can commit a truncated file when the
-    // system accepts only part of a write (a full disk, a file size limit) without reporting an error.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        LogFailure(log, kPrefix, path, ToU16(file.errorString()));
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        LogFailure(log, kSaveFailed, path, SystemErrorText(errno));
         return false;
     }
-    if (!WriteAll(file, bytes)) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        LogFailure(log, kPrefix, path, ToU16(error));
-        return false;
-    }
-    if (!file.commit()) {
-        LogFailure(log, kPrefix, path, ToU16(file.errorString()));
-        return false;
-    }
-    return true;
-}
-
-bool WriteBufferFile(const QString& path, std::u16string_view text, const MacroFileLog& log) {
-    static constexpr std::u16string_view kPrefix = u"マクロの保存に失敗しました。 - ";
-    const std::string bytes = EncodeMacroText(text);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        LogFailure(log, kPrefix, path, ToU16(file.errorString()));
-        return false;
-    }
-    if (!WriteAll(file, bytes)) {
+    if (!WriteAll(fd, bytes)) {
         // A cut-off copy helps nobody: it goes, and the run goes on without one.
-        const QString error = file.errorString();
-        file.close();
-        QFile::remove(path);
-        LogFailure(log, kPrefix, path, ToU16(error));
+        const int error = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        LogFailure(log, kSaveFailed, path, SystemErrorText(error));
         return false;
     }
-    file.close();
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(path.c_str());
+        LogFailure(log, kSaveFailed, path, SystemErrorText(error));
+        return false;
+    }
     return true;
 }
 
-QString BufferFilePath() {
-    static const QString kName = QStringLiteral("macrobuf.qlx");
-    const QString programDir = QCoreApplication::applicationDirPath();
-    const QFileInfo programInfo(programDir);
-    if (!programDir.isEmpty() && programInfo.isDir() && programInfo.isWritable()) {
-        return QDir(programDir).filePath(kName);
-    }
-    const QString cacheDir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    QDir().mkpath(cacheDir);
-    return QDir(cacheDir).filePath(kName);
+std::string BufferFilePath() {
+    static constexpr char kName[] = "macrobuf.qlx";
+    const std::filesystem::path programFolder = ProgramFolder();
+    struct stat info {};
+    if (!programFolder.empty() && ::stat(programFolder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+        ::access(programFolder.c_str(), W_OK) == 0)
+        return (programFolder / kName).string();
+    const std::filesystem::path cache = CacheFolder();
+    std::error_code ignored; // a folder that cannot be made shows when the buffer file is written
+    std::filesystem::create_directories(cache, ignored);
+    return (cache / kName).string();
 }

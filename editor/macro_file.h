@@ -1,10 +1,8 @@
-// Macro files on disk (their bytes decoded and encoded by macro_text.h): reading, writing them safely, and
-// the run buffer file "macrobuf.qlx" and its location.
+// Macro files on disk for every run (their bytes decoded and encoded by macro_text.h): reading their lines,
+// the run buffer file "macrobuf.qlx" and its location. Paths are the system's bytes; no Qt needed.
 #pragma once
 
 #include "macro_text.h"
-
-#include <QString>
 
 #include <functional>
 #include <string>
@@ -14,25 +12,22 @@
 // Receives one log line (a failure report); the owner shows it in its log or on standard error.
 using MacroFileLog = std::function<void(const std::u16string&)>;
 
+// A path as the text of a log line (its bytes read as UTF-8).
+std::u16string PathText(const std::string& path);
+
+// The system's description of an error number, in English whatever the locale, as Qt's file errors give it.
+std::u16string SystemErrorText(int error);
+
 // Reads the file's lines. Returns false when the file cannot be opened or read; then `lines` holds what was
 // read so far and `errorText` the system's description of the failure.
-bool ReadMacroLines(const QString& path, std::vector<std::u16string>& lines, std::u16string& errorText);
-
-// The editor's load: every line followed by CR LF. On failure logs "マクロの読み込みに失敗しました。 - " +
-// path and the system's error text, and returns the text read so far.
-std::u16string LoadMacroFile(const QString& path, const MacroFileLog& log);
-
-// Writes EncodeMacroText(text) through a temporary file in the target's folder that then replaces the target,
-// so a failed save leaves the old file whole. On failure logs "マクロの保存に失敗しました。 - " + path and
-// the system's error text, and returns false.
-bool SaveMacroFile(const QString& path, std::u16string_view text, const MacroFileLog& log);
+bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines, std::u16string& errorText);
 
 // Writes the copy of the macro text a run from the top leaves beside the program (same bytes as a save). It
 // is never read back and is deleted when the program ends, so it is written in place without waiting for the
 // disk: a save's wait for the disk costs more than a short macro takes. On failure logs the save's two lines,
 // leaves no cut-off copy and returns false.
-bool WriteBufferFile(const QString& path, std::u16string_view text, const MacroFileLog& log);
+bool WriteBufferFile(const std::string& path, std::u16string_view text, const MacroFileLog& log);
 
 // Where runs from the top write their copy of the macro text: "macrobuf.qlx" in the program's folder when
 // that folder is writable, otherwise in the user's cache folder (created when missing).
-QString BufferFilePath();
+std::string BufferFilePath();

@@ -1,6 +1,6 @@
 // Tests of the macro file routines: line ends, encoding detection, the save format, the lossless round trip,
 // and how load and save failures are reported.
-#include "macro_file.h"
+#include "editor_files.h"
 
 #include <QDir>
 #include <QCoreApplication>
@@ -177,16 +177,16 @@ TEST(MacroFileBuffer, WritesTheSavedBytesInPlaceAndLeavesNoCutOffCopy) {
     QTemporaryDir dir;
     const QString path = dir.filePath("macrobuf.qlx");
     LogRecorder log;
-    ASSERT_TRUE(WriteBufferFile(path, std::u16string(500, u'x'), log.Sink()));
+    ASSERT_TRUE(WriteBufferFile(path.toStdString(), std::u16string(500, u'x'), log.Sink()));
     // A shorter text replaces a longer one whole, in the bytes a save writes.
-    ASSERT_TRUE(WriteBufferFile(path, u"PRINT \"あ\"\r\n", log.Sink()));
+    ASSERT_TRUE(WriteBufferFile(path.toStdString(), u"PRINT \"あ\"\r\n", log.Sink()));
     const QString saved = dir.filePath("saved.qlx");
     ASSERT_TRUE(SaveMacroFile(saved, u"PRINT \"あ\"\r\n", log.Sink()));
     EXPECT_EQ(ReadBytes(path), ReadBytes(saved));
     EXPECT_TRUE(log.lines.empty());
 
-    const bool written =
-        UnderFileSizeLimit([&] { return WriteBufferFile(path, std::u16string(10000, u'x'), log.Sink()); });
+    const bool written = UnderFileSizeLimit(
+        [&] { return WriteBufferFile(path.toStdString(), std::u16string(10000, u'x'), log.Sink()); });
     EXPECT_FALSE(written);
     EXPECT_FALSE(QFile::exists(path));
     ASSERT_EQ(log.lines.size(), 2u);
@@ -195,7 +195,7 @@ TEST(MacroFileBuffer, WritesTheSavedBytesInPlaceAndLeavesNoCutOffCopy) {
 }
 
 TEST(MacroFileBuffer, InTheProgramFolderWhenWritable) {
-    const QString path = BufferFilePath();
+    const QString path = QString::fromStdString(BufferFilePath());
     EXPECT_TRUE(path.endsWith("/macrobuf.qlx"));
     EXPECT_EQ(QFileInfo(path).absolutePath(),
               QFileInfo(QCoreApplication::applicationDirPath()).absoluteFilePath());

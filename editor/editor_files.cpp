@@ -1,0 +1,77 @@
+// The editor's load and save of macro files: the load through the routines every run uses, the safe save
+// through Qt's QSaveFile.
+#include "editor_files.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <vector>
+
+namespace {
+
+std::u16string ToU16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+}
+
+void LogFailure(const MacroFileLog& log, std::u16string_view prefix, const QString& path,
+                const std::u16string& error) {
+    if (!log) return;
+    log(std::u16string(prefix) + ToU16(path));
+    log(error);
+}
+
+// Writes everything, retrying after a short write so that the system's reason for stopping is reported.
+bool WriteAll(QIODevice& file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const qint64 written = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        if (written <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+} // namespace
+
+std::string SystemPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString QtPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::u16string LoadMacroFile(const QString& path, const MacroFileLog& log) {
+    std::vector<std::u16string> lines;
+    std::u16string errorText;
+    bool ok = ReadMacroLines(SystemPath(path), lines, errorText);
+    std::u16string text;
+    for (const auto& line : lines) {
+        text += line;
+        text += u"\r\n";
+    }
+    if (!ok) LogFailure(log, u"マクロの読み込みに失敗しました。 - ", path, errorText);
+    return text;
+}
+
+bool SaveMacroFile(const QString& path, std::u16string_view text, const MacroFileLog& log) {
+    static constexpr std::u16string_view kPrefix = u"マクロの保存に失敗しました。 - ";
+    const std::string bytes = EncodeMacroText(text);
+    // Unbuffered, so every short write shows here: a buffered QSaveFile can commit a truncated file when the
+    // system accepts only part of a write (a full disk, a file size limit) without reporting an error.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        LogFailure(log, kPrefix, path, ToU16(file.errorString()));
+        return false;
+    }
+    if (!WriteAll(file, bytes)) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        LogFailure(log, kPrefix, path, ToU16(error));
+        return false;
+    }
+    if (!file.commit()) {
+        LogFailure(log, kPrefix, path, ToU16(file.errorString()));
+        return false;
+    }
+    return true;
+}
