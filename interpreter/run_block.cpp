@@ -396,6 +396,11 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
         }
         LineForm& form = line.Code.form;
         if (RunLineForm(form, index, stack, scope.key)) continue;
+        if (EndsBlockRun(line.Kind)) { // what the executor does for these, without the call
+            error_.SetErrorLine(line.LineNumber);
+            proceed = false;
+            break;
+        }
         const int32_t at = index;
         if (RunPlainStatement(line, index, stack)) {
             if (form.shape != Shape::None && form.key != scope.key) {
@@ -409,10 +414,6 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
             continue;
         }
         error_.SetErrorLine(line.LineNumber);
-        if (EndsBlockRun(line.Kind)) { // what the executor does for these, without the call
-            proceed = false;
-            break;
-        }
         proceed = ExecuteOutOfLine(line.Kind, index, stack, countdown);
         halted = !proceed || endRequested_ || stopRequested_;
         FollowStores(scope);
