@@ -37,10 +37,25 @@ wmpid=
 if [ "$wm" = 1 ]; then
   openbox --sm-disable >/dev/null 2>&1 &
   wmpid=$!
-  # The window manager is ready once it has claimed the screen's selection.
-  for _ in $(seq 1 100); do
+  # The window manager has claimed the screen once its check window is there.
+  for _ in $(seq 1 200); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.05
+  done
+  # It manages windows only once it has finished starting, a little later: a window mapped before then may
+  # be left without a frame and without the focus (seen on a loaded machine). So a probe window must appear
+  # in its client list, and be gone again, before the command starts.
+  xlogo -geometry 16x16+0+0 >/dev/null 2>&1 &
+  probe=$!
+  for _ in $(seq 1 400); do
+    xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '0x' && break
+    sleep 0.025
+  done
+  kill "$probe" 2>/dev/null
+  wait "$probe" 2>/dev/null
+  for _ in $(seq 1 200); do
+    xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '0x' || break
+    sleep 0.025
   done
 fi
 
