@@ -3,6 +3,7 @@
 #include "macro_file.h"
 
 #include "codepage.h"
+#include "program_part.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,13 +40,6 @@ bool WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<size_t>(written));
     }
     return true;
-}
-
-// The folder of the running program, or empty when it cannot be told.
-std::filesystem::path ProgramFolder() {
-    std::error_code failed;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
-    return failed ? std::filesystem::path() : program.parent_path();
 }
 
 // The user's cache folder for the program, as XDG names it: $XDG_CACHE_HOME (when absolute) or ~/.cache,

@@ -1,5 +1,6 @@
 // Finds the program's separately loaded parts beside the running program and opens them with dlopen, so a
-// command-line run loads only the libraries it uses and the editor's pay only when a window opens.
+// command-line run loads only the libraries it uses, and the editor's libraries load only when a window
+// opens.
 #include "program_part.h"
 
 #include <dlfcn.h>
@@ -7,12 +8,16 @@
 #include <filesystem>
 #include <system_error>
 
-std::string ProgramPartPath(const char* fileName) {
+std::filesystem::path ProgramFolder() {
     std::error_code failed;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
+    return failed ? std::filesystem::path() : program.parent_path();
+}
+
+std::string ProgramPartPath(const char* fileName) {
     // The program is in PREFIX/bin; its parts are in PREFIX/QM_PARTS_DIR.
-    const std::filesystem::path prefix =
-        failed ? std::filesystem::path("..") : program.parent_path().parent_path();
+    const std::filesystem::path folder = ProgramFolder();
+    const std::filesystem::path prefix = folder.empty() ? std::filesystem::path("..") : folder.parent_path();
     return (prefix / QM_PARTS_DIR / fileName).string();
 }
 

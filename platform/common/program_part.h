@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 
 struct PixelGrid;
@@ -13,6 +14,9 @@ inline constexpr char kImagePartFile[] = "quillonmacro-images.so";
 // be decoded.
 inline constexpr char kDecodeImageEntry[] = "QmDecodeImageFile";
 using DecodeImageEntry = int (*)(const char16_t* path, std::size_t length, PixelGrid* out);
+
+// The folder of the running program (its links resolved), or empty when the system cannot tell.
+std::filesystem::path ProgramFolder();
 
 // Where the part with this file name is kept, beside the running program.
 std::string ProgramPartPath(const char* fileName);
