@@ -1,5 +1,5 @@
 // The editor part: the editor window and Qt's widgets, loaded by QuillonMacro only when a window opens, so
-// the command-line run starts without Qt's GUI libraries.
+// the command-line run starts without any of Qt's libraries.
 #include "editor_part.h"
 
 #include "desktop_platform_factory.h"
