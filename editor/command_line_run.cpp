@@ -91,8 +91,7 @@ int RunMacroFileFromCommandLine(const std::string& path) {
     std::vector<std::u16string> lines;
     std::u16string errorText;
     if (!ReadMacroLines(path, lines, errorText)) {
-        sinks.errors(u"マクロの読み込みに失敗しました。 - " + PathText(path));
-        sinks.errors(errorText);
+        LogFileFailure(sinks.errors, kLoadFailedText, path, errorText);
         return kExitFileMissing;
     }
 

@@ -13,13 +13,6 @@ std::u16string ToU16(const QString& text) {
     return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
 }
 
-void LogFailure(const MacroFileLog& log, std::u16string_view prefix, const QString& path,
-                const std::u16string& error) {
-    if (!log) return;
-    log(std::u16string(prefix) + ToU16(path));
-    log(error);
-}
-
 // Writes everything, retrying after a short write so that the system's reason for stopping is reported.
 bool WriteAll(QIODevice& file, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -49,28 +42,27 @@ std::u16string LoadMacroFile(const QString& path, const MacroFileLog& log) {
         text += line;
         text += u"\r\n";
     }
-    if (!ok) LogFailure(log, u"マクロの読み込みに失敗しました。 - ", path, errorText);
+    if (!ok) LogFileFailure(log, kLoadFailedText, SystemPath(path), errorText);
     return text;
 }
 
 bool SaveMacroFile(const QString& path, std::u16string_view text, const MacroFileLog& log) {
-    static constexpr std::u16string_view kPrefix = u"マクロの保存に失敗しました。 - ";
     const std::string bytes = EncodeMacroText(text);
     // Unbuffered, so every short write shows here: a buffered QSaveFile can commit a truncated file when the
     // system accepts only part of a write (a full disk, a file size limit) without reporting an error.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        LogFailure(log, kPrefix, path, ToU16(file.errorString()));
+        LogFileFailure(log, kSaveFailedText, SystemPath(path), ToU16(file.errorString()));
         return false;
     }
     if (!WriteAll(file, bytes)) {
         const QString error = file.errorString();
         file.cancelWriting();
-        LogFailure(log, kPrefix, path, ToU16(error));
+        LogFileFailure(log, kSaveFailedText, SystemPath(path), ToU16(error));
         return false;
     }
     if (!file.commit()) {
-        LogFailure(log, kPrefix, path, ToU16(file.errorString()));
+        LogFileFailure(log, kSaveFailedText, SystemPath(path), ToU16(file.errorString()));
         return false;
     }
     return true;

@@ -6,7 +6,6 @@
 #include "program_part.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,15 +17,6 @@
 #include <system_error>
 
 namespace {
-
-constexpr std::u16string_view kSaveFailed = u"マクロの保存に失敗しました。 - ";
-
-void LogFailure(const MacroFileLog& log, std::u16string_view prefix, const std::string& path,
-                const std::u16string& error) {
-    if (!log) return;
-    log(std::u16string(prefix) + PathText(path));
-    log(error);
-}
 
 // Writes everything, retrying after a short write so that the system's reason for stopping is reported.
 bool WriteAll(int fd, std::string_view bytes) {
@@ -61,8 +51,11 @@ std::filesystem::path CacheFolder() {
 
 } // namespace
 
-std::u16string PathText(const std::string& path) {
-    return FromUtf8(path);
+void LogFileFailure(const MacroFileLog& log, std::u16string_view prefix, const std::string& path,
+                    const std::u16string& error) {
+    if (!log) return;
+    log(std::u16string(prefix) + FromUtf8(path));
+    log(error);
 }
 
 std::u16string SystemErrorText(int error) {
@@ -101,32 +94,27 @@ bool WriteBufferFile(const std::string& path, std::u16string_view text, const Ma
     const std::string bytes = EncodeMacroText(text);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
-        LogFailure(log, kSaveFailed, path, SystemErrorText(errno));
+        LogFileFailure(log, kSaveFailedText, path, SystemErrorText(errno));
         return false;
     }
-    if (!WriteAll(fd, bytes)) {
+    bool written = WriteAll(fd, bytes);
+    int error = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
         // A cut-off copy helps nobody: it goes, and the run goes on without one.
-        const int error = errno;
-        ::close(fd);
         ::unlink(path.c_str());
-        LogFailure(log, kSaveFailed, path, SystemErrorText(error));
-        return false;
+        LogFileFailure(log, kSaveFailedText, path, SystemErrorText(error));
     }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(path.c_str());
-        LogFailure(log, kSaveFailed, path, SystemErrorText(error));
-        return false;
-    }
-    return true;
+    return written;
 }
 
 std::string BufferFilePath() {
     static constexpr char kName[] = "macrobuf.qlx";
     const std::filesystem::path programFolder = ProgramFolder();
-    struct stat info {};
-    if (!programFolder.empty() && ::stat(programFolder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-        ::access(programFolder.c_str(), W_OK) == 0)
+    if (!programFolder.empty() && ::access(programFolder.c_str(), W_OK) == 0)
         return (programFolder / kName).string();
     const std::filesystem::path cache = CacheFolder();
     std::error_code ignored; // a folder that cannot be made shows when the buffer file is written

@@ -12,8 +12,13 @@
 // Receives one log line (a failure report); the owner shows it in its log or on standard error.
 using MacroFileLog = std::function<void(const std::u16string&)>;
 
-// A path as the text of a log line (its bytes read as UTF-8).
-std::u16string PathText(const std::string& path);
+// The first lines of a failed load and of a failed save; the path follows.
+inline constexpr std::u16string_view kLoadFailedText = u"マクロの読み込みに失敗しました。 - ";
+inline constexpr std::u16string_view kSaveFailedText = u"マクロの保存に失敗しました。 - ";
+
+// Logs a failure's two lines: `prefix` and the path (its bytes read as UTF-8), then the system's error text.
+void LogFileFailure(const MacroFileLog& log, std::u16string_view prefix, const std::string& path,
+                    const std::u16string& error);
 
 // The system's description of an error number, in English whatever the locale, as Qt's file errors give it.
 std::u16string SystemErrorText(int error);
