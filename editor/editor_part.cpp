@@ -4,6 +4,7 @@
 
 #include "desktop_platform_factory.h"
 #include "frm_macro_window.h"
+#include "qt_japanese.h"
 
 #include <QApplication>
 #include <QFile>
@@ -12,6 +13,7 @@
 int QmRunEditor(int* argc, char** argv, const char* path) {
     QApplication app(*argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
+    InstallQtJapaneseTranslation(app);
     frm_MacroWindow window(CreateDesktopPlatform());
     window.show();
     if (path[0] != '\0') window.LoadIntoEditor(QFile::decodeName(path));

@@ -3,6 +3,7 @@
 // and the unload steps when the window closes.
 #include "frm_macro_window.h"
 
+#include "debug_log.h"
 #include "desktop_platform.h"
 #include "editor_widgets.h"
 #include "macro_facade.h"
@@ -16,8 +17,10 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace {
 
@@ -70,6 +73,7 @@ frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidg
     mMacro->SetPrintOut(
         [this](const std::u16string& line) { mMacro_PrintOut(QString::fromStdU16String(line)); });
     ui_.SetPumpHook([this] {
+        log_->Flush();
         if (running_ && stopHotkey_->TakePressed()) Menu_Stop_Click();
     });
 
@@ -112,6 +116,7 @@ void frm_MacroWindow::BuildClientArea() {
     connect(pic_Sep, &SplitterBar::dragFinished, this, &frm_MacroWindow::LayoutPanes);
 
     txt_Log = new LogTextEdit(client_);
+    log_ = std::make_unique<DebugLog>(txt_Log);
     connect(txt_Log, &LogTextEdit::lineNumberActivated, this, &frm_MacroWindow::txt_Log_LineNumberActivated);
 
     pic_Msg = new QLabel(client_);
@@ -173,6 +178,12 @@ void frm_MacroWindow::BuildRunMenu() {
     Menu_Run->setShortcut(QKeySequence(Qt::Key_F5));
     Menu_Stop =
         Menu_Execute->addAction(QStringLiteral("強制停止(&S)"), this, &frm_MacroWindow::Menu_Stop_Click);
+    // The menu shows the stop key; the desktop-wide grab of Pause during a run is the stop hotkey's.
+    Menu_Stop->setShortcut(QKeySequence(Qt::Key_Pause));
+    // Esc in the window stops a run too. It is live only during a run, so Esc keeps its usual meaning
+    // (closing a bar or a menu) otherwise.
+    escapeStop_ = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &frm_MacroWindow::Menu_Stop_Click);
+    escapeStop_->setEnabled(false);
     Menu_RunFunction = Menu_Execute->addMenu(QStringLiteral("関数呼び出し(&F)"));
     Menu_RunFunction->setObjectName(QStringLiteral("Menu_RunFunction"));
     QAction* first = Menu_RunFunction->addAction(QString());
@@ -290,34 +301,20 @@ void frm_MacroWindow::ShowCaretLine() {
     ShowStatus(QStringLiteral("行＝") + QString::number(txt_Macro->textCursor().blockNumber() + 1));
 }
 
-// At most about 100 lines: with more than 99 line ends the first line goes, one per append. The new text is
-// selected, which scrolls it into view.
+// At most about 100 lines: with more than 99 line ends the first line goes, one per added line. The new text
+// is selected, which scrolls it into view.
 void frm_MacroWindow::AppendLog(const QString& text) {
-    QString line = text;
-    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    line.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QTextDocument* document = txt_Log->document();
-    QTextCursor cursor(document);
-    if (document->blockCount() - 1 > kLogLineLimit) {
-        cursor.movePosition(QTextCursor::Start);
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
-    cursor.movePosition(QTextCursor::End);
-    const int start = cursor.position();
-    cursor.insertText(line + QLatin1Char('\n'));
-    cursor.setPosition(start);
-    cursor.setPosition(start + static_cast<int>(line.size()), QTextCursor::KeepAnchor);
-    txt_Log->setTextCursor(cursor);
-    txt_Log->ensureCursorVisible();
+    log_->Append(text);
 }
 
 void frm_MacroWindow::ClearLog() {
-    txt_Log->clear();
+    log_->Clear();
 }
 
+// PRINT lines are shown once per turn of the event loop (the run's event pump, or the next turn when no run
+// pumps), all of them in order: laying the log out for each line would cost far more than the macro itself.
 void frm_MacroWindow::mMacro_PrintOut(const QString& message) {
-    AppendLog(message);
+    if (log_->Queue(message)) QTimer::singleShot(0, this, [this] { log_->Flush(); });
 }
 
 void frm_MacroWindow::SetCaption(const QString& path) {

@@ -18,9 +18,11 @@
 #include <cstdint>
 #include <memory>
 
+class DebugLog;
 class LogTextEdit;
 class MacroHighlighter;
 class MacroTextEdit;
+class QShortcut;
 class SplitterBar;
 
 class frm_MacroWindow : public QMainWindow {
@@ -35,7 +37,6 @@ class frm_MacroWindow : public QMainWindow {
     static constexpr int kSeparatorTop = 216;
     static constexpr int kSeparatorHeight = 4;
     static constexpr int kStatusHeight = 17;
-    static constexpr int kLogLineLimit = 99; // more line ends than this: the first line goes
 
     // `desktop` may be null (no desktop built-ins); the window takes ownership.
     explicit frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop = nullptr, QWidget* parent = nullptr);
@@ -140,7 +141,9 @@ class frm_MacroWindow : public QMainWindow {
     QtUserInterface ui_;
     std::unique_ptr<cMoMacro> mMacro;
     std::unique_ptr<StopHotkey> stopHotkey_;
+    std::unique_ptr<DebugLog> log_;
     MacroHighlighter* highlighter_ = nullptr;
+    QShortcut* escapeStop_ = nullptr;
     QWidget* client_ = nullptr;
     EditorDialogs dialogs_;
     QString bufferPath_;

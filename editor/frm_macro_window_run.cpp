@@ -1,22 +1,28 @@
 // The main window's run control: the run from the top, the function submenu and the run of one user function,
 // Stop, the running state of menus, buttons, editor and status strip, and the tool-button dispatch.
 #include "command_line_run.h"
+#include "debug_log.h"
 #include "editor_files.h"
 #include "editor_widgets.h"
 #include "frm_macro_window.h"
 #include "macro_facade.h"
 #include "stop_hotkey.h"
 
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
 
+// PRINT lines (and the closing line) are queued and shown in batches; error lines are shown at once, after
+// the lines queued before them.
 RunSinks LogSinks(frm_MacroWindow& window) {
     RunSinks sinks;
     sinks.output = [&window](const std::u16string& line) {
+        window.mMacro_PrintOut(QString::fromStdU16String(line));
+    };
+    sinks.errors = [&window](const std::u16string& line) {
         window.AppendLog(QString::fromStdU16String(line));
     };
-    sinks.errors = sinks.output;
     return sinks;
 }
 
@@ -104,6 +110,7 @@ void frm_MacroWindow::Menu_Sync_Click() {
 
 void frm_MacroWindow::SetRunningState(bool running) {
     running_ = running;
+    if (!running) log_->Flush(); // the whole run's output is in the log when the window is idle again
     Menu_Run->setEnabled(!running);
     Menu_RunFunction->menuAction()->setEnabled(!running);
     Menu_Config->menuAction()->setEnabled(!running);
@@ -117,7 +124,11 @@ void frm_MacroWindow::SetRunningState(bool running) {
         stopHotkey_->Grab();
     else
         stopHotkey_->Release();
+    escapeStop_->setEnabled(running);
     txt_Macro->setEnabled(!running);
+    // Disabling the editor moved the focus away; after a run it comes back, so keys typed next go to the
+    // text.
+    if (!running) txt_Macro->setFocus();
     ShowStatus(running ? QStringLiteral("実行中") : QString());
 }
 

@@ -9,6 +9,8 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   # the programs: Qt, X11 (XTest, XInput2, MIT-SHM), sound, and a Japanese font for the captions
   qt6-base-dev libgl-dev
+  # Qt's own texts (file dialogs, standard buttons, context menus) in Japanese
+  qt6-translations-l10n
   libx11-dev libxtst-dev libxext-dev libxi-dev libsdl2-mixer-dev
   fonts-ipafont-gothic
   # the General MIDI instruments SOUND needs to play MIDI files

@@ -1,6 +1,7 @@
 // Entry of Glossel, the reference viewer: shows Form1 and runs until its window is closed. Without any
 // display to show it on, it says so and ends instead of letting the toolkit abort.
 #include "form1.h"
+#include "qt_japanese.h"
 
 #include <QApplication>
 
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glossel"));
+    InstallQtJapaneseTranslation(app);
     Form1 window;
     window.show();
     return QApplication::exec();

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -208,4 +209,56 @@ TEST(EditorDialogBuiltins, MsgBoxInputBoxAndPromptInRealDialogs) {
     EXPECT_EQ(value.AsDouble(), 9.0);
     EXPECT_EQ(promptTitle, QStringLiteral("変数の値入力"));
     EXPECT_EQ(promptLabel, QStringLiteral("x = "));
+}
+
+// PRINT lines are shown in batches, yet the log ends exactly as if every line had been appended on its own.
+TEST(WindowLog, PrintLinesInBatchesKeepOrderAndTheLineRule) {
+    TestWindow w;
+    w->txt_Macro->setPlainText(QStringLiteral("DIM i\nFOR i = 1 TO 5000\nPRINT i\nNEXT"));
+    QStringList during;
+    After(1, [&] { during = LogLines(*w); });
+    w->Menu_Run_Click();
+    QStringList expected;
+    for (int i = 4902; i <= 5000; ++i) expected << QString::number(i);
+    expected << QStringLiteral("終了しました。");
+    EXPECT_EQ(LogLines(*w), expected);
+    EXPECT_EQ(w->txt_Log->textCursor().selectedText(), QStringLiteral("終了しました。"));
+    // Whatever the log showed during the run was a run of consecutive lines, at most about a hundred.
+    EXPECT_LE(during.size(), 100);
+    for (int i = 1; i < during.size(); ++i) EXPECT_EQ(during[i].toInt(), during[i - 1].toInt() + 1);
+
+    // Lines still queued when an error is reported come before the error's lines.
+    w->ClearLog();
+    w->txt_Macro->setPlainText(QStringLiteral("DIM i\nFOR i = 1 TO 50\nPRINT i\nNEXT\nPRINT 1 / 0"));
+    w->Menu_Run_Click();
+    const QStringList lines = LogLines(*w);
+    ASSERT_EQ(lines.size(), 54);
+    EXPECT_EQ(lines[49], QStringLiteral("50"));
+    EXPECT_EQ(lines[52], QStringLiteral("行=5"));
+    EXPECT_EQ(lines[53], QStringLiteral("終了しました。"));
+}
+
+// Esc in the window and the Pause key stop a run; after any run the keyboard focus is back in the editor.
+TEST(EditorRun, EscapeStopsARunAndTheFocusReturnsToTheEditor) {
+    TestWindow w;
+    w->activateWindow();
+    w->txt_Macro->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return w->txt_Macro->hasFocus(); }));
+    EXPECT_EQ(w->Menu_Stop->shortcut(), QKeySequence(Qt::Key_Pause));
+
+    // Idle, Esc does nothing to the text or the log.
+    w->txt_Macro->setPlainText(QStringLiteral("WHILE 1\nWEND"));
+    QTest::keyClick(w->txt_Macro, Qt::Key_Escape);
+    EXPECT_TRUE(LogLines(*w).isEmpty());
+
+    After(300, [&] { QTest::keyClick(w.window.get(), Qt::Key_Escape); });
+    w->Menu_Run_Click();
+    EXPECT_EQ(w->Macro().Error().ErrorCode(), 100);
+    EXPECT_EQ(LogLines(*w).last(), QStringLiteral("終了しました。"));
+    ASSERT_TRUE(WaitFor([&] { return w->txt_Macro->hasFocus(); }));
+
+    // Keys typed after a run go into the text.
+    w->txt_Macro->moveCursor(QTextCursor::End);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
+    EXPECT_EQ(w->EditorText(), QStringLiteral("WHILE 1\nWENDx"));
 }

@@ -87,6 +87,8 @@ if [ -f "$deb" ]; then
   dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "package dependencies miss Qt (shlibdeps)"
   # SDL2_mixer is loaded only when a macro plays a sound, so it is a declared dependency, not a linked one.
   dpkg-deb -f "$deb" Depends | grep -q 'libsdl2-mixer-2.0-0' || fail "package dependencies miss SDL2_mixer"
+  # Qt's own texts in the dialogs are Japanese only with Qt's translations installed.
+  dpkg-deb -f "$deb" Depends | grep -q 'qt6-translations-l10n' || fail "package dependencies miss Qt's translations"
   lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
   if grep -q '^E:' "$work/lintian.log"; then
     grep '^E:' "$work/lintian.log" >&2
