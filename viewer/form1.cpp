@@ -18,8 +18,9 @@ namespace {
 const QString kFunctionSection = QStringLiteral("FUNCTION");
 constexpr int kListWidth = 170;
 
-QListWidget* MakeList(const QStringList& entries, QWidget* parent) {
+QListWidget* MakeList(const QStringList& entries, const QString& accessibleName, QWidget* parent) {
     auto* list = new QListWidget(parent);
+    list->setAccessibleName(accessibleName);
     list->addItems(entries);
     list->setFixedWidth(kListWidth);
     return list;
@@ -34,11 +35,15 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Option1[0] = new QRadioButton(QStringLiteral("関数"), this);
     Option1[1] = new QRadioButton(QStringLiteral("定数/他"), this);
     Option1[0]->setChecked(true);
+    // The controls without a caption get accessible names, the ones screen readers and GUI test tools know
+    // them by; the options are known by their captions.
     Text1 = new QLineEdit(this);
-    List1 = MakeList(FunctionEntries(), this);
-    List2 = MakeList(ConstantEntries(), this);
+    Text1->setAccessibleName(QStringLiteral("検索"));
+    List1 = MakeList(FunctionEntries(), QStringLiteral("関数の一覧"), this);
+    List2 = MakeList(ConstantEntries(), QStringLiteral("定数/他の一覧"), this);
     List2->hide();
     TextTxt = new QPlainTextEdit(this);
+    TextTxt->setAccessibleName(QStringLiteral("説明"));
     TextTxt->setReadOnly(true);
     TextTxt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
