@@ -5,6 +5,7 @@
 #include "function_lists.h"
 #include "ini.h"
 
+#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,9 +27,21 @@ QListWidget* MakeList(const QStringList& entries, const QString& accessibleName,
     return list;
 }
 
+// A plain widget shown as a window is a "client area" to the toolkit's accessibility, which screen readers
+// do not announce as a window: Form1 takes the window role, as a main window has.
+QAccessibleInterface* WindowAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1String("Form1")) return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
 } // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(WindowAccessible);
+        return true;
+    }();
+    static_cast<void>(factoryInstalled);
     setWindowTitle(QStringLiteral("関数ビューア"));
     resize(640, 440);
 
