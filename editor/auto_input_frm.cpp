@@ -4,6 +4,7 @@
 
 #include "quick_input_keys.h"
 #include "quick_input_lines.h"
+#include "status_label_accessible.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -35,9 +36,13 @@ const QString kHelpText =
 constexpr int kPressOption = 2;
 constexpr int kLeftPressOption = 2;
 
-QRadioButton* AddOption(QButtonGroup* group, const QString& objectPrefix, int index, const QString& caption) {
+// Every control carries an accessible name, the one screen readers and GUI test tools know it by: its
+// caption, or the caption of the label beside it.
+QRadioButton* AddOption(QButtonGroup* group, const QString& objectPrefix, int index, const QString& caption,
+                        const QString& accessibleName) {
     auto* option = new QRadioButton(caption);
     option->setObjectName(objectPrefix + QString::number(index));
+    option->setAccessibleName(accessibleName);
     group->addButton(option, index);
     return option;
 }
@@ -45,21 +50,31 @@ QRadioButton* AddOption(QButtonGroup* group, const QString& objectPrefix, int in
 QCheckBox* NewCheck(const QString& objectName, const QString& caption, bool checked) {
     auto* check = new QCheckBox(caption);
     check->setObjectName(objectName);
+    check->setAccessibleName(caption);
     check->setChecked(checked);
     return check;
 }
 
-QLineEdit* NewField(const QString& objectName) {
+QLineEdit* NewField(const QString& objectName, const QString& accessibleName) {
     auto* field = new QLineEdit(QStringLiteral("0"));
     field->setObjectName(objectName);
+    field->setAccessibleName(accessibleName);
     field->setMaximumWidth(80);
     return field;
+}
+
+// A label that names the field beside it; the buddy link tells screen readers which field it labels.
+QLabel* LabelFor(const QString& caption, QWidget* field) {
+    auto* label = new QLabel(caption);
+    label->setBuddy(field);
+    return label;
 }
 
 // Buttons never act on Enter: Enter in a field must not apply or close the dialog by surprise.
 QPushButton* NewButton(const QString& objectName, const QString& caption) {
     auto* button = new QPushButton(caption);
     button->setObjectName(objectName);
+    button->setAccessibleName(caption);
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
@@ -90,8 +105,8 @@ QGroupBox* AutoInputFrm::BuildKeyboardFrame() {
     auto* options = new QHBoxLayout;
     int index = 0;
     for (const char* caption : {"DOWN", "UP", "PRESS"}) {
-        options->addWidget(
-            AddOption(KBDOpt, QStringLiteral("KBDOpt"), index++, QString::fromLatin1(caption)));
+        const QString text = QString::fromLatin1(caption);
+        options->addWidget(AddOption(KBDOpt, QStringLiteral("KBDOpt"), index++, text, text));
     }
     KBDOpt->button(kPressOption)->setChecked(true);
     KBDShiftChk = NewCheck(QStringLiteral("KBDShiftChk"), QStringLiteral("Shift"), false);
@@ -115,28 +130,34 @@ QGroupBox* AutoInputFrm::BuildMouseFrame() {
     frame->setObjectName(QStringLiteral("MUSFrame"));
     MUSOpt = new QButtonGroup(this);
     auto* options = new QGridLayout;
-    options->addWidget(new QLabel(QStringLiteral("LEFT")), 0, 0);
-    options->addWidget(new QLabel(QStringLiteral("RIGHT")), 1, 0);
     int index = 0;
-    for (int row = 0; row < 2; ++row) {
+    int row = 0;
+    // The row's label names the button: "LEFT DOWN" and "RIGHT DOWN" rather than two options called "DOWN".
+    for (const char* button : {"LEFT", "RIGHT"}) {
+        const QString buttonName = QString::fromLatin1(button);
+        options->addWidget(new QLabel(buttonName), row, 0);
         int column = 1;
         for (const char* caption : {"DOWN", "UP", "PRESS"}) {
+            const QString text = QString::fromLatin1(caption);
             options->addWidget(
-                AddOption(MUSOpt, QStringLiteral("MUSOpt"), index++, QString::fromLatin1(caption)), row,
+                AddOption(MUSOpt, QStringLiteral("MUSOpt"), index++, text, buttonName + u' ' + text), row,
                 column++);
         }
+        ++row;
     }
-    options->addWidget(AddOption(MUSOpt, QStringLiteral("MUSOpt"), index, QStringLiteral("MOVE")), 2, 1);
+    options->addWidget(
+        AddOption(MUSOpt, QStringLiteral("MUSOpt"), index, QStringLiteral("MOVE"), QStringLiteral("MOVE")), 2,
+        1);
     MUSOpt->button(kLeftPressOption)->setChecked(true);
 
-    MUSXTxt = NewField(QStringLiteral("MUSXTxt"));
-    MUSYTxt = NewField(QStringLiteral("MUSYTxt"));
+    MUSXTxt = NewField(QStringLiteral("MUSXTxt"), QStringLiteral("X座標"));
+    MUSYTxt = NewField(QStringLiteral("MUSYTxt"), QStringLiteral("Y座標"));
     MUSInputBtn = NewButton(QStringLiteral("MUSInputBtn"), QStringLiteral("入力"));
     connect(MUSInputBtn, &QPushButton::clicked, this, &AutoInputFrm::MUSInputBtn_Click);
     auto* position = new QHBoxLayout;
-    position->addWidget(new QLabel(QStringLiteral("X座標")));
+    position->addWidget(LabelFor(QStringLiteral("X座標"), MUSXTxt));
     position->addWidget(MUSXTxt);
-    position->addWidget(new QLabel(QStringLiteral("Y座標")));
+    position->addWidget(LabelFor(QStringLiteral("Y座標"), MUSYTxt));
     position->addWidget(MUSYTxt);
     position->addWidget(MUSInputBtn);
 
@@ -145,6 +166,8 @@ QGroupBox* AutoInputFrm::BuildMouseFrame() {
     connect(MUSPickBtn, &QPushButton::clicked, this, &AutoInputFrm::MUSPickBtn_Click);
     MUSPickLbl = new QLabel;
     MUSPickLbl->setObjectName(QStringLiteral("MUSPickLbl"));
+    // Empty until a countdown starts: without a name of its own it would be known by the frame's title.
+    SetStatusLabelAccessible(MUSPickLbl, QStringLiteral("ポインタ位置の取得状況"), QAccessible::StaticText);
     auto* pick = new QHBoxLayout;
     pick->addWidget(MUSPickBtn);
     pick->addWidget(MUSPickLbl, 1);
@@ -162,12 +185,13 @@ QGroupBox* AutoInputFrm::BuildCommonFrame() {
     MUSOrgChk = NewCheck(QStringLiteral("MUSOrgChk"), QStringLiteral("絶対座標で入力"), true);
     UcaseChk = NewCheck(QStringLiteral("UcaseChk"), QStringLiteral("大文字で入力"), true);
     connect(UcaseChk, &QCheckBox::clicked, this, &AutoInputFrm::TxtSetFocus);
-    WaitTimeTxt = NewField(QStringLiteral("WaitTimeTxt"));
+    WaitTimeTxt = NewField(QStringLiteral("WaitTimeTxt"), QStringLiteral("実行前の待ち時間"));
+    WaitTimeTxt->setAccessibleDescription(QStringLiteral("[ms]"));
     auto* layout = new QHBoxLayout(frame);
     layout->addWidget(MUSOrgChk);
     layout->addWidget(UcaseChk);
     layout->addStretch();
-    layout->addWidget(new QLabel(QStringLiteral("実行前の待ち時間")));
+    layout->addWidget(LabelFor(QStringLiteral("実行前の待ち時間"), WaitTimeTxt));
     layout->addWidget(WaitTimeTxt);
     layout->addWidget(new QLabel(QStringLiteral("[ms]")));
     return frame;
@@ -180,6 +204,7 @@ void AutoInputFrm::BuildLayout() {
 
     InputTxt = new QPlainTextEdit;
     InputTxt->setObjectName(QStringLiteral("InputTxt"));
+    InputTxt->setAccessibleName(QStringLiteral("テキストエリア"));
     InputTxt->setReadOnly(true);
     InputTxt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     InputTxt->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -208,7 +233,7 @@ void AutoInputFrm::BuildLayout() {
     layout->addWidget(MesLbl);
     layout->addLayout(frames);
     layout->addWidget(BuildCommonFrame());
-    layout->addWidget(new QLabel(QStringLiteral("テキストエリア")));
+    layout->addWidget(LabelFor(QStringLiteral("テキストエリア"), InputTxt));
     layout->addWidget(InputTxt, 1);
     layout->addLayout(buttons);
     resize(620, 520);

@@ -10,6 +10,7 @@
 #include "editor_files.h"
 #include "macro_highlighter.h"
 #include "message_box_style.h"
+#include "status_label_accessible.h"
 #include "stop_hotkey.h"
 
 #include <QCloseEvent>
@@ -104,12 +105,14 @@ void frm_MacroWindow::BuildClientArea() {
 
     BuildToolStrip();
     txt_Macro = new MacroTextEdit(client_);
+    txt_Macro->setAccessibleName(QStringLiteral("マクロ"));
     txt_Macro->setGeometry(0, kEditorTop, kClientWidth, kSeparatorTop - kEditorTop);
     highlighter_ = new MacroHighlighter(txt_Macro->document(), mMacro->Engine());
     connect(txt_Macro, &MacroTextEdit::fileDropped, this, &frm_MacroWindow::txt_Macro_FileDropped);
     connect(txt_Macro, &MacroTextEdit::caretEvent, this, &frm_MacroWindow::ShowCaretLine);
 
     pic_Sep = new SplitterBar(client_);
+    pic_Sep->setAccessibleName(QStringLiteral("区切り"));
     pic_Sep->setGeometry(0, kSeparatorTop, kClientWidth, kSeparatorHeight);
     connect(pic_Sep, &SplitterBar::dragStarted, this, &frm_MacroWindow::OnSplitterDragStarted);
     connect(pic_Sep, &SplitterBar::dragMoved, this, &frm_MacroWindow::OnSplitterDragMoved);
@@ -117,10 +120,12 @@ void frm_MacroWindow::BuildClientArea() {
 
     txt_Log = new LogTextEdit(client_);
     log_ = std::make_unique<DebugLog>(txt_Log);
+    txt_Log->setAccessibleName(QStringLiteral("デバッグ"));
     connect(txt_Log, &LogTextEdit::lineNumberActivated, this, &frm_MacroWindow::txt_Log_LineNumberActivated);
 
     pic_Msg = new QLabel(client_);
     pic_Msg->setObjectName(QStringLiteral("pic_Msg"));
+    SetStatusLabelAccessible(pic_Msg, QStringLiteral("ステータスバー"), QAccessible::StatusBar);
     pic_Msg->setFrameShape(QFrame::Panel);
     pic_Msg->setFrameShadow(QFrame::Sunken);
     pic_Msg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -130,12 +135,15 @@ void frm_MacroWindow::BuildClientArea() {
 void frm_MacroWindow::BuildToolStrip() {
     pic_Tool = new QWidget(client_);
     pic_Tool->setObjectName(QStringLiteral("pic_Tool"));
+    pic_Tool->setAccessibleName(QStringLiteral("ツールバー"));
     pic_Tool->setGeometry(0, 0, kClientWidth, kToolHeight);
     for (int i = 0; i < 5; ++i) {
         auto* button = new QToolButton(pic_Tool);
         button->setObjectName(QStringLiteral("btn_ToolBar_%1").arg(i));
         button->setProperty("tag", QString::fromLatin1(kToolButtons[i].tag));
+        // A picture button has no text: screen readers and GUI test tools know it by its tip.
         button->setToolTip(QString::fromUtf8(kToolButtons[i].tip));
+        button->setAccessibleName(QString::fromUtf8(kToolButtons[i].tip));
         button->setIcon(QIcon(QString::fromLatin1(kToolButtons[i].icon)));
         button->setIconSize(QSize(16, 16));
         button->setAutoRaise(true);

@@ -1,6 +1,8 @@
-// The MES message window: a label 120 twips from the left and top edges, window place and width in twips.
+// The MES message window: a label 120 twips from the left and top edges, window place and width in twips,
+// and the window role it shows to screen readers.
 #include "mes_frm.h"
 
+#include <QAccessibleWidget>
 #include <QScreen>
 
 #include <cmath>
@@ -22,10 +24,23 @@ int ClampToInt(double value) {
     return static_cast<int>(std::lround(std::fmax(-kLimit, std::fmin(kLimit, value))));
 }
 
+// A plain widget shown as a window is a "client area" to the toolkit's accessibility, which screen readers
+// do not announce as a window: the message window takes the window role. The label keeps its text as its
+// accessible name, so the message itself is what is read.
+QAccessibleInterface* WindowAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1String("MesFrm")) return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
 } // namespace
 
 MesFrm::MesFrm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), label_(new QLabel(this)) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(WindowAccessible);
+        return true;
+    }();
+    static_cast<void>(factoryInstalled);
     setObjectName(QStringLiteral("MesFrm"));
     setWindowTitle(QStringLiteral("メッセージ"));
     // The macro goes on typing into other windows while this one is shown: it must not take the focus.

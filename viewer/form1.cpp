@@ -5,6 +5,7 @@
 #include "function_lists.h"
 #include "ini.h"
 
+#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,27 +19,44 @@ namespace {
 const QString kFunctionSection = QStringLiteral("FUNCTION");
 constexpr int kListWidth = 170;
 
-QListWidget* MakeList(const QStringList& entries, QWidget* parent) {
+QListWidget* MakeList(const QStringList& entries, const QString& accessibleName, QWidget* parent) {
     auto* list = new QListWidget(parent);
+    list->setAccessibleName(accessibleName);
     list->addItems(entries);
     list->setFixedWidth(kListWidth);
     return list;
 }
 
+// A plain widget shown as a window is a "client area" to the toolkit's accessibility, which screen readers
+// do not announce as a window: Form1 takes the window role, as a main window has.
+QAccessibleInterface* WindowAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1String("Form1")) return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
 } // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(WindowAccessible);
+        return true;
+    }();
+    static_cast<void>(factoryInstalled);
     setWindowTitle(QStringLiteral("関数ビューア"));
     resize(640, 440);
 
     Option1[0] = new QRadioButton(QStringLiteral("関数"), this);
     Option1[1] = new QRadioButton(QStringLiteral("定数/他"), this);
     Option1[0]->setChecked(true);
+    // The controls without a caption get accessible names, the ones screen readers and GUI test tools know
+    // them by; the options are known by their captions.
     Text1 = new QLineEdit(this);
-    List1 = MakeList(FunctionEntries(), this);
-    List2 = MakeList(ConstantEntries(), this);
+    Text1->setAccessibleName(QStringLiteral("検索"));
+    List1 = MakeList(FunctionEntries(), QStringLiteral("関数の一覧"), this);
+    List2 = MakeList(ConstantEntries(), QStringLiteral("定数/他の一覧"), this);
     List2->hide();
     TextTxt = new QPlainTextEdit(this);
+    TextTxt->setAccessibleName(QStringLiteral("説明"));
     TextTxt->setReadOnly(true);
     TextTxt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 

@@ -1,0 +1,187 @@
+# GUI tests that see QuillonMacro and Glossel as a screen reader or a GUI test tool does: through the desktop
+# accessibility tree (AT-SPI). Run in a private D-Bus session on a private display (see CMakeLists.txt).
+# Usage: accessibility_tree_test.py QUILLONMACRO GLOSSEL [unittest arguments, e.g. EditorWindow]
+import configparser
+import os
+import subprocess
+import sys
+import unittest
+
+import atspi_support as at
+from atspi_support import pyatspi
+
+EDITOR = sys.argv[1]
+VIEWER = sys.argv[2]
+
+# Controls a person operates or reads; each must have a name of its own. Containers (fillers, menu bars,
+# popup menus), scroll bars and separators are not controls in this sense.
+CONTROL_ROLES = {"push button", "toggle button", "check box", "radio button", "text", "list", "list item",
+                 "status bar", "label", "panel", "combo box", "spin button", "slider"}
+
+
+def nameless_controls(window):
+    return ["%s at %s" % (n.getRoleName(), n.path) for n in at.walk(window)
+            if n.getRoleName() in CONTROL_ROLES and at.showing(n) and not n.name.strip()]
+
+
+def child_names(node, role):
+    return [c.name for c in at.children(node) if c.getRoleName() == role]
+
+
+class EditorWindow(unittest.TestCase):
+    def setUp(self):
+        self.program = at.Program(EDITOR)
+        self.addCleanup(self.program.stop)
+        self.window = self.program.window("frame", "Quillonマクロ")
+        self.editor = at.find(self.window, "text", "マクロ")
+        self.status = at.find(self.window, "status bar", "ステータスバー")
+
+    def close_without_saving(self):
+        """Closes the window through its menu and answers No to the question about the modified text, so the
+        program ends as a person ends it (and removes its buffer file)."""
+        at.press_without_waiting(at.find(self.window, "menu item", "終了(X)"))
+        question = self.program.window("alert", "QuillonMacro")
+        self.assertIsNotNone(at.find(question, "label", "マクロ内容が変更されています。\n保存して終了しますか？"))
+        # The toolkit's own caption: "いいえ(N)" with Qt's Japanese translations, "No" without them.
+        no = [b for b in at.find_all(question, "push button") if b.name in ("いいえ(N)", "いいえ", "No")]
+        self.assertEqual(len(no), 1, [b.name for b in at.find_all(question, "push button")])
+        at.press(no[0])
+        at.wait_for(lambda: self.program.process.poll() is not None, "the program to end", 20)
+
+    def test_window_menus_buttons_and_panes_are_named(self):
+        # Qt drops the "&" that marks a menu's access key and keeps the letter in brackets.
+        menu_bar = at.find(self.window, "menu bar")
+        self.assertEqual(child_names(menu_bar, "menu item"),
+                         ["ファイル(F)", "編集(E)", "実行(E)", "ツール(T)", "ヘルプ(H)"])
+        file_menu = at.find(at.find(menu_bar, "menu item", "ファイル(F)"), "popup menu")
+        self.assertEqual(child_names(file_menu, "menu item"), ["新規作成(N)", "開く(O)", "保存(S)", "終了(X)"])
+        for caption in ("すべて選択", "先頭から実行(R)", "強制停止(S)", "関数呼び出し(F)", "MUS/KBD高速入力",
+                        "タブサイズ(T)", "デバッグのクリア(C)", "関数ビューア(F)", "バージョン情報"):
+            self.assertIsNotNone(at.find(menu_bar, "menu item", caption), caption)
+
+        toolbar = at.find(self.window, name="ツールバー")
+        self.assertEqual(child_names(toolbar, "push button"), ["新しいマクロ", "開く", "保存", "実行", "停止"])
+        # Nothing runs yet: 停止 is disabled, and a disabled button offers no action.
+        for button in at.find_all(toolbar, "push button"):
+            enabled = button.name != "停止"
+            self.assertEqual(at.has_state(button, pyatspi.STATE_ENABLED), enabled, button.name)
+            self.assertEqual(at.action_names(button), ["Press"] if enabled else [], button.name)
+
+        log = at.find(self.window, "text", "デバッグ")
+        self.assertIsNotNone(self.editor)
+        self.assertIsNotNone(log)
+        self.assertTrue(at.has_state(self.editor, pyatspi.STATE_EDITABLE))
+        self.assertFalse(at.has_state(log, pyatspi.STATE_EDITABLE))
+        self.assertIsNotNone(at.find(self.window, name="区切り"))
+        self.assertEqual(at.text_of(self.status), "行＝1")
+        self.assertEqual(nameless_controls(self.window), [])
+
+    def test_typed_text_appears_in_the_editor_and_the_caret_line_in_the_status_strip(self):
+        at.set_text(self.editor, 'PRINT "こんにちは"\n')
+        self.assertEqual(at.text_of(self.editor), 'PRINT "こんにちは"\n')
+
+        # Real keys: the window must be the active one before they are typed.
+        at.wait_for(lambda: at.has_state(self.window, pyatspi.STATE_ACTIVE), "the editor window to be active")
+        self.editor.queryComponent().grabFocus()
+        at.wait_for(lambda: at.has_state(self.editor, pyatspi.STATE_FOCUSED), "the focus in the editor")
+        self.editor.queryText().setCaretOffset(len('PRINT "こんにちは"\n'))
+        subprocess.run(["xdotool", "type", "--delay", "20", "PRINT 1"], check=True)
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+        at.wait_for_value(lambda: at.text_of(self.editor), 'PRINT "こんにちは"\nPRINT 1\n',
+                          "the typed keys in the editor")
+        at.wait_for_value(lambda: at.text_of(self.status), "行＝3", "the caret line in the status strip")
+        self.close_without_saving()
+
+    def test_quick_input_dialog_opened_from_the_menu_inserts_its_lines(self):
+        at.set_text(self.editor, "PRINT 1\n")
+        self.editor.queryText().setCaretOffset(len("PRINT 1\n"))
+        at.press_without_waiting(at.find(self.window, "menu item", "MUS/KBD高速入力"))
+        dialog = self.program.window("dialog", "MUS/KBD高速入力(現在調整中...)")
+
+        keyboard = at.find(dialog, "panel", "キーボード(KBD)")
+        mouse = at.find(dialog, "panel", "マウス(MUS)")
+        common = at.find(dialog, "panel", "共通")
+        self.assertEqual(child_names(keyboard, "radio button"), ["DOWN", "UP", "PRESS"])
+        self.assertEqual(child_names(keyboard, "check box"), ["Shift", "Alt", "Ctrl"])
+        self.assertEqual(child_names(mouse, "radio button"), ["LEFT DOWN", "LEFT UP", "LEFT PRESS", "RIGHT DOWN",
+                                                              "RIGHT UP", "RIGHT PRESS", "MOVE"])
+        self.assertEqual(child_names(mouse, "text"), ["X座標", "Y座標"])
+        self.assertEqual(child_names(mouse, "push button"), ["入力", "ポインタの位置を取得"])
+        self.assertIsNotNone(at.find(mouse, "label", "ポインタ位置の取得状況"))
+        self.assertEqual(child_names(common, "check box"), ["絶対座標で入力", "大文字で入力"])
+        self.assertEqual(child_names(common, "text"), ["実行前の待ち時間"])
+        self.assertEqual(child_names(dialog, "push button"), ["クリア", "適用", "閉じる"])
+        checked = [n.name for n in at.walk(dialog) if at.has_state(n, pyatspi.STATE_CHECKED)]
+        self.assertEqual(checked, ["PRESS", "LEFT PRESS", "絶対座標で入力", "大文字で入力"])
+        self.assertEqual(nameless_controls(dialog), [])
+
+        area = at.find(dialog, "text", "テキストエリア")
+        at.set_text(at.find(mouse, "text", "X座標"), "100")
+        at.set_text(at.find(mouse, "text", "Y座標"), "200")
+        at.press(at.find(mouse, "push button", "入力"))
+        at.wait_for_value(lambda: at.text_of(area), "MUS LEFTPRESS,100,200,0\n", "the mouse line in the text area")
+        at.press(at.find(dialog, "push button", "適用"))
+        at.wait_for_value(lambda: at.text_of(self.editor), "PRINT 1\nMUSORG 1\nMUS LEFTPRESS,100,200,0\n",
+                          "the lines inserted at the editor's caret")
+        at.wait_for(lambda: not any(c.getRoleName() == "dialog" for c in at.children(self.program.application)),
+                    "the dialog to close")
+        self.close_without_saving()
+
+    def test_message_window_of_a_run_and_the_stop_button(self):
+        at.set_text(self.editor, 'MES "読み上げのテスト"\nWHILE 1\n  WAIT 20\nWEND\n')
+        toolbar = at.find(self.window, name="ツールバー")
+        # The run goes on inside the button's click, and Qt answers the action only when the click returns.
+        at.press_without_waiting(at.find(toolbar, "push button", "実行"))
+        message = self.program.window("frame", "メッセージ")
+        self.assertIsNotNone(at.find(message, "label", "読み上げのテスト"))
+        self.assertEqual(nameless_controls(message), [])
+        self.assertEqual(at.text_of(self.status), "実行中")
+
+        at.press(at.find(toolbar, "push button", "停止"))
+        at.wait_for(lambda: at.text_of(self.status) != "実行中", "the run to stop")
+        at.wait_for(lambda: all(c.name != "メッセージ" or not at.showing(c)
+                                for c in at.children(self.program.application)), "the message window to close")
+        self.close_without_saving()
+
+
+class GlosselWindow(unittest.TestCase):
+    def setUp(self):
+        self.program = at.Program(VIEWER)
+        self.addCleanup(self.program.stop)
+        self.window = self.program.window("frame", "関数ビューア")
+
+    def description_in_data_file(self, key):
+        profile = configparser.RawConfigParser(strict=False, delimiters=("=",), interpolation=None)
+        profile.optionxform = str
+        profile.read(os.path.join(os.path.dirname(VIEWER), "data", "Data.ini"), encoding="utf-8")
+        return profile["FUNCTION"][key].replace("|", "\n")
+
+    def test_lists_search_and_description_are_named_and_readable(self):
+        functions = at.find(self.window, "list", "関数の一覧")
+        constants = at.find(self.window, "list", "定数/他の一覧")
+        search = at.find(self.window, "text", "検索")
+        description = at.find(self.window, "text", "説明")
+        self.assertEqual(child_names(self.window, "radio button"), ["関数", "定数/他"])
+        self.assertTrue(at.showing(functions))
+        self.assertFalse(at.showing(constants))
+        entries = child_names(functions, "list item")
+        self.assertEqual(len(entries), 51)
+        self.assertEqual((entries[0], entries[19], entries[-1]), ("ABS", "INT ", "WHILE"))
+        self.assertFalse(at.has_state(description, pyatspi.STATE_EDITABLE))
+        self.assertEqual(nameless_controls(self.window), [])
+
+        # Typing "mu" selects "MUS" and shows its description from Data.ini.
+        at.set_text(search, "mu")
+        at.wait_for_value(lambda: at.text_of(search), "MU", "the search text in upper case")
+        at.wait_for_value(lambda: [i.name for i in at.find_all(functions, "list item")
+                                   if at.has_state(i, pyatspi.STATE_SELECTED)], ["MUS"], "the selected entry")
+        at.wait_for_value(lambda: at.text_of(description), self.description_in_data_file("MUS"),
+                          "the description of MUS")
+
+        at.press(at.find(self.window, "radio button", "定数/他"))
+        at.wait_for(lambda: at.showing(constants) and not at.showing(functions), "the constants list")
+        self.assertEqual(child_names(constants, "list item"), ["VirtualKey", "その他", "特殊変数"])
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0], "-v", *sys.argv[3:]])
