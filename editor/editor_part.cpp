@@ -14,6 +14,6 @@ int QmRunEditor(int* argc, char** argv, const char* path) {
     QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
     frm_MacroWindow window(CreateDesktopPlatform());
     window.show();
-    if (path[0] != '\0') window.LoadIntoEditor(QFile::decodeName(path));
+    window.StartEditing(QFile::decodeName(path));
     return app.exec();
 }
