@@ -1,25 +1,50 @@
-// The main window's real dialogs: styled message boxes, the open and save dialogs for macro files, the input
-// box and the font dialog.
+// The main window's real dialogs: styled message boxes, the open and save dialogs for macro files, the
+// recovery question, the input box and the font dialog.
 #include "editor_dialogs.h"
 
 #include "message_box_style.h"
 
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFileInfo>
 #include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
 const QString kTitle = QStringLiteral("QuillonMacro");
 
-QString AskFileName(QWidget* owner, QFileDialog::AcceptMode mode) {
+// The open dialog starts in the folder of startPath; the save dialog there too, with its name filled in.
+QString AskFileName(QWidget* owner, QFileDialog::AcceptMode mode, const QString& startPath) {
     QFileDialog dialog(owner);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters({QStringLiteral("QuillonMacro (*.qlx)"), QStringLiteral("AllFiles (*.*)")});
     dialog.setDefaultSuffix(QStringLiteral("qlx"));
+    if (!startPath.isEmpty()) {
+        const QFileInfo start(startPath);
+        dialog.setDirectory(start.absolutePath());
+        if (mode == QFileDialog::AcceptSave) dialog.selectFile(start.fileName());
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
+}
+
+// Restore is the default button; a box closed without a button restores too, as that loses nothing.
+bool AskRestore(QWidget* owner, const QString& text) {
+    QMessageBox box(owner);
+    box.setWindowTitle(kTitle);
+    box.setIcon(QMessageBox::Question);
+    box.setText(text);
+    QPushButton* restore = box.addButton(QStringLiteral("復元"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("破棄"), QMessageBox::DestructiveRole);
+    restore->setObjectName(QStringLiteral("restoreButton"));
+    discard->setObjectName(QStringLiteral("discardButton"));
+    box.setDefaultButton(restore);
+    box.setEscapeButton(restore);
+    box.exec();
+    return box.clickedButton() != discard;
 }
 
 } // namespace
@@ -29,8 +54,13 @@ EditorDialogs RealEditorDialogs(QWidget* owner) {
     d.askYesNoCancel = [owner](const QString& text) {
         return ShowStyledMessageBox(text, kStyleYesNoCancel + kStyleIconExclamation, kTitle, owner);
     };
-    d.openFileName = [owner] { return AskFileName(owner, QFileDialog::AcceptOpen); };
-    d.saveFileName = [owner] { return AskFileName(owner, QFileDialog::AcceptSave); };
+    d.openFileName = [owner](const QString& start) {
+        return AskFileName(owner, QFileDialog::AcceptOpen, start);
+    };
+    d.saveFileName = [owner](const QString& start) {
+        return AskFileName(owner, QFileDialog::AcceptSave, start);
+    };
+    d.askRestore = [owner](const QString& text) { return AskRestore(owner, text); };
     d.inputText = [owner](const QString& title, const QString& prompt,
                           const QString& text) -> std::optional<QString> {
         QInputDialog dialog(owner);

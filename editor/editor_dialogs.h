@@ -1,5 +1,6 @@
 // EditorDialogs: the questions and choices the main window asks of its user (unsaved-text questions, file
-// names, the tab-size input, refusals and notices, the font), replaceable so tests can script the answers.
+// names, the recovery question, the tab-size input, refusals and notices, the font), replaceable so tests can
+// script the answers.
 #pragma once
 
 #include <QFont>
@@ -14,9 +15,14 @@ class QWidget;
 struct EditorDialogs {
     // A Yes/No/Cancel question; returns kButtonYes, kButtonNo or kButtonCancel (message_box_style.h).
     std::function<int32_t(const QString& text)> askYesNoCancel;
-    // The file to open or to save to; "" when the dialog was cancelled.
-    std::function<QString()> openFileName;
-    std::function<QString()> saveFileName;
+    // The file to open or to save to; "" when the dialog was cancelled. The open dialog starts in the folder
+    // of `startPath`, the save dialog there with its name filled in; both in the default folder when it is
+    // "".
+    std::function<QString(const QString& startPath)> openFileName;
+    std::function<QString(const QString& startPath)> saveFileName;
+    // Offers a text left by an editor that ended without saving it: true to restore it (the default button),
+    // false to discard it.
+    std::function<bool(const QString& text)> askRestore;
     // An input box with a default text; nothing when it was cancelled.
     std::function<std::optional<QString>(const QString& title, const QString& prompt, const QString& text)>
         inputText;

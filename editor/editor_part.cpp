@@ -16,6 +16,6 @@ int QmRunEditor(int* argc, char** argv, const char* path) {
     InstallQtJapaneseTranslation(app);
     frm_MacroWindow window(CreateDesktopPlatform());
     window.show();
-    if (path[0] != '\0') window.LoadIntoEditor(QFile::decodeName(path));
+    window.StartEditing(QFile::decodeName(path));
     return app.exec();
 }

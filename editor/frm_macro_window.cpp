@@ -91,9 +91,13 @@ frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidg
     savedText_ = EditorText();
     tabSize_ = 4;
     ApplyTabSize();
+    SetUpRecovery();
 }
 
+// The editor widget outlives this class's members while the base class deletes its children: it must not
+// reach the recovery timer any more.
 frm_MacroWindow::~frm_MacroWindow() {
+    disconnect(txt_Macro, nullptr, this, nullptr);
     stopHotkey_->Release();
 }
 
@@ -343,7 +347,7 @@ std::u16string frm_MacroWindow::MacroTextForEngine() const {
 }
 
 // Closing during a run stops the run first; the window closes (asking about unsaved text as always) once the
-// run has returned.
+// run has returned. A window that closes leaves no recovery copy: its text was saved or deliberately dropped.
 void frm_MacroWindow::closeEvent(QCloseEvent* event) {
     if (running_) {
         closeAfterRun_ = true;
@@ -351,15 +355,12 @@ void frm_MacroWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (IsModified()) {
-        const int32_t answer =
-            dialogs_.askYesNoCancel(QStringLiteral("マクロ内容が変更されています。\n保存して終了しますか？"));
-        if (answer == kButtonCancel) {
-            event->ignore();
-            return;
-        }
-        if (answer == kButtonYes) Menu_Save_Click();
+    // Yes with a cancelled save dialog or a failed write keeps the window open with its text.
+    if (!SaveChangesFirst(QStringLiteral("マクロ内容が変更されています。\n保存して終了しますか？"))) {
+        event->ignore();
+        return;
     }
+    DiscardRecoveryCopy();
     ui_.CloseMessageWindow();
     QFile::remove(bufferPath_);
     stopHotkey_->Release();

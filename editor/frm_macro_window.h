@@ -1,17 +1,20 @@
 // frm_MacroWindow: the editor's main window — macro editor, debug log, splitter, tool strip, status strip and
-// menus — owning the macro facade mMacro and running macros from the top or one user function at a time.
+// menus — owning the macro facade mMacro, running macros from the top or one user function at a time, and
+// keeping a recovery copy of a modified text.
 #pragma once
 
 #include "desktop_platform.h"
 #include "editor_dialogs.h"
 #include "macro_facade.h"
 #include "qt_user_interface.h"
+#include "recovery_store.h"
 #include "stop_hotkey.h"
 
 #include <QLabel>
 #include <QList>
 #include <QMainWindow>
 #include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 
 #include <array>
@@ -77,6 +80,21 @@ class frm_MacroWindow : public QMainWindow {
     const QString& BufferPath() const { return bufferPath_; }
     // The folder the function viewer is started from (normally the program's folder).
     void SetProgramDirectory(const QString& dir) { programDirectory_ = dir; }
+    // The file of the editor text (set by a successful load and by a save, "" after New); the file dialogs
+    // start there.
+    const QString& CurrentFilePath() const { return currentFilePath_; }
+
+    // --- recovery copy of a modified text (frm_macro_window_recovery.cpp) ---
+    // Milliseconds after the last change before the copy is written.
+    static constexpr int kRecoveryDelayMs = 1500;
+    // Keeps the recovery copies in `folder` instead of the user's state folder (tests); call before any edit.
+    void SetRecoveryFolder(const QString& folder);
+    const RecoveryStore& Recovery() const { return *recovery_; }
+    // The start of an interactive session, once the window is shown: offers a copy left by an editor that
+    // ended without saving, then opens `path` (if not "") as Open does, asking first about a restored text.
+    void StartEditing(const QString& path);
+    // Offers the newest orphaned recovery copy; true when one was restored into the editor.
+    bool OfferRecovery();
 
     // --- layout, font, log and status ---
     void LayoutPanes();
@@ -90,9 +108,13 @@ class frm_MacroWindow : public QMainWindow {
     // --- running ---
     bool PrepareMacro();
     void SetRunningState(bool running);
-    // Loads the file into the editor as Open and a drop do (no question).
+    // Loads the file into the editor (no question: Open and a drop ask theirs first).
     void LoadIntoEditor(const QString& path);
+    // The unsaved-text question, then the load (a drop, a file named at start).
+    void OpenFile(const QString& path);
     void NewMacro();
+    // The save dialog and the write; true only when the file was written (then the text counts as saved).
+    bool SaveWithDialog();
 
   public slots:
     void Menu_New_Click();
@@ -136,6 +158,11 @@ class frm_MacroWindow : public QMainWindow {
     void FinishRun();
     std::u16string MacroTextForEngine() const;
     void HPShow(const char* address);
+    bool SaveChangesFirst(const QString& question);
+    void SetUpRecovery();
+    void OnEditorTextChanged();
+    void WriteRecoveryCopy();
+    void DiscardRecoveryCopy();
 
     std::unique_ptr<DesktopPlatform> desktop_;
     QtUserInterface ui_;
@@ -149,6 +176,9 @@ class frm_MacroWindow : public QMainWindow {
     QString bufferPath_;
     QString programDirectory_;
     QString savedText_;
+    QString currentFilePath_;
+    std::unique_ptr<RecoveryStore> recovery_;
+    QTimer recoveryTimer_;
     int minPaneHeight_ = 0;
     int lowerPaneHeight_ = 0;
     int tabSize_ = 4;

@@ -1,5 +1,6 @@
-// The main window's file and editor commands: new, open, save and drop with the unsaved-text question, select
-// all, tab size, font, log clear, the function viewer, the two web pages and the version notice.
+// The main window's file and editor commands: new, open, save and drop with the unsaved-text question that
+// never lets a text go unsaved, select all, tab size, font, log clear, the function viewer, the two web pages
+// and the version notice.
 #include "auto_input_frm.h"
 #include "editor_widgets.h"
 #include "frm_macro_window.h"
@@ -23,6 +24,7 @@
 
 namespace {
 
+const QString kSaveQuestion = QStringLiteral("マクロ内容が変更されています。\n保存しますか？");
 constexpr int kMinTabSize = 1;
 constexpr int kMaxTabSize = 100;
 
@@ -41,51 +43,84 @@ int TabSizeOfAnswer(const QString& answer) {
 
 } // namespace
 
+// The unsaved-text question before the text is replaced or the window closes: true to go on. Yes goes on
+// only when the save really wrote the file, so a cancelled save dialog or a failed write keeps the text.
+bool frm_MacroWindow::SaveChangesFirst(const QString& question) {
+    if (!IsModified()) return true;
+    const int32_t answer = dialogs_.askYesNoCancel(question);
+    if (answer == kButtonYes) return SaveWithDialog();
+    return answer == kButtonNo;
+}
+
 void frm_MacroWindow::NewMacro() {
-    if (IsModified()) {
-        const int32_t answer =
-            dialogs_.askYesNoCancel(QStringLiteral("マクロ内容が変更されています。\n保存しますか？"));
-        if (answer == kButtonCancel) return;
-        if (answer == kButtonYes) Menu_Save_Click();
-    }
+    if (!SaveChangesFirst(kSaveQuestion)) return;
     savedText_.clear();
     txt_Macro->clear();
+    currentFilePath_.clear();
     SetCaption(QString());
+    DiscardRecoveryCopy();
 }
 
 void frm_MacroWindow::Menu_New_Click() {
     NewMacro();
 }
 
-// The loaded text ends every line with CR LF; the editor shows its lines joined with LF.
+// The loaded text ends every line with CR LF; the editor shows its lines joined with LF. A failed load shows
+// what was read and names the file in the caption, but does not make it the current file.
 void frm_MacroWindow::LoadIntoEditor(const QString& path) {
-    QString text = QString::fromStdU16String(LoadMacroFile(path, LogOf(*this)));
+    bool failed = false;
+    const MacroFileLog log = [this, &failed](const std::u16string& line) {
+        failed = true;
+        AppendLog(QString::fromStdU16String(line));
+    };
+    QString text = QString::fromStdU16String(LoadMacroFile(path, log));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     txt_Macro->setPlainText(text);
     savedText_ = EditorText();
+    if (!failed) currentFilePath_ = path;
     SetCaption(path);
+    DiscardRecoveryCopy();
 }
 
+// The question comes before the open dialog, as in other editors; answered No, a cancelled dialog still
+// leaves the text as it was.
 void frm_MacroWindow::Menu_Open_Click() {
-    const QString path = dialogs_.openFileName();
+    if (!SaveChangesFirst(kSaveQuestion)) return;
+    const QString path = dialogs_.openFileName(currentFilePath_);
     if (path.isEmpty()) return;
     LoadIntoEditor(path);
 }
 
-void frm_MacroWindow::Menu_Save_Click() {
-    const QString path = dialogs_.saveFileName();
-    if (path.isEmpty()) return;
-    SaveMacroFile(path, MacroTextForEngine(), LogOf(*this));
-    savedText_ = EditorText();
+// Every save asks for a name, starting from the current file. The caption names the chosen file even when
+// the write failed; the text then stays modified, so closing still asks.
+bool frm_MacroWindow::SaveWithDialog() {
+    const QString path = dialogs_.saveFileName(currentFilePath_);
+    if (path.isEmpty()) return false;
+    const QString text = EditorText();
+    const bool written = SaveMacroFile(path, MacroTextForEngine(), LogOf(*this));
+    currentFilePath_ = path;
     SetCaption(path);
+    if (!written) return false;
+    savedText_ = text;
+    DiscardRecoveryCopy();
+    return true;
+}
+
+void frm_MacroWindow::Menu_Save_Click() {
+    SaveWithDialog();
 }
 
 void frm_MacroWindow::Menu_End_Click() {
     close();
 }
 
-void frm_MacroWindow::txt_Macro_FileDropped(const QString& path) {
+void frm_MacroWindow::OpenFile(const QString& path) {
+    if (!SaveChangesFirst(kSaveQuestion)) return;
     LoadIntoEditor(path);
+}
+
+void frm_MacroWindow::txt_Macro_FileDropped(const QString& path) {
+    OpenFile(path);
 }
 
 void frm_MacroWindow::mnuAllSelect_Click() {

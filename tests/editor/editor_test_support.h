@@ -25,7 +25,9 @@ struct ScriptedDialogs {
     std::deque<int32_t> questionAnswers;      // kButtonYes / kButtonNo / kButtonCancel; Cancel once exhausted
     std::deque<QString> openNames, saveNames; // "" once exhausted (cancelled)
     std::deque<std::optional<QString>> inputAnswers;
-    std::vector<QString> questions, notices, inputPrompts;
+    std::deque<bool> restoreAnswers; // true restores; restore once exhausted (the default button)
+    std::vector<QString> questions, notices, inputPrompts, restoreQuestions;
+    std::vector<QString> openStarts, saveStarts; // the start paths the file dialogs were given
 
     EditorDialogs Make() {
         EditorDialogs d;
@@ -36,8 +38,21 @@ struct ScriptedDialogs {
             questionAnswers.pop_front();
             return answer;
         };
-        d.openFileName = [this] { return Take(openNames); };
-        d.saveFileName = [this] { return Take(saveNames); };
+        d.openFileName = [this](const QString& start) {
+            openStarts.push_back(start);
+            return Take(openNames);
+        };
+        d.saveFileName = [this](const QString& start) {
+            saveStarts.push_back(start);
+            return Take(saveNames);
+        };
+        d.askRestore = [this](const QString& text) {
+            restoreQuestions.push_back(text);
+            if (restoreAnswers.empty()) return true;
+            const bool answer = restoreAnswers.front();
+            restoreAnswers.pop_front();
+            return answer;
+        };
         d.inputText = [this](const QString& title, const QString& prompt, const QString& text) {
             inputPrompts.push_back(title + u'|' + prompt + u'|' + text);
             std::optional<QString> answer;
@@ -61,17 +76,19 @@ struct ScriptedDialogs {
     }
 };
 
-// A shown main window whose dialogs are scripted and whose buffer file and viewer folder are in a private
-// temporary folder.
+// A shown main window whose dialogs are scripted and whose buffer file, viewer folder and recovery copies
+// are in a private temporary folder (or in `recoveryFolder` when given, to share it between windows).
 struct TestWindow {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     std::unique_ptr<frm_MacroWindow> window;
 
-    TestWindow() : window(std::make_unique<frm_MacroWindow>()) {
+    explicit TestWindow(const QString& recoveryFolder = {}) : window(std::make_unique<frm_MacroWindow>()) {
         window->SetDialogs(dialogs.Make());
         window->SetBufferPath(dir.filePath(QStringLiteral("macrobuf.qlx")));
         window->SetProgramDirectory(dir.path());
+        window->SetRecoveryFolder(recoveryFolder.isEmpty() ? dir.filePath(QStringLiteral("recovery"))
+                                                           : recoveryFolder);
         window->show();
         QApplication::processEvents();
     }

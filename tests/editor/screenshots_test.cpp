@@ -1,9 +1,11 @@
-// Saves PNG pictures of the main window (idle, during a run, after an error) under build/screenshots/ so a
-// person can look at them; each must be a real picture with more than one colour.
+// Saves PNG pictures of the main window (idle, during a run, after an error) and of the recovery question
+// under build/screenshots/ so a person can look at them; each must be a real picture with more than one
+// colour.
 #include "editor_test_support.h"
 
 #include <QDir>
 #include <QImage>
+#include <QPushButton>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -44,4 +46,18 @@ TEST(Screenshots, IdleRunningAndAfterError) {
     w->txt_Macro->setPlainText(QStringLiteral("PRINT 1\nPRINT 未定義の名前\nPRINT 3"));
     w->Menu_Run_Click();
     Save(*w, QStringLiteral("editor_error.png"));
+}
+
+TEST(Screenshots, RecoveryQuestion) {
+    TestWindow w;
+    const EditorDialogs real = RealEditorDialogs(w.window.get());
+    bool saved = false;
+    WhenModalShown([&](QWidget* modal) {
+        Save(*modal, QStringLiteral("recovery_question.png"));
+        saved = true;
+        if (auto* discard = modal->findChild<QPushButton*>(QStringLiteral("discardButton"))) discard->click();
+    });
+    EXPECT_FALSE(
+        real.askRestore(QStringLiteral("前回保存されずに終了したマクロがあります。\n復元しますか？")));
+    EXPECT_TRUE(saved);
 }

@@ -1,6 +1,6 @@
-// Tests of the file and editor commands with real files: the unsaved-text questions of New and of closing,
-// open, save and drop, load failures, a round trip that keeps every character, tab size, version notice and
-// the function viewer.
+// Tests of the file and editor commands with real files: the unsaved-text questions of New, Open, drop and
+// closing, open, save and drop, load failures, a round trip that keeps every character, tab size, version
+// notice and the function viewer.
 #include "editor_test_support.h"
 
 #include <QDropEvent>
@@ -65,10 +65,11 @@ TEST(FileCommands, SaveAndOpenWithCaptionAndCrLf) {
     w->Menu_Save_Click();
     EXPECT_TRUE(w->IsModified());
 
-    // Open replaces a modified text without asking.
+    // Open asks about the modified text first; No replaces it.
+    w.dialogs.questionAnswers = {kButtonNo};
     w.dialogs.openNames = {path};
     w->btn_ToolBar_Click(1);
-    EXPECT_TRUE(w.dialogs.questions.empty());
+    EXPECT_EQ(w.dialogs.questions, std::vector<QString>{kModified});
     EXPECT_EQ(w->EditorText(), QStringLiteral("A\nB\n"));
     EXPECT_FALSE(w->IsModified());
     w->Menu_Open_Click(); // cancelled
@@ -115,7 +116,7 @@ TEST(FileCommands, LoadAndSaveFailuresAreTwoLogLines) {
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("マクロの保存に失敗しました。 - ") + badPath);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Quillonマクロ - ") + badPath);
-    EXPECT_FALSE(w->IsModified());
+    EXPECT_TRUE(w->IsModified()); // nothing was written, so the text is still unsaved
 }
 
 TEST(FileCommands, DroppedFileIsLoadedAndDroppedTextIsNotLost) {
@@ -131,9 +132,16 @@ TEST(FileCommands, DroppedFileIsLoadedAndDroppedTextIsNotLost) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
+    EXPECT_EQ(w.dialogs.questions, std::vector<QString>{kModified}); // answered Cancel: nothing changed
+    EXPECT_EQ(w->EditorText(), QStringLiteral("modified"));
+
+    w.dialogs.questionAnswers = {kButtonNo};
+    QDragEnterEvent enterAgain(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enterAgain);
+    QDropEvent dropAgain(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropAgain);
     EXPECT_EQ(w->EditorText(), QStringLiteral("PRINT \"drop\"\n"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Quillonマクロ - ") + path);
-    EXPECT_TRUE(w.dialogs.questions.empty());
 
     QMimeData textOnly;
     textOnly.setText(QStringLiteral("ignored"));
@@ -157,8 +165,8 @@ TEST(WindowClose, QuestionsAndBufferFile) {
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w.dialogs.questions.back(),
               QStringLiteral("マクロ内容が変更されています。\n保存して終了しますか？"));
-    // Yes with a cancelled save dialog still closes.
-    w.dialogs.questionAnswers = {kButtonYes};
+    // No closes and deletes the buffer file.
+    w.dialogs.questionAnswers = {kButtonNo};
     w->Menu_End_Click();
     EXPECT_FALSE(w->isVisible());
     EXPECT_FALSE(QFile::exists(w->BufferPath()));

@@ -1,0 +1,66 @@
+// The main window's recovery copy of a modified text: written a moment after typing stops, removed when the
+// text is saved, loaded over or deliberately dropped, and offered back at the next start after a crash.
+#include "editor_widgets.h"
+#include "frm_macro_window.h"
+
+namespace {
+
+const QString kRestoreQuestion = QStringLiteral("前回保存されずに終了したマクロがあります。\n復元しますか？");
+
+} // namespace
+
+void frm_MacroWindow::SetUpRecovery() {
+    recovery_ = std::make_unique<RecoveryStore>();
+    recoveryTimer_.setSingleShot(true);
+    recoveryTimer_.setInterval(kRecoveryDelayMs);
+    connect(&recoveryTimer_, &QTimer::timeout, this, &frm_MacroWindow::WriteRecoveryCopy);
+    connect(txt_Macro, &QPlainTextEdit::textChanged, this, &frm_MacroWindow::OnEditorTextChanged);
+}
+
+void frm_MacroWindow::SetRecoveryFolder(const QString& folder) {
+    recoveryTimer_.stop();
+    recovery_ = std::make_unique<RecoveryStore>(folder);
+}
+
+// Each change restarts the wait, so the copy is written once typing pauses, not on every key.
+void frm_MacroWindow::OnEditorTextChanged() {
+    recoveryTimer_.start();
+}
+
+// A text that is back to its saved state (undone, say) needs no copy any more.
+void frm_MacroWindow::WriteRecoveryCopy() {
+    if (IsModified())
+        recovery_->Write(EditorText(), currentFilePath_);
+    else
+        recovery_->Remove();
+}
+
+void frm_MacroWindow::DiscardRecoveryCopy() {
+    recoveryTimer_.stop();
+    recovery_->Remove();
+}
+
+// Only into an unmodified editor, so that nothing typed is replaced. A restored text counts as modified (it
+// differs from the saved text of a fresh window) and its copy stays this editor's own until it is saved or
+// dropped; a discarded copy is deleted.
+bool frm_MacroWindow::OfferRecovery() {
+    if (IsModified()) return false;
+    const std::optional<RecoveryCopy> copy = recovery_->ClaimNewestOrphan();
+    if (!copy) return false;
+    if (!dialogs_.askRestore(kRestoreQuestion)) {
+        recovery_->Remove();
+        return false;
+    }
+    txt_Macro->setPlainText(copy->text);
+    currentFilePath_ = copy->filePath;
+    SetCaption(copy->filePath);
+    return true;
+}
+
+// A file asked for on the command line comes after the offer, as if opened with Open: with a restored text
+// the unsaved-text question decides whether the restored text is saved, dropped or kept (then the file is
+// not opened).
+void frm_MacroWindow::StartEditing(const QString& path) {
+    OfferRecovery();
+    if (!path.isEmpty()) OpenFile(path);
+}
