@@ -190,6 +190,19 @@ class cMoMacro_Engine {
     int32_t UserFunctionPosition(int32_t index) const;
     cMoMacro_Variable* GlobalVariable() const { return global_.get(); }
 
+    // --- block structure for editors (block_links.cpp) ---
+    // Parses the text as SetMacroText does. When that parse fails, the block structure is read again
+    // leniently, so that an editor can still pair the block words of a text being typed: lines that do not
+    // compile take no part, a closer with no open block of its kind is passed over, a closer whose block lies
+    // under other open blocks closes it and leaves those unpaired, and blocks still open at a FUNCTION or SUB
+    // line are dropped. The error object and the function table stay as the failed parse left them, so Run
+    // and RunFunction refuse the text as always.
+    void ReadBlockStructure(const std::u16string& text);
+    // The source line numbers (1-based, counting blank lines) of the block words that block matching linked
+    // with the one on line `lineNumber` (the opener, its ELSE lines, the closer), in text order and that line
+    // included; empty when that line holds no linked block word.
+    std::vector<int32_t> BlockLinesAt(int32_t lineNumber) const;
+
     // --- running ---
     int32_t Run();
     int32_t RunFunction(const std::u16string& name);
@@ -232,14 +245,19 @@ class cMoMacro_Engine {
     // lexer
     void AddWord(const std::u16string& word, int32_t type);
     int32_t FindWord(std::u16string_view text) const;
-    bool SplitIntoLines(const std::u16string& text);
+    // skipBadLines: a line with a character outside the code page is left out instead of ending the split.
+    bool SplitIntoLines(const std::u16string& text, bool skipBadLines = false);
     TokenRef SplitLine(std::u16string_view line) const;
     void ClassifyTokens(cMoMacro_Token& list);
 
     // program structure
     void ParseMacroText(const std::u16string& text);
-    void MatchBlocks();
-    void CloseBlock(cMoMacro_Token& stack, std::u16string_view opener, std::u16string_view closer, int32_t i);
+    void ParseLeniently(const std::u16string& text);
+    // lenient: the rules of ReadBlockStructure instead of block-structure errors.
+    void MatchBlocks(bool lenient = false);
+    void CloseBlock(cMoMacro_Token& stack, std::u16string_view opener, std::u16string_view closer, int32_t i,
+                    bool lenient = false);
+    static bool UnwindTo(cMoMacro_Token& stack, std::u16string_view opener);
     void CheckOpenBlocks(const cMoMacro_Token& stack);
     void BuildFunctionTable();
     void PlanCallStore(UserFunction& f);
@@ -474,6 +492,9 @@ class cMoMacro_Engine {
 
     std::u16string macroText_;
     std::vector<MacroLine> lines_;
+    // Per line index: the opening line of the block whose block word the line is, as matching linked them
+    // (the opener's own index for an opener with links), or -1.
+    std::vector<int32_t> blockOpener_;
     std::vector<std::u16string> words_;
     std::vector<int32_t> wordTypes_;
     std::unordered_map<std::u16string, int32_t> wordIndex_; // upper-case word -> first index

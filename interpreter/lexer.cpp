@@ -149,13 +149,14 @@ MacroValue cMoMacro_Engine::ValBin(std::u16string_view text) {
 
 // Splits the text into numbered lines, dropping LF and TAB and checking every character.
 // Returns false after reporting a bad character; the lines before it stay in the table.
-bool cMoMacro_Engine::SplitIntoLines(const std::u16string& text) {
+bool cMoMacro_Engine::SplitIntoLines(const std::u16string& text, bool skipBadLines) {
     int32_t lineNumber = 0;
     std::u16string buffer;
+    bool badLine = false;
     for (char16_t c : text) {
         if (c == u'\r') {
             ++lineNumber;
-            if (!IsBlankLine(buffer)) {
+            if (!badLine && !IsBlankLine(buffer)) {
                 MacroLine line;
                 line.LineNumber = lineNumber;
                 line.Tokens = SplitLine(buffer);
@@ -163,11 +164,16 @@ bool cMoMacro_Engine::SplitIntoLines(const std::u16string& text) {
                 lines_.push_back(std::move(line));
             }
             buffer.clear();
+            badLine = false;
             continue;
         }
         if (c == u'\n' || c == u'\t') continue;
         int code = 0x3F;
         if (!IsAllowedCharacter(c, code)) {
+            if (skipBadLines) {
+                badLine = true;
+                continue;
+            }
             error_.SetErrorLine(lineNumber + 1);
             error_.SetErrorInformation(u"不正な文字があります。");
             error_.SetErrorData(MacroValue::String(HexText(code)));
@@ -253,6 +259,7 @@ void cMoMacro_Engine::SetMacroText(const std::u16string& text) {
 void cMoMacro_Engine::Clear() {
     macroText_.clear();
     lines_.clear();
+    blockOpener_.clear();
 }
 
 std::u16string cMoMacro_Engine::DebugOut() const {

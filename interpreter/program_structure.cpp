@@ -1,5 +1,6 @@
 // The parse pass over a whole macro text: lines, tokens and statements, then block matching (FOR/NEXT,
-// IF/ELSE/ END IF, WHILE/WEND, FUNCTION/SUB ... END) with line links, and the table of user functions.
+// IF/ELSE/END IF, WHILE/WEND, FUNCTION/SUB ... END) with line links, and the table of user functions; also
+// the lenient pass that reads the blocks of a text that does not parse.
 #include "engine.h"
 
 #include "statement_compiler.h"
@@ -64,14 +65,38 @@ void cMoMacro_Engine::ParseMacroText(const std::u16string& text) {
     if (error_.ErrorCode() == 0) BuildFunctionTable();
 }
 
-void cMoMacro_Engine::MatchBlocks() {
+// The parse of ParseMacroText, going on past every failure: a line that cannot be split, classified or
+// compiled keeps an empty statement and so takes no part in block matching.
+void cMoMacro_Engine::ParseLeniently(const std::u16string& text) {
+    Clear();
+    macroText_ = text.substr(0, text.size() - 1);
+    error_.Clear();
+    SplitIntoLines(text, true);
+    for (MacroLine& line : lines_) {
+        error_.SetErrorLine(line.LineNumber);
+        ClassifyTokens(*line.Tokens);
+        if (error_.ErrorCode() == 0) line.Statement = CompileStatement(*line.Tokens, error_);
+        if (error_.ErrorCode() != 0 || !line.Statement) {
+            line.Statement = NewTokenList();
+            error_.Clear();
+        }
+        line.Kind = KindOf(*line.Statement);
+    }
+    MatchBlocks(true);
+    error_.Clear();
+}
+
+// Besides the links appended to the statements, every pair is recorded in blockOpener_ for BlockLinesAt.
+void cMoMacro_Engine::MatchBlocks(bool lenient) {
     cMoMacro_Token stack;
+    blockOpener_.assign(lines_.size(), -1);
     for (int32_t i = 0; i < LineCount(); ++i) {
         const MacroLine& line = lines_[static_cast<size_t>(i)];
         error_.SetErrorLine(line.LineNumber);
         switch (line.Kind) {
         case StatementKind::Function:
         case StatementKind::Sub:
+            if (lenient) UnwindTo(stack, u"");
             CheckOpenBlocks(stack);
             if (error_.ErrorCode() == 0) stack.Push(line.Statement->Item(0), i);
             break;
@@ -81,22 +106,22 @@ void cMoMacro_Engine::MatchBlocks() {
             stack.Push(line.Statement->Item(0), i);
             break;
         case StatementKind::EndFunction:
-            CloseBlock(stack, u"FUNCTION", u"END FUNCTION", i);
+            CloseBlock(stack, u"FUNCTION", u"END FUNCTION", i, lenient);
             break;
         case StatementKind::EndSub:
-            CloseBlock(stack, u"SUB", u"END SUB", i);
+            CloseBlock(stack, u"SUB", u"END SUB", i, lenient);
             break;
         case StatementKind::EndIf:
-            CloseBlock(stack, u"IF", u"END IF", i);
+            CloseBlock(stack, u"IF", u"END IF", i, lenient);
             break;
         case StatementKind::Next:
-            CloseBlock(stack, u"FOR", u"NEXT", i);
+            CloseBlock(stack, u"FOR", u"NEXT", i, lenient);
             break;
         case StatementKind::Wend:
-            CloseBlock(stack, u"WHILE", u"WEND", i);
+            CloseBlock(stack, u"WHILE", u"WEND", i, lenient);
             break;
         case StatementKind::Else:
-            CloseBlock(stack, u"IF", u"ELSE", i);
+            CloseBlock(stack, u"IF", u"ELSE", i, lenient);
             break;
         default:
             break;
@@ -104,12 +129,14 @@ void cMoMacro_Engine::MatchBlocks() {
         // A mismatch stays the reported error: the final open-block check runs only after a clean walk.
         if (error_.ErrorCode() != 0) return;
     }
-    CheckOpenBlocks(stack);
+    if (!lenient) CheckOpenBlocks(stack);
 }
 
 void cMoMacro_Engine::CloseBlock(cMoMacro_Token& stack, std::u16string_view opener,
-                                 std::u16string_view closer, int32_t i) {
-    if (stack.Count() == 0 || !stack.ItemIs(stack.Count() - 1, opener, stack.LastItemType())) {
+                                 std::u16string_view closer, int32_t i, bool lenient) {
+    const bool onTop = stack.Count() != 0 && stack.ItemIs(stack.Count() - 1, opener, stack.LastItemType());
+    if (!onTop && lenient && !UnwindTo(stack, opener)) return;
+    if (!onTop && !lenient) {
         error_.Report(3, std::u16string(closer) + u"に対応する" + std::u16string(opener) + u"がありません");
         return;
     }
@@ -119,6 +146,24 @@ void cMoMacro_Engine::CloseBlock(cMoMacro_Token& stack, std::u16string_view open
     lines_[static_cast<size_t>(o)].Statement->Add(MacroValue::Int32(i), ttNumber);
     if (closer == u"ELSE") stack.Push(keyword, o);
     lines_[static_cast<size_t>(i)].Statement->Add(MacroValue::Int32(o), ttNumber);
+    blockOpener_[static_cast<size_t>(o)] = o;
+    blockOpener_[static_cast<size_t>(i)] = o;
+}
+
+// Drops the open blocks above the innermost open `opener`, so that it is on top; true when there is one. The
+// stack holds at most one FUNCTION or SUB, at its bottom, and a FOR, IF or WHILE is looked for only above it.
+// An empty opener matches nothing: the whole stack is dropped.
+bool cMoMacro_Engine::UnwindTo(cMoMacro_Token& stack, std::u16string_view opener) {
+    int32_t k = stack.Count() - 1;
+    while (k >= 0 && stack.Item(k).StringValue() != opener) {
+        const std::u16string& open = stack.Item(k).StringValue();
+        if (open == u"FUNCTION" || open == u"SUB") k = 0;
+        --k;
+    }
+    if (k < 0 && !opener.empty()) return false;
+    MacroValue dropped;
+    while (stack.Count() > k + 1) stack.Pop(dropped);
+    return k >= 0;
 }
 
 void cMoMacro_Engine::CheckOpenBlocks(const cMoMacro_Token& stack) {

@@ -1,8 +1,11 @@
 // libFuzzer target: any text given as a macro must parse to a clean line table or one error, run within a
-// statement budget without crashing or hanging, and survive ComputeLine with a host that answers every call.
+// statement budget without crashing or hanging, and survive ComputeLine with a host that answers every call;
+// the editor's lenient block reading must give, for every line, links that include that line and stay in the
+// text, and refuse to run a text the parse refuses.
 #include "codepage.h"
 #include "engine.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -43,6 +46,22 @@ void Exercise(const std::u16string& text) {
     (void)engine.ComputeLine(firstLine);
 }
 
+void ExerciseBlockReading(const std::u16string& text) {
+    cMoMacro_Engine parsed, read;
+    parsed.SetMacroText(text);
+    read.ReadBlockStructure(text);
+    if (read.Error().ErrorCode() != parsed.Error().ErrorCode()) __builtin_trap();
+    const int32_t lines = static_cast<int32_t>(std::count(text.begin(), text.end(), u'\r')) + 1;
+    for (int32_t n = 0; n <= lines + 1; ++n) {
+        const std::vector<int32_t> links = read.BlockLinesAt(n);
+        if (links.empty()) continue;
+        if (links.size() < 2 || std::find(links.begin(), links.end(), n) == links.end()) __builtin_trap();
+        if (links.front() < 1 || links.back() > lines || !std::is_sorted(links.begin(), links.end()))
+            __builtin_trap();
+    }
+    if (parsed.Error().ErrorCode() != 0 && read.Run() != parsed.Error().ErrorCode()) __builtin_trap();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -55,5 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         crlf += c;
     }
     Exercise(crlf);
+    ExerciseBlockReading(crlf);
     return 0;
 }
