@@ -22,7 +22,7 @@ QString FirstDroppedFile(const QMimeData* data) {
 
 } // namespace
 
-MacroTextEdit::MacroTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
+MacroTextEdit::MacroTextEdit(QWidget* parent) : CodeTextEdit(parent) {
     setObjectName(QStringLiteral("txt_Macro"));
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -63,7 +63,7 @@ void MacroTextEdit::focusInEvent(QFocusEvent* event) {
 }
 
 void MacroTextEdit::keyPressEvent(QKeyEvent* event) {
-    QPlainTextEdit::keyPressEvent(event);
+    CodeTextEdit::keyPressEvent(event);
     emit caretEvent();
 }
 

@@ -2,11 +2,13 @@
 // read-only debug log whose "行=N" lines can be double-clicked, and the splitter bar between them.
 #pragma once
 
+#include "code_text_edit.h"
+
 #include <QPlainTextEdit>
 #include <QWidget>
 
-// txt_Macro: a plain-text editor; a dropped file is handed to the window instead of being inserted as text.
-class MacroTextEdit : public QPlainTextEdit {
+// txt_Macro: the code editor; a dropped file is handed to the window instead of being inserted as text.
+class MacroTextEdit : public CodeTextEdit {
     Q_OBJECT
 
   public:

@@ -292,13 +292,12 @@ void frm_MacroWindow::ApplyFont() {
     pic_Msg->setFont(font());
 }
 
-// A tab stop of TabSize characters of the window font in both text boxes.
+// A tab stop of TabSize characters in both text boxes: of the editor's own font, which zoom may have changed,
+// and of the window font in the log.
 void frm_MacroWindow::ApplyTabSize() {
-    const QFontMetricsF metrics(txt_Macro->font());
-    const qreal distance = tabSize_ * metrics.horizontalAdvance(QLatin1Char(' '));
-    txt_Macro->setTabStopDistance(distance);
-    txt_Log->setTabStopDistance(distance);
-    txt_Macro->viewport()->update();
+    txt_Macro->SetTabSize(tabSize_);
+    txt_Log->setTabStopDistance(tabSize_ *
+                                QFontMetricsF(txt_Log->font()).horizontalAdvance(QLatin1Char(' ')));
     txt_Log->viewport()->update();
 }
 

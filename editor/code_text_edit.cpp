@@ -1,0 +1,307 @@
+// The code editor's gutter, current-line and pair highlights, editing keys and zoom. The line edits
+// themselves are the pure functions of line_editing.h; this file applies them to the document.
+#include "code_text_edit.h"
+
+#include "line_editing.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QTextBlock>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+// The strip left of the text that shows the line numbers; the editor paints it.
+class LineNumberGutter : public QWidget {
+  public:
+    explicit LineNumberGutter(CodeTextEdit* editor) : QWidget(editor), editor_(editor) {
+        setObjectName(QStringLiteral("lineNumberGutter"));
+    }
+    QSize sizeHint() const override { return {editor_->GutterWidth(), 0}; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override { editor_->PaintGutter(event); }
+
+  private:
+    CodeTextEdit* editor_;
+};
+
+namespace {
+
+constexpr int kGutterPadding = 4;
+constexpr int kWheelStep = 120; // one notch of a common mouse wheel
+
+const QColor kCurrentLineColour(0xFF, 0xFB, 0xDD);
+const QColor kGutterColour(0xF0, 0xF0, 0xF0);
+const QColor kGutterNumberColour(0x90, 0x90, 0x90);
+const QColor kGutterCurrentColour(0x20, 0x20, 0x20);
+
+bool IsEnterKey(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+// The modifiers that matter for a command, without the keypad flag.
+Qt::KeyboardModifiers CommandModifiers(const QKeyEvent* event) {
+    return event->modifiers() & ~Qt::KeypadModifier;
+}
+
+} // namespace
+
+CodeTextEdit::CodeTextEdit(QWidget* parent) : QPlainTextEdit(parent), gutter_(new LineNumberGutter(this)) {
+    connect(this, &QPlainTextEdit::blockCountChanged, this, &CodeTextEdit::UpdateMargins);
+    connect(this, &QPlainTextEdit::updateRequest, this, &CodeTextEdit::OnUpdateRequest);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &CodeTextEdit::UpdateExtraSelections);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, gutter_, qOverload<>(&QWidget::update));
+    UpdateMargins();
+    UpdateExtraSelections();
+}
+
+void CodeTextEdit::SetTabSize(int characters) {
+    tabSize_ = std::max(1, characters);
+    setTabStopDistance(tabSize_ * QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')));
+    viewport()->update();
+}
+
+QWidget* CodeTextEdit::Gutter() const {
+    return gutter_;
+}
+
+// Room for the digits of the last line number (at least two) and a little space on both sides.
+int CodeTextEdit::GutterWidth() const {
+    const int digits = std::max(2, static_cast<int>(QString::number(blockCount()).size()));
+    return 2 * kGutterPadding + digits * fontMetrics().horizontalAdvance(QLatin1Char('9'));
+}
+
+void CodeTextEdit::UpdateMargins() {
+    const int bottom =
+        bottomPanel_ != nullptr && !bottomPanel_->isHidden() ? bottomPanel_->sizeHint().height() : 0;
+    setViewportMargins(GutterWidth(), 0, 0, bottom);
+    PlaceSideWidgets();
+}
+
+// The gutter fills the margin left of the viewport, the panel the one below it.
+void CodeTextEdit::PlaceSideWidgets() {
+    const QRect view = viewport()->geometry();
+    const int gutterWidth = GutterWidth();
+    gutter_->setGeometry(view.left() - gutterWidth, view.top(), gutterWidth, view.height());
+    if (bottomPanel_ != nullptr && !bottomPanel_->isHidden())
+        bottomPanel_->setGeometry(view.left() - gutterWidth, view.bottom() + 1, view.width() + gutterWidth,
+                                  bottomPanel_->sizeHint().height());
+}
+
+void CodeTextEdit::SetBottomPanel(QWidget* panel) {
+    bottomPanel_ = panel;
+    panel->setParent(this);
+    panel->installEventFilter(this);
+    UpdateMargins();
+}
+
+bool CodeTextEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == bottomPanel_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide ||
+                                    event->type() == QEvent::LayoutRequest))
+        UpdateMargins();
+    return QPlainTextEdit::eventFilter(watched, event);
+}
+
+void CodeTextEdit::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    PlaceSideWidgets();
+}
+
+// A new font (the window's, or a zoom step) keeps the tab stops in characters and resizes the gutter.
+void CodeTextEdit::changeEvent(QEvent* event) {
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() != QEvent::FontChange) return;
+    SetTabSize(tabSize_);
+    UpdateMargins();
+    gutter_->update();
+}
+
+void CodeTextEdit::OnUpdateRequest(const QRect& rect, int dy) {
+    if (dy != 0)
+        gutter_->scroll(0, dy);
+    else
+        gutter_->update(0, rect.y(), gutter_->width(), rect.height());
+}
+
+void CodeTextEdit::PaintGutter(QPaintEvent* event) {
+    QPainter painter(gutter_);
+    painter.fillRect(event->rect(), kGutterColour);
+    painter.setFont(font());
+    const int current = textCursor().blockNumber();
+    QTextBlock block = firstVisibleBlock();
+    int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+    while (block.isValid() && top <= event->rect().bottom()) {
+        const int bottom = top + qRound(blockBoundingRect(block).height());
+        if (block.isVisible() && bottom >= event->rect().top()) {
+            painter.setPen(block.blockNumber() == current ? kGutterCurrentColour : kGutterNumberColour);
+            painter.drawText(0, top, gutter_->width() - kGutterPadding, fontMetrics().height(),
+                             Qt::AlignRight, QString::number(block.blockNumber() + 1));
+        }
+        block = block.next();
+        top = bottom;
+    }
+}
+
+void CodeTextEdit::SetMatchSelections(const QList<QTextEdit::ExtraSelection>& selections) {
+    matchSelections_ = selections;
+    UpdateExtraSelections();
+}
+
+void CodeTextEdit::UpdateExtraSelections() {
+    QTextEdit::ExtraSelection line;
+    line.format.setBackground(kCurrentLineColour);
+    line.format.setProperty(QTextFormat::FullWidthSelection, true);
+    line.cursor = textCursor();
+    line.cursor.clearSelection();
+    setExtraSelections(QList<QTextEdit::ExtraSelection>{line} + matchSelections_);
+}
+
+void CodeTextEdit::keyPressEvent(QKeyEvent* event) {
+    if (HandleZoomKey(event)) return;
+    if (!isReadOnly() && HandleEditingKey(event)) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+// Tab indents only a selection over several lines; on one line it types a tab as always.
+bool CodeTextEdit::HandleEditingKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = CommandModifiers(event);
+    if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_Y) {
+        redo();
+        return true;
+    }
+    if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_Slash) {
+        ToggleCommentOfSelectedLines();
+        return true;
+    }
+    if ((event->key() == Qt::Key_Backtab || event->key() == Qt::Key_Tab) && modifiers == Qt::ShiftModifier) {
+        OutdentSelectedLines();
+        return true;
+    }
+    const QTextCursor cursor = textCursor();
+    if (event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier &&
+        document()->findBlock(cursor.selectionStart()) != document()->findBlock(cursor.selectionEnd())) {
+        IndentSelectedLines();
+        return true;
+    }
+    // Shift+Enter too: a plain line break, never the line separator the text box would put in.
+    if (IsEnterKey(event) && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
+        InsertLineKeepingIndent();
+        return true;
+    }
+    return false;
+}
+
+bool CodeTextEdit::HandleZoomKey(QKeyEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier) || (event->modifiers() & Qt::AltModifier)) return false;
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        ZoomIn();
+        return true;
+    case Qt::Key_Minus:
+        ZoomOut();
+        return true;
+    case Qt::Key_0:
+        ZoomReset();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CodeTextEdit::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QPlainTextEdit::wheelEvent(event);
+        return;
+    }
+    wheelZoomAngle_ += event->angleDelta().y();
+    for (; wheelZoomAngle_ >= kWheelStep; wheelZoomAngle_ -= kWheelStep) ZoomIn();
+    for (; wheelZoomAngle_ <= -kWheelStep; wheelZoomAngle_ += kWheelStep) ZoomOut();
+    event->accept();
+}
+
+void CodeTextEdit::ZoomIn() {
+    ZoomTo(font().pointSizeF() + 1);
+}
+
+void CodeTextEdit::ZoomOut() {
+    ZoomTo(font().pointSizeF() - 1);
+}
+
+void CodeTextEdit::ZoomReset() {
+    setFont(window()->font());
+}
+
+void CodeTextEdit::ZoomTo(qreal points) {
+    QFont zoomed = font();
+    zoomed.setPointSizeF(std::clamp(points, kMinZoomPoints, kMaxZoomPoints));
+    setFont(zoomed);
+}
+
+void CodeTextEdit::InsertLineKeepingIndent() {
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    const QString indent = LeadingBlanks(cursor.block().text().left(cursor.positionInBlock()));
+    cursor.insertBlock();
+    cursor.insertText(indent);
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void CodeTextEdit::IndentSelectedLines() {
+    EditSelectedLines(IndentedLines);
+}
+
+void CodeTextEdit::OutdentSelectedLines() {
+    const int tabSize = tabSize_;
+    EditSelectedLines([tabSize](const QStringList& lines) { return OutdentedLines(lines, tabSize); });
+}
+
+void CodeTextEdit::ToggleCommentOfSelectedLines() {
+    EditSelectedLines(CommentToggledLines);
+}
+
+// Applies a line edit to the covered lines in one undo step. A selection over several lines afterwards
+// covers those whole lines; a caret stays where it was in its line's text.
+void CodeTextEdit::EditSelectedLines(const std::function<QStringList(const QStringList&)>& edit) {
+    const QTextCursor cursor = textCursor();
+    const QTextBlock endBlock = document()->findBlock(cursor.selectionEnd());
+    const LineSpan span =
+        SelectedLineSpan(document()->findBlock(cursor.selectionStart()).blockNumber(), endBlock.blockNumber(),
+                         cursor.selectionEnd() - endBlock.position());
+    QStringList lines;
+    for (int n = span.first; n <= span.last; ++n) lines.append(document()->findBlockByNumber(n).text());
+    const QStringList edited = edit(lines);
+    if (edited == lines) return;
+    QTextCursor group(document());
+    group.beginEditBlock();
+    for (int k = 0; k < lines.size(); ++k) ReplaceLineText(span.first + k, lines[k], edited[k]);
+    group.endEditBlock();
+    if (span.last == span.first) return;
+    const QTextBlock last = document()->findBlockByNumber(span.last);
+    QTextCursor selection(document()->findBlockByNumber(span.first));
+    selection.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+    setTextCursor(selection);
+}
+
+// Replaces only the part of the line that changes, so carets elsewhere in the line keep their place.
+void CodeTextEdit::ReplaceLineText(int blockNumber, const QString& before, const QString& after) {
+    if (before == after) return;
+    qsizetype prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix]) ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    const int start = document()->findBlockByNumber(blockNumber).position();
+    QTextCursor change(document());
+    change.setPosition(start + static_cast<int>(prefix));
+    change.setPosition(start + static_cast<int>(before.size() - suffix), QTextCursor::KeepAnchor);
+    change.insertText(after.mid(prefix, after.size() - prefix - suffix));
+}

@@ -1,0 +1,76 @@
+// CodeTextEdit: the plain-text editor beneath the macro editor, with the commands people expect of a code
+// editor: line-number gutter, current line, whole-line Tab/Shift+Tab, Enter keeping the indentation, Ctrl+/
+// comments, Ctrl+Y redo, zoom, highlighted pairs and a panel (the find bar) under the text.
+#pragma once
+
+#include <QList>
+#include <QPlainTextEdit>
+#include <QStringList>
+
+#include <functional>
+
+class LineNumberGutter;
+
+class CodeTextEdit : public QPlainTextEdit {
+    Q_OBJECT
+
+  public:
+    static constexpr qreal kMinZoomPoints = 4;
+    static constexpr qreal kMaxZoomPoints = 72;
+
+    explicit CodeTextEdit(QWidget* parent = nullptr);
+
+    // Tab stops every `characters` space widths of the current font, kept when the font or the zoom changes;
+    // also the number of spaces Shift+Tab takes away from a line indented with spaces.
+    void SetTabSize(int characters);
+    int TabSize() const { return tabSize_; }
+
+    // Edits of every line the selection covers (the caret's line when nothing is selected), each one undo
+    // step (line_editing.h says what they do to a line).
+    void IndentSelectedLines();
+    void OutdentSelectedLines();
+    void ToggleCommentOfSelectedLines();
+
+    // One point larger or smaller (within kMinZoomPoints..kMaxZoomPoints), or the window's font again.
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomReset();
+
+    // Highlights of matching pairs, shown over the current line's highlight.
+    void SetMatchSelections(const QList<QTextEdit::ExtraSelection>& selections);
+    const QList<QTextEdit::ExtraSelection>& MatchSelections() const { return matchSelections_; }
+
+    // A widget shown under the text, above the horizontal scroll bar, while it is visible; the editor takes
+    // it as its child and makes room for it.
+    void SetBottomPanel(QWidget* panel);
+
+    QWidget* Gutter() const;
+    int GutterWidth() const;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    friend class LineNumberGutter;
+    void PaintGutter(QPaintEvent* event);
+    void UpdateMargins();
+    void PlaceSideWidgets();
+    void OnUpdateRequest(const QRect& rect, int dy);
+    void UpdateExtraSelections();
+    bool HandleEditingKey(QKeyEvent* event);
+    bool HandleZoomKey(QKeyEvent* event);
+    void InsertLineKeepingIndent();
+    void EditSelectedLines(const std::function<QStringList(const QStringList&)>& edit);
+    void ReplaceLineText(int blockNumber, const QString& before, const QString& after);
+    void ZoomTo(qreal points);
+
+    LineNumberGutter* gutter_ = nullptr;
+    QWidget* bottomPanel_ = nullptr;
+    QList<QTextEdit::ExtraSelection> matchSelections_;
+    int tabSize_ = 4;
+    int wheelZoomAngle_ = 0; // wheel turn with Ctrl held, not yet a whole zoom step
+};

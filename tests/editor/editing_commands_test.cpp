@@ -1,0 +1,167 @@
+// Tests of the editing commands on a real window: Tab, Shift+Tab, Enter, Ctrl+/
+// and Ctrl+Y through key events, and zoom with the gutter and tab stops
+// following it.
+#include "editor_test_support.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTextBlock>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+using namespace editor_testing;
+
+namespace {
+
+// Puts the text in the editor and the caret at (line, column), both from 0; the
+// window is made active and the editor gets the focus, so key events reach it
+// as typed keys would.
+void SetText(TestWindow& w, const QString& text, int line, int column) {
+    w->txt_Macro->setPlainText(text);
+    QTextCursor cursor(w->txt_Macro->document()->findBlockByNumber(line));
+    cursor.setPosition(cursor.position() + column);
+    w->txt_Macro->setTextCursor(cursor);
+}
+
+void Prepare(TestWindow& w, const QString& text, int line = 0, int column = 0) {
+    SetText(w, text, line, column);
+    w->activateWindow();
+    w->txt_Macro->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return w->txt_Macro->hasFocus(); }));
+}
+
+void Select(TestWindow& w, int fromLine, int fromColumn, int toLine, int toColumn) {
+    QTextDocument* document = w->txt_Macro->document();
+    QTextCursor cursor(document);
+    cursor.setPosition(document->findBlockByNumber(fromLine).position() + fromColumn);
+    cursor.setPosition(document->findBlockByNumber(toLine).position() + toColumn, QTextCursor::KeepAnchor);
+    w->txt_Macro->setTextCursor(cursor);
+}
+
+// "line:column:text" of the editor's selection.
+QString SelectionAt(TestWindow& w) {
+    const QTextCursor cursor = w->txt_Macro->textCursor();
+    const QTextBlock block = w->txt_Macro->document()->findBlock(cursor.selectionStart());
+    return QStringLiteral("%1:%2:%3")
+        .arg(block.blockNumber())
+        .arg(cursor.selectionStart() - block.position())
+        .arg(cursor.selectedText());
+}
+
+} // namespace
+
+TEST(EditorKeys, TabAndShiftTabOnSelectedLines) {
+    TestWindow w;
+    const QString text = QStringLiteral("a\n  b\nc");
+    Prepare(w, text);
+    Select(w, 0, 1, 1, 2);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Tab);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("\ta\n\t  b\nc"));
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("0:0:\ta\u2029\t  b"));
+    QTest::keyClick(w->txt_Macro, Qt::Key_Tab);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("\ta\n\t  b\nc"));
+    w->txt_Macro->undo();
+    w->txt_Macro->undo();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("\ta\n\t  b\nc"));
+    w->txt_Macro->undo();
+    EXPECT_EQ(w->EditorText(), text);
+
+    // A selection that ends at a line's start leaves that line alone; spaces go
+    // up to the tab size.
+    w->txt_Macro->setPlainText(QStringLiteral("      x\n  y\nz"));
+    Select(w, 0, 3, 2, 0);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("  x\ny\nz"));
+    // Shift+Tab without a selection outdents the caret's line; the caret stays on
+    // its character.
+    Prepare(w, QStringLiteral("\t\tIF a THEN"), 0, 5);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("\tIF a THEN"));
+    EXPECT_EQ(w->txt_Macro->textCursor().positionInBlock(), 4);
+    // Tab on a selection inside one line types a tab over it, as a text box does.
+    Select(w, 0, 1, 0, 3);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Tab);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("\t\t a THEN"));
+}
+
+TEST(EditorKeys, EnterKeepsIndentation) {
+    TestWindow w;
+    Prepare(w, QStringLiteral("\t  FOR i = 1 TO 3"), 0, 17);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Return);
+    QTest::keyClicks(w->txt_Macro, QStringLiteral("x"));
+    EXPECT_EQ(w->EditorText(), QStringLiteral("\t  FOR i = 1 TO 3\n\t  x"));
+    // Enter inside the indentation carries only the blanks before the caret; the
+    // rest moves down.
+    Prepare(w, QStringLiteral("    y"), 0, 2);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("  \n    y"));
+    // Shift+Enter makes a plain new line too (no line separator inside a line).
+    Prepare(w, QStringLiteral("  a b"), 0, 3);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("  a\n   b"));
+    EXPECT_EQ(w->txt_Macro->blockCount(), 2);
+    w->txt_Macro->undo();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("  a b"));
+}
+
+TEST(EditorKeys, CommentToggleAndRedoKeys) {
+    TestWindow w;
+    const QString text = QStringLiteral("a = 1\n\n\tb = 2\nc");
+    Prepare(w, text);
+    Select(w, 0, 2, 2, 1);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Slash, Qt::ControlModifier);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("'a = 1\n\n\t'b = 2\nc"));
+    QTest::keyClick(w->txt_Macro, Qt::Key_Slash, Qt::ControlModifier);
+    EXPECT_EQ(w->EditorText(), text);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("'a = 1\n\n\t'b = 2\nc"));
+    QTest::keyClick(w->txt_Macro, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(w->EditorText(), text);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(w->EditorText(), text);
+    // Without a selection: the caret's line only.
+    Prepare(w, QStringLiteral("x\n  ' y"), 1, 0);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Slash, Qt::ControlModifier);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("x\n   y"));
+}
+
+TEST(EditorZoom, KeysWheelGutterAndTabStops) {
+    TestWindow w;
+    Prepare(w, QStringLiteral("\tx"));
+    const qreal base = w->txt_Macro->font().pointSizeF();
+    const int baseGutter = w->txt_Macro->GutterWidth();
+    auto tabStopFits = [&] {
+        const qreal space = QFontMetricsF(w->txt_Macro->font()).horizontalAdvance(QLatin1Char(' '));
+        return qAbs(w->txt_Macro->tabStopDistance() - w->TabSize() * space) < 0.01;
+    };
+    QTest::keyClick(w->txt_Macro, Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(w->txt_Macro->font().pointSizeF(), base + 2);
+    EXPECT_GT(w->txt_Macro->GutterWidth(), baseGutter);
+    EXPECT_EQ(w->txt_Macro->Gutter()->width(), w->txt_Macro->GutterWidth());
+    EXPECT_TRUE(tabStopFits());
+    QTest::keyClick(w->txt_Macro, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(w->txt_Macro->font().pointSizeF(), base + 1);
+
+    const QPointF at(20, 20);
+    QWheelEvent wheel(at, w->txt_Macro->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -240), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w->txt_Macro->viewport(), &wheel);
+    EXPECT_DOUBLE_EQ(w->txt_Macro->font().pointSizeF(), base - 1);
+    EXPECT_TRUE(tabStopFits());
+    for (int i = 0; i < 100; ++i) w->txt_Macro->ZoomIn();
+    EXPECT_DOUBLE_EQ(w->txt_Macro->font().pointSizeF(), CodeTextEdit::kMaxZoomPoints);
+    QTest::keyClick(w->txt_Macro, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(w->txt_Macro->font(), w->font());
+    EXPECT_EQ(w->txt_Macro->GutterWidth(), baseGutter);
+    // The tab-size command keeps following the zoomed font.
+    w->txt_Macro->ZoomIn();
+    w.dialogs.inputAnswers = {QStringLiteral("8")};
+    w->Menu_Tab_Click();
+    EXPECT_TRUE(tabStopFits());
+}
