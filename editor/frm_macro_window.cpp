@@ -160,6 +160,7 @@ void frm_MacroWindow::BuildToolStrip() {
 
 void frm_MacroWindow::BuildMenus() {
     BuildFileAndEditMenus();
+    BuildEditCommands();
     BuildRunMenu();
     BuildToolsAndHelpMenus();
 }

@@ -22,6 +22,7 @@
 #include <memory>
 
 class DebugLog;
+class FindBar;
 class LogTextEdit;
 class MacroHighlighter;
 class MacroTextEdit;
@@ -62,6 +63,10 @@ class frm_MacroWindow : public QMainWindow {
             *Menu_Tab = nullptr, *Menu_Font = nullptr, *Menu_LogClear = nullptr, *Menu_Sync = nullptr,
             *Menu_MacroHelp = nullptr, *Menu_Source = nullptr, *Menu_Hp = nullptr, *Menu_About = nullptr;
     QList<QAction*> Menu_FunctionCall;
+    // The editing commands of 編集 beyond select all, and the find bar under the editor text.
+    QAction *mnuFind = nullptr, *mnuFindNext = nullptr, *mnuFindPrevious = nullptr, *mnuReplace = nullptr,
+            *mnuGoToLine = nullptr;
+    FindBar* bar_Find = nullptr;
 
     const QString& SavedText() const { return savedText_; }
     int MinPaneHeight() const { return minPaneHeight_; }
@@ -135,6 +140,7 @@ class frm_MacroWindow : public QMainWindow {
     void Menu_Source_Click();
     void Menu_Hp_Click();
     void Menu_About_Click();
+    void mnuGoToLine_Click();
     void btn_ToolBar_Click(int index);
     void mMacro_PrintOut(const QString& message);
     void txt_Macro_FileDropped(const QString& path);
@@ -149,6 +155,7 @@ class frm_MacroWindow : public QMainWindow {
     void BuildToolStrip();
     void BuildMenus();
     void BuildFileAndEditMenus();
+    void BuildEditCommands();
     void BuildRunMenu();
     void BuildToolsAndHelpMenus();
     void OnClientResized();

@@ -1,7 +1,8 @@
-// Tests of the editing commands on a real window: Tab, Shift+Tab, Enter, Ctrl+/
-// and Ctrl+Y through key events, and zoom with the gutter and tab stops
-// following it.
+// Tests of the editing commands on a real window: find, replace and go to line;
+// Tab, Shift+Tab, Enter, Ctrl+/ and Ctrl+Y through key events; zoom; and the
+// gutter and find bar fitting inside the fixed editor pane.
 #include "editor_test_support.h"
+#include "find_bar.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -52,6 +53,121 @@ QString SelectionAt(TestWindow& w) {
 }
 
 } // namespace
+
+TEST(EditorFind, WrapCaseAndNotFoundThroughKeys) {
+    TestWindow w;
+    Prepare(w, QStringLiteral("Alpha beta\nx = alpha\nALPHA"));
+    FindBar* bar = w->bar_Find;
+    QTest::keyClick(w->txt_Macro, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_FALSE(bar->ReplaceRowShown());
+    ASSERT_TRUE(WaitFor([&] { return bar->FindBox()->hasFocus(); }));
+    QTest::keyClicks(bar->FindBox(), QStringLiteral("alpha"));
+    QTest::keyClick(bar->FindBox(), Qt::Key_Return);
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("0:0:Alpha"));
+    QTest::keyClick(bar->FindBox(), Qt::Key_F3);
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("1:4:alpha"));
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝2"));
+    QTest::keyClick(bar->FindBox(), Qt::Key_F3);
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("2:0:ALPHA"));
+    EXPECT_TRUE(bar->MessageLabel()->text().isEmpty());
+    QTest::keyClick(bar->FindBox(), Qt::Key_F3);
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("0:0:Alpha"));
+    EXPECT_EQ(bar->MessageLabel()->text(), QStringLiteral("先頭に戻って検索しました。"));
+    QTest::keyClick(bar->FindBox(), Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("2:0:ALPHA"));
+    EXPECT_EQ(bar->MessageLabel()->text(), QStringLiteral("末尾に戻って検索しました。"));
+    QTest::keyClick(bar->FindBox(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("1:4:alpha"));
+
+    // Case-sensitive: only the one lower-case match, found again from the top.
+    bar->CaseOption()->setChecked(true);
+    EXPECT_TRUE(bar->FindNext());
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("1:4:alpha"));
+    EXPECT_EQ(bar->MessageLabel()->text(), QStringLiteral("先頭に戻って検索しました。"));
+    bar->FindBox()->setText(QStringLiteral("BETA"));
+    EXPECT_FALSE(bar->FindNext());
+    EXPECT_EQ(bar->MessageLabel()->text(), QStringLiteral("見つかりません。"));
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("1:4:alpha"));
+
+    QTest::keyClick(bar->FindBox(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(WaitFor([&] { return w->txt_Macro->hasFocus(); }));
+    // F3 with the bar closed still finds; a miss shows the bar with its message.
+    bar->CaseOption()->setChecked(false);
+    QTest::keyClick(w->txt_Macro, Qt::Key_F3);
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("0:6:beta"));
+    EXPECT_FALSE(bar->isVisible());
+    bar->FindBox()->setText(QStringLiteral("gamma"));
+    QTest::keyClick(w->txt_Macro, Qt::Key_F3);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->MessageLabel()->text(), QStringLiteral("見つかりません。"));
+}
+
+TEST(EditorFind, ReplaceAndReplaceAllAsOneUndoStep) {
+    TestWindow w;
+    const QString text = QStringLiteral("a = 1\nA = a + 2\nb = a");
+    Prepare(w, text);
+    FindBar* bar = w->bar_Find;
+    QTest::keyClick(w->txt_Macro, Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->ReplaceRowShown());
+    bar->FindBox()->setText(QStringLiteral("a"));
+    bar->ReplaceBox()->setText(QStringLiteral("aa"));
+
+    // Replace: the first press finds, each further one replaces the match and
+    // finds the next.
+    EXPECT_TRUE(bar->ReplaceCurrent());
+    EXPECT_EQ(w->EditorText(), text);
+    EXPECT_TRUE(bar->ReplaceCurrent());
+    EXPECT_EQ(w->EditorText(), QStringLiteral("aa = 1\nA = a + 2\nb = a"));
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("1:0:A"));
+
+    w->txt_Macro->setPlainText(text);
+    bar->CaseOption()->setChecked(true);
+    EXPECT_EQ(bar->ReplaceAll(),
+              3); // the replacement holds the text found: no endless loop
+    EXPECT_EQ(w->EditorText(), QStringLiteral("aa = 1\nA = aa + 2\nb = aa"));
+    EXPECT_EQ(bar->MessageLabel()->text(), QStringLiteral("3 件置換しました。"));
+    w->txt_Macro->undo();
+    EXPECT_EQ(w->EditorText(), text);
+    bar->CaseOption()->setChecked(false);
+    EXPECT_EQ(bar->ReplaceAll(), 4);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("aa = 1\naa = aa + 2\nb = aa"));
+    w->txt_Macro->undo();
+    EXPECT_EQ(w->EditorText(), text);
+
+    bar->FindBox()->setText(QStringLiteral("zz"));
+    EXPECT_EQ(bar->ReplaceAll(), 0);
+    EXPECT_EQ(bar->MessageLabel()->text(), QStringLiteral("見つかりません。"));
+    // While a macro runs the text is not replaced.
+    bar->FindBox()->setText(QStringLiteral("a"));
+    w->SetRunningState(true);
+    EXPECT_EQ(bar->ReplaceAll(), 0);
+    EXPECT_FALSE(bar->ReplaceCurrent());
+    w->SetRunningState(false);
+    EXPECT_EQ(w->EditorText(), text);
+}
+
+TEST(EditorFind, GoToLineAsksAndRefuses) {
+    TestWindow w;
+    Prepare(w, QStringLiteral("l1\nl2\nl3\nl4\nl5"), 2, 1);
+    w.dialogs.inputAnswers = {QStringLiteral("4"),   QStringLiteral("0"), QStringLiteral("6"),
+                              QStringLiteral("abc"), std::nullopt,        QStringLiteral(" 5.9x")};
+    QTest::keyClick(w->txt_Macro, Qt::Key_G, Qt::ControlModifier);
+    ASSERT_EQ(w.dialogs.inputPrompts.size(), 1u);
+    EXPECT_EQ(w.dialogs.inputPrompts[0], QStringLiteral("行へ移動|行番号を入力して下さい。(1～5）|3"));
+    EXPECT_EQ(w->txt_Macro->textCursor().blockNumber(), 3);
+    EXPECT_EQ(w->txt_Macro->textCursor().positionInBlock(), 0);
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝4"));
+    for (int i = 0; i < 3; ++i) w->mnuGoToLine_Click();
+    EXPECT_EQ(w.dialogs.notices, std::vector<QString>(3, QStringLiteral("指定できません。")));
+    EXPECT_EQ(w->txt_Macro->textCursor().blockNumber(), 3);
+    w->mnuGoToLine_Click(); // cancelled: nothing, no notice
+    EXPECT_EQ(w.dialogs.notices.size(), 3u);
+    w->mnuGoToLine_Click();
+    EXPECT_EQ(w->txt_Macro->textCursor().blockNumber(), 4);
+}
 
 TEST(EditorKeys, TabAndShiftTabOnSelectedLines) {
     TestWindow w;
@@ -164,4 +280,25 @@ TEST(EditorZoom, KeysWheelGutterAndTabStops) {
     w.dialogs.inputAnswers = {QStringLiteral("8")};
     w->Menu_Tab_Click();
     EXPECT_TRUE(tabStopFits());
+}
+
+TEST(EditorZoom, GutterAndFindBarStayInsideTheEditorPane) {
+    TestWindow w;
+    QStringList lines;
+    for (int i = 1; i <= 120; ++i) lines << QStringLiteral("PRINT %1").arg(i);
+    Prepare(w, lines.join(u'\n'));
+    const QRect pane(0, 24, 550, 192);
+    EXPECT_EQ(w->txt_Macro->geometry(), pane);
+    const int digits3 = w->txt_Macro->GutterWidth();
+    EXPECT_EQ(w->txt_Macro->viewport()->x(), w->txt_Macro->Gutter()->geometry().right() + 1);
+    const int viewHeight = w->txt_Macro->viewport()->height();
+    w->bar_Find->OpenReplace();
+    EXPECT_EQ(w->txt_Macro->geometry(), pane);
+    EXPECT_LT(w->txt_Macro->viewport()->height(), viewHeight - 40);
+    EXPECT_EQ(w->bar_Find->geometry().top(), w->txt_Macro->viewport()->geometry().bottom() + 1);
+    EXPECT_LE(w->bar_Find->geometry().right(), w->txt_Macro->viewport()->geometry().right());
+    w->bar_Find->CloseBar();
+    EXPECT_EQ(w->txt_Macro->viewport()->height(), viewHeight);
+    w->txt_Macro->setPlainText(QStringLiteral("x"));
+    EXPECT_LT(w->txt_Macro->GutterWidth(), digits3);
 }

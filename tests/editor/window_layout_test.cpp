@@ -61,7 +61,8 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
     for (const QAction* a : w->menuBar()->actions()) top << a->text();
     EXPECT_EQ(top, (QStringList{"ファイル(&F)", "編集(&E)", "実行(&E)", "ツール(&T)", "ヘルプ(&H)"}));
     EXPECT_EQ(Captions(w->Menu_File), (QStringList{"新規作成(&N)", "開く(&O)", "保存(&S)", "-", "終了(&X)"}));
-    EXPECT_EQ(Captions(w->mnuEdit), QStringList{"すべて選択"});
+    EXPECT_EQ(Captions(w->mnuEdit), (QStringList{"すべて選択", "-", "検索(&F)", "次を検索(&N)",
+                                                 "前を検索(&P)", "置換(&R)", "行へ移動(&G)"}));
     EXPECT_EQ(Captions(w->Menu_Execute),
               (QStringList{"先頭から実行(&R)", "強制停止(&S)", "関数呼び出し(&F)"}));
     EXPECT_EQ(Captions(w->Menu_Config), (QStringList{"MUS/KBD高速入力", "-", "タブサイズ(&T)", "フォント(&F)",
@@ -72,6 +73,14 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
     EXPECT_EQ(w->Menu_Run->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(w->mnuAllSelect->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
     EXPECT_EQ(w->Menu_End->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F4));
+    EXPECT_EQ(w->Menu_New->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    EXPECT_EQ(w->Menu_Open->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(w->Menu_Save->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_EQ(w->mnuFind->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    EXPECT_EQ(w->mnuFindNext->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_EQ(w->mnuFindPrevious->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    EXPECT_EQ(w->mnuReplace->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
+    EXPECT_EQ(w->mnuGoToLine->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
     EXPECT_FALSE(w->Menu_Font->isVisible());
     EXPECT_FALSE(w->Menu_Sync->isVisible());
     EXPECT_FALSE(w->Menu_Sync->isChecked());
