@@ -2,6 +2,8 @@
 // the left-button drag of the splitter.
 #include "editor_widgets.h"
 
+#include "block_matcher.h"
+
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -22,7 +24,7 @@ QString FirstDroppedFile(const QMimeData* data) {
 
 } // namespace
 
-MacroTextEdit::MacroTextEdit(QWidget* parent) : CodeTextEdit(parent) {
+MacroTextEdit::MacroTextEdit(QWidget* parent) : CodeTextEdit(parent), matcher_(new BlockMatcher(this)) {
     setObjectName(QStringLiteral("txt_Macro"));
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -7,12 +7,17 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
-// txt_Macro: the code editor; a dropped file is handed to the window instead of being inserted as text.
+class BlockMatcher;
+
+// txt_Macro: the code editor with the macro language's pair highlighting; a dropped file is handed to the
+// window instead of being inserted as text.
 class MacroTextEdit : public CodeTextEdit {
     Q_OBJECT
 
   public:
     explicit MacroTextEdit(QWidget* parent = nullptr);
+
+    BlockMatcher* Matcher() const { return matcher_; }
 
   signals:
     void fileDropped(const QString& path);
@@ -27,6 +32,9 @@ class MacroTextEdit : public CodeTextEdit {
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    BlockMatcher* matcher_ = nullptr;
 };
 
 // txt_Log: the debug log. Double-clicking a line "行=N" asks the window to move the editor's caret there.

@@ -1,6 +1,7 @@
-// Tests of the editing commands on a real window: find, replace and go to line;
-// Tab, Shift+Tab, Enter, Ctrl+/ and Ctrl+Y through key events; zoom; and the
-// gutter and find bar fitting inside the fixed editor pane.
+// Tests of the editing commands on a real window: find, replace and go to line; Tab, Shift+Tab, Enter, Ctrl+/
+// and Ctrl+Y through key events; block-word and bracket highlights at the caret; zoom; and the gutter and
+// find bar fitting inside the fixed editor pane.
+#include "block_matcher.h"
 #include "editor_test_support.h"
 #include "find_bar.h"
 
@@ -17,9 +18,8 @@ using namespace editor_testing;
 
 namespace {
 
-// Puts the text in the editor and the caret at (line, column), both from 0; the
-// window is made active and the editor gets the focus, so key events reach it
-// as typed keys would.
+// Puts the text in the editor and the caret at (line, column), both from 0; the window is made active and
+// the editor gets the focus, so key events reach it as typed keys would.
 void SetText(TestWindow& w, const QString& text, int line, int column) {
     w->txt_Macro->setPlainText(text);
     QTextCursor cursor(w->txt_Macro->document()->findBlockByNumber(line));
@@ -50,6 +50,17 @@ QString SelectionAt(TestWindow& w) {
         .arg(block.blockNumber())
         .arg(cursor.selectionStart() - block.position())
         .arg(cursor.selectedText());
+}
+
+// The highlighted pairs as "line:column:text", in order.
+QStringList Highlights(TestWindow& w) {
+    QStringList out;
+    for (const QTextEdit::ExtraSelection& s : w->txt_Macro->MatchSelections())
+        out << QStringLiteral("%1:%2:%3")
+                   .arg(s.cursor.block().blockNumber())
+                   .arg(s.cursor.selectionStart() - s.cursor.block().position())
+                   .arg(s.cursor.selectedText());
+    return out;
 }
 
 } // namespace
@@ -115,8 +126,7 @@ TEST(EditorFind, ReplaceAndReplaceAllAsOneUndoStep) {
     bar->FindBox()->setText(QStringLiteral("a"));
     bar->ReplaceBox()->setText(QStringLiteral("aa"));
 
-    // Replace: the first press finds, each further one replaces the match and
-    // finds the next.
+    // Replace: the first press finds, each further one replaces the match and finds the next.
     EXPECT_TRUE(bar->ReplaceCurrent());
     EXPECT_EQ(w->EditorText(), text);
     EXPECT_TRUE(bar->ReplaceCurrent());
@@ -125,8 +135,7 @@ TEST(EditorFind, ReplaceAndReplaceAllAsOneUndoStep) {
 
     w->txt_Macro->setPlainText(text);
     bar->CaseOption()->setChecked(true);
-    EXPECT_EQ(bar->ReplaceAll(),
-              3); // the replacement holds the text found: no endless loop
+    EXPECT_EQ(bar->ReplaceAll(), 3); // the replacement holds the text found: no endless loop
     EXPECT_EQ(w->EditorText(), QStringLiteral("aa = 1\nA = aa + 2\nb = aa"));
     EXPECT_EQ(bar->MessageLabel()->text(), QStringLiteral("3 件置換しました。"));
     w->txt_Macro->undo();
@@ -186,14 +195,12 @@ TEST(EditorKeys, TabAndShiftTabOnSelectedLines) {
     w->txt_Macro->undo();
     EXPECT_EQ(w->EditorText(), text);
 
-    // A selection that ends at a line's start leaves that line alone; spaces go
-    // up to the tab size.
+    // A selection that ends at a line's start leaves that line alone; spaces go up to the tab size.
     w->txt_Macro->setPlainText(QStringLiteral("      x\n  y\nz"));
     Select(w, 0, 3, 2, 0);
     QTest::keyClick(w->txt_Macro, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(w->EditorText(), QStringLiteral("  x\ny\nz"));
-    // Shift+Tab without a selection outdents the caret's line; the caret stays on
-    // its character.
+    // Shift+Tab without a selection outdents the caret's line; the caret stays on its character.
     Prepare(w, QStringLiteral("\t\tIF a THEN"), 0, 5);
     QTest::keyClick(w->txt_Macro, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(w->EditorText(), QStringLiteral("\tIF a THEN"));
@@ -210,8 +217,7 @@ TEST(EditorKeys, EnterKeepsIndentation) {
     QTest::keyClick(w->txt_Macro, Qt::Key_Return);
     QTest::keyClicks(w->txt_Macro, QStringLiteral("x"));
     EXPECT_EQ(w->EditorText(), QStringLiteral("\t  FOR i = 1 TO 3\n\t  x"));
-    // Enter inside the indentation carries only the blanks before the caret; the
-    // rest moves down.
+    // Enter inside the indentation carries only the blanks before the caret; the rest moves down.
     Prepare(w, QStringLiteral("    y"), 0, 2);
     QTest::keyClick(w->txt_Macro, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(w->EditorText(), QStringLiteral("  \n    y"));
@@ -244,6 +250,67 @@ TEST(EditorKeys, CommentToggleAndRedoKeys) {
     Prepare(w, QStringLiteral("x\n  ' y"), 1, 0);
     QTest::keyClick(w->txt_Macro, Qt::Key_Slash, Qt::ControlModifier);
     EXPECT_EQ(w->EditorText(), QStringLiteral("x\n   y"));
+}
+
+TEST(BlockMatching, CaretOnBlockWordsOfNestedBlocks) {
+    TestWindow w;
+    Prepare(w, QString());
+    SetText(w,
+            QStringLiteral("FOR i = 1 TO 3\n"       // 0
+                           "  IF i = 2 THEN\n"      // 1
+                           "    WHILE x < 3\n"      // 2
+                           "      FOR j = 1 TO 2\n" // 3
+                           "      next\n"           // 4
+                           "    WEND\n"             // 5
+                           "  Else\n"               // 6
+                           "  END IF\n"             // 7
+                           "NEXT"),                 // 8
+            4, 2);
+    BlockMatcher* matcher = w->txt_Macro->Matcher();
+    // The text is read a moment after the last edit, not at once.
+    EXPECT_TRUE(matcher->ParsePending());
+    EXPECT_TRUE(Highlights(w).isEmpty());
+    ASSERT_TRUE(WaitFor([&] { return !matcher->ParsePending(); }, 3000));
+    EXPECT_EQ(Highlights(w), (QStringList{"3:6:FOR", "4:6:next"}));
+    QTest::keyClick(w->txt_Macro, Qt::Key_Up);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Up);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Up);
+    EXPECT_EQ(Highlights(w), (QStringList{"1:2:IF", "6:2:Else", "7:2:END IF"}));
+    w->txt_Macro->moveCursor(QTextCursor::End);
+    EXPECT_EQ(Highlights(w), (QStringList{"0:0:FOR", "8:0:NEXT"}));
+    // Lines that are no block words highlight nothing; an edit hides the pairs until the text is read again.
+    QTest::keyClick(w->txt_Macro, Qt::Key_Home);
+    QTest::keyClick(w->txt_Macro, Qt::Key_Return);
+    EXPECT_TRUE(Highlights(w).isEmpty());
+    matcher->ParseNow();
+    EXPECT_EQ(Highlights(w), (QStringList{"0:0:FOR", "9:0:NEXT"}));
+}
+
+// Half-typed texts do not parse; the pairs elsewhere still highlight, and the window's own macro is
+// untouched.
+TEST(BlockMatching, TextsBeingTyped) {
+    TestWindow w;
+    Prepare(w, QStringLiteral("WHILE a\n  FOR i = 1 TO\n  IF b THEN\n\nWEND"), 4, 0);
+    w->txt_Macro->Matcher()->ParseNow();
+    EXPECT_EQ(Highlights(w), (QStringList{"0:0:WHILE", "4:0:WEND"}));
+    w->txt_Macro->moveCursor(QTextCursor::Up);
+    w->txt_Macro->moveCursor(QTextCursor::Up);
+    EXPECT_TRUE(Highlights(w).isEmpty());
+    EXPECT_EQ(w->Macro().Engine().LineCount(), 0);
+}
+
+TEST(BlockMatching, BracketsBesideTheCaret) {
+    TestWindow w;
+    //                          0123456789012345678901
+    Prepare(w, QStringLiteral("x = MID(\"(\", (1), 2)"), 0, 7);
+    w->txt_Macro->Matcher()->ParseNow();
+    EXPECT_EQ(Highlights(w), (QStringList{"0:7:(", "0:19:)"}));
+    Prepare(w, QStringLiteral("x = MID(\"(\", (1), 2)"), 0, 16);
+    EXPECT_EQ(Highlights(w), (QStringList{"0:15:)", "0:13:("}));
+    Prepare(w, QStringLiteral("x = MID(\"(\", (1), 2)"), 0, 10);
+    EXPECT_TRUE(Highlights(w).isEmpty());
+    Prepare(w, QStringLiteral("y = (1 + 2"), 0, 4);
+    EXPECT_EQ(Highlights(w), QStringList{"0:4:("});
 }
 
 TEST(EditorZoom, KeysWheelGutterAndTabStops) {

@@ -1,5 +1,6 @@
-// Tests of the editor's pure line logic: indenting, outdenting and comment toggling of line texts, and the
-// lines a selection covers.
+// Tests of the editor's pure line logic: indenting, outdenting and comment toggling of line texts, the lines
+// a selection covers, bracket pairing outside strings and comments, and the block word a line starts with.
+#include "block_matcher.h"
 #include "line_editing.h"
 
 #include <gtest/gtest.h>
@@ -42,4 +43,34 @@ TEST(LineEditing, SelectedLinesAndLeadingBlanks) {
     EXPECT_EQ(SelectedLineSpan(2, 2, 0).first, 2);
     EXPECT_EQ(LeadingBlanks(QStringLiteral(" \t x \t")), QStringLiteral(" \t "));
     EXPECT_EQ(LeadingBlanks(QStringLiteral("x ")), QString());
+}
+
+TEST(LineEditing, BracketsOutsideStringsAndComments) {
+    //                              0123456789012345678901234567
+    const QString line = QStringLiteral("x = MID(\"(a\"\"(\", (1 + 2)) ' (");
+    EXPECT_EQ(MatchBracketAt(line, 7).partner, 24);
+    EXPECT_EQ(MatchBracketAt(line, 24).partner, 7);
+    EXPECT_EQ(MatchBracketAt(line, 17).partner, 23);
+    EXPECT_TRUE(MatchBracketAt(line, 17).isBracket);
+    for (int inside : {9, 13, 28}) EXPECT_FALSE(MatchBracketAt(line, inside).isBracket) << inside;
+    EXPECT_FALSE(MatchBracketAt(line, 0).isBracket);
+    EXPECT_FALSE(MatchBracketAt(line, -1).isBracket);
+    EXPECT_FALSE(MatchBracketAt(line, 99).isBracket);
+    const BracketMatch lone = MatchBracketAt(QStringLiteral("a = (1 + (2)"), 4);
+    EXPECT_TRUE(lone.isBracket);
+    EXPECT_EQ(lone.partner, -1);
+    EXPECT_EQ(MatchBracketAt(QStringLiteral("a = 1)"), 5).partner, -1);
+}
+
+TEST(LineEditing, LeadingBlockWord) {
+    auto word = [](const char* text) {
+        const QString line = QString::fromUtf8(text);
+        const WordSpan span = LeadingBlockWord(line);
+        return line.mid(span.start, span.length);
+    };
+    EXPECT_EQ(word("  End   If  ' done"), QStringLiteral("End   If"));
+    EXPECT_EQ(word("\tFOR i = 1 TO 3"), QStringLiteral("FOR"));
+    EXPECT_EQ(word("FUNCTION f(a)"), QStringLiteral("FUNCTION"));
+    EXPECT_EQ(word("END"), QStringLiteral("END"));
+    EXPECT_EQ(word("   "), QString());
 }

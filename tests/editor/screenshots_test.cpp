@@ -1,10 +1,13 @@
-// Saves PNG pictures of the main window (idle, during a run, after an error) and of the recovery question
-// under build/screenshots/ so a person can look at them; each must be a real picture with more than one
-// colour.
+// Saves PNG pictures of the main window (idle, during a run, after an error, with the find bar and the
+// gutter) and of the recovery question under build/screenshots/ so a person can look at them; each must be a
+// real picture with more than one colour.
+#include "block_matcher.h"
 #include "editor_test_support.h"
+#include "find_bar.h"
 
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
 
@@ -60,4 +63,23 @@ TEST(Screenshots, RecoveryQuestion) {
     EXPECT_FALSE(
         real.askRestore(QStringLiteral("前回保存されずに終了したマクロがあります。\n復元しますか？")));
     EXPECT_TRUE(saved);
+}
+
+TEST(Screenshots, FindBarGutterAndPairs) {
+    TestWindow w;
+    QStringList lines{QStringLiteral("' 表を作ります"), QStringLiteral("DIM i, j")};
+    for (int k = 0; k < 9; ++k) lines << QStringLiteral("PRINT \"行 %1\"").arg(k + 1);
+    lines << QStringLiteral("FOR i = 1 TO 3") << QStringLiteral("    FOR j = 1 TO 2")
+          << QStringLiteral("        PRINT STR(i * (j + 1))") << QStringLiteral("    NEXT")
+          << QStringLiteral("NEXT");
+    w->txt_Macro->setPlainText(lines.join(u'\n'));
+    w->txt_Macro->Matcher()->ParseNow();
+    w->bar_Find->OpenReplace();
+    w->bar_Find->FindBox()->setText(QStringLiteral("NEXT"));
+    w->bar_Find->ReplaceBox()->setText(QStringLiteral("NEXT j"));
+    w->bar_Find->FindNext();
+    w->txt_Macro->moveCursor(QTextCursor::StartOfBlock);
+    QApplication::processEvents();
+    ASSERT_EQ(w->txt_Macro->MatchSelections().size(), 2);
+    Save(*w, QStringLiteral("editor_find_bar.png"));
 }
