@@ -16,6 +16,7 @@ class LineNumberGutter : public QWidget {
   public:
     explicit LineNumberGutter(CodeTextEdit* editor) : QWidget(editor), editor_(editor) {
         setObjectName(QStringLiteral("lineNumberGutter"));
+        setAccessibleName(QStringLiteral("行番号"));
     }
     QSize sizeHint() const override { return {editor_->GutterWidth(), 0}; }
 

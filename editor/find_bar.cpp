@@ -3,6 +3,7 @@
 #include "find_bar.h"
 
 #include "code_text_edit.h"
+#include "status_label_accessible.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -26,6 +27,7 @@ QPushButton* Button(const QString& text, QWidget* parent) {
 
 FindBar::FindBar(CodeTextEdit* editor) : QFrame(editor), editor_(editor) {
     setObjectName(QStringLiteral("findBar"));
+    setAccessibleName(QStringLiteral("検索バー"));
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     Build();
@@ -49,6 +51,7 @@ void FindBar::Build() {
     auto* close = new QToolButton(this);
     close->setText(QStringLiteral("×"));
     close->setToolTip(QStringLiteral("閉じる (Esc)"));
+    close->setAccessibleName(QStringLiteral("閉じる"));
     close->setAutoRaise(true);
     grid->addWidget(new QLabel(QStringLiteral("検索"), this), 0, 0);
     grid->addWidget(findBox_, 0, 1);
@@ -69,6 +72,7 @@ void FindBar::Build() {
 
     caseOption_ = new QCheckBox(QStringLiteral("大文字と小文字を区別"), this);
     message_ = new QLabel(this);
+    SetStatusLabelAccessible(message_, QStringLiteral("検索の結果"), QAccessible::StaticText);
     message_->setStyleSheet(QStringLiteral("color: #B00000"));
     grid->addWidget(caseOption_, 2, 0, 1, 2);
     grid->addWidget(message_, 2, 2, 1, 3);
