@@ -46,8 +46,11 @@ configure_options=(
   # Debian's source tarball leaves out the Wintab header that tablet events need.
   -DFEATURE_tabletevent=OFF
 )
-# The security fixes of the Debian package (its debian/patches); the other patches there are about Debian's
-# own builds (shared zstd, cross builds of Debian itself, build paths, armel) and do not concern this one.
+# The security fixes of the Debian package (its debian/patches), all of which apply without fuzz (the ODBC one
+# with line offsets). Only cve-2023-32763 (text layout) touches code built here; the others mend the ODBC driver
+# and the network module, which are off, and are applied so the source is Debian's patched one. The other patches
+# there are about Debian's own builds (shared zstd, cross builds of Debian itself, build paths, CPU detection for
+# HPPA and M68k, armel) and do not concern this one.
 security_patches=(cve-2023-24607.patch cve-2023-32762.diff cve-2023-32763.diff cve-2023-33285.diff)
 
 stamp_text() {
@@ -117,7 +120,9 @@ apt_options=(
 apt-get "${apt_options[@]}" update >>"$log" 2>&1 || fail "apt-get update with the deb-src entry failed"
 (cd "$work/src" && apt-get "${apt_options[@]}" source --download-only "qt6-base=$debian_version") >>"$log" 2>&1 ||
   fail "apt-get source qt6-base=$debian_version failed"
-# dpkg-source checks the files against the signed .dsc; Debian's patches are applied below, chosen ones only.
+# apt has checked the downloaded files against the hashes of the signed Sources index, and dpkg-source checks
+# them against the .dsc (whose own signature needs debian-keyring, which is not installed: it warns about that).
+# Debian's patches are applied below, chosen ones only.
 (cd "$work/src" && dpkg-source --skip-patches -x "qt6-base_${debian_version}.dsc" qtbase) >>"$log" 2>&1 ||
   fail "unpacking the source package failed"
 source_dir="$work/src/qtbase"
