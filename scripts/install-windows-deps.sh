@@ -8,6 +8,14 @@ packages=(
   g++-mingw-w64-x86-64-posix cmake ninja-build
   # running the Windows programs on this machine, on a private X display
   wine64 xvfb openbox xauth
+  # building Qt for Windows from Debian's qt6-base source: dpkg-source and patch to unpack and mend it, perl for
+  # Qt's header generator, and the host Qt of the same version, whose moc, rcc, uic and CMake files a cross
+  # build of Qt uses in place of building its own tools
+  dpkg-dev patch xz-utils perl qt6-base-dev qt6-base-dev-tools
+  # the private display's window-manager probe (xprop, xlogo) and screenshots of the programs under Wine
+  imagemagick x11-utils x11-apps
+  # a Japanese font of the host, to which Wine's dialog fonts are mapped
+  fonts-ipafont-gothic
 )
 
 missing=()
