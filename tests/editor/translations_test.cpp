@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -83,7 +84,11 @@ TEST(QtTranslations, SaveDialogAndOverwriteQuestionSpeakJapanese) {
                 message->button(QMessageBox::No)->click();
             }
         });
-        dialog->selectFile(existing);
+        // Typed into the name box as a person would: selectFile() leaves the box alone once it has the focus,
+        // which the window manager gives it at a moment of its own.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(existing);
         static_cast<QDialog*>(dialog)->accept(); // asks the overwrite question; No keeps it open
         dialog->reject();
     });
