@@ -106,17 +106,9 @@ void BlockMatcher::OnContentsChanged() {
 
 void BlockMatcher::ParseNow() {
     timer_.stop();
-    engine_->ReadBlockStructure(TextForEngine().toStdU16String());
+    engine_->ReadBlockStructure(editor_->EngineText());
     parsed_ = true;
     UpdateHighlights();
-}
-
-// The editor's lines joined with CR, so the engine's line numbers are the editor's block numbers + 1.
-QString BlockMatcher::TextForEngine() const {
-    QStringList lines;
-    for (QTextBlock block = editor_->document()->begin(); block.isValid(); block = block.next())
-        lines.append(block.text());
-    return lines.join(QLatin1Char('\r'));
 }
 
 void BlockMatcher::UpdateHighlights() {

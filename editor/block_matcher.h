@@ -50,7 +50,6 @@ class BlockMatcher : public QObject {
     void UpdateHighlights();
     QList<QTextEdit::ExtraSelection> BlockWordSelections() const;
     QList<QTextEdit::ExtraSelection> BracketSelections() const;
-    QString TextForEngine() const;
 
     CodeTextEdit* editor_;
     std::unique_ptr<cMoMacro_Engine> engine_;

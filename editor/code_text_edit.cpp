@@ -149,6 +149,18 @@ void CodeTextEdit::SetMatchSelections(const QList<QTextEdit::ExtraSelection>& se
     UpdateExtraSelections();
 }
 
+QString CodeTextEdit::Text() const {
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+std::u16string CodeTextEdit::EngineText() const {
+    QString text = Text();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text.toStdU16String();
+}
+
 void CodeTextEdit::UpdateExtraSelections() {
     QTextEdit::ExtraSelection line;
     line.format.setBackground(kCurrentLineColour);

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <string>
 
 class LineNumberGutter;
 
@@ -19,6 +20,11 @@ class CodeTextEdit : public QPlainTextEdit {
     static constexpr qreal kMaxZoomPoints = 72;
 
     explicit CodeTextEdit(QWidget* parent = nullptr);
+
+    // The text as the user sees it: its lines joined with LF, every character kept.
+    QString Text() const;
+    // The text as the engine reads it: lines joined with CR LF, each line the engine's line of that number.
+    std::u16string EngineText() const;
 
     // Tab stops every `characters` space widths of the current font, kept when the font or the zoom changes;
     // also the number of spaces Shift+Tab takes away from a line indented with spaces.

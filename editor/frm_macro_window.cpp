@@ -335,15 +335,11 @@ void frm_MacroWindow::SetCaption(const QString& path) {
 }
 
 QString frm_MacroWindow::EditorText() const {
-    QString text = txt_Macro->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
+    return txt_Macro->Text();
 }
 
 std::u16string frm_MacroWindow::MacroTextForEngine() const {
-    QString text = EditorText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text.toStdU16String();
+    return txt_Macro->EngineText();
 }
 
 // Closing during a run stops the run first; the window closes (asking about unsaved text as always) once the
