@@ -1,5 +1,5 @@
-// Running a macro from the top without a window, and the command-line program built on it.
-// Mirrors the editor's debug log on the terminal: results on standard output, failures on standard error.
+// The command-line program on Linux: one macro file run from the top without a window, mirroring the
+// editor's debug log on the terminal: results on standard output, failures on standard error.
 #include "command_line_run.h"
 
 #include "codepage.h"
@@ -56,32 +56,6 @@ std::u16string JoinLines(const std::vector<std::u16string>& lines) {
 }
 
 } // namespace
-
-void ShowMacroError(const cMoMacro_Error& error, const RunSinks& sinks) {
-    if (!sinks.errors) return;
-    sinks.errors(error.ErrorMsg());
-    sinks.errors(error.ErrorInformation());
-    sinks.errors(u"行=" + FromUtf8(std::to_string(error.ErrorLine())));
-}
-
-int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, const std::string& bufferPath,
-                        const RunSinks& sinks) {
-    WriteBufferFile(bufferPath, text, sinks.errors);
-    LibraryState::ResetForRunFromTop();
-
-    macro.SetPrintOut(sinks.output);
-    macro.SetMacroText(text);
-    if (macro.Error().ErrorCode() != 0) {
-        ShowMacroError(macro.Error(), sinks);
-        return macro.Error().ErrorCode();
-    }
-
-    macro.Run();
-    const int32_t code = macro.Error().ErrorCode();
-    if (code != 0) ShowMacroError(macro.Error(), sinks);
-    if (sinks.output) sinks.output(u"終了しました。");
-    return code;
-}
 
 int RunMacroFileFromCommandLine(const std::string& path) {
     RunSinks sinks;

@@ -1,33 +1,10 @@
-// Running a macro from the top without a window, and the command-line form of the program built on it:
-// buffer file, reset of the mouse state, parse, run, error lines and the closing line.
+// The command-line form of the program on Linux: one macro file run from the top without a window, results
+// on standard output and failures on standard error.
 #pragma once
 
-#include "macro_file.h"
+#include "run_from_top.h"
 
-#include <cstdint>
-#include <functional>
 #include <string>
-
-class cMoMacro;
-class cMoMacro_Error;
-
-// Where the lines of a run go: `output` takes PRINT lines and "終了しました。", `errors` takes the three
-// lines of a macro error and the two lines of a file failure. The editor sends both to its log; the terminal
-// run splits them between standard output and standard error.
-struct RunSinks {
-    std::function<void(const std::u16string&)> output;
-    std::function<void(const std::u16string&)> errors;
-};
-
-// Writes the three lines of the pending macro error: its message, its information and "行=" + its line.
-void ShowMacroError(const cMoMacro_Error& error, const RunSinks& sinks);
-
-// The run from the top: writes `text` to `bufferPath` (a failure only logs), resets the mouse state kept by
-// the built-ins, hands the text to the facade (which parses it) and, when it parses, runs it. A parse error
-// shows its lines and stops; a run shows its error lines, if any, and then "終了しました。". Returns the
-// final error code.
-int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, const std::string& bufferPath,
-                        const RunSinks& sinks);
 
 // The command-line program: reads the macro file at `path` and runs it from the top, PRINT lines and the
 // closing line on standard output, error lines on standard error, both UTF-8. Returns the exit status: the

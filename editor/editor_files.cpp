@@ -25,12 +25,22 @@ bool WriteAll(QIODevice& file, std::string_view bytes) {
 
 } // namespace
 
+// Linux names files with bytes (read in the locale's encoding); on Windows the routines below Qt take UTF-8,
+// which names every file, where the system's ANSI code page would lose characters.
 std::string SystemPath(const QString& path) {
+#ifdef Q_OS_WIN
+    return path.toUtf8().toStdString();
+#else
     return QFile::encodeName(path).toStdString();
+#endif
 }
 
 QString QtPath(const std::string& path) {
+#ifdef Q_OS_WIN
+    return QString::fromUtf8(path);
+#else
     return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
 }
 
 std::u16string LoadMacroFile(const QString& path, const MacroFileLog& log) {

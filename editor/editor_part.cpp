@@ -3,11 +3,11 @@
 #include "editor_part.h"
 
 #include "desktop_platform_factory.h"
+#include "editor_files.h"
 #include "frm_macro_window.h"
 #include "qt_japanese.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QString>
 
 int QmRunEditor(int* argc, char** argv, const char* path) {
@@ -16,6 +16,6 @@ int QmRunEditor(int* argc, char** argv, const char* path) {
     InstallQtJapaneseTranslation(app);
     frm_MacroWindow window(CreateDesktopPlatform());
     window.show();
-    window.StartEditing(QFile::decodeName(path));
+    window.StartEditing(QtPath(path));
     return app.exec();
 }

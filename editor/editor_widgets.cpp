@@ -82,6 +82,9 @@ void MacroTextEdit::mouseReleaseEvent(QMouseEvent* event) {
 LogTextEdit::LogTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("txt_Log"));
     setReadOnly(true);
+    // A caret of its own, so the log's lines can be selected and copied with the keyboard too (Shift with the
+    // arrow keys, Ctrl+C), as in a read-only text box of Windows, and a screen reader can move through them.
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }

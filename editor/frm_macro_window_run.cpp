@@ -1,6 +1,6 @@
 // The main window's run control: the run from the top, the function submenu and the run of one user function,
 // Stop, the running state of menus, buttons, editor and status strip, and the tool-button dispatch.
-#include "command_line_run.h"
+#include "run_from_top.h"
 #include "debug_log.h"
 #include "editor_files.h"
 #include "editor_widgets.h"

@@ -51,13 +51,6 @@ std::filesystem::path CacheFolder() {
 
 } // namespace
 
-void LogFileFailure(const MacroFileLog& log, std::u16string_view prefix, const std::string& path,
-                    const std::u16string& error) {
-    if (!log) return;
-    log(std::u16string(prefix) + FromUtf8(path));
-    log(error);
-}
-
 std::u16string SystemErrorText(int error) {
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
     const char* text = cLocale != nullptr ? strerror_l(error, cLocale) : std::strerror(error);

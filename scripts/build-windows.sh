@@ -1,13 +1,31 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows programs with mingw-w64 into build-win/: the engine, the library, the Win32
-# platform, the console macro runner build-win/bin/QuillonMacro.exe and the Windows test programs.
-# Installs the cross compiler and Wine first (scripts/install-windows-deps.sh).
+# Cross-builds the Windows programs with mingw-w64 into build-win/: the editor QuillonMacro.exe, the console
+# runner QuillonMacroConsole.exe, Glossel.exe with its data, and the Windows test programs. Installs the cross
+# compiler and Wine first, and builds the static Qt for Windows when its cache is missing (the first time only:
+# about half an hour to an hour on two cores; see scripts/build-qt-windows.sh).
+# QM_WIN_GUI=OFF builds only the console runner (as build-win/bin/QuillonMacro.exe), without Qt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-windows-deps.sh
 
+build=build-win
+options=(-G Ninja -DCMAKE_BUILD_TYPE="${QM_WIN_BUILD_TYPE:-RelWithDebInfo}" -DQM_BENCH=OFF -DQM_WERROR=ON)
+if [ "${QM_WIN_GUI:-ON}" = OFF ]; then
+  configure=(cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DQM_GUI=OFF)
+  toolchain_mark=mingw-w64-x86_64.cmake
+else
+  echo "== Qt for Windows (built once, then cached) =="
+  qt=$(scripts/build-qt-windows.sh)
+  # Qt's qt-cmake sets up the cross toolchain Qt itself was built with and lets CMake find that Qt.
+  configure=("$qt/bin/qt-cmake" -DQM_GUI=ON)
+  toolchain_mark="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
+fi
+# A build folder made with the other toolchain cannot switch over: it starts again.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -q "^CMAKE_TOOLCHAIN_FILE:.*$toolchain_mark" "$build/CMakeCache.txt"; then
+  rm -rf "$build"
+fi
+
 echo "== Windows build (mingw-w64) =="
-cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE="${QM_WIN_BUILD_TYPE:-RelWithDebInfo}" -DQM_GUI=OFF -DQM_BENCH=OFF -DQM_WERROR=ON >/dev/null
-cmake --build build-win -j "$(nproc)"
+"${configure[@]}" -S . -B "$build" "${options[@]}" "$@" >/dev/null
+cmake --build "$build" -j "$(nproc)"

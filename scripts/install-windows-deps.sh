@@ -12,6 +12,8 @@ packages=(
   # Qt's header generator, and the host Qt of the same version, whose moc, rcc, uic and CMake files a cross
   # build of Qt uses in place of building its own tools
   dpkg-dev patch xz-utils perl qt6-base-dev qt6-base-dev-tools
+  # Qt's Japanese texts, carried inside the Windows programs
+  qt6-translations-l10n
   # the private display's window-manager probe (xprop, xlogo) and screenshots of the programs under Wine
   imagemagick x11-utils x11-apps
   # a Japanese font of the host, to which Wine's dialog fonts are mapped

@@ -68,7 +68,14 @@ void SetDataFolder(const QString& folder, bool shared) {
     ChosenFolderShared() = shared && !folder.isEmpty();
 }
 
+// Linux: the user's data folder ($XDG_DATA_HOME/quillonmacro/data). Windows: the roaming application data
+// (%APPDATA%\QuillonMacro\data), where a user's settings follow them.
 QString UserDataFolder() {
+#ifdef Q_OS_WIN
+    const QString roaming = qEnvironmentVariable("APPDATA");
+    if (!roaming.isEmpty())
+        return WithSlash(QDir::fromNativeSeparators(roaming)) + QStringLiteral("QuillonMacro/data/");
+#endif
     return WithSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
            QStringLiteral("quillonmacro/data/");
 }
@@ -77,8 +84,13 @@ namespace {
 
 // The installed data folder belongs to the system, and is never written even by a user who could (root): the
 // user's own copies of its files live in the user's data folder.
+// On Windows the installer puts the data beside the program together with the uninstaller, which also marks
+// an installed copy: a portable copy (a zip unpacked anywhere) keeps its edits beside itself.
 bool DataFolderIsShared() {
     if (!ChosenDataFolder().isEmpty()) return ChosenFolderShared();
+#ifdef Q_OS_WIN
+    if (QFile::exists(AppDir() + QStringLiteral("Uninstall.exe"))) return true;
+#endif
     return DataFolder() == InstalledDataFolder(AppDir());
 }
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+#ifndef Q_OS_WIN // Windows always has its desktop
     const bool platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     const bool display =
         !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
             stderr);
         return 1;
     }
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glossel"));
     InstallQtJapaneseTranslation(app);

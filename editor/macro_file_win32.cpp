@@ -1,0 +1,28 @@
+// Macro files on disk on Windows: the same operations as on Linux over the Windows file API of the console
+// runner. Paths are UTF-8 here (the editor converts Qt's paths so), so every file name can be reached.
+#include "macro_file.h"
+
+#include "codepage.h"
+#include "console_macro_file.h"
+
+#include <cstring>
+
+std::u16string SystemErrorText(int error) {
+    const char* text = std::strerror(error);
+    return FromUtf8(text != nullptr ? text : "Unknown error");
+}
+
+bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines, std::u16string& errorText) {
+    return ConsoleMacroFile::ReadLines(FromUtf8(path), lines, errorText);
+}
+
+bool WriteBufferFile(const std::string& path, std::u16string_view text, const MacroFileLog& log) {
+    std::u16string errorText;
+    if (ConsoleMacroFile::WriteBuffer(FromUtf8(path), text, errorText)) return true;
+    LogFileFailure(log, kSaveFailedText, path, errorText);
+    return false;
+}
+
+std::string BufferFilePath() {
+    return ToUtf8(ConsoleMacroFile::BufferFilePath());
+}

@@ -1,0 +1,160 @@
+// The windowless run of one macro file on the Win32 desktop, shared by the console runner and by
+// QuillonMacro.exe when it is started with a macro file.
+#include "console_run.h"
+
+#include "codepage.h"
+#include "console_macro_file.h"
+#include "console_user_interface.h"
+#include "error.h"
+#include "library_state.h"
+#include "macro_facade.h"
+#include "win32_desktop_platform.h"
+#include "win32_text.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <atomic>
+
+namespace {
+
+constexpr int kExitFileMissing = 2;
+
+// Set by Ctrl+C, Ctrl+Break or closing the console; the yield turns it into a stop request, so an
+// interrupted run still ends through the normal steps (code 100, the closing line, the buffer file removed).
+std::atomic<bool> stopSignalled{false};
+
+// A second request takes the system's default action, so a macro stuck outside the run loop can still be
+// interrupted.
+BOOL WINAPI OnConsoleControl(DWORD) {
+    return stopSignalled.exchange(true) ? FALSE : TRUE;
+}
+
+// UTF-16 on a console (shown right whatever its code page), UTF-8 bytes into a pipe or file; lines end in
+// CR LF, as text does on Windows.
+void WriteLine(DWORD which, const std::u16string& text) {
+    const HANDLE stream = GetStdHandle(which);
+    if (stream == nullptr || stream == INVALID_HANDLE_VALUE) return;
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(stream, &mode)) {
+        const std::wstring wide = ToWide(text + u"\r\n");
+        WriteConsoleW(stream, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    const std::string bytes = ToUtf8(text) + "\r\n";
+    WriteFile(stream, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void WriteOutput(const std::u16string& line) {
+    WriteLine(STD_OUTPUT_HANDLE, line);
+}
+
+void WriteError(const std::u16string& line) {
+    WriteLine(STD_ERROR_HANDLE, line);
+}
+
+std::u16string JoinLines(const std::vector<std::u16string>& lines) {
+    std::u16string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += u"\r\n";
+        text += lines[i];
+    }
+    return text;
+}
+
+void ShowMacroError(const cMoMacro_Error& error) {
+    WriteError(error.ErrorMsg());
+    WriteError(error.ErrorInformation());
+    WriteError(u"行=" + FromUtf8(std::to_string(error.ErrorLine())));
+}
+
+// The run from the top, as the editor does it: the buffer file (a failure only reports), the mouse state
+// reset, the parse, and the run when the text parses.
+int32_t RunFromTop(cMoMacro& macro, const std::u16string& text, const std::u16string& bufferPath) {
+    std::u16string saveError;
+    if (!ConsoleMacroFile::WriteBuffer(bufferPath, text, saveError)) {
+        WriteError(u"マクロの保存に失敗しました。 - " + bufferPath);
+        WriteError(saveError);
+    }
+    LibraryState::ResetForRunFromTop();
+    macro.SetPrintOut(WriteOutput);
+    macro.SetMacroText(text);
+    if (macro.Error().ErrorCode() != 0) {
+        ShowMacroError(macro.Error());
+        return macro.Error().ErrorCode();
+    }
+    macro.Run();
+    const int32_t code = macro.Error().ErrorCode();
+    if (code != 0) ShowMacroError(macro.Error());
+    WriteOutput(u"終了しました。");
+    return code;
+}
+
+} // namespace
+
+namespace ConsoleRun {
+
+std::vector<std::u16string> CommandLineArguments() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::u16string> result;
+    for (int i = 0; arguments != nullptr && i < count; ++i) result.push_back(FromWide(arguments[i]));
+    if (arguments != nullptr) LocalFree(arguments);
+    return result;
+}
+
+std::u16string JoinArguments(const std::vector<std::u16string>& arguments, size_t first) {
+    std::u16string joined;
+    for (size_t i = first; i < arguments.size(); ++i) {
+        if (i > first) joined += u' ';
+        joined += arguments[i];
+    }
+    return joined;
+}
+
+bool AttachParentConsole() {
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+    // Streams the parent redirected (to a file or a pipe) stay as they are; the others go to its console.
+    for (const DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        const HANDLE current = GetStdHandle(which);
+        if (current != nullptr && current != INVALID_HANDLE_VALUE) continue;
+        const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr);
+        if (console != INVALID_HANDLE_VALUE) SetStdHandle(which, console);
+    }
+    return true;
+}
+
+void WriteUsage() {
+    WriteOutput(u"usage: QuillonMacro FILE.qlx   (runs the macro file)");
+}
+
+int RunMacroFile(const std::u16string& path) {
+    // Screen pixels, pointer positions and window rectangles all in real pixels, whatever the display scale.
+    SetProcessDPIAware();
+    if (!ConsoleMacroFile::IsFile(path)) return kExitFileMissing;
+    std::vector<std::u16string> lines;
+    std::u16string errorText;
+    if (!ConsoleMacroFile::ReadLines(path, lines, errorText)) {
+        WriteError(u"マクロの読み込みに失敗しました。 - " + path);
+        WriteError(errorText);
+        return kExitFileMissing;
+    }
+
+    ConsoleUserInterface userInterface;
+    Win32DesktopPlatform desktop;
+    cMoMacro macro(&userInterface, &desktop);
+    macro.SetSyncRun(false);
+    userInterface.SetYieldHook([&macro] {
+        if (stopSignalled.load(std::memory_order_relaxed)) macro.ForceStop();
+    });
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    const std::u16string bufferPath = ConsoleMacroFile::BufferFilePath();
+    const int32_t code = RunFromTop(macro, JoinLines(lines), bufferPath);
+    // The buffer file is only a copy for the duration of the run; it goes when the program ends.
+    DeleteFileW(ToWide(bufferPath).c_str());
+    return code;
+}
+
+} // namespace ConsoleRun

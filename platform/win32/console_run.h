@@ -1,0 +1,32 @@
+// The windowless run of one macro file on the Win32 desktop, shared by the console runner and by
+// QuillonMacro.exe when it is started with a macro file: output lines to the console or the redirected
+// streams.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ConsoleRun {
+
+// The program's arguments as Windows passed them (UTF-16), the program's own name first.
+std::vector<std::u16string> CommandLineArguments();
+
+// The arguments from `first` on joined with single spaces, so an unquoted path with spaces still names its
+// file.
+std::u16string JoinArguments(const std::vector<std::u16string>& arguments, size_t first);
+
+// A program of the window subsystem has no console of its own: this attaches it to the console of the program
+// that started it (cmd.exe, PowerShell), when there is one, and points the output streams that were not
+// redirected at that console. False when there is no such console.
+bool AttachParentConsole();
+
+// Writes the one-line usage of the command-line form on standard output.
+void WriteUsage();
+
+// Reads the macro file and runs it from the top without a window: PRINT lines and "終了しました。" on
+// standard output, error lines on standard error, Ctrl+C or closing the console stops the run (code 100).
+// Returns the exit status: the final error code, 2 when the file does not exist (nothing printed) or cannot
+// be read.
+int RunMacroFile(const std::u16string& path);
+
+} // namespace ConsoleRun
