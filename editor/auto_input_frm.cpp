@@ -2,6 +2,7 @@
 // mouse lines (with a position taken from the pointer after a countdown) and the insertion into the editor.
 #include "auto_input_frm.h"
 
+#include "desktop_platform.h"
 #include "quick_input_keys.h"
 #include "quick_input_lines.h"
 #include "status_label_accessible.h"
@@ -323,15 +324,23 @@ void AutoInputFrm::PickTimer_Tick() {
 // Screen pixels for relative coordinates; with "絶対座標で入力" the position in MUS's absolute space,
 // which spans the primary screen from 0 to 65535 along each axis.
 void AutoInputFrm::TakePointerPosition() {
-    const QPoint position = QCursor::pos();
+    QPoint position = QCursor::pos();
+    QRect area;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) area = screen->geometry();
+    int32_t pointerX = 0;
+    int32_t pointerY = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    if (desktop_ != nullptr && desktop_->PointerPosition(pointerX, pointerY)) {
+        position = QPoint(pointerX, pointerY);
+        desktop_->ScreenSize(width, height);
+        if (width > 0 && height > 0) area = QRect(0, 0, width, height);
+    }
     int x = position.x();
     int y = position.y();
-    if (MUSOrgChk->isChecked()) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->geometry();
-            x = AbsoluteMouseCoordinate(position.x() - area.x(), area.width());
-            y = AbsoluteMouseCoordinate(position.y() - area.y(), area.height());
-        }
+    if (MUSOrgChk->isChecked() && !area.isEmpty()) {
+        x = AbsoluteMouseCoordinate(position.x() - area.x(), area.width());
+        y = AbsoluteMouseCoordinate(position.y() - area.y(), area.height());
     }
     MUSXTxt->setText(QString::number(x));
     MUSYTxt->setText(QString::number(y));

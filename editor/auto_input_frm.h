@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 
+class DesktopPlatform;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -32,6 +33,9 @@ class AutoInputFrm : public QDialog {
 
     // The pointer pick counts down `steps` times `stepMilliseconds` (3 × 1000 unless changed).
     void SetPickCountdown(int steps, int stepMilliseconds);
+    // The pointer pick reads the pointer through the desktop platform, in the screen pixels MUS uses (the
+    // toolkit's own position is in scaled units on a high-density screen); without one, the toolkit's.
+    void SetDesktop(DesktopPlatform* desktop) { desktop_ = desktop; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,6 +56,7 @@ class AutoInputFrm : public QDialog {
     void ClearBtn_Click();
 
     QPointer<QPlainTextEdit> editor_;
+    DesktopPlatform* desktop_ = nullptr;
     QString inputText_;
 
     QLabel* MesLbl = nullptr;

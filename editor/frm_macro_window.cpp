@@ -42,11 +42,13 @@ constexpr int kToolButtonSize = 22;
 constexpr int kToolButtonTop = 2;
 constexpr double kFontPoints = 9.75;
 
-// "ＭＳ ゴシック" where it is installed, otherwise the Japanese monospace font the install script provides,
-// otherwise the system's fixed font.
+// "ＭＳ ゴシック" where it is installed (Windows lists it under its English name outside Japanese Windows),
+// otherwise another Japanese monospace font: Windows' newer one, or the one the Linux install script
+// provides; otherwise the system's fixed font.
 QFont WindowFont() {
     const QStringList families = QFontDatabase::families();
-    for (const QString& name : {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")}) {
+    for (const QString& name : {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                                QStringLiteral("BIZ UDGothic"), QStringLiteral("IPAGothic")}) {
         if (families.contains(name)) {
             QFont font(name);
             font.setPointSizeF(kFontPoints);

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTextBlock>
 #include <QUrl>
 
@@ -130,6 +131,7 @@ void frm_MacroWindow::mnuAllSelect_Click() {
 // The quick-input dialog writes KBD and MUS lines into the editor at the caret.
 void frm_MacroWindow::menu_MusKbd_Click() {
     AutoInputFrm dialog(txt_Macro, this);
+    dialog.SetDesktop(desktop_.get());
     dialog.exec();
 }
 
@@ -163,11 +165,12 @@ void frm_MacroWindow::Menu_LogClear_Click() {
 
 // The viewer is a program of its own beside this one. When it is missing or cannot start, the log says so
 // and the editor goes on.
+// Only the program's own folder is searched, with the system's program suffix (Glossel.exe on Windows).
 void frm_MacroWindow::Menu_MacroHelp_Click() {
-    const QString path = QDir(programDirectory_).filePath(QStringLiteral("Glossel"));
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isExecutable()) {
-        AppendLog(QStringLiteral("関数ビューアが見つかりません。 - ") + path);
+    const QString path = QStandardPaths::findExecutable(QStringLiteral("Glossel"), {programDirectory_});
+    if (path.isEmpty()) {
+        AppendLog(QStringLiteral("関数ビューアが見つかりません。 - ") +
+                  QDir::toNativeSeparators(QDir(programDirectory_).filePath(QStringLiteral("Glossel"))));
         return;
     }
     if (!QProcess::startDetached(path, {}, programDirectory_))

@@ -60,6 +60,12 @@ class DesktopPlatform {
     virtual uint16_t AsyncKeyState(int32_t virtualKey) = 0;
     // Places the pointer at a screen position in pixels.
     virtual void SetPointerPosition(int32_t x, int32_t y) = 0;
+    // The pointer's screen position in pixels (the space SetPointerPosition takes); false when it cannot be
+    // read. Used by the editor's aids, never by the built-ins.
+    virtual bool PointerPosition(int32_t& x, int32_t& y) {
+        x = y = 0;
+        return false;
+    }
 
     // --- windows ---
     // The first top-level window whose class matches and, when title is given, whose title matches exactly.

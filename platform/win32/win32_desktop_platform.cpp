@@ -32,6 +32,14 @@ void Win32DesktopPlatform::SetPointerPosition(int32_t x, int32_t y) {
     SetCursorPos(x, y);
 }
 
+bool Win32DesktopPlatform::PointerPosition(int32_t& x, int32_t& y) {
+    POINT point{};
+    const bool read = GetCursorPos(&point) != 0;
+    x = point.x;
+    y = point.y;
+    return read;
+}
+
 int32_t Win32DesktopPlatform::FindTopLevelWindow(const std::u16string& className,
                                                  const std::u16string* title) {
     return Win32Windows::Find(className, title);

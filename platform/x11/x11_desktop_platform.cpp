@@ -51,6 +51,11 @@ void X11DesktopPlatform::SetPointerPosition(int32_t x, int32_t y) {
     if (mouse_) mouse_->Place(x, y);
 }
 
+bool X11DesktopPlatform::PointerPosition(int32_t& x, int32_t& y) {
+    x = y = 0;
+    return mouse_ && mouse_->Position(x, y);
+}
+
 int32_t X11DesktopPlatform::FindTopLevelWindow(const std::u16string& className, const std::u16string* title) {
     if (!windows_) return 0;
     const std::string titleText = title != nullptr ? ToUtf8(*title) : std::string();

@@ -30,6 +30,7 @@ class X11DesktopPlatform final : public DesktopPlatform {
     void SendMouseEvent(uint32_t flags, int32_t dx, int32_t dy) override;
     uint16_t AsyncKeyState(int32_t virtualKey) override;
     void SetPointerPosition(int32_t x, int32_t y) override;
+    bool PointerPosition(int32_t& x, int32_t& y) override;
 
     int32_t FindTopLevelWindow(const std::u16string& className, const std::u16string* title) override;
     bool GetPlacement(int32_t window, WindowPlacement& out) override;

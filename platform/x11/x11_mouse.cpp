@@ -52,6 +52,21 @@ void X11Mouse::Place(int32_t x, int32_t y) {
     XSync(display_, False);
 }
 
+bool X11Mouse::Position(int32_t& x, int32_t& y) {
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int winX = 0;
+    int winY = 0;
+    unsigned int mask = 0;
+    const bool sameScreen = XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX,
+                                          &rootY, &winX, &winY, &mask) != False;
+    x = rootX;
+    y = rootY;
+    return sameScreen;
+}
+
 void X11Mouse::MoveRelative(int32_t dx, int32_t dy) {
     Window root = 0;
     Window child = 0;

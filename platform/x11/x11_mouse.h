@@ -16,6 +16,8 @@ class X11Mouse {
     void Send(uint32_t flags, int32_t dx, int32_t dy);
     // Places the pointer at a screen pixel (kept inside the screen).
     void Place(int32_t x, int32_t y);
+    // The pointer's position on the screen; false when the pointer is on another screen of the display.
+    bool Position(int32_t& x, int32_t& y);
 
   private:
     void MoveRelative(int32_t dx, int32_t dy);

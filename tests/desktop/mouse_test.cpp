@@ -1,7 +1,10 @@
 // Desktop tests of MUS and MUSORG on X11: relative motion is exact even with pointer acceleration set,
 // the absolute space maps onto the screen's pixels, buttons arrive at the pointer's exact position, and
 // after SETWIN every MUS starts at the window origin.
+#include "desktop_platform_factory.h"
 #include "desktop_test_support.h"
+
+#include <memory>
 
 using namespace desktop_testing;
 
@@ -41,6 +44,20 @@ TEST(Mouse, AbsoluteSpaceCoversTheScreen) {
     EXPECT_EQ(After(macro, probe, "MUS(MOVE, 65535, 65535)"), Point(1279, 1023));
     EXPECT_EQ(After(macro, probe, "MUS(MOVE, 16384, 49152)"), Point(320, 768));
     EXPECT_EQ(After(macro, probe, "MUS(MOVE, 99999, -7)"), Point(1279, 0));
+}
+
+// The editor's pointer pick reads the position through the platform, in the pixels MUS and SETWIN use.
+TEST(Mouse, PointerPositionReadsWhereThePointerWasPlaced) {
+    const std::unique_ptr<DesktopPlatform> desktop = CreateDesktopPlatform();
+    Probe probe;
+    for (const Point& target : {Point(123, 456), Point(0, 0), Point(1279, 1023)}) {
+        desktop->SetPointerPosition(target.first, target.second);
+        int32_t x = -1;
+        int32_t y = -1;
+        ASSERT_TRUE(desktop->PointerPosition(x, y));
+        EXPECT_EQ(Point(x, y), target);
+        EXPECT_EQ(probe.Pointer(), target);
+    }
 }
 
 TEST(Mouse, ButtonsArriveWhereThePointerIs) {

@@ -1,6 +1,7 @@
 // Tests of the quick-input dialog AutoInputFrm on a real X display (a private Xvfb with a window manager):
 // key presses injected through the X server by xdotool, and the pointer pick with a pointer xdotool moves.
 #include "auto_input_frm.h"
+#include "desktop_platform_factory.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -99,28 +100,32 @@ void AutoInputDisplayTest::RealKeyPressesWithModifierWrapping() {
     QTRY_COMPARE_WITH_TIMEOUT(dialog_->InputText(), expected, 10000);
 }
 
+// Once with the toolkit's pointer position and once through the desktop platform, as the editor gives it.
 void AutoInputDisplayTest::PickTheRealPointerPosition() {
     auto* pick = dialog_->findChild<QPushButton*>(QStringLiteral("MUSPickBtn"));
     auto* absolute = dialog_->findChild<QWidget*>(QStringLiteral("MUSOrgChk"));
     dialog_->SetPickCountdown(2, 200);
+    const std::unique_ptr<DesktopPlatform> desktop = CreateDesktopPlatform();
+    for (DesktopPlatform* source : {static_cast<DesktopPlatform*>(nullptr), desktop.get()}) {
+        dialog_->SetDesktop(source);
+        absolute->setProperty("checked", false);
+        QVERIFY(Xdotool({"mousemove", "20", "30"}));
+        QTest::mouseClick(pick, Qt::LeftButton);
+        // The pointer is moved away from the dialog during the countdown, as a user does.
+        QVERIFY(Xdotool({"mousemove", "1100", "900"}));
+        QTRY_VERIFY_WITH_TIMEOUT(pick->isEnabled(), 10000);
+        QCOMPARE(Field("MUSXTxt")->text(), QStringLiteral("1100"));
+        QCOMPARE(Field("MUSYTxt")->text(), QStringLiteral("900"));
 
-    absolute->setProperty("checked", false);
-    QVERIFY(Xdotool({"mousemove", "20", "30"}));
-    QTest::mouseClick(pick, Qt::LeftButton);
-    // The pointer is moved away from the dialog during the countdown, as a user does.
-    QVERIFY(Xdotool({"mousemove", "1100", "900"}));
-    QTRY_VERIFY_WITH_TIMEOUT(pick->isEnabled(), 10000);
-    QCOMPARE(Field("MUSXTxt")->text(), QStringLiteral("1100"));
-    QCOMPARE(Field("MUSYTxt")->text(), QStringLiteral("900"));
-
-    absolute->setProperty("checked", true);
-    QTest::mouseClick(pick, Qt::LeftButton);
-    QVERIFY(Xdotool({"mousemove", "640", "1023"}));
-    QTRY_VERIFY_WITH_TIMEOUT(pick->isEnabled(), 10000);
-    const QSize screen = QGuiApplication::primaryScreen()->size();
-    QCOMPARE(screen, QSize(1280, 1024));
-    QCOMPARE(Field("MUSYTxt")->text(), QStringLiteral("65535"));
-    QCOMPARE(Field("MUSXTxt")->text().toLongLong() * screen.width() / 65536, 640);
+        absolute->setProperty("checked", true);
+        QTest::mouseClick(pick, Qt::LeftButton);
+        QVERIFY(Xdotool({"mousemove", "640", "1023"}));
+        QTRY_VERIFY_WITH_TIMEOUT(pick->isEnabled(), 10000);
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        QCOMPARE(screen, QSize(1280, 1024));
+        QCOMPARE(Field("MUSYTxt")->text(), QStringLiteral("65535"));
+        QCOMPARE(Field("MUSXTxt")->text().toLongLong() * screen.width() / 65536, 640);
+    }
 }
 
 QTEST_MAIN(AutoInputDisplayTest)

@@ -129,6 +129,11 @@ TEST_F(DesktopTest, PointerPlacementAndAbsoluteAndRelativeMoves) {
     POINT where{};
     desktop_.SetPointerPosition(300, 200);
     ASSERT_TRUE(WaitUntil([&] { return GetCursorPos(&where) && where.x == 300 && where.y == 200; }));
+    int32_t readX = 0;
+    int32_t readY = 0;
+    ASSERT_TRUE(desktop_.PointerPosition(readX, readY));
+    EXPECT_EQ(readX, 300);
+    EXPECT_EQ(readY, 200);
     WineTest::LetTheDesktopSettle();
 
     // Small motions move pixel for pixel; larger ones follow the system's pointer acceleration.
