@@ -7,6 +7,7 @@
 #include "error.h"
 #include "library_state.h"
 #include "macro_facade.h"
+#include "macro_text.h"
 #include "terminal_user_interface.h"
 
 #include <unistd.h>
@@ -46,15 +47,6 @@ void WriteLine(std::FILE* stream, const std::u16string& text) {
     std::fflush(stream);
 }
 
-std::u16string JoinLines(const std::vector<std::u16string>& lines) {
-    std::u16string text;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) text += u"\r\n";
-        text += lines[i];
-    }
-    return text;
-}
-
 } // namespace
 
 int RunMacroFileFromCommandLine(const std::string& path) {
@@ -78,7 +70,7 @@ int RunMacroFileFromCommandLine(const std::string& path) {
     });
     InstallStopSignals();
     const std::string bufferPath = BufferFilePath();
-    const int32_t code = RunMacroFromTop(macro, JoinLines(lines), bufferPath, sinks);
+    const int32_t code = RunMacroFromTop(macro, JoinMacroLines(lines), bufferPath, sinks);
     // The buffer file is only a copy for the duration of the run; it goes when the program ends.
     ::unlink(bufferPath.c_str());
     return code;

@@ -61,6 +61,15 @@ std::u16string DecodeMacroBytes(std::string_view bytes) {
     return DecodeCp932Leniently(bytes);
 }
 
+std::u16string JoinMacroLines(const std::vector<std::u16string>& lines) {
+    std::u16string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += u"\r\n";
+        text += lines[i];
+    }
+    return text;
+}
+
 std::vector<std::u16string> SplitMacroLines(std::u16string_view text) {
     std::vector<std::u16string> lines;
     size_t start = 0;

@@ -13,6 +13,9 @@ std::u16string DecodeMacroBytes(std::string_view bytes);
 // A line ends at CR LF, at a lone CR or at a lone LF; an empty piece after the last line end is no line.
 std::vector<std::u16string> SplitMacroLines(std::u16string_view text);
 
+// The lines as one macro text, joined with CR LF (the form a run from the top is given).
+std::u16string JoinMacroLines(const std::vector<std::u16string>& lines);
+
 // The bytes of a saved macro: line ends made CR LF plus one more CR LF; CP932 when loading gives the text
 // back unchanged, otherwise UTF-8 with a BOM.
 std::string EncodeMacroText(std::u16string_view text);

@@ -8,6 +8,7 @@
 #include "error.h"
 #include "library_state.h"
 #include "macro_facade.h"
+#include "macro_text.h"
 #include "win32_desktop_platform.h"
 #include "win32_text.h"
 
@@ -52,15 +53,6 @@ void WriteOutput(const std::u16string& line) {
 
 void WriteError(const std::u16string& line) {
     WriteLine(STD_ERROR_HANDLE, line);
-}
-
-std::u16string JoinLines(const std::vector<std::u16string>& lines) {
-    std::u16string text;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) text += u"\r\n";
-        text += lines[i];
-    }
-    return text;
 }
 
 void ShowMacroError(const cMoMacro_Error& error) {
@@ -151,7 +143,7 @@ int RunMacroFile(const std::u16string& path) {
     });
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     const std::u16string bufferPath = ConsoleMacroFile::BufferFilePath();
-    const int32_t code = RunFromTop(macro, JoinLines(lines), bufferPath);
+    const int32_t code = RunFromTop(macro, JoinMacroLines(lines), bufferPath);
     // The buffer file is only a copy for the duration of the run; it goes when the program ends.
     DeleteFileW(ToWide(bufferPath).c_str());
     return code;

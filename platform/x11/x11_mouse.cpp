@@ -68,14 +68,9 @@ bool X11Mouse::Position(int32_t& x, int32_t& y) {
 }
 
 void X11Mouse::MoveRelative(int32_t dx, int32_t dy) {
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int winX = 0;
-    int winY = 0;
-    unsigned int mask = 0;
-    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &winX, &winY, &mask);
+    int32_t rootX = 0;
+    int32_t rootY = 0;
+    Position(rootX, rootY);
     const int64_t x = static_cast<int64_t>(rootX) + dx;
     const int64_t y = static_cast<int64_t>(rootY) + dy;
     Place(static_cast<int32_t>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX)),

@@ -56,6 +56,10 @@ TEST(MacroFileRead, LinesEndAtCrLfCrAndLoneLf) {
     EXPECT_EQ(SplitMacroLines(u"a\n\rb"), (Lines{u"a", u"", u"b"}));
     EXPECT_EQ(SplitMacroLines(u"\r\n"), (Lines{u""}));
     EXPECT_TRUE(SplitMacroLines(u"").empty());
+    // Joined again, the lines give the text a run from the top is given: CR LF between lines, none after.
+    EXPECT_EQ(JoinMacroLines(SplitMacroLines(u"a\nb\rc\r\n")), u"a\r\nb\r\nc");
+    EXPECT_EQ(JoinMacroLines({u"", u""}), u"\r\n");
+    EXPECT_TRUE(JoinMacroLines({}).empty());
 }
 
 TEST(MacroFileRead, Utf8WhenValidOtherwiseCp932) {
