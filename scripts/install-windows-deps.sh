@@ -14,7 +14,8 @@ packages=(
   dpkg-dev patch xz-utils perl qt6-base-dev qt6-base-dev-tools
   # Qt's Japanese texts, carried inside the Windows programs
   qt6-translations-l10n
-  # the private display's window-manager probe (xprop, xlogo) and screenshots of the programs under Wine
+  # the private display's window-manager probe (xprop, xlogo), screenshots of the programs under Wine, and
+  # the programs' icons made from their SVGs (ImageMagick)
   imagemagick x11-utils x11-apps
   # a Japanese font of the host, to which Wine's dialog fonts are mapped
   fonts-ipafont-gothic
