@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,36 @@ struct PixelGrid {
         return bgra.data() +
                (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
     }
+};
+
+// What the editor's aids read about a top-level window: the names GETWINID matches, exactly as it matches
+// them.
+struct WindowDescription {
+    int32_t window = 0;          // the handle GETWINID gives for the window
+    std::u16string className;    // its class (X11: the class part of WM_CLASS)
+    std::u16string instanceName; // X11: the instance part of WM_CLASS, which GETWINID matches too; else empty
+    std::u16string title;
+    WindowPlacement placement; // show state and the outer frame's rectangle, in screen pixels
+};
+
+// One event of the user's real keyboard or mouse, as a recording sees it.
+struct RecordedInput {
+    enum class Kind { KeyDown, KeyUp, ButtonDown, ButtonUp, Motion };
+    Kind kind = Kind::Motion;
+    int32_t code =
+        0;         // the virtual key of a key event; the button of a button event: 1 left, 2 right, 3 middle
+    int32_t x = 0; // the pointer's screen position in pixels at the event
+    int32_t y = 0;
+    int64_t milliseconds = 0; // when it happened, on a clock that only moves forward
+};
+
+// A recording of the user's input on the whole desktop, without taking the input from any program. It runs
+// from its start until the object is destroyed; its events are gathered in the background.
+class InputRecording {
+  public:
+    virtual ~InputRecording() = default;
+    // Moves the events gathered since the previous call, oldest first, to the end of `out`.
+    virtual void Take(std::vector<RecordedInput>& out) = 0;
 };
 
 // Operations that can fail return a failure number (0 success, 5 invalid argument, 6 overflow, 53 not found).
@@ -60,12 +91,28 @@ class DesktopPlatform {
     virtual uint16_t AsyncKeyState(int32_t virtualKey) = 0;
     // Places the pointer at a screen position in pixels.
     virtual void SetPointerPosition(int32_t x, int32_t y) = 0;
+
+    // --- reading the desktop for the editor's aids (never used by the built-ins) ---
     // The pointer's screen position in pixels (the space SetPointerPosition takes); false when it cannot be
-    // read. Used by the editor's aids, never by the built-ins.
+    // read.
     virtual bool PointerPosition(int32_t& x, int32_t& y) {
         x = y = 0;
         return false;
     }
+    // The topmost top-level window that shows at the screen pixel (its frame included); false when there is
+    // none (the desktop's background) or it cannot be read.
+    virtual bool TopLevelWindowAt(int32_t x, int32_t y, WindowDescription& out) {
+        (void)x, (void)y, (void)out;
+        return false;
+    }
+    // The screen pixels of a rectangle, as CaptureScreen would give them there; the part outside the screen
+    // is black. 0, or 5 for an empty or too large rectangle, or another failure number.
+    virtual int CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height, PixelGrid& out) {
+        (void)left, (void)top, (void)width, (void)height, (void)out;
+        return 5;
+    }
+    // Starts recording the user's keyboard and mouse; null when this desktop cannot be recorded.
+    virtual std::unique_ptr<InputRecording> StartInputRecording() { return nullptr; }
 
     // --- windows ---
     // The first top-level window whose class matches and, when title is given, whose title matches exactly.

@@ -2,6 +2,7 @@
 // is in progress so it never steals the key from other programs otherwise.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 class StopHotkey {
@@ -18,3 +19,12 @@ class StopHotkey {
 
 // The hotkey of the display named by DISPLAY, on a connection of its own.
 std::unique_ptr<StopHotkey> CreateStopHotkey();
+
+// Modifiers of a global hotkey.
+inline constexpr unsigned kHotkeyShift = 1;
+inline constexpr unsigned kHotkeyControl = 2;
+inline constexpr unsigned kHotkeyAlt = 4;
+
+// Another desktop-wide key with the same rules (grabbed only between Grab and Release), for the editor's
+// aids: the key of a virtual-key code with exactly these modifiers (Caps Lock and Num Lock do not matter).
+std::unique_ptr<StopHotkey> CreateGlobalHotkey(uint8_t virtualKey, unsigned modifiers);
