@@ -60,6 +60,17 @@ EditorDialogs RealEditorDialogs(QWidget* owner) {
     d.saveFileName = [owner](const QString& start) {
         return AskFileName(owner, QFileDialog::AcceptSave, start);
     };
+    d.savePictureName = [owner](const QString& suggested) {
+        QFileDialog dialog(owner);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters({QStringLiteral("PNG (*.png)")});
+        dialog.setDefaultSuffix(QStringLiteral("png"));
+        dialog.setDirectory(QFileInfo(suggested).absolutePath());
+        dialog.selectFile(QFileInfo(suggested).fileName());
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+        return dialog.selectedFiles().constFirst();
+    };
     d.askRestore = [owner](const QString& text) { return AskRestore(owner, text); };
     d.inputText = [owner](const QString& title, const QString& prompt,
                           const QString& text) -> std::optional<QString> {

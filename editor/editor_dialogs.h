@@ -20,6 +20,9 @@ struct EditorDialogs {
     // "".
     std::function<QString(const QString& startPath)> openFileName;
     std::function<QString(const QString& startPath)> saveFileName;
+    // The PNG file a captured picture is saved to, starting with `suggestedPath`; "" when cancelled. Asks
+    // before replacing an existing file.
+    std::function<QString(const QString& suggestedPath)> savePictureName;
     // Offers a text left by an editor that ended without saving it: true to restore it (the default button),
     // false to discard it.
     std::function<bool(const QString& text)> askRestore;
