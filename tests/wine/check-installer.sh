@@ -99,14 +99,14 @@ check_install() {
   diff -u "$work/expected-files" "$work/installed" >"$work/files.diff" ||
     { cat "$work/files.diff"; fail "$mode: the installed files differ from the zip's (+ Uninstall.exe)"; }
 
-  # Start-menu entries for the window programs; a link holds its target's path in UTF-16.
+  # Start-menu entries for the window programs; a link holds its target's full path in the system's code page.
   local link program
   for link in ${editor:+QuillonMacro.lnk:$editor} ${viewer:+Glossel.lnk:$viewer}; do
     program=${link#*:}
     link="$menu/QuillonMacro/${link%%:*}"
     if [ ! -f "$link" ]; then
       fail "$mode: no Start-menu entry $link"
-    elif ! tr -d '\000' <"$link" | grep -qaF "$windir\\$program"; then
+    elif ! grep -qaF "$windir\\$program" "$link"; then
       fail "$mode: $link does not start $windir\\$program"
     fi
   done
