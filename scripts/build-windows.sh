@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs with mingw-w64 into build-win/: the editor QuillonMacro.exe, the console
-# runner QuillonMacroConsole.exe, Glossel.exe with its data, and the Windows test programs. Installs the cross
-# compiler and Wine first, and builds the static Qt for Windows when its cache is missing (the first time only:
-# about half an hour to an hour on two cores; see scripts/build-qt-windows.sh).
+# runner QuillonMacroConsole.exe, Glossel.exe with its data, and the Windows test programs; then packs the
+# installer and the portable zip, build-win/QuillonMacro-<version>-win64.exe and .zip (CPack with NSIS).
+# Installs the cross compiler, Wine and NSIS first, and builds the static Qt for Windows when its cache is
+# missing (the first time only: about half an hour to an hour on two cores; see scripts/build-qt-windows.sh).
 # QM_WIN_GUI=OFF builds only the console runner (as build-win/bin/QuillonMacro.exe), without Qt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,3 +30,11 @@ fi
 echo "== Windows build (mingw-w64) =="
 "${configure[@]}" -S . -B "$build" "${options[@]}" "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"
+
+echo "== Windows packages (cpack: installer and portable zip) =="
+if ! (cd "$build" && cpack -G "NSIS;ZIP" >cpack.log 2>&1); then
+  cat "$build/cpack.log" >&2
+  echo "cpack failed (log above, also in $build/cpack.log)" >&2
+  exit 1
+fi
+sed -n "s|^CPack: - package: .*/\(.*\) generated\.\$|$build/\1|p" "$build/cpack.log"

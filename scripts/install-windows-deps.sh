@@ -19,6 +19,8 @@ packages=(
   imagemagick x11-utils x11-apps
   # a Japanese font of the host, to which Wine's dialog fonts are mapped
   fonts-ipafont-gothic
+  # the installer (CPack's NSIS generator runs makensis) and the package tests' look into the portable zip
+  nsis unzip python3
 )
 
 missing=()
