@@ -105,6 +105,11 @@ class DesktopPlatform {
         (void)x, (void)y, (void)out;
         return false;
     }
+    // The same, looking through one top-level window (a handle as GETWINID gives it, such as the caller's own
+    // always-on-top window): the window under it at that pixel is reported instead. 0 looks through none.
+    virtual bool TopLevelWindowAtExcept(int32_t x, int32_t y, int32_t lookedThrough, WindowDescription& out) {
+        return TopLevelWindowAt(x, y, out) && (lookedThrough == 0 || out.window != lookedThrough);
+    }
     // The screen pixels of a rectangle, as CaptureScreen would give them there; the part outside the screen
     // is black. 0, or 5 for an empty or too large rectangle, or another failure number.
     virtual int CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height, PixelGrid& out) {

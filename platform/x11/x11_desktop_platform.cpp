@@ -6,6 +6,7 @@
 #include "desktop_platform_factory.h"
 #include "image_file.h"
 #include "monotonic_clock.h"
+#include "x11_input_recording.h"
 #include "x11_key_state.h"
 #include "x11_keyboard.h"
 #include "x11_mouse.h"
@@ -54,6 +55,25 @@ void X11DesktopPlatform::SetPointerPosition(int32_t x, int32_t y) {
 bool X11DesktopPlatform::PointerPosition(int32_t& x, int32_t& y) {
     x = y = 0;
     return mouse_ && mouse_->Position(x, y);
+}
+
+bool X11DesktopPlatform::TopLevelWindowAt(int32_t x, int32_t y, WindowDescription& out) {
+    return TopLevelWindowAtExcept(x, y, 0, out);
+}
+
+bool X11DesktopPlatform::TopLevelWindowAtExcept(int32_t x, int32_t y, int32_t lookedThrough,
+                                                WindowDescription& out) {
+    return windows_ &&
+           windows_->TopLevelAt(x, y, static_cast<XID>(static_cast<uint32_t>(lookedThrough)), out);
+}
+
+int X11DesktopPlatform::CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height,
+                                      PixelGrid& out) {
+    return screen_ ? screen_->CaptureRegion(left, top, width, height, out) : 5;
+}
+
+std::unique_ptr<InputRecording> X11DesktopPlatform::StartInputRecording() {
+    return display_ != nullptr ? StartX11InputRecording(DisplayString(display_)) : nullptr;
 }
 
 int32_t X11DesktopPlatform::FindTopLevelWindow(const std::u16string& className, const std::u16string* title) {

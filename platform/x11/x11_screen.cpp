@@ -10,6 +10,7 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -151,6 +152,42 @@ int X11Screen::Capture(PixelGrid& out) {
     if (CapturePlain(0, 0, width, height, out)) return 0;
     out = PixelGrid{};
     return 5;
+}
+
+int X11Screen::CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height, PixelGrid& out) {
+    int32_t screenWidth = 0;
+    int32_t screenHeight = 0;
+    Size(screenWidth, screenHeight);
+    const int64_t area = static_cast<int64_t>(width) * height;
+    if (width <= 0 || height <= 0 || area > kMaxRegionScreens * screenWidth * screenHeight ||
+        area * 4 > INT32_MAX)
+        return 5;
+    PixelGrid region;
+    region.width = width;
+    region.height = height;
+    region.bgra.assign(static_cast<size_t>(area) * 4, 0);
+    // Only the part on the screen is asked for; the server refuses a request reaching outside the root.
+    const int64_t x0 = std::max<int64_t>(left, 0);
+    const int64_t y0 = std::max<int64_t>(top, 0);
+    const int64_t x1 = std::min<int64_t>(static_cast<int64_t>(left) + width, screenWidth);
+    const int64_t y1 = std::min<int64_t>(static_cast<int64_t>(top) + height, screenHeight);
+    if (x0 < x1 && y0 < y1) {
+        PixelGrid shown;
+        if (!CapturePlain(static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1 - x0),
+                          static_cast<int32_t>(y1 - y0), shown))
+            return 5;
+        const size_t rowBytes = static_cast<size_t>(shown.width) * 4;
+        for (int32_t row = 0; row < shown.height; ++row) {
+            const uint8_t* from = shown.Pixel(0, row);
+            uint8_t* to = region.bgra.data() + ((static_cast<size_t>(y0 - top) + static_cast<size_t>(row)) *
+                                                    static_cast<size_t>(width) +
+                                                static_cast<size_t>(x0 - left)) *
+                                                   4;
+            std::copy(from, from + rowBytes, to);
+        }
+    }
+    out = std::move(region);
+    return 0;
 }
 
 void X11Screen::UseSharedMemory(bool use) {

@@ -23,6 +23,10 @@ class X11Screen {
     int32_t ReadPixel(int32_t x, int32_t y);
     // What the screen shows, windows included; returns 0 or a failure number.
     int Capture(PixelGrid& out);
+    // What a rectangle of the screen shows, the same pixels Capture gives there, black outside the screen;
+    // 5 for an empty rectangle or one larger than kMaxRegionScreens screens.
+    int CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height, PixelGrid& out);
+    static constexpr int64_t kMaxRegionScreens = 4;
 
     // Captures go through a shared-memory image when the server offers one (the default), otherwise through
     // a plain image request. Turning it off releases the shared image.

@@ -1,9 +1,14 @@
-// The global stop key for X11: a passive grab of Pause on the root window, on a private display connection,
-// for every modifier state, read by polling that connection.
+// The desktop-wide keys for X11: a passive grab of one key on the root window, on a private display
+// connection, read by polling that connection. The stop key is Pause in every modifier state; the other keys
+// are a virtual key with exactly the modifiers asked for, whatever the Caps Lock and Num Lock state.
 #include "stop_hotkey.h"
+
+#include "x11_virtual_keys.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
+
+#include <vector>
 
 namespace {
 
@@ -15,27 +20,54 @@ int NoteGrabError(Display*, XErrorEvent*) {
     return 0;
 }
 
-class X11StopHotkey : public StopHotkey {
+// The modifier bit Num Lock sets: the modifier whose keys include the Num Lock key (Mod2 as a rule).
+unsigned NumLockMask(Display* display) {
+    const KeyCode numLock = XKeysymToKeycode(display, XK_Num_Lock);
+    XModifierKeymap* map = XGetModifierMapping(display);
+    unsigned mask = 0;
+    if (map != nullptr && numLock != 0) {
+        for (int modifier = 0; modifier < 8 && mask == 0; ++modifier)
+            for (int i = 0; i < map->max_keypermod; ++i)
+                if (map->modifiermap[modifier * map->max_keypermod + i] == numLock) mask = 1u << modifier;
+    }
+    if (map != nullptr) XFreeModifiermap(map);
+    return mask != 0 ? mask : Mod2Mask;
+}
+
+class X11GlobalHotkey : public StopHotkey {
   public:
-    ~X11StopHotkey() override {
+    // With `anyModifiers` the key is taken in every modifier state (the stop key); otherwise with exactly
+    // `modifiers` (X modifier bits).
+    X11GlobalHotkey(KeySym keysym, unsigned modifiers, bool anyModifiers)
+        : keysym_(keysym), modifiers_(modifiers), anyModifiers_(anyModifiers) {}
+
+    ~X11GlobalHotkey() override {
         Release();
         if (display_ != nullptr) XCloseDisplay(display_);
     }
 
     bool Grab() override {
         if (grabbed_) return true;
+        if (keysym_ == 0) return false;
         if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
         if (display_ == nullptr) return false;
-        keycode_ = XKeysymToKeycode(display_, XK_Pause);
+        keycode_ = XKeysymToKeycode(display_, keysym_);
         if (keycode_ == 0) return false;
         const Window root = DefaultRootWindow(display_);
+        const unsigned numLock = NumLockMask(display_);
+        grabs_.clear();
         // One grab for any modifier state; when another program holds some combination, grab at least the
-        // plain key with Caps Lock and Num Lock (Mod2) in every state.
-        if (!TryGrab(root, AnyModifier)) {
-            bool any = false;
-            for (unsigned mods : {0u, unsigned{LockMask}, unsigned{Mod2Mask}, unsigned{LockMask | Mod2Mask}})
-                any = TryGrab(root, mods) || any;
-            if (!any) return false;
+        // plain key with Caps Lock and Num Lock in every state.
+        if (anyModifiers_ && TryGrab(root, AnyModifier)) {
+            grabs_.push_back(AnyModifier);
+        } else {
+            for (unsigned locks : {0u, unsigned{LockMask}, numLock, LockMask | numLock})
+                if (TryGrab(root, modifiers_ | locks)) grabs_.push_back(modifiers_ | locks);
+            // Without the key in the plain lock state it would work only now and then: that is no grab.
+            if (grabs_.empty() || grabs_.front() != modifiers_) {
+                UngrabAll();
+                return false;
+            }
         }
         grabbed_ = true;
         pressed_ = false;
@@ -44,7 +76,7 @@ class X11StopHotkey : public StopHotkey {
 
     void Release() override {
         if (!grabbed_ || display_ == nullptr) return;
-        XUngrabKey(display_, keycode_, AnyModifier, DefaultRootWindow(display_));
+        UngrabAll();
         XSync(display_, True); // drops the key events still queued
         grabbed_ = false;
     }
@@ -71,8 +103,18 @@ class X11StopHotkey : public StopHotkey {
         return !grabRefused;
     }
 
+    void UngrabAll() {
+        for (unsigned modifiers : grabs_)
+            XUngrabKey(display_, keycode_, modifiers, DefaultRootWindow(display_));
+        grabs_.clear();
+    }
+
+    KeySym keysym_;
+    unsigned modifiers_;
+    bool anyModifiers_;
     Display* display_ = nullptr;
     KeyCode keycode_ = 0;
+    std::vector<unsigned> grabs_;
     bool grabbed_ = false;
     bool pressed_ = false;
 };
@@ -80,5 +122,13 @@ class X11StopHotkey : public StopHotkey {
 } // namespace
 
 std::unique_ptr<StopHotkey> CreateStopHotkey() {
-    return std::make_unique<X11StopHotkey>();
+    return std::make_unique<X11GlobalHotkey>(XK_Pause, 0, true);
+}
+
+std::unique_ptr<StopHotkey> CreateGlobalHotkey(uint8_t virtualKey, unsigned modifiers) {
+    unsigned mask = 0;
+    if ((modifiers & kHotkeyShift) != 0) mask |= ShiftMask;
+    if ((modifiers & kHotkeyControl) != 0) mask |= ControlMask;
+    if ((modifiers & kHotkeyAlt) != 0) mask |= Mod1Mask;
+    return std::make_unique<X11GlobalHotkey>(KeySymOfVirtualKey(virtualKey), mask, false);
 }

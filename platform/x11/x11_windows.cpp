@@ -23,7 +23,6 @@ constexpr long kStateAdd = 1;
 constexpr long kSourcePager = 2;
 constexpr long kWmStateNormal = 1;
 constexpr long kWmStateIconic = 3;
-constexpr int kTreeDepth = 4;
 
 } // namespace
 

@@ -21,8 +21,14 @@ class X11Windows {
     bool Placement(int32_t window, WindowPlacement& out);
     void Move(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height);
     int32_t Command(int32_t window, int32_t command);
+    // The topmost top-level window showing at a root pixel (its frame included) that Find can give, passing
+    // over `lookedThrough` (a client or frame; 0 none); false when there is none.
+    bool TopLevelAt(int32_t x, int32_t y, XID lookedThrough, WindowDescription& out);
 
   private:
+    // How deep below a top-level window its client is looked for.
+    static constexpr int kTreeDepth = 4;
+
     struct Rect {
         int32_t left = 0, top = 0, right = 0, bottom = 0;
         bool operator==(const Rect&) const = default;
@@ -30,6 +36,9 @@ class X11Windows {
 
     std::vector<XID> ClientWindows();
     void CollectFromTree(XID window, std::vector<XID>& out, int depth);
+    // The client of a child of the root: the window below it with WM_STATE, else the child itself.
+    XID ClientOf(XID topLevel);
+    void Describe(XID client, XID topLevel, const Rect& topLevelRect, WindowDescription& out);
     bool IsClient(XID window);
     bool HasWindowManager();
     bool WmSupports(Atom atom);

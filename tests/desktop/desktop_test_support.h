@@ -163,6 +163,24 @@ class Recorder {
     QProcess process_;
 };
 
+// An xterm with a class and a title of the test's choosing, running until the object goes.
+class TerminalWindow {
+  public:
+    TerminalWindow(const QString& className, const QString& title) {
+        process_.start("xterm",
+                       {"-class", className, "-T", title, "-geometry", "60x10+30+40", "-e", "sleep", "600"});
+        process_.waitForStarted(10000);
+    }
+    ~TerminalWindow() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    QProcess& Process() { return process_; }
+
+  private:
+    QProcess process_;
+};
+
 // The facade on the real platform of the test's display.
 class DesktopMacro {
   public:

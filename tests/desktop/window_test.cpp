@@ -7,23 +7,6 @@ using namespace desktop_testing;
 
 namespace {
 
-class TerminalWindow {
-  public:
-    explicit TerminalWindow(const QString& className, const QString& title) {
-        process_.start("xterm",
-                       {"-class", className, "-T", title, "-geometry", "60x10+30+40", "-e", "sleep", "600"});
-        process_.waitForStarted(10000);
-    }
-    ~TerminalWindow() {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    QProcess& Process() { return process_; }
-
-  private:
-    QProcess process_;
-};
-
 unsigned long FindWithXdotool(const std::string& className) {
     const std::string out = Shell("xdotool search --class '^" + className + "$' 2>/dev/null | head -1");
     return out.empty() ? 0 : std::stoul(out);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 // Xlib comes last: its macros (None, Bool, Status) clash with names in the headers above.
@@ -77,6 +78,60 @@ TEST_F(ScreenCapture, WindowsAreIncluded) {
     XSync(display, False);
     ASSERT_EQ(screen.Capture(shot), 0);
     EXPECT_TRUE(shot.bgra == picture.bgra);
+}
+
+// The region capture of the editor's aids: exactly the pixels of a whole capture at those places (so FINDIMG
+// finds a saved region), windows included, black where the rectangle leaves the screen.
+TEST_F(ScreenCapture, RegionsAreTheWholeCaptureCutOutAndBlackOutsideTheScreen) {
+    Window cover = ShowCover(display, 50, 40, 20, 10, 0x00FF00);
+    X11Screen screen(display);
+    PixelGrid whole;
+    ASSERT_EQ(screen.Capture(whole), 0);
+    struct Region {
+        int32_t left, top, width, height;
+    };
+    const Region regions[] = {{45, 35, 15, 15},
+                              {0, 0, width, height},
+                              {-7, -3, 15, 15},
+                              {width - 8, height - 4, 15, 15},
+                              {-10, -10, width + 20, height + 20},
+                              {width + 5, 0, 3, 3}};
+    for (const Region& r : regions) {
+        PixelGrid region;
+        ASSERT_EQ(screen.CaptureRegion(r.left, r.top, r.width, r.height, region), 0)
+            << r.left << "," << r.top;
+        ASSERT_EQ(region.width, r.width);
+        ASSERT_EQ(region.height, r.height);
+        ASSERT_EQ(region.bgra.size(), static_cast<size_t>(r.width) * r.height * 4);
+        int mismatches = 0;
+        for (int32_t y = 0; y < r.height; ++y) {
+            for (int32_t x = 0; x < r.width; ++x) {
+                const int32_t sx = r.left + x;
+                const int32_t sy = r.top + y;
+                const bool on = sx >= 0 && sy >= 0 && sx < width && sy < height;
+                const uint8_t* got = region.Pixel(x, y);
+                const uint8_t black[4] = {0, 0, 0, 0};
+                const uint8_t* want = on ? whole.Pixel(sx, sy) : black;
+                if (!std::equal(got, got + 4, want)) ++mismatches;
+            }
+        }
+        EXPECT_EQ(mismatches, 0) << r.left << "," << r.top << " " << r.width << "x" << r.height;
+    }
+    PixelGrid cell;
+    ASSERT_EQ(screen.CaptureRegion(55, 45, 1, 1, cell), 0);
+    EXPECT_EQ(RgbAt(cell, 0, 0), 0x00FF00u);
+    XDestroyWindow(display, cover);
+    XSync(display, False);
+
+    // Empty, negative and absurdly large rectangles are refused and leave the grid alone.
+    PixelGrid untouched = Flat(2, 2, 0x123456);
+    for (const Region& r :
+         {Region{0, 0, 0, 10}, Region{0, 0, 10, 0}, Region{5, 5, -3, 4}, Region{0, 0, width * 3, height * 3},
+          Region{0, 0, 100000, 100000}, Region{0, 0, INT32_MAX, 2}}) {
+        EXPECT_EQ(screen.CaptureRegion(r.left, r.top, r.width, r.height, untouched), 5)
+            << r.width << "x" << r.height;
+        EXPECT_EQ(untouched.width, 2);
+    }
 }
 
 TEST_F(ScreenCapture, SinglePixelsInThePlatformLayout) {
