@@ -4,6 +4,7 @@
 
 #include "desktop_platform_factory.h"
 #include "win32_image_file.h"
+#include "win32_input_recording.h"
 #include "win32_media.h"
 #include "win32_process.h"
 #include "win32_screen.h"
@@ -38,6 +39,24 @@ bool Win32DesktopPlatform::PointerPosition(int32_t& x, int32_t& y) {
     x = point.x;
     y = point.y;
     return read;
+}
+
+bool Win32DesktopPlatform::TopLevelWindowAt(int32_t x, int32_t y, WindowDescription& out) {
+    return Win32Windows::TopLevelAt(x, y, 0, out);
+}
+
+bool Win32DesktopPlatform::TopLevelWindowAtExcept(int32_t x, int32_t y, int32_t lookedThrough,
+                                                  WindowDescription& out) {
+    return Win32Windows::TopLevelAt(x, y, lookedThrough, out);
+}
+
+int Win32DesktopPlatform::CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height,
+                                        PixelGrid& out) {
+    return Win32Screen::CaptureRegion(left, top, width, height, out);
+}
+
+std::unique_ptr<InputRecording> Win32DesktopPlatform::StartInputRecording() {
+    return StartWin32InputRecording();
 }
 
 int32_t Win32DesktopPlatform::FindTopLevelWindow(const std::u16string& className,

@@ -16,6 +16,10 @@ class Win32DesktopPlatform final : public DesktopPlatform {
     uint16_t AsyncKeyState(int32_t virtualKey) override;
     void SetPointerPosition(int32_t x, int32_t y) override;
     bool PointerPosition(int32_t& x, int32_t& y) override;
+    bool TopLevelWindowAt(int32_t x, int32_t y, WindowDescription& out) override;
+    bool TopLevelWindowAtExcept(int32_t x, int32_t y, int32_t lookedThrough, WindowDescription& out) override;
+    int CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height, PixelGrid& out) override;
+    std::unique_ptr<InputRecording> StartInputRecording() override;
 
     int32_t FindTopLevelWindow(const std::u16string& className, const std::u16string* title) override;
     bool GetPlacement(int32_t window, WindowPlacement& out) override;

@@ -1,10 +1,12 @@
-// Screen size, pixel reads and screen captures through gdi32: a compatible bitmap receives a BitBlt of the
-// screen and GetDIBits reads it as 32-bit rows, top row first.
+// Screen size, pixel reads and screen and region captures through gdi32: a compatible bitmap receives a
+// BitBlt of the screen and GetDIBits reads it as 32-bit rows, top row first.
 #include "win32_screen.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -28,8 +30,10 @@ bool FitsByteCount(int32_t width, int32_t height) {
            static_cast<int64_t>(width) * height * 4 <= std::numeric_limits<int32_t>::max();
 }
 
-// Copies width × height pixels from (0, 0) of a drawing context into a grid, top row first.
-int CaptureContext(HDC source, int32_t width, int32_t height, PixelGrid& out) {
+// Copies width × height pixels whose top-left corner is (left, top) on a drawing context into a grid, top
+// row first. Only the part inside (0, 0)–(limitWidth, limitHeight) is copied; the rest stays black.
+int CaptureContext(HDC source, int32_t left, int32_t top, int32_t width, int32_t height, int32_t limitWidth,
+                   int32_t limitHeight, PixelGrid& out) {
     if (!FitsByteCount(width, height)) return 6;
     const HDC memory = CreateCompatibleDC(source);
     if (memory == nullptr) return 5;
@@ -39,7 +43,15 @@ int CaptureContext(HDC source, int32_t width, int32_t height, PixelGrid& out) {
         return 5;
     }
     const HGDIOBJ previous = SelectObject(memory, bitmap);
-    const BOOL copied = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY | CAPTUREBLT);
+    BOOL copied = PatBlt(memory, 0, 0, width, height, BLACKNESS);
+    const int64_t x0 = std::max<int64_t>(left, 0);
+    const int64_t y0 = std::max<int64_t>(top, 0);
+    const int64_t x1 = std::min<int64_t>(static_cast<int64_t>(left) + width, limitWidth);
+    const int64_t y1 = std::min<int64_t>(static_cast<int64_t>(top) + height, limitHeight);
+    if (copied && x0 < x1 && y0 < y1)
+        copied = BitBlt(memory, static_cast<int>(x0 - left), static_cast<int>(y0 - top),
+                        static_cast<int>(x1 - x0), static_cast<int>(y1 - y0), source, static_cast<int>(x0),
+                        static_cast<int>(y0), SRCCOPY | CAPTUREBLT);
     SelectObject(memory, previous);
 
     BITMAPINFO info{};
@@ -87,7 +99,20 @@ int Capture(PixelGrid& out) {
     Size(width, height);
     ScreenContext screen;
     if (screen.Get() == nullptr) return 5;
-    return CaptureContext(screen.Get(), width, height, out);
+    return CaptureContext(screen.Get(), 0, 0, width, height, width, height, out);
+}
+
+int CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height, PixelGrid& out) {
+    int32_t screenWidth = 0;
+    int32_t screenHeight = 0;
+    Size(screenWidth, screenHeight);
+    const int64_t area = static_cast<int64_t>(width) * height;
+    if (width <= 0 || height <= 0 || area > kMaxRegionScreens * screenWidth * screenHeight ||
+        !FitsByteCount(width, height))
+        return 5;
+    ScreenContext screen;
+    if (screen.Get() == nullptr) return 5;
+    return CaptureContext(screen.Get(), left, top, width, height, screenWidth, screenHeight, out);
 }
 
 } // namespace Win32Screen

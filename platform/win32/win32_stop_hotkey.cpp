@@ -1,5 +1,6 @@
-// The stop key (Pause) on Windows: registered with RegisterHotKey on a thread of its own, whose message loop
-// notes each press, so the key works whatever window is active and however busy the GUI thread is.
+// The desktop-wide keys on Windows (the stop key Pause, and the keys of the editor's aids): registered with
+// RegisterHotKey on a thread of their own, whose message loop notes each press, so a key works whatever
+// window is active and however busy the GUI thread is.
 #include "stop_hotkey.h"
 
 #include <windows.h>
@@ -14,16 +15,17 @@ constexpr int kHotkeyId = 1;
 constexpr UINT kGrabMessage = WM_APP + 1;
 constexpr UINT kReleaseMessage = WM_APP + 2;
 
-class Win32StopHotkey final : public StopHotkey {
+class Win32GlobalHotkey final : public StopHotkey {
   public:
-    Win32StopHotkey() {
+    // `modifiers` are RegisterHotKey's MOD_ bits.
+    Win32GlobalHotkey(UINT virtualKey, UINT modifiers) : virtualKey_(virtualKey), modifiers_(modifiers) {
         std::promise<DWORD> started;
         std::future<DWORD> threadId = started.get_future();
         thread_ = std::thread([this, &started] { Loop(started); });
         threadId_ = threadId.get();
     }
 
-    ~Win32StopHotkey() override {
+    ~Win32GlobalHotkey() override {
         PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
         thread_.join();
     }
@@ -52,7 +54,8 @@ class Win32StopHotkey final : public StopHotkey {
             if (message.message == WM_HOTKEY && message.wParam == kHotkeyId) {
                 pressed_.store(true, std::memory_order_relaxed);
             } else if (message.message == kGrabMessage) {
-                if (!grabbed) grabbed = RegisterHotKey(nullptr, kHotkeyId, MOD_NOREPEAT, VK_PAUSE) != 0;
+                if (!grabbed)
+                    grabbed = RegisterHotKey(nullptr, kHotkeyId, modifiers_ | MOD_NOREPEAT, virtualKey_) != 0;
                 reinterpret_cast<std::promise<bool>*>(message.lParam)->set_value(grabbed);
             } else if (message.message == kReleaseMessage) {
                 if (grabbed) UnregisterHotKey(nullptr, kHotkeyId);
@@ -63,6 +66,8 @@ class Win32StopHotkey final : public StopHotkey {
         if (grabbed) UnregisterHotKey(nullptr, kHotkeyId);
     }
 
+    UINT virtualKey_;
+    UINT modifiers_;
     std::thread thread_;
     DWORD threadId_ = 0;
     std::atomic<bool> pressed_{false};
@@ -71,5 +76,13 @@ class Win32StopHotkey final : public StopHotkey {
 } // namespace
 
 std::unique_ptr<StopHotkey> CreateStopHotkey() {
-    return std::make_unique<Win32StopHotkey>();
+    return CreateGlobalHotkey(VK_PAUSE, 0);
+}
+
+std::unique_ptr<StopHotkey> CreateGlobalHotkey(uint8_t virtualKey, unsigned modifiers) {
+    UINT mod = 0;
+    if ((modifiers & kHotkeyShift) != 0) mod |= MOD_SHIFT;
+    if ((modifiers & kHotkeyControl) != 0) mod |= MOD_CONTROL;
+    if ((modifiers & kHotkeyAlt) != 0) mod |= MOD_ALT;
+    return std::make_unique<Win32GlobalHotkey>(virtualKey, mod);
 }

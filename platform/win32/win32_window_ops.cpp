@@ -1,10 +1,16 @@
-// Window search, placement, batch move and system commands through user32. Window handles travel as signed
-// 32-bit numbers: Windows keeps every window handle within 32 bits, sign-extended on 64-bit systems.
+// Window search, placement, batch move, system commands and the window at a point through user32. Window
+// handles travel as signed 32-bit numbers: Windows keeps every window handle within 32 bits, sign-extended on
+// 64-bit systems.
 #include "win32_window_ops.h"
 
 #include "win32_text.h"
 
 #include <windows.h>
+#include <dwmapi.h>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -18,6 +24,36 @@ HWND ToHandle(int32_t window) {
 
 int32_t FromHandle(HWND window) {
     return static_cast<int32_t>(reinterpret_cast<intptr_t>(window));
+}
+
+// The text FindWindow compares: the window's own title, read without asking the window (which may be busy).
+std::u16string TitleOf(HWND window) {
+    std::vector<wchar_t> text(256);
+    for (;;) {
+        const int length = InternalGetWindowText(window, text.data(), static_cast<int>(text.size()));
+        if (length < static_cast<int>(text.size()) - 1)
+            return FromWide(std::wstring(text.data(), static_cast<size_t>(std::max(length, 0))));
+        text.resize(text.size() * 4);
+    }
+}
+
+std::u16string ClassOf(HWND window) {
+    wchar_t name[257] = {}; // class names have at most 256 characters
+    const int length = GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return FromWide(std::wstring(name, static_cast<size_t>(std::max(length, 0))));
+}
+
+// Shown on the screen and hit by the pointer: visible, not minimised, not hidden by the window manager (the
+// suspended windows of store apps), and not a see-through overlay that lets the pointer pass.
+bool ShowsAt(HWND window, POINT point) {
+    if (!IsWindowVisible(window) || IsIconic(window)) return false;
+    const LONG_PTR extended = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    if ((extended & WS_EX_TRANSPARENT) != 0 && (extended & WS_EX_LAYERED) != 0) return false;
+    DWORD cloaked = 0;
+    if (SUCCEEDED(DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0)
+        return false;
+    RECT rect{};
+    return GetWindowRect(window, &rect) && PtInRect(&rect, point);
 }
 
 } // namespace
@@ -62,6 +98,36 @@ void Move(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height) {
         DeferWindowPos(batch, ToHandle(window), nullptr, x, y, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
     if (batch == nullptr) return;
     EndDeferWindowPos(batch);
+}
+
+bool TopLevelAt(int32_t x, int32_t y, int32_t lookedThrough, WindowDescription& out) {
+    struct Search {
+        POINT point;
+        HWND lookedThrough;
+        HWND found;
+    } search{{x, y}, ToHandle(lookedThrough), nullptr};
+    // EnumWindows goes through the top-level windows from the top of the z-order down.
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (window == s->lookedThrough || !ShowsAt(window, s->point)) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) return false;
+    RECT rect{};
+    if (!GetWindowRect(search.found, &rect)) return false;
+    out = WindowDescription{};
+    out.window = FromHandle(search.found);
+    out.className = ClassOf(search.found);
+    out.title = TitleOf(search.found);
+    out.placement.showState = IsIconic(search.found) ? 2 : IsZoomed(search.found) ? 3 : 1;
+    out.placement.left = rect.left;
+    out.placement.top = rect.top;
+    out.placement.right = rect.right;
+    out.placement.bottom = rect.bottom;
+    return true;
 }
 
 int32_t SystemCommand(int32_t window, int32_t command) {

@@ -17,5 +17,8 @@ bool Placement(int32_t window, WindowPlacement& out);
 void Move(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height);
 // WM_SYSCOMMAND with the command; the window's answer, 0 for no window or a window that does not answer.
 int32_t SystemCommand(int32_t window, int32_t command);
+// The topmost visible top-level window whose window rectangle holds the screen pixel, passing over
+// `lookedThrough` (0 none), with its class, title, show state and window rectangle; false when none.
+bool TopLevelAt(int32_t x, int32_t y, int32_t lookedThrough, WindowDescription& out);
 
 } // namespace Win32Windows
