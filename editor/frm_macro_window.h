@@ -14,6 +14,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 
@@ -27,6 +28,8 @@ class LogTextEdit;
 class MacroHighlighter;
 class MacroTextEdit;
 class QShortcut;
+class RecorderFrm;
+class WindowInfoFrm;
 class SplitterBar;
 
 class frm_MacroWindow : public QMainWindow {
@@ -61,6 +64,7 @@ class frm_MacroWindow : public QMainWindow {
     QAction *Menu_New = nullptr, *Menu_Open = nullptr, *Menu_Save = nullptr, *Menu_End = nullptr,
             *mnuAllSelect = nullptr, *Menu_Run = nullptr, *Menu_Stop = nullptr, *menu_MusKbd = nullptr,
             *Menu_Tab = nullptr, *Menu_Font = nullptr, *Menu_LogClear = nullptr, *Menu_Sync = nullptr,
+            *Menu_WindowInfo = nullptr, *Menu_Capture = nullptr, *Menu_Record = nullptr,
             *Menu_MacroHelp = nullptr, *Menu_Source = nullptr, *Menu_Hp = nullptr, *Menu_About = nullptr;
     QList<QAction*> Menu_FunctionCall;
     // The editing commands of 編集 beyond select all, and the find bar under the editor text.
@@ -101,6 +105,17 @@ class frm_MacroWindow : public QMainWindow {
     // Offers the newest orphaned recovery copy; true when one was restored into the editor.
     bool OfferRecovery();
 
+    // --- the authoring aids of ツール (frm_macro_window_aids.cpp) ---
+    // Inserts whole lines at the caret as one undo step: before the caret's line when the caret is at its
+    // start, else after it.
+    void InsertLinesAtCaret(const QStringList& lines);
+    // The capture's steps after the rectangle is chosen: saves the picture (asking for the name), searches
+    // the live screen for it, says where it was found and inserts the FINDIMG line. False when nothing was
+    // saved.
+    bool SaveCapturedPicture(const PixelGrid& screen, const QRect& rect);
+    WindowInfoFrm* WindowInfo() const;
+    RecorderFrm* Recorder() const;
+
     // --- layout, font, log and status ---
     void LayoutPanes();
     void ApplyFont();
@@ -136,6 +151,9 @@ class frm_MacroWindow : public QMainWindow {
     void Menu_Tab_Click();
     void Menu_Font_Click();
     void Menu_LogClear_Click();
+    void Menu_WindowInfo_Click();
+    void Menu_Capture_Click();
+    void Menu_Record_Click();
     void Menu_MacroHelp_Click();
     void Menu_Source_Click();
     void Menu_Hp_Click();
@@ -182,6 +200,8 @@ class frm_MacroWindow : public QMainWindow {
     EditorDialogs dialogs_;
     QString bufferPath_;
     QString programDirectory_;
+    QPointer<WindowInfoFrm> windowInfo_;
+    QPointer<RecorderFrm> recorder_;
     QString savedText_;
     QString currentFilePath_;
     std::unique_ptr<RecoveryStore> recovery_;

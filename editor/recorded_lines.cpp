@@ -14,6 +14,8 @@ namespace {
 
 using Kind = RecordedInput::Kind;
 
+constexpr int64_t kWaitAfterButtonMs = 30;
+
 int32_t PlainKey(int32_t key) {
     switch (key) {
     case 0xA0:
@@ -105,10 +107,16 @@ class LineWriter {
         return event.kind == Kind::KeyDown || event.kind == Kind::KeyUp;
     }
 
+    // After a button the pause is kept from a shorter length on: a click often makes the window manager
+    // focus or raise a window first, and input sent at once after it could overtake it.
     void WaitUntil(int64_t time) {
         const int64_t gap = time - lastTime_;
-        if (gap > options_.waitThresholdMs) lines_ << QStringLiteral("WAIT ") + QString::number(gap);
+        const int64_t threshold = afterButton_
+                                      ? std::min<int64_t>(options_.waitThresholdMs, kWaitAfterButtonMs)
+                                      : options_.waitThresholdMs;
+        if (gap > threshold) lines_ << QStringLiteral("WAIT ") + QString::number(gap);
         lastTime_ = std::max(lastTime_, time);
+        afterButton_ = false;
     }
 
     void KeyDown(size_t index) {
@@ -189,6 +197,7 @@ class LineWriter {
                     QString::number(static_cast<int64_t>(y) - pointerY_);
         }
         lines_ << QStringLiteral("MUS ") + action + u',' + where;
+        afterButton_ = action != QStringLiteral("MOVE");
         pointerX_ = x;
         pointerY_ = y;
     }
@@ -210,6 +219,7 @@ class LineWriter {
     int32_t pointerX_ = 0;
     int32_t pointerY_ = 0;
     int64_t lastTime_ = 0;
+    bool afterButton_ = false;
 };
 
 } // namespace

@@ -144,10 +144,11 @@ void WindowInfoFrm::SetFrozen(bool frozen) {
 
 void WindowInfoFrm::Sample() {
     if (desktop_ == nullptr || !desktop_->PointerPosition(pointerX_, pointerY_)) return;
+    // Over this window itself, the window beneath it is what the user wants to know about.
     WindowDescription window;
-    const bool found = desktop_->TopLevelWindowAt(pointerX_, pointerY_, window);
-    // Over this window itself the reading of the window beneath it is kept: it is what the user wants.
-    if (!found || window.window != static_cast<int32_t>(winId())) ShowWindow(window, found);
+    const bool found =
+        desktop_->TopLevelWindowAtExcept(pointerX_, pointerY_, static_cast<int32_t>(winId()), window);
+    ShowWindow(window, found);
 
     int32_t width = 0;
     int32_t height = 0;

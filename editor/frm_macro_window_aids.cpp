@@ -1,0 +1,147 @@
+// The authoring aids of the editor's ツール menu: the window information, the capture of a picture for
+// FINDIMG and the recorder. Each writes ready lines into the macro text at the caret.
+#include "capture_frm.h"
+#include "editor_widgets.h"
+#include "frm_macro_window.h"
+#include "image_search.h"
+#include "magnifier_view.h"
+#include "recorder_frm.h"
+#include "window_info_frm.h"
+#include "window_info_lines.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QThread>
+
+namespace {
+
+constexpr uint8_t kFreezeKey = 0x77; // F8
+// How long the editor stays out of sight before the screen is captured, so it is not in the picture.
+constexpr int kHideBeforeCaptureMs = 400;
+
+// "picture1.png", "picture2.png", … : the first name not taken in the folder.
+QString SuggestedPicturePath(const QString& folder) {
+    for (int n = 1;; ++n) {
+        const QString path = QDir(folder).filePath(QStringLiteral("picture%1.png").arg(n));
+        if (!QFileInfo::exists(path)) return path;
+    }
+}
+
+bool WritePng(const QImage& picture, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+// The picture back as the grid FINDIMG compares, from the very file written.
+bool ReadBack(DesktopPlatform& desktop, const QString& path, PixelGrid& out) {
+    return desktop.LoadImageFile(path.toStdU16String(), out) == 0;
+}
+
+} // namespace
+
+WindowInfoFrm* frm_MacroWindow::WindowInfo() const {
+    return windowInfo_;
+}
+
+RecorderFrm* frm_MacroWindow::Recorder() const {
+    return recorder_;
+}
+
+void frm_MacroWindow::InsertLinesAtCaret(const QStringList& lines) {
+    if (lines.isEmpty()) return;
+    QTextCursor cursor = txt_Macro->textCursor();
+    cursor.clearSelection();
+    cursor.beginEditBlock();
+    if (cursor.positionInBlock() == 0) {
+        cursor.insertText(lines.join(u'\n') + u'\n');
+    } else {
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        cursor.insertText(u'\n' + lines.join(u'\n'));
+    }
+    cursor.endEditBlock();
+    txt_Macro->setTextCursor(cursor);
+}
+
+void frm_MacroWindow::Menu_WindowInfo_Click() {
+    if (!windowInfo_) {
+        windowInfo_ = new WindowInfoFrm(
+            desktop_.get(), CreateGlobalHotkey(kFreezeKey, kHotkeyControl | kHotkeyShift),
+            [this](const QStringList& lines) { InsertLinesAtCaret(lines); }, this);
+        windowInfo_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    windowInfo_->show();
+    windowInfo_->raise();
+}
+
+void frm_MacroWindow::Menu_Record_Click() {
+    if (recorder_ || !desktop_) return;
+    recorder_ = new RecorderFrm(
+        desktop_.get(), CreateStopHotkey(), [this](const QStringList& lines) { InsertLinesAtCaret(lines); },
+        this);
+    recorder_->setAttribute(Qt::WA_DeleteOnClose);
+    recorder_->show();
+    if (!recorder_->Start()) AppendLog(QStringLiteral("この画面ではキーボードとマウスを記録できません。"));
+}
+
+void frm_MacroWindow::Menu_Capture_Click() {
+    if (!desktop_ || !desktop_->HasDisplay() || running_) return;
+    // The editor steps aside while the screen is taken, and comes back whatever the user chooses.
+    hide();
+    QThread::msleep(kHideBeforeCaptureMs);
+    QCoreApplication::processEvents();
+    PixelGrid screen;
+    const int failure = desktop_->CaptureScreen(screen);
+    std::optional<QRect> rect;
+    if (failure == 0) {
+        CaptureFrm capture(ImageOfPixels(screen));
+        rect = capture.Choose();
+    }
+    show();
+    activateWindow();
+    if (failure != 0) {
+        AppendLog(QStringLiteral("画面を取り込めませんでした。"));
+        return;
+    }
+    if (rect) SaveCapturedPicture(screen, *rect);
+}
+
+bool frm_MacroWindow::SaveCapturedPicture(const PixelGrid& screen, const QRect& rect) {
+    const QString folder = currentFilePath_.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)
+                               : QFileInfo(currentFilePath_).absolutePath();
+    QDir().mkpath(folder);
+    const QString path = dialogs_.savePictureName(SuggestedPicturePath(folder));
+    if (path.isEmpty()) return false;
+    if (!WritePng(CapturedPicture(screen, rect), path)) {
+        AppendLog(QStringLiteral("画像を保存できませんでした。 - ") + QDir::toNativeSeparators(path));
+        return false;
+    }
+    // The live screen, as FINDIMG will see it, searched for the picture read back from its file.
+    PixelGrid picture;
+    PixelGrid live;
+    int32_t x = 0;
+    int32_t y = 0;
+    const bool found = ReadBack(*desktop_, path, picture) && desktop_->CaptureScreen(live) == 0 &&
+                       FindImage(live, picture, x, y);
+    const QString where =
+        found ? QStringLiteral("(%1, %2) で見つかりました").arg(x).arg(y)
+              : QStringLiteral("今の画面では見つかりませんでした（画面が変わった可能性があります）");
+    AppendLog(QStringLiteral("画像を保存しました。 - ") + QDir::toNativeSeparators(path));
+    AppendLog(QStringLiteral("FINDIMG: ") + where);
+    const std::optional<QString> literal = MacroStringLiteral(QDir::toNativeSeparators(path));
+    if (!literal) {
+        AppendLog(QStringLiteral("ファイル名にマクロで書けない文字があります。"));
+        return true;
+    }
+    InsertLinesAtCaret({QStringLiteral("FINDIMG ") + *literal + QStringLiteral(" ' ") + where});
+    return true;
+}
