@@ -1,0 +1,76 @@
+// The editor under test: started from a link in a private folder, its window found by caption, its text and
+// log read through the clipboard.
+#include "gui_session.h"
+
+#include <algorithm>
+
+using namespace GuiDriver;
+
+namespace {
+
+// Places in the window's client area, which holds the menu bar, the tool strip, the macro text, the splitter,
+// the log and the 17-pixel status strip: the text fills the upper part, the log the 80 pixels above the
+// status strip.
+constexpr int kTextX = 200;
+constexpr int kTextY = 110;
+constexpr int kLogFromBottom = 17 + 40;
+
+// The program is linked (or else copied) beside the test's files, so the buffer file it keeps beside itself
+// is the test's own.
+std::wstring PrivateCopy(const WineTest::TemporaryFolder& folder) {
+    const std::wstring original = WineTest::ProgramFolder() + L"\\" QM_EDITOR_NAME_W;
+    const std::wstring copy = folder.File(QM_EDITOR_NAME_W);
+    if (!CreateHardLinkW(copy.c_str(), original.c_str(), nullptr))
+        CopyFileW(original.c_str(), copy.c_str(), FALSE);
+    return copy;
+}
+
+} // namespace
+
+EditorSession::EditorSession() {
+    program_ = std::make_unique<GuiDriver::Program>(PrivateCopy(folder_), L"", folder_.File(L"home"));
+    if (program_->Started()) window_ = program_->WaitForWindow(kCaption);
+}
+
+void EditorSession::FocusText() const {
+    ClickInWindow(window_, kTextX, kTextY);
+}
+
+void EditorSession::TypeMacro(const std::string& text) const {
+    FocusText();
+    PressKeys({VK_CONTROL, 'A'});
+    TypeText(text);
+}
+
+std::optional<std::string> EditorSession::Text() const {
+    FocusText();
+    return CopyWith([] {
+        PressKeys({VK_CONTROL, 'A'});
+        PressKeys({VK_CONTROL, 'C'});
+    });
+}
+
+std::vector<std::string>
+EditorSession::LogLinesWhen(const std::function<bool(const std::vector<std::string>&)>& ready) const {
+    std::vector<std::string> lines;
+    int attempt = 0;
+    WineTest::WaitUntil([&] {
+        // Two clicks at one place within the double-click time would be a double click, which on a "行=N"
+        // line moves the focus to the macro text: the click alternates between two places.
+        ClickInWindow(window_, attempt++ % 2 == 0 ? 60 : 300, -kLogFromBottom);
+        const std::optional<std::string> text = CopyWith([] {
+            PressKeys({VK_CONTROL, VK_HOME});
+            PressKeys({VK_CONTROL, VK_SHIFT, VK_END});
+            PressKeys({VK_CONTROL, 'C'});
+        });
+        lines = text ? Lines(*text) : std::vector<std::string>{};
+        return ready(lines);
+    });
+    return lines;
+}
+
+std::vector<std::string> EditorSession::LogAfterRuns(int runs) const {
+    return LogLinesWhen([runs](const std::vector<std::string>& lines) {
+        return std::count(lines.begin(), lines.end(), "終了しました。") >= runs;
+    });
+}
