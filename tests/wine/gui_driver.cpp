@@ -305,12 +305,12 @@ void ClickInWindow(HWND window, int x, int y) {
     Send(inputs);
 }
 
-std::optional<std::string> CopyWith(const std::function<void()>& keys) {
+std::optional<std::string> CopyWith(const std::function<void()>& keys, int timeoutMs) {
     if (!OpenTheClipboard()) return std::nullopt;
     EmptyClipboard();
     CloseClipboard();
     keys();
-    if (!WaitUntil([] { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; }, 5000))
+    if (!WaitUntil([] { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; }, timeoutMs))
         return std::nullopt;
     const std::optional<std::wstring> text = ReadClipboardText();
     if (!text) return std::nullopt;

@@ -2,6 +2,8 @@
 // through their top-level windows, the clipboard and their files, given synthetic keys and clicks.
 #pragma once
 
+#include "wine_test_support.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -61,9 +63,9 @@ void PressKey(WORD key);
 void ClickInWindow(HWND window, int x, int y);
 
 // The clipboard's text after the keys (which should copy something), in UTF-8 with its line ends as line
-// feeds; nullopt when no text came. The clipboard is emptied first, so an old text never passes for a new
-// one.
-std::optional<std::string> CopyWith(const std::function<void()>& keys);
+// feeds; nullopt when no text came (a busy program may take a while). The clipboard is emptied first, so an
+// old text never passes for a new one.
+std::optional<std::string> CopyWith(const std::function<void()>& keys, int timeoutMs = WineTest::kPatienceMs);
 // The text's lines, split at line feeds; a last line without one counts too.
 std::vector<std::string> Lines(const std::string& text);
 

@@ -93,6 +93,17 @@ TEST(Editor, TypedMacroRunsPrintsItsErrorAndPauseStopsItFromAnotherProgram) {
     EXPECT_TRUE(stopped[3] == "行=3" || stopped[3] == "行=4") << "the line of the loop";
     EXPECT_EQ(stopped[4], "終了しました。");
 
+    // Idle again: F5 runs the text once more, and Esc in the editor's window stops it too.
+    PressKey(VK_F5);
+    ASSERT_NE(editor.Program().WaitForWindow(L"メッセージ"), nullptr);
+    ASSERT_TRUE(editor.Activate());
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(editor.Program().WaitForWindowGone(L"メッセージ")) << "Esc did not stop the run";
+    const std::vector<std::string> again = LastLines(editor.LogAfterRuns(3), 5);
+    ASSERT_EQ(again.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(again.begin(), again.begin() + 2),
+              (std::vector<std::string>{"ループ開始", "ユーザによって終了されました"}));
+
     // Closing asks about the unsaved text: Esc (キャンセル) keeps window and text, いいえ drops the text.
     editor.FocusText();
     PressKeys({VK_CONTROL, VK_F4});

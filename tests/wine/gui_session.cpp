@@ -14,6 +14,8 @@ namespace {
 constexpr int kTextX = 200;
 constexpr int kTextY = 110;
 constexpr int kLogFromBottom = 17 + 40;
+// How long one copy may take before it is tried again.
+constexpr int kCopyAttemptMs = 4000;
 
 // The program is linked (or else copied) beside the test's files, so the buffer file it keeps beside itself
 // is the test's own.
@@ -33,6 +35,7 @@ EditorSession::EditorSession() {
 }
 
 void EditorSession::FocusText() const {
+    if (GetForegroundWindow() != window_) BringToFront(window_);
     ClickInWindow(window_, kTextX, kTextY);
 }
 
@@ -42,30 +45,48 @@ void EditorSession::TypeMacro(const std::string& text) const {
     TypeText(text);
 }
 
+// A click or keys can be lost while the window is still being activated, so the copy is tried again until
+// text comes.
 std::optional<std::string> EditorSession::Text() const {
-    FocusText();
-    return CopyWith([] {
-        PressKeys({VK_CONTROL, 'A'});
-        PressKeys({VK_CONTROL, 'C'});
+    std::optional<std::string> text;
+    WineTest::WaitUntil([&] {
+        FocusText();
+        text = CopyWith(
+            [] {
+                PressKeys({VK_CONTROL, 'A'});
+                PressKeys({VK_CONTROL, 'C'});
+            },
+            kCopyAttemptMs);
+        return text.has_value();
     });
+    return text;
 }
 
 std::vector<std::string>
 EditorSession::LogLinesWhen(const std::function<bool(const std::vector<std::string>&)>& ready) const {
     std::vector<std::string> lines;
     int attempt = 0;
-    WineTest::WaitUntil([&] {
-        // Two clicks at one place within the double-click time would be a double click, which on a "行=N"
-        // line moves the focus to the macro text: the click alternates between two places.
-        ClickInWindow(window_, attempt++ % 2 == 0 ? 60 : 300, -kLogFromBottom);
-        const std::optional<std::string> text = CopyWith([] {
-            PressKeys({VK_CONTROL, VK_HOME});
-            PressKeys({VK_CONTROL, VK_SHIFT, VK_END});
-            PressKeys({VK_CONTROL, 'C'});
-        });
-        lines = text ? Lines(*text) : std::vector<std::string>{};
-        return ready(lines);
-    });
+    WineTest::WaitUntil(
+        [&] {
+            // While a dialog of the macro is open the window takes no clicks; when the run ends the focus
+            // goes back to the macro text. So the log is read only from an enabled, active window, again and
+            // again.
+            if (!IsWindowEnabled(window_)) return false;
+            if (GetForegroundWindow() != window_) BringToFront(window_);
+            // Two clicks at one place within the double-click time would be a double click, which on a "行=N"
+            // line moves the focus to the macro text: the click alternates between two places.
+            ClickInWindow(window_, attempt++ % 2 == 0 ? 60 : 300, -kLogFromBottom);
+            const std::optional<std::string> text = CopyWith(
+                [] {
+                    PressKeys({VK_CONTROL, VK_HOME});
+                    PressKeys({VK_CONTROL, VK_SHIFT, VK_END});
+                    PressKeys({VK_CONTROL, 'C'});
+                },
+                kCopyAttemptMs);
+            lines = text ? Lines(*text) : std::vector<std::string>{};
+            return ready(lines);
+        },
+        2 * WineTest::kPatienceMs);
     return lines;
 }
 
