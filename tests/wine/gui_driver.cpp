@@ -234,6 +234,26 @@ std::optional<DWORD> Program::WaitForExit(int timeoutMs) const {
     return code;
 }
 
+HWND WaitForWindowOfAnyProgram(const std::wstring& caption) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        found = nullptr;
+        for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, caption.c_str()); window != nullptr;
+             window = FindWindowExW(nullptr, window, nullptr, caption.c_str()))
+            if (IsWindowVisible(window)) found = window;
+        return found != nullptr;
+    });
+    return found;
+}
+
+std::wstring LinkProgramInto(const std::wstring& folder, const std::wstring& name) {
+    const std::wstring original = WineTest::ProgramFolder() + L"\\" + name;
+    const std::wstring link = folder + L"\\" + name;
+    if (!CreateHardLinkW(link.c_str(), original.c_str(), nullptr))
+        CopyFileW(original.c_str(), link.c_str(), FALSE);
+    return link;
+}
+
 bool BringToFront(HWND window) {
     const bool front = WaitUntil([window] {
         if (GetForegroundWindow() == window) return true;

@@ -49,6 +49,12 @@ class Program {
     HANDLE job_ = nullptr;
 };
 
+// A visible top-level window of any program with exactly this caption, once it is there; nullptr when it
+// never came.
+HWND WaitForWindowOfAnyProgram(const std::wstring& caption);
+// Links the program file (else copies it) from the test programs' folder into the folder; returns its path.
+std::wstring LinkProgramInto(const std::wstring& folder, const std::wstring& name);
+
 // Makes the window the foreground window (retrying: the desktop may refuse while another window is
 // activated) and lets the desktop settle, so the next keys reach it.
 bool BringToFront(HWND window);

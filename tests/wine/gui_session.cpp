@@ -17,20 +17,13 @@ constexpr int kLogFromBottom = 17 + 40;
 // How long one copy may take before it is tried again.
 constexpr int kCopyAttemptMs = 4000;
 
-// The program is linked (or else copied) beside the test's files, so the buffer file it keeps beside itself
-// is the test's own.
-std::wstring PrivateCopy(const WineTest::TemporaryFolder& folder) {
-    const std::wstring original = WineTest::ProgramFolder() + L"\\" QM_EDITOR_NAME_W;
-    const std::wstring copy = folder.File(QM_EDITOR_NAME_W);
-    if (!CreateHardLinkW(copy.c_str(), original.c_str(), nullptr))
-        CopyFileW(original.c_str(), copy.c_str(), FALSE);
-    return copy;
-}
-
 } // namespace
 
 EditorSession::EditorSession() {
-    program_ = std::make_unique<GuiDriver::Program>(PrivateCopy(folder_), L"", folder_.File(L"home"));
+    // The program is linked beside the test's files, so the buffer file it keeps beside itself is the test's
+    // own.
+    program_ = std::make_unique<GuiDriver::Program>(LinkProgramInto(folder_.Path(), QM_EDITOR_NAME_W), L"",
+                                                    folder_.File(L"home"));
     if (program_->Started()) window_ = program_->WaitForWindow(kCaption);
 }
 
