@@ -189,4 +189,25 @@ TEST(Editor, MacroDialogsTakeTheirAnswersAndClosingSavesTheText) {
     EXPECT_FALSE(FileExists(editor.BufferFile()));
 }
 
+// "--edit FILE", the form the file type uses: the file (a Japanese name, CP932 text) opens in the editor
+// and is not run; unchanged, it closes without a question.
+TEST(Editor, EditOpensAFileWithoutRunningItAndClosesWithoutAsking) {
+    const WineTest::TemporaryFolder files;
+    const std::wstring path = files.File(L"日本語のマクロ.qlx");
+    const std::string text = "PRINT \"開いただけ\"\nMSGBOX \"実行されてはいけません\"\n";
+    WineTest::WriteBytes(path, ToCp932WithCrLf(text));
+    EditorSession editor(L"--edit \"" + path + L"\"");
+    ASSERT_NE(editor.Window(), nullptr);
+    EXPECT_TRUE(WaitUntil([&] {
+        wchar_t caption[1024] = {};
+        GetWindowTextW(editor.Window(), caption, 1024);
+        return caption == std::wstring(EditorSession::kCaption) + L" - " + path;
+    }));
+    ASSERT_TRUE(editor.Activate());
+    EXPECT_EQ(editor.Text(), text);
+    EXPECT_EQ(editor.Program().Windows().size(), 1u) << "the macro ran and showed its box";
+    PressKeys({VK_CONTROL, VK_F4});
+    EXPECT_EQ(editor.Program().WaitForExit(WineTest::kPatienceMs), 0u);
+}
+
 } // namespace

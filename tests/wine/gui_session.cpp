@@ -19,12 +19,17 @@ constexpr int kCopyAttemptMs = 4000;
 
 } // namespace
 
-EditorSession::EditorSession() {
+EditorSession::EditorSession(const std::wstring& arguments) {
     // The program is linked beside the test's files, so the buffer file it keeps beside itself is the test's
     // own.
-    program_ = std::make_unique<GuiDriver::Program>(LinkProgramInto(folder_.Path(), QM_EDITOR_NAME_W), L"",
-                                                    folder_.File(L"home"));
-    if (program_->Started()) window_ = program_->WaitForWindow(kCaption);
+    program_ = std::make_unique<GuiDriver::Program>(LinkProgramInto(folder_.Path(), QM_EDITOR_NAME_W),
+                                                    arguments, folder_.File(L"home"));
+    if (!program_->Started()) return;
+    WineTest::WaitUntil([this] {
+        for (const TopWindow& window : program_->Windows())
+            if (window.caption.rfind(kCaption, 0) == 0) window_ = window.handle;
+        return window_ != nullptr;
+    });
 }
 
 void EditorSession::FocusText() const {

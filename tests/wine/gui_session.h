@@ -15,9 +15,10 @@ class EditorSession {
     // Title of the program's own message boxes (MSGBOX and the editor's questions).
     static constexpr const wchar_t* kBoxCaption = L"QuillonMacro";
 
-    // Starts the editor without arguments; Window() is null when it did not open.
-    EditorSession();
+    // Starts the editor, with the arguments if any; Window() is null when it did not open.
+    explicit EditorSession(const std::wstring& arguments = L"");
 
+    // The main window, whose caption starts with kCaption.
     HWND Window() const { return window_; }
     GuiDriver::Program& Program() { return *program_; }
     const WineTest::TemporaryFolder& Folder() const { return folder_; }
