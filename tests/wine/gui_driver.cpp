@@ -254,6 +254,12 @@ std::wstring LinkProgramInto(const std::wstring& folder, const std::wstring& nam
     return link;
 }
 
+void Program::Kill() const {
+    if (process_.hProcess == nullptr) return;
+    TerminateProcess(process_.hProcess, 9);
+    WaitForSingleObject(process_.hProcess, static_cast<DWORD>(WineTest::kPatienceMs));
+}
+
 bool BringToFront(HWND window) {
     const bool front = WaitUntil([window] {
         if (GetForegroundWindow() == window) return true;

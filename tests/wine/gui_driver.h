@@ -42,6 +42,8 @@ class Program {
     bool WaitForWindowGone(const std::wstring& caption) const;
     // Waits until the program has ended; its exit code then, nullopt when it is still running.
     std::optional<DWORD> WaitForExit(int timeoutMs) const;
+    // Ends the program at once, as a crash or a power cut would.
+    void Kill() const;
 
   private:
     std::wstring home_;

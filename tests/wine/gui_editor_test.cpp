@@ -14,10 +14,11 @@ std::vector<std::string> LastLines(const std::vector<std::string>& lines, size_t
     return {lines.end() - static_cast<std::ptrdiff_t>(count), lines.end()};
 }
 
-size_t FilesIn(const std::wstring& folder) {
+// The files of the folder whose names match the pattern.
+size_t FilesIn(const std::wstring& folder, const std::wstring& pattern = L"*") {
     size_t count = 0;
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    const HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
@@ -208,6 +209,40 @@ TEST(Editor, EditOpensAFileWithoutRunningItAndClosesWithoutAsking) {
     EXPECT_EQ(editor.Program().Windows().size(), 1u) << "the macro ran and showed its box";
     PressKeys({VK_CONTROL, VK_F4});
     EXPECT_EQ(editor.Program().WaitForExit(WineTest::kPatienceMs), 0u);
+}
+
+// A text never saved survives the editor's sudden end: the next start offers its recovery copy, 復元 (the
+// default, Enter) brings it back, and once it is deliberately dropped no copy is left.
+TEST(Editor, TextOfAKilledEditorIsOfferedBackAtTheNextStart) {
+    const std::string text = "' 保存していない文章\nPRINT \"復元されました\"";
+    // The user folders outlive the first editor and its folder.
+    const WineTest::TemporaryFolder user;
+    const std::wstring home = user.File(L"home");
+    const std::wstring recovery = home + L"\\local\\QuillonMacro\\recovery";
+    {
+        EditorSession crashed(L"", home);
+        ASSERT_NE(crashed.Window(), nullptr);
+        ASSERT_TRUE(crashed.Activate());
+        crashed.TypeMacro(text);
+        ASSERT_TRUE(WaitUntil([&] { return FilesIn(recovery, L"*.recovery") > 0; }))
+            << "no recovery copy was written";
+        crashed.Program().Kill();
+    }
+
+    EditorSession editor(L"", home);
+    ASSERT_NE(editor.Window(), nullptr);
+    HWND question = WaitForBox(editor, EditorSession::kBoxCaption);
+    ASSERT_NE(question, nullptr) << "the recovery copy was not offered";
+    EXPECT_TRUE(SaveScreenshot(L"recovery-question", {editor.Window(), question}));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(editor.Program().WaitForWindowGone(EditorSession::kBoxCaption));
+    EXPECT_EQ(editor.Text(), text);
+
+    PressKeys({VK_CONTROL, VK_F4});
+    ASSERT_NE(WaitForBox(editor, EditorSession::kBoxCaption), nullptr) << "a restored text counts as unsaved";
+    PressKeys({VK_MENU, 'N'});
+    EXPECT_EQ(editor.Program().WaitForExit(WineTest::kPatienceMs), 0u);
+    EXPECT_EQ(FilesIn(recovery), 0u);
 }
 
 } // namespace

@@ -19,11 +19,12 @@ constexpr int kCopyAttemptMs = 4000;
 
 } // namespace
 
-EditorSession::EditorSession(const std::wstring& arguments) {
+EditorSession::EditorSession(const std::wstring& arguments, const std::wstring& home)
+    : home_(home.empty() ? folder_.File(L"home") : home) {
     // The program is linked beside the test's files, so the buffer file it keeps beside itself is the test's
     // own.
     program_ = std::make_unique<GuiDriver::Program>(LinkProgramInto(folder_.Path(), QM_EDITOR_NAME_W),
-                                                    arguments, folder_.File(L"home"));
+                                                    arguments, home_);
     if (!program_->Started()) return;
     WineTest::WaitUntil([this] {
         for (const TopWindow& window : program_->Windows())

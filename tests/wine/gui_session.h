@@ -15,14 +15,17 @@ class EditorSession {
     // Title of the program's own message boxes (MSGBOX and the editor's questions).
     static constexpr const wchar_t* kBoxCaption = L"QuillonMacro";
 
-    // Starts the editor, with the arguments if any; Window() is null when it did not open.
-    explicit EditorSession(const std::wstring& arguments = L"");
+    // Starts the editor, with the arguments if any and the user folders under `home` (by default a folder of
+    // its own); Window() is null when it did not open.
+    explicit EditorSession(const std::wstring& arguments = L"", const std::wstring& home = L"");
 
     // The main window, whose caption starts with kCaption.
     HWND Window() const { return window_; }
     GuiDriver::Program& Program() { return *program_; }
     const WineTest::TemporaryFolder& Folder() const { return folder_; }
     std::wstring BufferFile() const { return folder_.File(L"macrobuf.qlx"); }
+    // The folder of the user's folders (LOCALAPPDATA and APPDATA).
+    const std::wstring& Home() const { return home_; }
 
     bool Activate() const { return GuiDriver::BringToFront(window_); }
     // Clicks into the macro text, so keys go to it.
@@ -40,6 +43,7 @@ class EditorSession {
 
   private:
     WineTest::TemporaryFolder folder_;
+    std::wstring home_;
     std::unique_ptr<GuiDriver::Program> program_;
     HWND window_ = nullptr;
 };
