@@ -24,6 +24,15 @@ inside_display() {
   "$wine" wineboot --init >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+  # Wine's own window captions and dialog texts use Tahoma and the dialog fonts, which Wine does not carry
+  # here: mapped to the host's Japanese font, captions such as "Quillonマクロ" show their Japanese (and Latin
+  # text no serif fallback).
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n' >"$build/wine-fonts.reg"
+  local face
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic"; do
+    printf '"%s"="IPAGothic"\n' "$face" >>"$build/wine-fonts.reg"
+  done
+  "$wine" regedit /S "$build/wine-fonts.reg" >/dev/null 2>&1
   "$wineserver" -w
   ctest --test-dir "$build" -L wine --output-on-failure "$@"
   local status=$?

@@ -1,6 +1,6 @@
-// Tests of the console runner QuillonMacro.exe run as a program: what it writes on standard output and
-// standard error, its exit status, the macro-file encodings and line ends. (The stop by Ctrl+C:
-// runner-interrupt.sh.)
+// Tests of the console runner run as a program, and of the editor program QuillonMacro.exe started with a
+// macro file: what they write on standard output and standard error, their exit status, the macro-file
+// encodings and line ends. (The stop by Ctrl+C: runner-interrupt.sh.)
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +24,11 @@ std::string ReadAll(HANDLE pipe) {
     return bytes;
 }
 
-// Starts the runner with the arguments, its output and error in pipes. With `onFirstOutput`, that is called
-// once the runner has printed its first output line.
+// Starts the program (the runner unless named) with the arguments, its output and error in pipes. With
+// `onFirstOutput`, that is called once the program has printed its first output line.
 RunResult RunRunner(const std::wstring& arguments, DWORD creationFlags = 0,
-                    const std::function<void(const PROCESS_INFORMATION&)>& onFirstOutput = {}) {
+                    const std::function<void(const PROCESS_INFORMATION&)>& onFirstOutput = {},
+                    const std::wstring& program = QM_RUNNER_NAME_W) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
     CreatePipe(&outRead, &outWrite, &inherit, 0);
@@ -40,7 +41,7 @@ RunResult RunRunner(const std::wstring& arguments, DWORD creationFlags = 0,
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = outWrite;
     startup.hStdError = errWrite;
-    std::wstring commandLine = L"\"" + WineTest::ProgramFolder() + L"\\" QM_RUNNER_NAME_W L"\"";
+    std::wstring commandLine = L"\"" + WineTest::ProgramFolder() + L"\\" + program + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     PROCESS_INFORMATION process{};
     RunResult result;
@@ -77,44 +78,51 @@ std::wstring Quoted(const std::wstring& path) {
     return L"\"" + path + L"\"";
 }
 
-class Runner : public ::testing::Test {
+// Each test runs once with every program that runs macro files from the command line: the console runner
+// and, where it is built, the editor program, which keeps the same contract.
+class Runner : public ::testing::TestWithParam<const wchar_t*> {
   protected:
     std::wstring Write(const std::wstring& name, const std::string& bytes) {
         const std::wstring path = folder_.File(name);
         WineTest::WriteBytes(path, bytes);
         return path;
     }
+    RunResult Run(const std::wstring& arguments,
+                  const std::function<void(const PROCESS_INFORMATION&)>& onFirstOutput = {}) {
+        return RunRunner(arguments, 0, onFirstOutput, GetParam());
+    }
     RunResult RunFile(const std::wstring& name, const std::string& bytes) {
-        return RunRunner(Quoted(Write(name, bytes)));
+        return Run(Quoted(Write(name, bytes)));
     }
 
     WineTest::TemporaryFolder folder_;
 };
 
-TEST_F(Runner, MissingFileOrFolderEndsWithStatusTwoAndNoOutput) {
-    const RunResult missing = RunRunner(Quoted(folder_.File(L"nothing-here.qlx")));
+TEST_P(Runner, MissingFileOrFolderEndsWithStatusTwoAndNoOutput) {
+    const RunResult missing = Run(Quoted(folder_.File(L"nothing-here.qlx")));
     EXPECT_EQ(missing.exitCode, 2u);
     EXPECT_EQ(missing.out + missing.err, "");
-    const RunResult folder = RunRunner(Quoted(folder_.Path()));
+    const RunResult folder = Run(Quoted(folder_.Path()));
     EXPECT_EQ(folder.exitCode, 2u);
     EXPECT_EQ(folder.out + folder.err, "");
 }
 
-TEST_F(Runner, WithoutArgumentsPrintsItsUsage) {
+// (The editor program opens its window instead.)
+TEST(ConsoleRunner, WithoutArgumentsPrintsItsUsage) {
     const RunResult usage = RunRunner(L"");
     EXPECT_EQ(usage.exitCode, 0u);
     EXPECT_TRUE(usage.out.starts_with("usage: QuillonMacro FILE.qlx")) << usage.out;
 }
 
-TEST_F(Runner, ArgumentsAreJoinedIntoOnePath) {
+TEST_P(Runner, ArgumentsAreJoinedIntoOnePath) {
     Write(L"my macro.qlx", "PRINT \"joined\"\r\n");
-    const RunResult result = RunRunner(folder_.File(L"my") + L" macro.qlx");
+    const RunResult result = Run(folder_.File(L"my") + L" macro.qlx");
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_EQ(result.out, "joined\r\n終了しました。\r\n");
     EXPECT_EQ(result.err, "");
 }
 
-TEST_F(Runner, LfCrAndCrLfFilesRunLineByLine) {
+TEST_P(Runner, LfCrAndCrLfFilesRunLineByLine) {
     for (const std::string& end : {std::string("\n"), std::string("\r"), std::string("\r\n")}) {
         const RunResult result = RunFile(L"ends.qlx", "DIM x" + end + "x = 40 + 2" + end + "PRINT x" + end +
                                                           "PRINT \"two\", 3" + end);
@@ -124,7 +132,7 @@ TEST_F(Runner, LfCrAndCrLfFilesRunLineByLine) {
     }
 }
 
-TEST_F(Runner, JapaneseTextFromCp932AndUtf8FilesAndPaths) {
+TEST_P(Runner, JapaneseTextFromCp932AndUtf8FilesAndPaths) {
     const std::string expected = "日本語\r\n終了しました。\r\n";
     EXPECT_EQ(RunFile(L"sjis.qlx", "PRINT \"\x93\xFA\x96\x7B\x8C\xEA\"\r\n").out, expected);
     EXPECT_EQ(RunFile(L"utf8.qlx", "' コメント\nPRINT \"日本語\"\n").out, expected);
@@ -136,32 +144,69 @@ TEST_F(Runner, JapaneseTextFromCp932AndUtf8FilesAndPaths) {
     EXPECT_EQ(broken.err, "不正な文字があります\r\n不正な文字があります。\r\n行=2\r\n");
 }
 
-TEST_F(Runner, ParseErrorPrintsThreeLinesAndNeverRuns) {
+TEST_P(Runner, ParseErrorPrintsThreeLinesAndNeverRuns) {
     const RunResult result = RunFile(L"bad.qlx", "PRINT \"never\"\nTHEN\n");
     EXPECT_EQ(result.exitCode, 2u);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "構文エラーです\r\n未対応の制御文が使用されました。\r\n行=2\r\n");
 }
 
-TEST_F(Runner, RunErrorPrintsItsLinesThenTheClosingLine) {
+TEST_P(Runner, RunErrorPrintsItsLinesThenTheClosingLine) {
     const RunResult result = RunFile(L"fails.qlx", "PRINT \"before\"\n\nNoSuchThing 1\nPRINT \"after\"\n");
     EXPECT_EQ(result.exitCode, 5u);
     EXPECT_EQ(result.out, "before\r\n終了しました。\r\n");
     EXPECT_EQ(result.err, "未定義の名前です\r\n未定義の関数/変数が使用されました - NoSuchThing\r\n行=3\r\n");
 }
 
-TEST_F(Runner, DeepRecursionStopsAtTheCallLimitInsteadOfOverflowingTheStack) {
+TEST_P(Runner, DeepRecursionStopsAtTheCallLimitInsteadOfOverflowingTheStack) {
     const RunResult result =
         RunFile(L"deep.qlx", "dim r\nr = F(1)\nFUNCTION F(n)\n  F = F(n + 1)\nEND FUNCTION\n");
     EXPECT_EQ(result.exitCode, 7u);
     EXPECT_EQ(result.err, "関数の呼び出しが不正です\r\n関数の呼び出しが深すぎます - F\r\n行=4\r\n");
 }
 
-TEST_F(Runner, BufferFileIsGoneWhenTheRunEnds) {
+TEST_P(Runner, BufferFileIsGoneWhenTheRunEnds) {
     const std::wstring buffer = WineTest::ProgramFolder() + L"\\macrobuf.qlx";
     const RunResult result = RunFile(L"short.qlx", "PRINT 1\n");
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_EQ(GetFileAttributesW(buffer.c_str()), INVALID_FILE_ATTRIBUTES);
 }
+
+// Started with a macro file, the editor program shows no window while the macro runs.
+TEST_P(Runner, ShowsNoWindowWhileTheMacroRuns) {
+    struct Seen {
+        DWORD processId = 0;
+        int windows = -1;
+    } seen;
+    const RunResult result = Run(Quoted(Write(L"wait.qlx", "PRINT \"running\"\nWAIT 1500\nPRINT \"done\"\n")),
+                                 [&seen](const PROCESS_INFORMATION& process) {
+                                     Sleep(500); // the run is in its WAIT, long past the program's start
+                                     seen = {process.dwProcessId, 0};
+                                     EnumWindows(
+                                         [](HWND window, LPARAM data) -> BOOL {
+                                             auto* s = reinterpret_cast<Seen*>(data);
+                                             DWORD owner = 0;
+                                             GetWindowThreadProcessId(window, &owner);
+                                             if (owner == s->processId && IsWindowVisible(window))
+                                                 ++s->windows;
+                                             return TRUE;
+                                         },
+                                         reinterpret_cast<LPARAM>(&seen));
+                                 });
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(result.out, "running\r\ndone\r\n終了しました。\r\n");
+    EXPECT_EQ(seen.windows, 0);
+}
+
+std::string ProgramName(const ::testing::TestParamInfo<const wchar_t*>& info) {
+    return std::wstring(info.param) == QM_RUNNER_NAME_W ? "Console" : "Editor";
+}
+
+#ifdef QM_EDITOR_NAME_W
+INSTANTIATE_TEST_SUITE_P(Programs, Runner, ::testing::Values(QM_RUNNER_NAME_W, QM_EDITOR_NAME_W),
+                         ProgramName);
+#else
+INSTANTIATE_TEST_SUITE_P(Programs, Runner, ::testing::Values(QM_RUNNER_NAME_W), ProgramName);
+#endif
 
 } // namespace

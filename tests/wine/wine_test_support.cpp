@@ -24,17 +24,31 @@ TemporaryFolder::TemporaryFolder() {
     CreateDirectoryW(path_.c_str(), nullptr);
 }
 
-TemporaryFolder::~TemporaryFolder() {
+namespace {
+
+// Deletes the folder with everything in it (the programs under test leave folders of their own there).
+void RemoveTree(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             const std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..") DeleteFileW(File(name).c_str());
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileW(path.c_str());
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryW(path_.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+} // namespace
+
+TemporaryFolder::~TemporaryFolder() {
+    RemoveTree(path_);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {

@@ -17,7 +17,7 @@ namespace WineTest {
 inline constexpr int kPatienceMs = 20000;
 
 std::wstring ProgramFolder();
-// A new empty folder under the system's temporary folder, removed with its files by the destructor.
+// A new empty folder under the system's temporary folder, removed with everything in it by the destructor.
 class TemporaryFolder {
   public:
     TemporaryFolder();
