@@ -39,7 +39,7 @@ QLabel* ValueLabel(const char* objectName, const QString& accessibleName) {
     label->setObjectName(QString::fromLatin1(objectName));
     label->setAccessibleName(accessibleName);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setMinimumWidth(220);
+    label->setMinimumWidth(320);
     return label;
 }
 

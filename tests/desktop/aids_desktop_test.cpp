@@ -1,12 +1,15 @@
 // The editor's aids on a real X display: the window information reads an xterm and the root's colour as a
 // user sees them, a captured picture is found by FINDIMG where it was taken, and a recording replayed by a
 // macro gives a client of ours the same keys and buttons it got from the user, leaving no key held.
+#include "capture_frm.h"
 #include "editor_dialogs.h"
 #include "frm_macro_window.h"
 #include "recorder_frm.h"
+#include "magnifier_view.h"
 #include "window_info_frm.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QPalette>
@@ -45,6 +48,12 @@ std::vector<std::string> KeysAndButtons(const std::vector<std::string>& events) 
     return out;
 }
 
+// A picture of the whole test screen, as a person would see it, for looking at.
+void SaveScreenshot(const std::string& name) {
+    QDir().mkpath(QStringLiteral(QM_SCREENSHOT_DIR));
+    Shell("import -window root '" + std::string(QM_SCREENSHOT_DIR) + "/" + name + "'");
+}
+
 } // namespace
 
 TEST(AidsOnTheDesktop, WindowInformationReadsAnXtermAndTheRootColour) {
@@ -69,6 +78,8 @@ TEST(AidsOnTheDesktop, WindowInformationReadsAnXtermAndTheRootColour) {
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return LabelText(info, "lbl_Title") == QStringLiteral("情報の端末"); }, 5000));
     EXPECT_EQ(LabelText(info, "lbl_Class"), QStringLiteral("QmInfoTerm"));
+    QTest::qWait(200);
+    SaveScreenshot("window-info.png");
     EXPECT_EQ(LabelText(info, "lbl_Instance"), QStringLiteral("xterm"));
     const unsigned long id = std::stoul(Shell("xdotool search --name '^情報の端末$'"));
     EXPECT_EQ(LabelText(info, "lbl_Handle").toULong(), id);
@@ -108,6 +119,18 @@ TEST(AidsOnTheDesktop, CapturedPictureIsFoundWhereItWasTaken) {
     PixelGrid screen;
     ASSERT_EQ(CreateDesktopPlatform()->CaptureScreen(screen), 0);
     const QRect rect(QPoint(340, 230), QPoint(379, 259));
+    {
+        // The capture window as the user sees it, a rectangle being chosen.
+        CaptureFrm capture(ImageOfPixels(screen));
+        capture.setGeometry(0, 0, 1280, 1024);
+        capture.show();
+        capture.Selection().Start(rect.topLeft());
+        capture.Selection().MoveCorner(rect.bottomRight());
+        capture.update();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&capture));
+        QTest::qWait(300);
+        SaveScreenshot("capture.png");
+    }
     ASSERT_TRUE(editor.SaveCapturedPicture(screen, rect));
 
     // The file holds exactly those screen pixels.
@@ -129,6 +152,8 @@ TEST(AidsOnTheDesktop, RecordingReplaysIntoTheSameEvents) {
     const std::unique_ptr<DesktopPlatform> desktop = CreateDesktopPlatform();
     QStringList lines;
     RecorderFrm recorder(desktop.get(), nullptr, [&](const QStringList& l) { lines = l; });
+    recorder.show();
+    recorder.move(800, 600);
     ASSERT_TRUE(recorder.Start());
 
     // What the user does: a click, keys with Shift, a drag.
@@ -139,6 +164,7 @@ TEST(AidsOnTheDesktop, RecordingReplaysIntoTheSameEvents) {
     Shell("xdotool mousedown 1 mousemove_relative 50 0 mousemove_relative 60 20 mouseup 1");
     ASSERT_TRUE(target.WaitForEvents("button", 4));
     QTest::qWait(400);
+    SaveScreenshot("recorder.png");
     recorder.Finish();
     ASSERT_FALSE(lines.isEmpty());
     const std::vector<std::string> byUser = KeysAndButtons(target.Events());
