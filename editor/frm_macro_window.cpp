@@ -211,12 +211,6 @@ void frm_MacroWindow::BuildToolsAndHelpMenus() {
     Menu_Config->setObjectName(QStringLiteral("Menu_Config"));
     menu_MusKbd =
         Menu_Config->addAction(QStringLiteral("MUS/KBD高速入力"), this, &frm_MacroWindow::menu_MusKbd_Click);
-    Menu_WindowInfo = Menu_Config->addAction(QStringLiteral("ウィンドウ情報(&W)"), this,
-                                             &frm_MacroWindow::Menu_WindowInfo_Click);
-    Menu_Capture = Menu_Config->addAction(QStringLiteral("画像の切り取り(&P)"), this,
-                                          &frm_MacroWindow::Menu_Capture_Click);
-    Menu_Record =
-        Menu_Config->addAction(QStringLiteral("記録(&R)"), this, &frm_MacroWindow::Menu_Record_Click);
     Menu_Config->addSeparator();
     Menu_Tab =
         Menu_Config->addAction(QStringLiteral("タブサイズ(&T)"), this, &frm_MacroWindow::Menu_Tab_Click);
@@ -230,6 +224,14 @@ void frm_MacroWindow::BuildToolsAndHelpMenus() {
     Menu_Sync->setCheckable(true);
     Menu_Sync->setChecked(false);
     Menu_Sync->setVisible(false);
+    // The aids for writing macros follow the window's own items.
+    Menu_Config->addSeparator();
+    Menu_WindowInfo = Menu_Config->addAction(QStringLiteral("ウィンドウ情報(&W)"), this,
+                                             &frm_MacroWindow::Menu_WindowInfo_Click);
+    Menu_Capture = Menu_Config->addAction(QStringLiteral("画像の切り取り(&P)"), this,
+                                          &frm_MacroWindow::Menu_Capture_Click);
+    Menu_Record =
+        Menu_Config->addAction(QStringLiteral("記録(&R)"), this, &frm_MacroWindow::Menu_Record_Click);
 
     Menu_Etc = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     Menu_Etc->setObjectName(QStringLiteral("Menu_Etc"));

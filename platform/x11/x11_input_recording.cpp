@@ -7,6 +7,7 @@
 #include "recorded_input_buffer.h"
 #include "x11_keycode_table.h"
 #include "x11_keymap.h"
+#include "x11_mouse.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -131,20 +132,7 @@ class X11InputRecording final : public InputRecording {
         XFreeEventData(display_, cookie);
     }
 
-    bool Pointer(int32_t& x, int32_t& y) {
-        Window root = 0;
-        Window child = 0;
-        int rootX = 0;
-        int rootY = 0;
-        int winX = 0;
-        int winY = 0;
-        unsigned int mask = 0;
-        const bool read = XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY,
-                                        &winX, &winY, &mask) != False;
-        x = rootX;
-        y = rootY;
-        return read;
-    }
+    bool Pointer(int32_t& x, int32_t& y) { return QueryPointerPosition(display_, x, y); }
 
     // The motion so far goes first, at the place of the key or button event that ends it.
     void AddAtPointer(RecordedInput::Kind kind, int32_t code, int64_t ms) {

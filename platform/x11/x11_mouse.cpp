@@ -53,6 +53,10 @@ void X11Mouse::Place(int32_t x, int32_t y) {
 }
 
 bool X11Mouse::Position(int32_t& x, int32_t& y) {
+    return QueryPointerPosition(display_, x, y);
+}
+
+bool QueryPointerPosition(Display* display, int32_t& x, int32_t& y) {
     Window root = 0;
     Window child = 0;
     int rootX = 0;
@@ -60,8 +64,8 @@ bool X11Mouse::Position(int32_t& x, int32_t& y) {
     int winX = 0;
     int winY = 0;
     unsigned int mask = 0;
-    const bool sameScreen = XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX,
-                                          &rootY, &winX, &winY, &mask) != False;
+    const bool sameScreen = XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY,
+                                          &winX, &winY, &mask) != False;
     x = rootX;
     y = rootY;
     return sameScreen;

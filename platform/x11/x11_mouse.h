@@ -27,6 +27,10 @@ class X11Mouse {
     Display* display_;
 };
 
+// The pointer's position on the root of the display's default screen; false when the pointer is on another
+// screen of the display.
+bool QueryPointerPosition(Display* display, int32_t& x, int32_t& y);
+
 // The pixel of a coordinate of the absolute space 0..65535 on a screen side of `pixels` (32768 is the
 // middle); coordinates outside the space are clamped to its ends.
 int32_t AbsoluteToPixel(int32_t coordinate, int32_t pixels);

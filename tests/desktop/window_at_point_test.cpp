@@ -112,11 +112,17 @@ TEST(WindowAtPoint, TheTopmostWinsMenusArePassedOverAndAWindowCanBeLookedThrough
 
     // Maximised, the window covers the screen and says so.
     ASSERT_EQ(macro.Eval("CTRLWIN(" + std::to_string(upperId) + ", MAX)"), "0");
+    // The window manager changes the frame in steps (state, then geometry, then its extents): the reading
+    // is compared once the window says it is maximised and its frame has stopped changing.
     WindowDescription found;
-    ASSERT_TRUE(
-        WaitUntil([&] { return desktop.TopLevelWindowAt(1000, 900, found) && found.window == upperId; }));
+    Frame frame;
+    ASSERT_TRUE(WaitUntil([&] {
+        frame = FrameOf(upper.Window());
+        return desktop.TopLevelWindowAt(1000, 900, found) && found.window == upperId &&
+               found.placement.showState == 3 && found.placement.left == frame.left &&
+               found.placement.right == frame.left + frame.width;
+    }));
     EXPECT_EQ(found.placement.showState, 3);
-    const Frame frame = FrameOf(upper.Window());
     EXPECT_EQ(found.placement.left, frame.left);
     EXPECT_EQ(found.placement.top, frame.top);
     EXPECT_EQ(found.placement.right, frame.left + frame.width);
