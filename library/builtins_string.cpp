@@ -2,6 +2,7 @@
 // procedures. Conversions run in a trapped section; the final cut of MID, LEFT and RIGHT runs after it.
 #include "builtin_support.h"
 #include "radix.h"
+#include "text_search.h"
 #include "value_ops.h"
 
 #include <cmath>
@@ -107,7 +108,7 @@ void BuiltinInStr(BuiltinCall& call) {
     trap.Step(TextViewOf(call.Arg(0), haystackStorage, haystack));
     trap.Step(TextViewOf(call.Arg(1), needleStorage, needle));
     if (trap.Report(call.error)) return;
-    size_t at = haystack.empty() ? std::u16string_view::npos : haystack.find(needle);
+    size_t at = haystack.empty() ? std::u16string_view::npos : FindText(haystack, needle);
     call.result = MacroValue::Int32(at == std::u16string_view::npos ? 0 : static_cast<int32_t>(at) + 1);
 }
 
