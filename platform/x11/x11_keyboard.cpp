@@ -22,6 +22,10 @@ namespace {
 // How long a temporary binding outlives its key-up. A client that reads the new map only when it handles the
 // key event must still find the keysym there, so the binding is not taken away at once.
 constexpr auto kBindingGrace = std::chrono::milliseconds(500);
+// After a keycode gets a new symbol, the programs on the display must fetch the changed map before the key
+// reaches them; a key sent at once may be read with the old map, where the keycode has no symbol and types
+// nothing (seen with the keypad digits once Num Lock is off).
+constexpr auto kMapSettle = std::chrono::milliseconds(50);
 
 // The slave keyboard XTest sends through: its map is the one the server applies to our events.
 unsigned int FindXTestKeyboard(Display* display) {
@@ -155,6 +159,7 @@ unsigned int X11Keyboard::BindSpareKeycode(KeySym keysym) {
     KeySym symbols[2] = {lower, upper == lower ? static_cast<KeySym>(NoSymbol) : upper};
     XChangeKeyboardMapping(display_, static_cast<int>(keycode), 2, symbols, 1);
     XSync(display_, False);
+    std::this_thread::sleep_for(kMapSettle);
     Binding binding;
     binding.keycode = keycode;
     binding.keysym = keysym;
