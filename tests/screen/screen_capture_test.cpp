@@ -1,5 +1,6 @@
 // Tests of the X11 screen on a private Xvfb: the size, captures through shared memory and through plain
 // requests that give exactly the picture set as the root background, windows included, and single pixels.
+#include "../region_capture_check.h"
 #include "x11_screen.h"
 
 #include <gtest/gtest.h>
@@ -103,18 +104,7 @@ TEST_F(ScreenCapture, RegionsAreTheWholeCaptureCutOutAndBlackOutsideTheScreen) {
         ASSERT_EQ(region.width, r.width);
         ASSERT_EQ(region.height, r.height);
         ASSERT_EQ(region.bgra.size(), static_cast<size_t>(r.width) * r.height * 4);
-        int mismatches = 0;
-        for (int32_t y = 0; y < r.height; ++y) {
-            for (int32_t x = 0; x < r.width; ++x) {
-                const int32_t sx = r.left + x;
-                const int32_t sy = r.top + y;
-                const bool on = sx >= 0 && sy >= 0 && sx < width && sy < height;
-                const uint8_t* got = region.Pixel(x, y);
-                const uint8_t black[4] = {0, 0, 0, 0};
-                const uint8_t* want = on ? whole.Pixel(sx, sy) : black;
-                if (!std::equal(got, got + 4, want)) ++mismatches;
-            }
-        }
+        const int mismatches = RegionMismatches(whole, region, r.left, r.top);
         EXPECT_EQ(mismatches, 0) << r.left << "," << r.top << " " << r.width << "x" << r.height;
     }
     PixelGrid cell;

@@ -6,20 +6,7 @@
 # Usage: check-installer.sh BUILD_DIR SOURCE_DIR PACKAGE_NAME RUNNER_EXE [editor=EXE] [viewer=EXE]
 #        (editor and viewer: the window programs, when the build has them)
 set -u
-build=$(cd "$1" && pwd)
-source=$(cd "$2" && pwd)
-name=$3
-runner=$4
-shift 4
-editor=
-viewer=
-for option in "$@"; do
-  case "$option" in
-    editor=*) editor=${option#editor=} ;;
-    viewer=*) viewer=${option#viewer=} ;;
-    *) echo "unknown option $option"; exit 2 ;;
-  esac
-done
+. "$(dirname "$0")/package-check-arguments.sh"
 installer="$build/$name.exe"
 zip="$build/$name.zip"
 here=$(cd "$(dirname "$0")" && pwd)

@@ -4,20 +4,7 @@
 # blank and Japanese in it, its console runner runs the example from there under Wine.
 # Usage: check-zip.sh BUILD_DIR SOURCE_DIR PACKAGE_NAME RUNNER_EXE [editor=EXE] [viewer=EXE]
 set -u
-build=$(cd "$1" && pwd)
-source=$(cd "$2" && pwd)
-name=$3
-runner=$4
-shift 4
-editor=
-viewer=
-for option in "$@"; do
-  case "$option" in
-    editor=*) editor=${option#editor=} ;;
-    viewer=*) viewer=${option#viewer=} ;;
-    *) echo "unknown option $option"; exit 2 ;;
-  esac
-done
+. "$(dirname "$0")/package-check-arguments.sh"
 zip="$build/$name.zip"
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)

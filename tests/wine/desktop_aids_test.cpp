@@ -2,6 +2,7 @@
 // point with the names FindWindow matches and its window rectangle, region captures cut out of the whole
 // capture, a recording of keys, buttons and motion sent through the system's input queue, and the
 // Ctrl+Shift+F8 hotkey.
+#include "../region_capture_check.h"
 #include "recorded_input_buffer.h"
 #include "stop_hotkey.h"
 #include "test_window_picture.h"
@@ -153,18 +154,7 @@ TEST_F(AidsTest, RegionCapturesAreTheWholeCaptureCutOutAndBlackOutsideTheScreen)
         ASSERT_EQ(desktop_.CaptureRegion(r.left, r.top, r.width, r.height, region), 0);
         ASSERT_EQ(region.width, r.width);
         ASSERT_EQ(region.height, r.height);
-        int mismatches = 0;
-        for (int32_t y = 0; y < r.height; ++y) {
-            for (int32_t x = 0; x < r.width; ++x) {
-                const int32_t sx = r.left + x;
-                const int32_t sy = r.top + y;
-                const bool on = sx >= 0 && sy >= 0 && sx < width && sy < height;
-                const uint8_t black[4] = {0, 0, 0, 0};
-                const uint8_t* want = on ? whole.Pixel(sx, sy) : black;
-                const uint8_t* got = region.Pixel(x, y);
-                if (!std::equal(got, got + 4, want)) ++mismatches;
-            }
-        }
+        const int mismatches = RegionMismatches(whole, region, r.left, r.top);
         EXPECT_EQ(mismatches, 0) << r.left << "," << r.top << " " << r.width << "x" << r.height;
     }
     PixelGrid untouched;
