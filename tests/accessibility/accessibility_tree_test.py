@@ -183,5 +183,13 @@ class GlosselWindow(unittest.TestCase):
         self.assertEqual(child_names(constants, "list item"), ["VirtualKey", "その他", "特殊変数"])
 
 
+def session_was_unusable(result):
+    problems = result.failures + result.errors
+    return bool(problems) and all("RegistryUnavailable" in text for _, text in problems)
+
+
 if __name__ == "__main__":
-    unittest.main(argv=[sys.argv[0], "-v", *sys.argv[3:]])
+    outcome = unittest.main(argv=[sys.argv[0], "-v", *sys.argv[3:]], exit=False).result
+    if session_was_unusable(outcome):
+        sys.exit(at.EXIT_SESSION_UNUSABLE)
+    sys.exit(0 if outcome.wasSuccessful() else 1)

@@ -142,6 +142,34 @@ def press_without_waiting(node):
     _accessibility_bus.flush_sync(None)
 
 
+class RegistryUnavailable(AssertionError):
+    """A started program never appeared in the accessibility registry. Seen only on a heavily loaded machine,
+    when the registry of the private session failed to register with its bus ("Did not receive a reply"): the
+    session is then unusable for every later program, so the whole run is repeated in a new session."""
+
+
+_registry_failed = False
+
+# The exit status that asks the test command to repeat the run in a fresh session (see CMakeLists.txt).
+EXIT_SESSION_UNUSABLE = 75
+
+
+def registry_report():
+    """What the session says about accessibility, for a failure message: the enabled flag and the programs
+    the registry lists."""
+    try:
+        session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        reply = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Get",
+                                  GLib.Variant("(ss)", ("org.a11y.Status", "IsEnabled")), None,
+                                  Gio.DBusCallFlags.NONE, 5000, None)
+        enabled = reply.unpack()[0]
+        listed = [(application.name, application.get_process_id())
+                  for application in children(pyatspi.Registry.getDesktop(0))]
+        return "accessibility enabled: %s, programs listed: %s" % (enabled, listed)
+    except (GLib.Error, RuntimeError) as error:
+        return "the accessibility state could not be read: %s" % error
+
+
 class Program:
     """One started program, found in the accessibility tree by its process id; stopped by stop()."""
 
@@ -153,9 +181,21 @@ class Program:
                            XDG_CACHE_HOME=os.path.join(self.state.name, "cache"))
         environment.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
         environment.pop("QT_ACCESSIBILITY", None)
+        global _registry_failed
+        if _registry_failed:
+            self.state.cleanup()
+            raise RegistryUnavailable("the registry of this session has already failed")
         self.process = subprocess.Popen([path, *arguments], env=environment)
         try:
-            self.application = wait_for(self._find_application, "the accessible application of " + path)
+            # A program normally appears within a second or two. The registry calls every program it knows,
+            # and one that has just been stopped keeps such a call waiting for D-Bus's own time-out (25 s),
+            # which holds up the next program's registration on a loaded machine: hence the long wait.
+            self.application = wait_for(self._find_application, "the accessible application of " + path,
+                                        timeout=60.0)
+        except AssertionError as failure:
+            self.stop()
+            _registry_failed = True
+            raise RegistryUnavailable("%s; %s" % (failure, registry_report()))
         except BaseException:
             self.stop()
             raise

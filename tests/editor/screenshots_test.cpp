@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -17,17 +18,35 @@ using namespace editor_testing;
 
 namespace {
 
+int ColourCount(const QImage& image) {
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+    return static_cast<int>(colours.size());
+}
+
+// A window that has only just been shown (a modal box seen by the polling timer) may not be drawn yet on a
+// loaded machine: it is grabbed once the display shows it and it has more than a plain background.
+QImage GrabWhenDrawn(QWidget& window) {
+    QImage image;
+    WaitFor(
+        [&] {
+            if (window.windowHandle() != nullptr && !window.windowHandle()->isExposed()) return false;
+            image = window.grab().toImage();
+            return ColourCount(image) > 8;
+        },
+        5000);
+    return image.isNull() ? window.grab().toImage() : image;
+}
+
 void Save(QWidget& window, const QString& name) {
     QDir().mkpath(QStringLiteral(QM_SCREENSHOT_DIR));
     const QString path = QDir(QStringLiteral(QM_SCREENSHOT_DIR)).filePath(name);
-    const QImage image = window.grab().toImage();
+    const QImage image = GrabWhenDrawn(window);
     ASSERT_TRUE(image.save(path)) << path.toStdString();
     const QImage back(path);
     EXPECT_EQ(back.size(), window.size());
-    QSet<QRgb> colours;
-    for (int y = 0; y < back.height(); y += 3)
-        for (int x = 0; x < back.width(); x += 3) colours.insert(back.pixel(x, y));
-    EXPECT_GT(colours.size(), 8);
+    EXPECT_GT(ColourCount(back), 8);
 }
 
 } // namespace
