@@ -21,23 +21,26 @@
 namespace {
 
 constexpr int kExitFileMissing = 2;
+constexpr int32_t kStopCode = 100;
 
-// Set by SIGINT or SIGTERM; the run loop's yield turns it into a stop request, so an interrupted run still
-// ends through the normal steps (code 100, the closing line, the buffer file removed).
+// Set by a stop signal; the run loop's yield turns it into a stop request, so an interrupted run still ends
+// through the normal steps (code 100, keys and buttons released, lent keycodes unbound, the closing line, the
+// buffer file removed).
 std::atomic<bool> stopSignalled{false};
 
 extern "C" void OnStopSignal(int) {
     stopSignalled.store(true);
 }
 
-// A second signal takes the default action, so a macro stuck outside the run loop can still be interrupted.
+// Ctrl+C, kill, a closed terminal (SIGHUP) and Ctrl+\ all ask for the same stop. Every later signal only
+// repeats the request: ending the process at once would leave the keys and buttons of the run held down.
+// A closed pipe on standard output makes the writes fail instead of ending the process for the same reason.
 void InstallStopSignals() {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 void WriteLine(std::FILE* stream, const std::u16string& text) {
@@ -70,8 +73,11 @@ int RunMacroFileFromCommandLine(const std::string& path) {
     });
     InstallStopSignals();
     const std::string bufferPath = BufferFilePath();
-    const int32_t code = RunMacroFromTop(macro, JoinMacroLines(lines), bufferPath, sinks);
+    int32_t code = RunMacroFromTop(macro, JoinMacroLines(lines), bufferPath, sinks);
     // The buffer file is only a copy for the duration of the run; it goes when the program ends.
     ::unlink(bufferPath.c_str());
+    // The run loop looks for the request only now and then, so a macro may end before it sees one: a stop
+    // that was asked for still ends the program as a stopped run.
+    if (code == 0 && stopSignalled.load()) code = kStopCode;
     return code;
 }

@@ -81,6 +81,10 @@ class DesktopPlatform {
     // then unavailable; processes, the clock and sound still work.
     virtual bool HasDisplay() const = 0;
 
+    // A run that used this desktop has ended (its held keys and buttons already released): undo what was
+    // changed only for its key events, such as keycodes lent to symbols the keyboard map lacked.
+    virtual void EndOfRun() {}
+
     // --- keyboard and mouse ---
     // One key event: flags 0 key down, kKeyUp key up; extraInfo travels with the event.
     virtual void SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t extraInfo) = 0;

@@ -56,9 +56,14 @@ int32_t cMoMacro::RunFunction(const std::u16string& name) {
 }
 
 int32_t cMoMacro::ReleaseHeldInputAfter(int32_t code) {
-    if (code != 0 && services_.desktop != nullptr && services_.held.AnyHeld())
-        services_.held.ReleaseAll(*services_.desktop);
+    EndRunOnDesktop();
     return code;
+}
+
+void cMoMacro::EndRunOnDesktop() {
+    if (services_.desktop == nullptr) return;
+    if (services_.held.AnyHeld()) services_.held.ReleaseAll(*services_.desktop);
+    services_.desktop->EndOfRun();
 }
 
 // A name without an implementation is left alone, so the engine's code 5 for an undefined name stands.

@@ -36,10 +36,12 @@ class cMoMacro {
     cMoMacro_Error& Error() { return engine_->Error(); }
     cMoMacro_Engine& Engine() { return *engine_; }
 
-    // A run that ends with an error or a stop lets go of every key and mouse button its built-ins pressed
-    // and did not release; a run that ends normally leaves them as the macro left them.
+    // However a run ends (normally, with an error or stopped), it lets go of every key and mouse button its
+    // built-ins pressed and did not release, and the desktop undoes what it changed for the run: a key left
+    // held after the macro has ended would go on typing or modifying the user's own keys.
     int32_t Run();
     int32_t RunFunction(const std::u16string& name);
+    // One expression evaluated on its own is a step of its host, not a run: what it holds stays held.
     MacroValue ComputeLine(const std::u16string& expression) { return engine_->ComputeLine(expression); }
 
     // The PrintOut event: receives every line PRINT writes.
@@ -50,6 +52,7 @@ class cMoMacro {
 
   private:
     int32_t ReleaseHeldInputAfter(int32_t code);
+    void EndRunOnDesktop();
     void OnRequestExternFunction(const std::u16string& name, cMoMacro_Token& args, MacroValue& result,
                                  cMoMacro_Error& error);
     void OnRequestUndefinedVariable(const std::u16string& name, const cMoMacro_Token* args,

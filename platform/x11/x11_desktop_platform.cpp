@@ -34,6 +34,10 @@ X11DesktopPlatform::~X11DesktopPlatform() {
 }
 
 // The extra information has nowhere to go in an X key event; the events themselves are what counts.
+void X11DesktopPlatform::EndOfRun() {
+    if (keyboard_) keyboard_->EndOfRun();
+}
+
 void X11DesktopPlatform::SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t) {
     if (!keyboard_) return;
     keyboard_->Send(virtualKey, (flags & kKeyUp) == 0);

@@ -26,6 +26,7 @@ class X11DesktopPlatform final : public DesktopPlatform {
 
     bool HasDisplay() const override { return display_ != nullptr; }
 
+    void EndOfRun() override;
     void SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t extraInfo) override;
     void SendMouseEvent(uint32_t flags, int32_t dx, int32_t dy) override;
     uint16_t AsyncKeyState(int32_t virtualKey) override;

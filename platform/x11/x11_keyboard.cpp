@@ -69,12 +69,32 @@ X11Keyboard::X11Keyboard(Display* display) : display_(display) {
 }
 
 X11Keyboard::~X11Keyboard() {
-    for (const Binding& binding : bindings_) {
-        if (binding.down) continue;
-        const auto wait = binding.releasedAt + kBindingGrace - Clock::now();
-        if (wait > Clock::duration::zero()) std::this_thread::sleep_for(wait);
-        Unbind(binding);
+    EndOfRun();
+}
+
+void X11Keyboard::EndOfRun() {
+    for (size_t virtualKey = 0; virtualKey < pressedKeycode_.size(); ++virtualKey) {
+        const unsigned int keycode = pressedKeycode_[virtualKey];
+        if (keycode == 0) continue;
+        XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
+        pressedKeycode_[virtualKey] = 0;
+        MarkBinding(keycode, false);
     }
+    UnbindAfterGrace();
+}
+
+// A keycode that went up only now keeps its symbol for the grace time, so the program that gets the key-up
+// can still read it; the wait is paid once for all bindings.
+void X11Keyboard::UnbindAfterGrace() {
+    Clock::time_point lastRelease{};
+    for (const Binding& binding : bindings_) lastRelease = std::max(lastRelease, binding.releasedAt);
+    if (!bindings_.empty()) {
+        XSync(display_, False);
+        const auto wait = lastRelease + kBindingGrace - Clock::now();
+        if (wait > Clock::duration::zero()) std::this_thread::sleep_for(wait);
+    }
+    for (const Binding& binding : bindings_) Unbind(binding);
+    bindings_.clear();
     XSync(display_, False);
 }
 

@@ -22,6 +22,9 @@ class X11Keyboard {
 
     // One key-down or key-up of a virtual-key code; codes without a keysym send nothing.
     void Send(uint8_t virtualKey, bool down);
+    // At the end of a run: every key of ours still down goes up, and every lent keycode loses its symbol
+    // again (after its grace time), so nothing of the run stays held or bound.
+    void EndOfRun();
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -37,6 +40,7 @@ class X11Keyboard {
     unsigned int BindSpareKeycode(KeySym keysym);
     void Unbind(const Binding& binding);
     void RemoveExpiredBindings();
+    void UnbindAfterGrace();
     void MarkBinding(unsigned int keycode, bool down);
     bool NumLockIsOn();
 

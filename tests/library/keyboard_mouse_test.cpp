@@ -200,7 +200,7 @@ TEST_F(KeyboardMouse, WithoutDisplayNothingIsSent) {
     EXPECT_EQ(Call(u"MUSORG", {I(1)}).Code(), 0);
 }
 
-TEST_F(KeyboardMouse, StoppedOrFailedRunReleasesWhatItHeld) {
+TEST_F(KeyboardMouse, EveryEndOfARunReleasesWhatItHeld) {
     // Shift and the left button are held when the run fails: both go up, the button first.
     MacroOutcome failed = RunMacro(
         Lines({u"KBD VK_SHIFT, DOWN", u"KBD VK_A, PRESS", u"MUS LEFTDOWN, 0, 0", u"x = MID(\"a\", 0)"}),
@@ -213,13 +213,14 @@ TEST_F(KeyboardMouse, StoppedOrFailedRunReleasesWhatItHeld) {
     EXPECT_EQ(tail[1].code, 16u);
     EXPECT_EQ(tail[1].flags, kUp);
 
-    // A normal end leaves the key down as the macro asked.
+    // A normal end lets go too: a key left down after the macro has ended would go on modifying the user's
+    // own typing.
     desktop.events.clear();
     MacroOutcome normal =
         RunMacro(Lines({u"KBD VK_CONTROL, DOWN", u"MUS RIGHTDOWN, 1, 1"}), nullptr, &desktop);
     EXPECT_EQ(normal.code, 0);
-    EXPECT_EQ(Keys(), (std::vector<std::vector<uint32_t>>{{17, 0, 0}}));
-    EXPECT_EQ(Mice(), (std::vector<std::vector<int64_t>>{{1, 1, 1}, {8, 1, 1}}));
+    EXPECT_EQ(Keys(), (std::vector<std::vector<uint32_t>>{{17, 0, 0}, {17, kUp, 0}}));
+    EXPECT_EQ(Mice(), (std::vector<std::vector<int64_t>>{{1, 1, 1}, {8, 1, 1}, {16, 0, 0}}));
 
     // Keys released by the macro itself are not released again.
     desktop.events.clear();
@@ -228,6 +229,27 @@ TEST_F(KeyboardMouse, StoppedOrFailedRunReleasesWhatItHeld) {
     EXPECT_NE(ended.code, 0);
     EXPECT_EQ(Keys(),
               (std::vector<std::vector<uint32_t>>{{16, 0, 0}, {16, kUp, 0}, {66, 0, 0}, {66, kUp, 0}}));
+}
+
+TEST_F(KeyboardMouse, TheDesktopHearsOfEveryEnd) {
+    // Normal end, error and a function run on its own: each is one end.
+    RunMacro(Lines({u"KBD VK_A"}), nullptr, &desktop);
+    EXPECT_EQ(desktop.endsOfRun, 1);
+    RunMacro(Lines({u"x = 1 / 0"}), nullptr, &desktop);
+    EXPECT_EQ(desktop.endsOfRun, 2);
+    cMoMacro macro(nullptr, &desktop);
+    macro.SetSyncRun(true);
+    macro.SetMacroText(Lines({u"SUB Hold()", u"KBD VK_B, DOWN", u"END SUB"}));
+    ASSERT_EQ(macro.Error().ErrorCode(), 0);
+    desktop.events.clear();
+    macro.RunFunction(u"Hold");
+    EXPECT_EQ(desktop.endsOfRun, 3);
+    EXPECT_EQ(Keys(), (std::vector<std::vector<uint32_t>>{{66, 0, 0}, {66, kUp, 0}}));
+    EXPECT_FALSE(macro.Held().AnyHeld());
+    // An expression evaluated by the host is one step of it: what it presses stays held until a run ends.
+    macro.ComputeLine(u"KBD(VK_C, DOWN)");
+    EXPECT_EQ(desktop.endsOfRun, 3);
+    EXPECT_TRUE(macro.Held().IsKeyHeld(67));
 }
 
 TEST_F(KeyboardMouse, StopRequestReleasesHeldKeys) {

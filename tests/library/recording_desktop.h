@@ -40,8 +40,10 @@ class RecordingDesktop : public DesktopPlatform {
     bool display = true;
     int32_t clock = 1000;
     int32_t clockStep = 7; // every clock read moves the fake time on
+    int endsOfRun = 0;     // calls of EndOfRun
 
     bool HasDisplay() const override { return display; }
+    void EndOfRun() override { ++endsOfRun; }
 
     void SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t extraInfo) override {
         DesktopEvent e{DesktopEvent::Key};
