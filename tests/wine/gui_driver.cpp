@@ -299,6 +299,19 @@ void PressKey(WORD key) {
     PressKeys({key});
 }
 
+void PressScanCode(WORD scanCode) {
+    std::vector<INPUT> inputs;
+    for (const bool up : {false, true}) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = static_cast<WORD>(scanCode & 0xFF);
+        input.ki.dwFlags = KEYEVENTF_SCANCODE | ((scanCode >> 8) == 0xE0 ? KEYEVENTF_EXTENDEDKEY : 0) |
+                           (up ? KEYEVENTF_KEYUP : 0);
+        inputs.push_back(input);
+    }
+    Send(inputs);
+}
+
 void ClickInWindow(HWND window, int x, int y) {
     RECT client{};
     GetClientRect(window, &client);
