@@ -281,8 +281,13 @@ void AutoInputFrm::InputTxt_KeyDown(const QKeyEvent& event) {
     if (event.isAutoRepeat()) return;
     const QuickInputKeyPress press{event.key(), event.modifiers(), event.nativeScanCode(),
                                    event.nativeVirtualKey()};
-    const int virtualKey =
-        VirtualKeyOfKeyPress(press, NativeKeyKindOfPlatform(QGuiApplication::platformName()));
+    const NativeKeyKind kind = NativeKeyKindOfPlatform(QGuiApplication::platformName());
+    // On X the desktop knows the layout's physical keys: a key gives the code Windows gives that key on
+    // this layout (the ü key of a German keyboard VK_OEM_1). Keys it does not know go by their symbol.
+    int virtualKey = 0;
+    if (desktop_ != nullptr && kind == NativeKeyKind::XkbKeysym)
+        virtualKey = desktop_->VirtualKeyOfNativeKey(event.nativeScanCode());
+    if (virtualKey == 0) virtualKey = VirtualKeyOfKeyPress(press, kind);
     const QString name = QuickInputKeyName(virtualKey);
     // A key the dialog has no name for would make a line without a key ("KBD ,PRESS,0"); it adds nothing.
     if (name.isEmpty()) return;

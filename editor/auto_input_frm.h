@@ -34,7 +34,8 @@ class AutoInputFrm : public QDialog {
     // The pointer pick counts down `steps` times `stepMilliseconds` (3 × 1000 unless changed).
     void SetPickCountdown(int steps, int stepMilliseconds);
     // The pointer pick reads the pointer through the desktop platform, in the screen pixels MUS uses (the
-    // toolkit's own position is in scaled units on a high-density screen); without one, the toolkit's.
+    // toolkit's own position is in scaled units on a high-density screen); without one, the toolkit's. Key
+    // presses are named by the platform's physical keys of the active layout where it knows them.
     void SetDesktop(DesktopPlatform* desktop) { desktop_ = desktop; }
 
   protected:

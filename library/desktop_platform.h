@@ -122,6 +122,14 @@ class DesktopPlatform {
     }
     // Starts recording the user's keyboard and mouse; null when this desktop cannot be recorded.
     virtual std::unique_ptr<InputRecording> StartInputRecording() { return nullptr; }
+    // The virtual key Windows gives, in its key messages, the physical key that the toolkit's key event names
+    // by this native scan code (the X keycode on X11), on the active keyboard layout; the left and right
+    // modifier keys give their common code (VK_SHIFT for either Shift key). 0 when unknown, and then the
+    // caller decides from the key's symbol.
+    virtual int VirtualKeyOfNativeKey(uint32_t nativeScanCode) {
+        (void)nativeScanCode;
+        return 0;
+    }
 
     // --- windows ---
     // The first top-level window whose class matches and, when title is given, whose title matches exactly.

@@ -17,6 +17,8 @@ packages=(
   timgm6mb-soundfont
   # desktop tests: a private X server, a window manager, real target clients, tools that observe them
   xvfb openbox x11-apps xterm xauth x11-utils xdotool xinput imagemagick
+  # other keyboard layouts on the test display (setxkbmap and the XKB layouts)
+  x11-xkb-utils xkb-data
   # GUI tests through the accessibility tree: the AT-SPI bus and registry, its Python binding, and a private
   # D-Bus session to run them in (dbus-run-session)
   at-spi2-core python3-pyatspi dbus-daemon

@@ -9,9 +9,11 @@
 #include "x11_input_recording.h"
 #include "x11_key_state.h"
 #include "x11_keyboard.h"
+#include "x11_layout_keys.h"
 #include "x11_mouse.h"
 #include "x11_windows.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
 X11DesktopPlatform::X11DesktopPlatform() {
@@ -25,6 +27,7 @@ X11DesktopPlatform::X11DesktopPlatform() {
 }
 
 X11DesktopPlatform::~X11DesktopPlatform() {
+    nativeKeys_.reset();
     screen_.reset();
     windows_.reset();
     keyState_.reset();
@@ -78,6 +81,16 @@ int X11DesktopPlatform::CaptureRegion(int32_t left, int32_t top, int32_t width, 
 
 std::unique_ptr<InputRecording> X11DesktopPlatform::StartInputRecording() {
     return display_ != nullptr ? StartX11InputRecording(DisplayString(display_)) : nullptr;
+}
+
+int X11DesktopPlatform::VirtualKeyOfNativeKey(uint32_t nativeScanCode) {
+    if (display_ == nullptr || nativeScanCode > 255) return 0;
+    if (!nativeKeys_) nativeKeys_ = std::make_unique<X11LayoutKeys>(display_, XkbUseCoreKbd);
+    nativeKeys_->Refresh();
+    const uint8_t code = nativeKeys_->VirtualKeyOfKeycode(nativeScanCode);
+    // Key messages name a modifier by its common code; VK_LSHIFT … VK_RMENU come in pairs from 0xA0.
+    if (code >= 0xA0 && code <= 0xA5) return 0x10 + (code - 0xA0) / 2;
+    return code;
 }
 
 int32_t X11DesktopPlatform::FindTopLevelWindow(const std::u16string& className, const std::u16string* title) {

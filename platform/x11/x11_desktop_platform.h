@@ -8,6 +8,7 @@
 #include "x11_screen.h"
 
 class X11Keyboard;
+class X11LayoutKeys;
 class X11Mouse;
 class X11KeyState;
 class X11Windows;
@@ -36,6 +37,7 @@ class X11DesktopPlatform final : public DesktopPlatform {
     bool TopLevelWindowAtExcept(int32_t x, int32_t y, int32_t lookedThrough, WindowDescription& out) override;
     int CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height, PixelGrid& out) override;
     std::unique_ptr<InputRecording> StartInputRecording() override;
+    int VirtualKeyOfNativeKey(uint32_t nativeScanCode) override;
 
     int32_t FindTopLevelWindow(const std::u16string& className, const std::u16string* title) override;
     bool GetPlacement(int32_t window, WindowPlacement& out) override;
@@ -58,6 +60,8 @@ class X11DesktopPlatform final : public DesktopPlatform {
     std::unique_ptr<X11KeyState> keyState_;
     std::unique_ptr<X11Windows> windows_;
     std::unique_ptr<X11Screen> screen_;
+    std::unique_ptr<X11LayoutKeys>
+        nativeKeys_; // the layout's keys for VirtualKeyOfNativeKey, made on first use
     ProcessStarter processes_;
     MediaCommandPlayer media_;
 };

@@ -1,5 +1,6 @@
 // The X11 input recording: raw key, button and motion events of the master devices selected on the root
-// window, keycodes turned into virtual keys with the keycode table (rebuilt when the keyboard map changes),
+// window, keycodes turned into the virtual keys of their physical keys on the active layout, or by their
+// keysyms where the layout's table is silent (rebuilt when the keyboard map or the layout group changes),
 // positions read with XQueryPointer when an event is handled (motion at most every 10 ms), stamps mapped onto
 // the recording clock. The thread sleeps in poll() on the connection and an eventfd that ends it.
 #include "x11_input_recording.h"
@@ -7,6 +8,7 @@
 #include "recorded_input_buffer.h"
 #include "x11_keycode_table.h"
 #include "x11_keymap.h"
+#include "x11_layout_keys.h"
 #include "x11_mouse.h"
 
 #include <X11/XKBlib.h>
@@ -42,7 +44,8 @@ int32_t RecordedButton(int button) {
 class X11InputRecording final : public InputRecording {
   public:
     X11InputRecording(Display* display, int inputOpcode, int xkbEventBase, int wakeFd)
-        : display_(display), inputOpcode_(inputOpcode), xkbEventBase_(xkbEventBase), wakeFd_(wakeFd) {
+        : display_(display), inputOpcode_(inputOpcode), xkbEventBase_(xkbEventBase), wakeFd_(wakeFd),
+          rulesAtom_(XInternAtom(display, "_XKB_RULES_NAMES", False)), layoutKeys_(display, XkbUseCoreKbd) {
         ReadKeyboardMap();
         thread_ = std::thread([this] { Run(); });
     }
@@ -63,7 +66,9 @@ class X11InputRecording final : public InputRecording {
   private:
     void ReadKeyboardMap() {
         KeymapPtr map = FetchKeymap(display_, XkbUseCoreKbd);
-        virtualKeys_ = VirtualKeysOfKeycodes(map.get());
+        layoutKeys_.Invalidate();
+        layoutKeys_.Refresh();
+        virtualKeys_ = VirtualKeysOfLayoutKeys(layoutKeys_, map.get());
     }
 
     void Run() {
@@ -93,7 +98,10 @@ class X11InputRecording final : public InputRecording {
     }
 
     void Handle(XEvent& event) {
-        if (event.type == xkbEventBase_) {
+        // setxkbmap names the new layout in the root property after loading its keymap, so the name's change
+        // is the moment the layout's table is known.
+        if (event.type == xkbEventBase_ ||
+            (event.type == PropertyNotify && event.xproperty.atom == rulesAtom_)) {
             ReadKeyboardMap();
             return;
         }
@@ -164,6 +172,8 @@ class X11InputRecording final : public InputRecording {
     int inputOpcode_;
     int xkbEventBase_;
     int wakeFd_;
+    Atom rulesAtom_;
+    X11LayoutKeys layoutKeys_;
     std::array<uint8_t, 256> virtualKeys_{};
     EventTimeMapper times_;
     RecordedInputBuffer buffer_;
@@ -200,6 +210,9 @@ std::unique_ptr<InputRecording> StartX11InputRecording(const char* displayName) 
     XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
     const unsigned int mapChanges = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;
     XkbSelectEvents(display, XkbUseCoreKbd, mapChanges, mapChanges);
+    // A change of the group switches to another layout and so to other keys.
+    XkbSelectEventDetails(display, XkbUseCoreKbd, XkbStateNotify, XkbGroupStateMask, XkbGroupStateMask);
+    XSelectInput(display, DefaultRootWindow(display), PropertyChangeMask);
     XSync(display, False);
     const int wakeFd = eventfd(0, EFD_CLOEXEC);
     if (wakeFd < 0) {

@@ -1,5 +1,6 @@
 // Key and button state for GETKEYSTATE: XQueryKeymap and the pointer's button mask for "down now", raw
-// press events of XInput2 counted per keycode and button for "pressed since the previous query".
+// press events of XInput2 counted per keycode and button for "pressed since the previous query". A code
+// reads the physical key the active layout gives it, the same key KBD presses.
 #include "x11_key_state.h"
 
 #include "x11_keymap.h"
@@ -49,6 +50,7 @@ bool AnyKeycodeDown(Display* display, const std::vector<unsigned int>& codes) {
 X11KeyState::X11KeyState(const char* displayName) {
     display_ = XOpenDisplay(displayName);
     if (display_ == nullptr) return;
+    layoutKeys_ = std::make_unique<X11LayoutKeys>(display_, XkbUseCoreKbd);
     int event = 0;
     int error = 0;
     if (!XQueryExtension(display_, "XInputExtension", &inputOpcode_, &event, &error)) return;
@@ -65,6 +67,7 @@ X11KeyState::X11KeyState(const char* displayName) {
 }
 
 X11KeyState::~X11KeyState() {
+    layoutKeys_.reset();
     if (display_ != nullptr) XCloseDisplay(display_);
 }
 
@@ -108,11 +111,15 @@ uint16_t X11KeyState::Query(int32_t virtualKey) {
         if (PressedSinceLastQuery(code, &buttonCode, 1, true)) state |= kPressedSince;
         return state;
     }
-    KeymapPtr map = FetchKeymap(display_, XkbUseCoreKbd);
-    std::vector<unsigned int> keycodes;
-    for (KeySym keysym : KeySymsForKeyState(code)) {
-        std::vector<unsigned int> found = KeycodesCarrying(map.get(), keysym);
-        keycodes.insert(keycodes.end(), found.begin(), found.end());
+    layoutKeys_->Refresh();
+    std::vector<unsigned int> keycodes = layoutKeys_->KeycodesForState(code);
+    if (keycodes.empty() && !layoutKeys_->HasNoKey(code)) {
+        // By keysym, among the keys the layout gives no other code: a key is one code, not two.
+        KeymapPtr map = FetchKeymap(display_, XkbUseCoreKbd);
+        for (KeySym keysym : KeySymsForKeyState(code)) {
+            for (unsigned int keycode : KeycodesCarrying(map.get(), keysym))
+                if (layoutKeys_->VirtualKeyOfKeycode(keycode) == 0) keycodes.push_back(keycode);
+        }
     }
     if (keycodes.empty()) return 0;
     if (AnyKeycodeDown(display_, keycodes)) state |= kDownNow;

@@ -3,7 +3,10 @@
 // arrive whichever client has the focus.
 #pragma once
 
+#include "x11_layout_keys.h"
+
 #include <array>
+#include <memory>
 #include <cstddef>
 #include <cstdint>
 
@@ -27,6 +30,8 @@ class X11KeyState {
     bool PressedSinceLastQuery(uint8_t virtualKey, const unsigned int* codes, size_t count, bool buttons);
 
     Display* display_ = nullptr;
+    // The physical keys of the codes on the active layout; a code its table lacks is read by its keysyms.
+    std::unique_ptr<X11LayoutKeys> layoutKeys_;
     int inputOpcode_ = 0;
     bool listening_ = false;
     // Presses counted since the start, per keycode and per button; each code remembers the total of its

@@ -1,6 +1,7 @@
-// Key events through XTest: finds the keycode of a keysym in the map of the XTest keyboard device (at the
-// base level of the current group), binds missing keysyms to empty keycodes for the duration of the key, and
-// types keypad digits whatever the NumLock state.
+// Key events through XTest: a code's physical key on the active layout from the layout tables; for a code
+// the table lacks, the keycode of its keysym in the map of the XTest keyboard device (at the base level of
+// the current group), with missing keysyms bound to empty keycodes for the duration of the key; keypad
+// digits whatever the NumLock state.
 #include "x11_keyboard.h"
 
 #include "x11_keymap.h"
@@ -61,11 +62,11 @@ bool IsKeypadDigit(KeySym keysym) {
 
 } // namespace
 
-X11Keyboard::X11Keyboard(Display* display) : display_(display) {
+X11Keyboard::X11Keyboard(Display* display)
+    : display_(display), device_(FindXTestKeyboard(display)), layoutKeys_(display, device_) {
     int major = XkbMajorVersion;
     int minor = XkbMinorVersion;
     XkbQueryExtension(display_, nullptr, nullptr, nullptr, &major, &minor);
-    device_ = FindXTestKeyboard(display_);
 }
 
 X11Keyboard::~X11Keyboard() {
@@ -100,19 +101,14 @@ void X11Keyboard::UnbindAfterGrace() {
 
 void X11Keyboard::Send(uint8_t virtualKey, bool down) {
     RemoveExpiredBindings();
-    const KeySym keysym = KeySymOfVirtualKey(virtualKey);
-    if (keysym == 0) return;
     unsigned int keycode = 0;
     if (down) {
-        keycode = ResolveForPress(virtualKey, keysym);
+        keycode = ResolveForPress(virtualKey);
     } else if (pressedKeycode_[virtualKey] != 0) {
         // The key-up goes to the keycode that went down, even if the map has changed since.
         keycode = pressedKeycode_[virtualKey];
     } else {
-        // A key-up of a key we did not press: only a key the map has can be down at all.
-        KeymapPtr map = FetchKeymap(display_, device_);
-        const std::vector<unsigned int> codes = KeycodesCarrying(map.get(), keysym);
-        if (!codes.empty()) keycode = codes.front();
+        keycode = ResolveForRelease(virtualKey);
     }
     if (keycode == 0) return;
     XTestFakeKeyEvent(display_, keycode, down ? True : False, CurrentTime);
@@ -121,8 +117,22 @@ void X11Keyboard::Send(uint8_t virtualKey, bool down) {
     MarkBinding(keycode, down);
 }
 
-unsigned int X11Keyboard::ResolveForPress(uint8_t virtualKey, KeySym keysym) {
+// The keycode of the code's physical key on the active layout; 0 when the keysym path decides. `noKey`
+// tells that the layout has no key for the code, so nothing is sent. The keypad's digit keys move the cursor
+// without NumLock, so their digits then take the keysym path, as they did before there were tables.
+unsigned int X11Keyboard::LayoutKeycode(uint8_t virtualKey, bool& noKey) {
+    layoutKeys_.Refresh();
+    noKey = layoutKeys_.HasNoKey(virtualKey);
+    if (DependsOnNumLock(virtualKey) && !NumLockIsOn()) return 0;
+    return layoutKeys_.KeycodeOf(virtualKey);
+}
+
+unsigned int X11Keyboard::ResolveForPress(uint8_t virtualKey) {
     if (pressedKeycode_[virtualKey] != 0) return pressedKeycode_[virtualKey];
+    bool noKey = false;
+    if (const unsigned int physical = LayoutKeycode(virtualKey, noKey); physical != 0) return physical;
+    const KeySym keysym = KeySymOfVirtualKey(virtualKey);
+    if (noKey || keysym == 0) return 0;
     for (const Binding& binding : bindings_)
         if (binding.keysym == keysym) return binding.keycode;
     KeymapPtr map = FetchKeymap(display_, device_);
@@ -138,6 +148,18 @@ unsigned int X11Keyboard::ResolveForPress(uint8_t virtualKey, KeySym keysym) {
         if (shifted != 0) return shifted;
     }
     return BindSpareKeycode(keysym);
+}
+
+// A key-up of a key we did not press: its physical key, or, for a code the table lacks, a key the map has
+// with its keysym (only such a key can be down at all).
+unsigned int X11Keyboard::ResolveForRelease(uint8_t virtualKey) {
+    layoutKeys_.Refresh();
+    if (const unsigned int physical = layoutKeys_.KeycodeOf(virtualKey); physical != 0) return physical;
+    const KeySym keysym = KeySymOfVirtualKey(virtualKey);
+    if (layoutKeys_.HasNoKey(virtualKey) || keysym == 0) return 0;
+    KeymapPtr map = FetchKeymap(display_, device_);
+    const std::vector<unsigned int> codes = KeycodesCarrying(map.get(), keysym);
+    return codes.empty() ? 0 : codes.front();
 }
 
 bool X11Keyboard::NumLockIsOn() {

@@ -1,7 +1,10 @@
 // X11Keyboard: key events of the virtual-key codes sent through XTest on the program's own connection. A
-// keysym the keyboard map lacks is bound for the event to a keycode that has no symbols, and unbound again
-// after its key-up.
+// code presses the physical key Windows gives it on the active layout; a code the layout's table lacks
+// types its keysym, and a keysym the keyboard map lacks is bound for the event to a keycode that has no
+// symbols, and unbound again after its key-up.
 #pragma once
+
+#include "x11_layout_keys.h"
 
 #include <array>
 #include <chrono>
@@ -20,7 +23,7 @@ class X11Keyboard {
     X11Keyboard(const X11Keyboard&) = delete;
     X11Keyboard& operator=(const X11Keyboard&) = delete;
 
-    // One key-down or key-up of a virtual-key code; codes without a keysym send nothing.
+    // One key-down or key-up of a virtual-key code; codes without a key or keysym send nothing.
     void Send(uint8_t virtualKey, bool down);
     // At the end of a run: every key of ours still down goes up, and every lent keycode loses its symbol
     // again (after its grace time), so nothing of the run stays held or bound.
@@ -36,7 +39,9 @@ class X11Keyboard {
         Clock::time_point releasedAt;
     };
 
-    unsigned int ResolveForPress(uint8_t virtualKey, KeySym keysym);
+    unsigned int ResolveForPress(uint8_t virtualKey);
+    unsigned int ResolveForRelease(uint8_t virtualKey);
+    unsigned int LayoutKeycode(uint8_t virtualKey, bool& noKey);
     unsigned int BindSpareKeycode(KeySym keysym);
     void Unbind(const Binding& binding);
     void RemoveExpiredBindings();
@@ -46,6 +51,7 @@ class X11Keyboard {
 
     Display* display_;
     unsigned int device_; // the XTest keyboard that carries our events, or the core keyboard
+    X11LayoutKeys layoutKeys_;
     std::vector<Binding> bindings_;
     std::array<unsigned int, 256> pressedKeycode_{}; // keycode of each code's last key-down, 0 when up
 };

@@ -1,7 +1,8 @@
-// The keycode to virtual-key table: every code's keysyms looked up on every key of an XKB map, the best
-// fitting code kept per key.
+// The keycode to virtual-key table: the physical keys of the active layout's table, and for the other keys
+// every code's keysyms looked up on every key of an XKB map, the best fitting code kept per key.
 #include "x11_keycode_table.h"
 
+#include "x11_layout_keys.h"
 #include "x11_virtual_keys.h"
 
 #include <X11/XKBlib.h>
@@ -53,5 +54,12 @@ std::array<uint8_t, 256> VirtualKeysOfKeycodes(XkbDescPtr map) {
             }
         }
     }
+    return table;
+}
+
+std::array<uint8_t, 256> VirtualKeysOfLayoutKeys(const X11LayoutKeys& layout, XkbDescPtr map) {
+    std::array<uint8_t, 256> table = VirtualKeysOfKeycodes(map);
+    for (unsigned int keycode = 0; keycode < table.size(); ++keycode)
+        if (const uint8_t code = layout.VirtualKeyOfKeycode(keycode); code != 0) table[keycode] = code;
     return table;
 }

@@ -1,5 +1,6 @@
 // Tests of the quick-input dialog AutoInputFrm on a real X display (a private Xvfb with a window manager):
-// key presses injected through the X server by xdotool, and the pointer pick with a pointer xdotool moves.
+// key presses injected through the X server by xdotool (on the US, German and Japanese layouts), and the
+// pointer pick with a pointer xdotool moves.
 #include "auto_input_frm.h"
 #include "desktop_platform_factory.h"
 
@@ -35,6 +36,7 @@ class AutoInputDisplayTest : public QObject {
     void cleanup();
     void RealKeyPresses();
     void RealKeyPressesWithModifierWrapping();
+    void PhysicalKeysOfOtherLayouts();
     void PickTheRealPointerPosition();
 
   private:
@@ -98,6 +100,39 @@ void AutoInputDisplayTest::RealKeyPressesWithModifierWrapping() {
     const QString expected = QStringLiteral("KBD VK_ALT,DOWN\r\nKBD VK_SHIFT,PRESS,0\r\nKBD VK_ALT,UP\r\n"
                                             "KBD VK_ALT,DOWN\r\nKBD VK_1,PRESS,0\r\nKBD VK_ALT,UP\r\n");
     QTRY_COMPARE_WITH_TIMEOUT(dialog_->InputText(), expected, 10000);
+}
+
+// With the desktop platform, as the editor gives it, a key is named by the code Windows gives that physical
+// key on the active layout: the ü, ö, ä keys of a German keyboard, the : ろ ¥ and 半角/全角 keys of a
+// Japanese one. Without the platform the key's symbol decides (the US places).
+void AutoInputDisplayTest::PhysicalKeysOfOtherLayouts() {
+    const std::unique_ptr<DesktopPlatform> desktop = CreateDesktopPlatform();
+    const struct {
+        const char* layout;
+        QStringList keycodes;
+        QString lines;
+    } cases[] = {
+        {"de",
+         {"34", "47", "48", "29"},
+         "KBD 186,PRESS,0\r\nKBD 192,PRESS,0\r\nKBD 222,PRESS,0\r\nKBD VK_Z,PRESS,0\r\n"},
+        {"jp",
+         {"48", "97", "132", "49"},
+         "KBD 186,PRESS,0\r\nKBD 226,PRESS,0\r\nKBD 220,PRESS,0\r\nKBD 244,PRESS,0\r\n"},
+    };
+    for (const auto& layout : cases) {
+        QProcess::execute(QStringLiteral("setxkbmap"), {QString::fromLatin1(layout.layout)});
+        dialog_->SetDesktop(desktop.get());
+        const QString before = dialog_->InputText();
+        QVERIFY(Xdotool(QStringList{"key", "--delay", "30"} + layout.keycodes));
+        QTRY_COMPARE_WITH_TIMEOUT(dialog_->InputText(), before + layout.lines, 10000);
+    }
+    // The German ü key without the platform: by its place on a US keyboard.
+    dialog_->SetDesktop(nullptr);
+    QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("de")});
+    const QString before = dialog_->InputText();
+    QVERIFY(Xdotool({"key", "34"}));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog_->InputText(), before + QStringLiteral("KBD 219,PRESS,0\r\n"), 10000);
+    QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("us")});
 }
 
 // Once with the toolkit's pointer position and once through the desktop platform, as the editor gives it.

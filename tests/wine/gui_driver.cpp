@@ -299,6 +299,25 @@ void PressKey(WORD key) {
     PressKeys({key});
 }
 
+// The active keyboard layout turns the scan code into its virtual key (MapVirtualKeyEx), as Windows does for
+// a key event given by scan code; Wine 8 sends such an event with no virtual key at all, so the key is sent
+// with the layout's answer.
+void PressScanCode(WORD scanCode) {
+    const UINT withPrefix = (scanCode >> 8) == 0xE0 ? 0xE000u | (scanCode & 0xFFu) : scanCode & 0xFFu;
+    const WORD virtualKey =
+        static_cast<WORD>(MapVirtualKeyExW(withPrefix, MAPVK_VSC_TO_VK_EX, GetKeyboardLayout(0)));
+    std::vector<INPUT> inputs;
+    for (const bool up : {false, true}) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+        input.ki.wScan = static_cast<WORD>(scanCode & 0xFF);
+        input.ki.dwFlags = ((scanCode >> 8) == 0xE0 ? KEYEVENTF_EXTENDEDKEY : 0) | (up ? KEYEVENTF_KEYUP : 0);
+        inputs.push_back(input);
+    }
+    Send(inputs);
+}
+
 void ClickInWindow(HWND window, int x, int y) {
     RECT client{};
     GetClientRect(window, &client);

@@ -67,6 +67,9 @@ void TypeText(const std::string& utf8);
 // The keys pressed in order and released in reverse: {VK_CONTROL, 'A'} is Ctrl+A.
 void PressKeys(std::initializer_list<WORD> keys);
 void PressKey(WORD key);
+// A press of the physical key with the scan code (set 1; 0xE0xx for an extended key): the active keyboard
+// layout decides its virtual key, as it does for a real keyboard.
+void PressScanCode(WORD scanCode);
 // A left click at a point of the window's client area; negative coordinates count from the right or bottom.
 void ClickInWindow(HWND window, int x, int y);
 

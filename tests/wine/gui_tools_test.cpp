@@ -45,6 +45,9 @@ TEST(EditorTools, QuickInputKeysBecomeKbdLinesInTheEditorAndTheHelpMenuStartsThe
         PressKey(key);
     PressKeys({VK_SHIFT, '1'}); // the shift key's own line, then the digit key
     PressKey(VK_LEFT);
+    // Physical keys by scan code: the layout (US here) gives them the codes the X11 side's US table gives
+    // the same keys (; ' ` \ and the key beside the left Shift).
+    for (const WORD scanCode : {0x27, 0x28, 0x29, 0x2B, 0x56}) PressScanCode(scanCode);
     EXPECT_TRUE(SaveScreenshot(L"quick-input", {dialog}));
     // 適用 is the left one of the two buttons in the dialog's bottom right corner. (A click lost while the
     // desktop catches up is made again.)
@@ -65,7 +68,12 @@ TEST(EditorTools, QuickInputKeysBecomeKbdLinesInTheEditorAndTheHelpMenuStartsThe
                                  "KBD VK_TAB,PRESS,0\n"
                                  "KBD VK_SHIFT,PRESS,0\n"
                                  "KBD VK_1,PRESS,0\n"
-                                 "KBD VK_LEFT,PRESS,0\n";
+                                 "KBD VK_LEFT,PRESS,0\n"
+                                 "KBD 186,PRESS,0\n"
+                                 "KBD 222,PRESS,0\n"
+                                 "KBD 192,PRESS,0\n"
+                                 "KBD 220,PRESS,0\n"
+                                 "KBD 226,PRESS,0\n";
     EXPECT_EQ(editor.Text(), expected);
 
     // ヘルプ(&H) → 関数ビューア(&F) starts the viewer found beside the program.
