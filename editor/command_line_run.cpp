@@ -72,10 +72,10 @@ int RunMacroFileFromCommandLine(const std::string& path) {
         if (stopSignalled.load(std::memory_order_relaxed)) macro.ForceStop();
     });
     InstallStopSignals();
-    const std::string bufferPath = BufferFilePath();
-    int32_t code = RunMacroFromTop(macro, JoinMacroLines(lines), bufferPath, sinks);
     // The buffer file is only a copy for the duration of the run; it goes when the program ends.
-    ::unlink(bufferPath.c_str());
+    OwnBufferFile buffer(BufferFilePath());
+    int32_t code = RunMacroFromTop(macro, JoinMacroLines(lines), buffer, sinks);
+    buffer.Remove();
     // The run loop looks for the request only now and then, so a macro may end before it sees one: a stop
     // that was asked for still ends the program as a stopped run.
     if (code == 0 && stopSignalled.load()) code = kStopCode;

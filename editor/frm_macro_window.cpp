@@ -368,7 +368,7 @@ void frm_MacroWindow::closeEvent(QCloseEvent* event) {
     }
     DiscardRecoveryCopy();
     ui_.CloseMessageWindow();
-    QFile::remove(bufferPath_);
+    buffer_.reset(); // deletes the copy, if it is still the file this window wrote
     stopHotkey_->Release();
     event->accept();
 }

@@ -3,6 +3,7 @@
 // keeping a recovery copy of a modified text.
 #pragma once
 
+#include "common/own_buffer_file.h"
 #include "desktop_platform.h"
 #include "editor_dialogs.h"
 #include "macro_facade.h"
@@ -85,8 +86,9 @@ class frm_MacroWindow : public QMainWindow {
     // Replaces the dialogs (tests script them).
     void SetDialogs(EditorDialogs dialogs) { dialogs_ = std::move(dialogs); }
     // Where runs from the top write their copy of the text (normally BufferFilePath()).
-    void SetBufferPath(const QString& path) { bufferPath_ = path; }
-    const QString& BufferPath() const { return bufferPath_; }
+    void SetBufferPath(const QString& path);
+    // The file the last run wrote its copy to (the preferred path before the first run).
+    QString BufferPath() const;
     // The folder the function viewer is started from (normally the program's folder).
     void SetProgramDirectory(const QString& dir) { programDirectory_ = dir; }
     // The file of the editor text (set by a successful load and by a save, "" after New); the file dialogs
@@ -199,6 +201,7 @@ class frm_MacroWindow : public QMainWindow {
     QWidget* client_ = nullptr;
     EditorDialogs dialogs_;
     QString bufferPath_;
+    std::unique_ptr<OwnBufferFile> buffer_; // made by the first run from the top
     QString programDirectory_;
     QPointer<WindowInfoFrm> windowInfo_;
     QPointer<RecorderFrm> recorder_;

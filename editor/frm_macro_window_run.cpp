@@ -37,13 +37,23 @@ bool frm_MacroWindow::PrepareMacro() {
     return true;
 }
 
+void frm_MacroWindow::SetBufferPath(const QString& path) {
+    bufferPath_ = path;
+    buffer_.reset();
+}
+
+QString frm_MacroWindow::BufferPath() const {
+    return buffer_ ? QtPath(buffer_->Path()) : bufferPath_;
+}
+
 // The run from the top: buffer file, mouse-state reset, parse and run (with their log lines) are the shared
 // run of the command line; the window adds the running state around it and closes the message window after.
 void frm_MacroWindow::Menu_Run_Click() {
     if (running_) return;
     mMacro->SetSyncRun(Menu_Sync->isChecked());
     SetRunningState(true);
-    RunMacroFromTop(*mMacro, MacroTextForEngine(), SystemPath(bufferPath_), LogSinks(*this));
+    if (!buffer_) buffer_ = std::make_unique<OwnBufferFile>(SystemPath(bufferPath_));
+    RunMacroFromTop(*mMacro, MacroTextForEngine(), *buffer_, LogSinks(*this));
     SetRunningState(false);
     ui_.CloseMessageWindow();
     FinishRun();

@@ -1,5 +1,5 @@
-// Macro files on disk for every run: reading their lines and the run buffer file, with the system's calls
-// (the command-line run loads no Qt). Their bytes are decoded and encoded by macro_text.
+// Macro files on disk for every run: reading their lines and where the run buffer file goes, with the
+// system's calls (the command-line run loads no Qt). Their bytes are decoded and encoded by macro_text.
 #include "macro_file.h"
 
 #include "codepage.h"
@@ -17,20 +17,6 @@
 #include <system_error>
 
 namespace {
-
-// Writes everything, retrying after a short write so that the system's reason for stopping is reported.
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            if (written == 0) errno = ENOSPC;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
 
 // The user's cache folder for the program, as XDG names it: $XDG_CACHE_HOME (when absolute) or ~/.cache,
 // then the program's name.
@@ -81,27 +67,6 @@ bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines,
     ::close(fd);
     lines = SplitMacroLines(DecodeMacroBytes(bytes));
     return ok;
-}
-
-bool WriteBufferFile(const std::string& path, std::u16string_view text, const MacroFileLog& log) {
-    const std::string bytes = EncodeMacroText(text);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        LogFileFailure(log, kSaveFailedText, path, SystemErrorText(errno));
-        return false;
-    }
-    bool written = WriteAll(fd, bytes);
-    int error = errno;
-    if (::close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
-        // A cut-off copy helps nobody: it goes, and the run goes on without one.
-        ::unlink(path.c_str());
-        LogFileFailure(log, kSaveFailedText, path, SystemErrorText(error));
-    }
-    return written;
 }
 
 std::string BufferFilePath() {

@@ -2,6 +2,7 @@
 // the run buffer file "macrobuf.qlx" and its location. Paths are the system's bytes; no Qt needed.
 #pragma once
 
+#include "common/own_buffer_file.h"
 #include "macro_text.h"
 
 #include <functional>
@@ -27,11 +28,11 @@ std::u16string SystemErrorText(int error);
 // read so far and `errorText` the system's description of the failure.
 bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines, std::u16string& errorText);
 
-// Writes the copy of the macro text a run from the top leaves beside the program (same bytes as a save). It
-// is never read back and is deleted when the program ends, so it is written in place without waiting for the
-// disk: a save's wait for the disk costs more than a short macro takes. On failure logs the save's two lines,
-// leaves no cut-off copy and returns false.
-bool WriteBufferFile(const std::string& path, std::u16string_view text, const MacroFileLog& log);
+// Writes the copy of the macro text a run from the top leaves beside the program (same bytes as a save), in
+// a file of this process's own (see OwnBufferFile). It is never read back and is deleted when the program
+// ends, so it is written in place without waiting for the disk: a save's wait for the disk costs more than a
+// short macro takes. On failure logs the save's two lines, leaves no cut-off copy and returns false.
+bool WriteBufferFile(OwnBufferFile& file, std::u16string_view text, const MacroFileLog& log);
 
 // Where runs from the top write their copy of the macro text: "macrobuf.qlx" in the program's folder when
 // that folder is writable, otherwise in the user's cache folder (created when missing).

@@ -1,8 +1,15 @@
-// The failure report shared by every program's macro-file routines: the failing step with the path, then the
-// system's reason, as two log lines.
+// What every program's macro-file routines share: the failure report (the failing step with the path, then
+// the system's reason, as two log lines) and the writing of the run buffer file.
 #include "macro_file.h"
 
 #include "codepage.h"
+
+bool WriteBufferFile(OwnBufferFile& file, std::u16string_view text, const MacroFileLog& log) {
+    std::u16string errorText;
+    if (file.Write(EncodeMacroText(text), errorText)) return true;
+    LogFileFailure(log, kSaveFailedText, file.Path(), errorText);
+    return false;
+}
 
 void LogFileFailure(const MacroFileLog& log, std::u16string_view prefix, const std::string& path,
                     const std::u16string& error) {

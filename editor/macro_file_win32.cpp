@@ -16,13 +16,6 @@ bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines,
     return ConsoleMacroFile::ReadLines(FromUtf8(path), lines, errorText);
 }
 
-bool WriteBufferFile(const std::string& path, std::u16string_view text, const MacroFileLog& log) {
-    std::u16string errorText;
-    if (ConsoleMacroFile::WriteBuffer(FromUtf8(path), text, errorText)) return true;
-    LogFileFailure(log, kSaveFailedText, path, errorText);
-    return false;
-}
-
 std::string BufferFilePath() {
     return ToUtf8(ConsoleMacroFile::BufferFilePath());
 }

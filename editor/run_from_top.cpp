@@ -14,9 +14,9 @@ void ShowMacroError(const cMoMacro_Error& error, const RunSinks& sinks) {
     sinks.errors(u"行=" + FromUtf8(std::to_string(error.ErrorLine())));
 }
 
-int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, const std::string& bufferPath,
+int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, OwnBufferFile& buffer,
                         const RunSinks& sinks) {
-    WriteBufferFile(bufferPath, text, sinks.errors);
+    WriteBufferFile(buffer, text, sinks.errors);
     LibraryState::ResetForRunFromTop();
 
     macro.SetPrintOut(sinks.output);

@@ -22,9 +22,9 @@ struct RunSinks {
 // Writes the three lines of the pending macro error: its message, its information and "行=" + its line.
 void ShowMacroError(const cMoMacro_Error& error, const RunSinks& sinks);
 
-// The run from the top: writes `text` to `bufferPath` (a failure only logs), resets the mouse state kept by
-// the built-ins, hands the text to the facade (which parses it) and, when it parses, runs it. A parse error
-// shows its lines and stops; a run shows its error lines, if any, and then "終了しました。". Returns the
-// final error code.
-int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, const std::string& bufferPath,
+// The run from the top: writes `text` to the buffer file (a failure only logs), resets the mouse state kept
+// by the built-ins, hands the text to the facade (which parses it) and, when it parses, runs it. A parse
+// error shows its lines and stops; a run shows its error lines, if any, and then "終了しました。". Returns
+// the final error code.
+int32_t RunMacroFromTop(cMoMacro& macro, const std::u16string& text, OwnBufferFile& buffer,
                         const RunSinks& sinks);

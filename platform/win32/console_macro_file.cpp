@@ -28,16 +28,6 @@ class FileHandle {
     HANDLE handle_;
 };
 
-bool WriteAll(HANDLE file, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 20));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-        bytes.remove_prefix(written);
-    }
-    return true;
-}
-
 bool FolderIsWritable(const std::wstring& folder) {
     const std::wstring probe = folder + L"\\.qm-write-probe-" + std::to_wstring(GetCurrentProcessId());
     const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -93,24 +83,6 @@ bool ReadLines(const std::u16string& path, std::vector<std::u16string>& lines, s
         bytes.append(buffer, n);
     }
     lines = SplitMacroLines(DecodeMacroBytes(bytes));
-    return ok;
-}
-
-bool WriteBuffer(const std::u16string& path, std::u16string_view text, std::u16string& errorText) {
-    const std::string bytes = EncodeMacroText(text);
-    const std::wstring target = ToWide(path);
-    bool ok = false;
-    {
-        FileHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) {
-            errorText = SystemErrorText(GetLastError());
-            return false;
-        }
-        ok = WriteAll(file.Get(), bytes);
-        if (!ok) errorText = SystemErrorText(GetLastError());
-    }
-    if (!ok) DeleteFileW(target.c_str());
     return ok;
 }
 

@@ -3,6 +3,7 @@
 #include "console_run.h"
 
 #include "codepage.h"
+#include "common/own_buffer_file.h"
 #include "console_macro_file.h"
 #include "console_user_interface.h"
 #include "error.h"
@@ -63,10 +64,10 @@ void ShowMacroError(const cMoMacro_Error& error) {
 
 // The run from the top, as the editor does it: the buffer file (a failure only reports), the mouse state
 // reset, the parse, and the run when the text parses.
-int32_t RunFromTop(cMoMacro& macro, const std::u16string& text, const std::u16string& bufferPath) {
+int32_t RunFromTop(cMoMacro& macro, const std::u16string& text, OwnBufferFile& buffer) {
     std::u16string saveError;
-    if (!ConsoleMacroFile::WriteBuffer(bufferPath, text, saveError)) {
-        WriteError(u"マクロの保存に失敗しました。 - " + bufferPath);
+    if (!buffer.Write(EncodeMacroText(text), saveError)) {
+        WriteError(u"マクロの保存に失敗しました。 - " + FromUtf8(buffer.Path()));
         WriteError(saveError);
     }
     LibraryState::ResetForRunFromTop();
@@ -142,10 +143,10 @@ int RunMacroFile(const std::u16string& path) {
         if (stopSignalled.load(std::memory_order_relaxed)) macro.ForceStop();
     });
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-    const std::u16string bufferPath = ConsoleMacroFile::BufferFilePath();
-    const int32_t code = RunFromTop(macro, JoinMacroLines(lines), bufferPath);
     // The buffer file is only a copy for the duration of the run; it goes when the program ends.
-    DeleteFileW(ToWide(bufferPath).c_str());
+    OwnBufferFile buffer(ToUtf8(ConsoleMacroFile::BufferFilePath()));
+    const int32_t code = RunFromTop(macro, JoinMacroLines(lines), buffer);
+    buffer.Remove();
     return code;
 }
 

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
+#include <unistd.h>
 #include <functional>
 #include <string>
 #include <sys/resource.h>
@@ -181,21 +183,78 @@ TEST(MacroFileBuffer, WritesTheSavedBytesInPlaceAndLeavesNoCutOffCopy) {
     QTemporaryDir dir;
     const QString path = dir.filePath("macrobuf.qlx");
     LogRecorder log;
-    ASSERT_TRUE(WriteBufferFile(path.toStdString(), std::u16string(500, u'x'), log.Sink()));
+    OwnBufferFile buffer(path.toStdString());
+    ASSERT_TRUE(WriteBufferFile(buffer, std::u16string(500, u'x'), log.Sink()));
+    EXPECT_EQ(buffer.Path(), path.toStdString());
     // A shorter text replaces a longer one whole, in the bytes a save writes.
-    ASSERT_TRUE(WriteBufferFile(path.toStdString(), u"PRINT \"あ\"\r\n", log.Sink()));
+    ASSERT_TRUE(WriteBufferFile(buffer, u"PRINT \"あ\"\r\n", log.Sink()));
     const QString saved = dir.filePath("saved.qlx");
     ASSERT_TRUE(SaveMacroFile(saved, u"PRINT \"あ\"\r\n", log.Sink()));
     EXPECT_EQ(ReadBytes(path), ReadBytes(saved));
     EXPECT_TRUE(log.lines.empty());
 
-    const bool written = UnderFileSizeLimit(
-        [&] { return WriteBufferFile(path.toStdString(), std::u16string(10000, u'x'), log.Sink()); });
+    const bool written =
+        UnderFileSizeLimit([&] { return WriteBufferFile(buffer, std::u16string(10000, u'x'), log.Sink()); });
     EXPECT_FALSE(written);
     EXPECT_FALSE(QFile::exists(path));
     ASSERT_EQ(log.lines.size(), 2u);
     EXPECT_EQ(log.lines[0], u"マクロの保存に失敗しました。 - " + U16(path));
     EXPECT_FALSE(log.lines[1].empty());
+}
+
+TEST(MacroFileBuffer, NeverTouchesAFileItDidNotCreate) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("macrobuf.qlx");
+    const std::string preferred = path.toStdString();
+    LogRecorder log;
+
+    // The user's own macrobuf.qlx: the copy goes beside it, and removing the copy leaves it as it was.
+    WriteBytes(path, "the user's own macro\r\n");
+    {
+        OwnBufferFile buffer(preferred);
+        ASSERT_TRUE(WriteBufferFile(buffer, u"PRINT 1", log.Sink()));
+        EXPECT_EQ(buffer.Path(),
+                  OwnBufferFileAlternative(preferred, static_cast<unsigned long>(::getpid()), 0));
+        EXPECT_EQ(ReadBytes(QString::fromStdString(buffer.Path())), std::string("PRINT 1\r\n"));
+    }
+    EXPECT_EQ(ReadBytes(path), std::string("the user's own macro\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"macrobuf.qlx"});
+    QFile::remove(path);
+
+    // A link in its place is not followed: its target keeps its bytes, the link stays.
+    const QString target = dir.filePath("target.txt");
+    WriteBytes(target, "precious");
+    ASSERT_TRUE(QFile::link(target, path));
+    {
+        OwnBufferFile buffer(preferred);
+        ASSERT_TRUE(WriteBufferFile(buffer, u"PRINT 2", log.Sink()));
+        EXPECT_NE(buffer.Path(), preferred);
+    }
+    EXPECT_EQ(ReadBytes(target), std::string("precious"));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    QFile::remove(path);
+
+    // Two programs at once each have their own copy; one ending leaves the other's.
+    auto first = std::make_unique<OwnBufferFile>(preferred);
+    OwnBufferFile second(preferred);
+    ASSERT_TRUE(WriteBufferFile(*first, u"PRINT \"first\"", log.Sink()));
+    ASSERT_TRUE(WriteBufferFile(second, u"PRINT \"second\"", log.Sink()));
+    EXPECT_NE(first->Path(), second.Path());
+    first.reset();
+    EXPECT_EQ(ReadBytes(QString::fromStdString(second.Path())), std::string("PRINT \"second\"\r\n"));
+    EXPECT_FALSE(QFile::exists(path));
+
+    // A file put in the copy's place while the program runs is the user's: the next run writes a new copy of
+    // its own, and the end removes only that.
+    const std::string ownPath = second.Path();
+    QFile::remove(QString::fromStdString(ownPath));
+    WriteBytes(QString::fromStdString(ownPath), "replaced by the user");
+    ASSERT_TRUE(WriteBufferFile(second, u"PRINT 3", log.Sink()));
+    EXPECT_NE(second.Path(), ownPath);
+    second.Remove();
+    EXPECT_EQ(ReadBytes(QString::fromStdString(ownPath)), std::string("replaced by the user"));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(second.Path())));
+    EXPECT_TRUE(log.lines.empty());
 }
 
 TEST(MacroFileBuffer, InTheProgramFolderWhenWritable) {

@@ -1,0 +1,96 @@
+// The run buffer file on Linux: created with O_EXCL and O_NOFOLLOW, kept open, recognised by its device and
+// inode, and removed only while the name still leads to that inode.
+#include "common/own_buffer_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+std::u16string ErrorText(int error) {
+    const char* text = std::strerror(error);
+    std::u16string out;
+    for (const char* c = text; c != nullptr && *c != '\0'; ++c) out += static_cast<char16_t>(*c);
+    return out;
+}
+
+bool WriteAllAt(int fd, std::string_view bytes) {
+    off_t offset = 0;
+    while (!bytes.empty()) {
+        const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(written));
+        offset += written;
+    }
+    return true;
+}
+
+} // namespace
+
+OwnBufferFile::OwnBufferFile(std::string preferredPath)
+    : preferred_(std::move(preferredPath)), path_(preferred_) {}
+
+OwnBufferFile::~OwnBufferFile() {
+    Remove();
+}
+
+bool OwnBufferFile::Write(std::string_view bytes, std::u16string& errorText) {
+    if (handle_ >= 0 && !StillOurs()) Close(); // moved, deleted or replaced: a new copy of our own
+    if (handle_ < 0 && !Create(errorText)) return false;
+    const int fd = static_cast<int>(handle_);
+    if (::ftruncate(fd, 0) != 0 || !WriteAllAt(fd, bytes)) {
+        errorText = ErrorText(errno);
+        Remove(); // a cut-off copy helps nobody
+        return false;
+    }
+    return true;
+}
+
+bool OwnBufferFile::Create(std::u16string& errorText) {
+    for (int attempt = -1; attempt < kOwnBufferFileAttempts; ++attempt) {
+        const std::string candidate =
+            attempt < 0
+                ? preferred_
+                : OwnBufferFileAlternative(preferred_, static_cast<unsigned long>(::getpid()), attempt);
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            handle_ = fd;
+            path_ = candidate;
+            return true;
+        }
+        if (errno != EEXIST) {
+            errorText = ErrorText(errno);
+            path_ = candidate;
+            return false;
+        }
+    }
+    errorText = ErrorText(EEXIST);
+    return false;
+}
+
+bool OwnBufferFile::StillOurs() const {
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(static_cast<int>(handle_), &opened) != 0) return false;
+    if (::lstat(path_.c_str(), &named) != 0) return false;
+    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+void OwnBufferFile::Remove() {
+    if (handle_ < 0) return;
+    if (StillOurs()) ::unlink(path_.c_str());
+    Close();
+}
+
+void OwnBufferFile::Close() {
+    ::close(static_cast<int>(handle_));
+    handle_ = -1;
+}
