@@ -17,6 +17,9 @@ packages=(
   timgm6mb-soundfont
   # desktop tests: a private X server, a window manager, real target clients, tools that observe them
   xvfb openbox x11-apps xterm xauth x11-utils xdotool xinput imagemagick
+  # the stacking order under a second window manager, and two-monitor and high-density test displays (xrandr,
+  # xrdb), the RandR monitors the platform reads
+  fluxbox x11-xserver-utils libxrandr-dev
   # GUI tests through the accessibility tree: the AT-SPI bus and registry, its Python binding, and a private
   # D-Bus session to run them in (dbus-run-session)
   at-spi2-core python3-pyatspi dbus-daemon
