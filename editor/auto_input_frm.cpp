@@ -326,29 +326,37 @@ void AutoInputFrm::PickTimer_Tick() {
     MUSPickBtn->setEnabled(true);
 }
 
-// Screen pixels for relative coordinates; with "絶対座標で入力" the position in MUS's absolute space,
-// which spans the primary screen from 0 to 65535 along each axis.
+// The pointer and the primary monitor in the screen's own pixels, the ones MUS uses: from the desktop
+// platform, the same answer MUS's absolute space is laid over. Without one, from the toolkit, whose positions
+// on a high-density screen are in scaled units, turned back into pixels with the screen's scale.
+void AutoInputFrm::PointerAndPrimaryMonitor(QPoint& pointer, ScreenRect& primary) const {
+    int32_t x = 0;
+    int32_t y = 0;
+    if (desktop_ != nullptr && desktop_->PointerPosition(x, y) && desktop_->PrimaryMonitor(primary)) {
+        pointer = QPoint(x, y);
+        return;
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal scale = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    pointer = QCursor::pos() * scale;
+    const QRect area = screen != nullptr ? screen->geometry() : QRect();
+    const QPoint corner = area.topLeft() * scale;
+    const QSize size = area.size() * scale;
+    primary = ScreenRect{corner.x(), corner.y(), size.width(), size.height()};
+}
+
+// Screen pixels for relative coordinates; with "絶対座標で入力" the position in MUS's absolute space, which
+// spans the primary monitor from 0 to 65535 along each axis and goes on beyond it, unclamped, so a position
+// on another monitor plays back there.
 void AutoInputFrm::TakePointerPosition() {
-    QPoint position = QCursor::pos();
-    QRect area;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) area = screen->geometry();
-    int32_t pointerX = 0;
-    int32_t pointerY = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    if (desktop_ != nullptr && desktop_->PointerPosition(pointerX, pointerY)) {
-        position = QPoint(pointerX, pointerY);
-        desktop_->ScreenSize(width, height);
-        if (width > 0 && height > 0) area = QRect(0, 0, width, height);
-    }
-    int x = position.x();
-    int y = position.y();
-    if (MUSOrgChk->isChecked() && !area.isEmpty()) {
-        x = AbsoluteMouseCoordinate(position.x() - area.x(), area.width());
-        y = AbsoluteMouseCoordinate(position.y() - area.y(), area.height());
-    }
-    MUSXTxt->setText(QString::number(x));
-    MUSYTxt->setText(QString::number(y));
+    QPoint position;
+    ScreenRect primary;
+    PointerAndPrimaryMonitor(position, primary);
+    QPoint written = position;
+    if (MUSOrgChk->isChecked() && primary.width > 0 && primary.height > 0)
+        written = AbsoluteMousePosition(position.x(), position.y(), primary);
+    MUSXTxt->setText(QString::number(written.x()));
+    MUSYTxt->setText(QString::number(written.y()));
     MUSPickLbl->setText(QStringLiteral("取得しました: 画面の(") + QString::number(position.x()) + u',' +
                         QString::number(position.y()) + u')');
 }

@@ -2,11 +2,12 @@
 // macro lines and inserts them into the editor at the caret.
 #pragma once
 
+#include "desktop_platform.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QString>
 
-class DesktopPlatform;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -33,9 +34,10 @@ class AutoInputFrm : public QDialog {
 
     // The pointer pick counts down `steps` times `stepMilliseconds` (3 × 1000 unless changed).
     void SetPickCountdown(int steps, int stepMilliseconds);
-    // The pointer pick reads the pointer through the desktop platform, in the screen pixels MUS uses (the
-    // toolkit's own position is in scaled units on a high-density screen); without one, the toolkit's. Key
-    // presses are named by the platform's physical keys of the active layout where it knows them.
+    // The pointer pick reads the pointer and the primary monitor through the desktop platform, in the screen
+    // pixels MUS uses (the toolkit's own positions are in scaled units on a high-density screen); without
+    // one, the toolkit's, scaled back. Key presses are named by the platform's physical keys of the active
+    // layout where it knows them.
     void SetDesktop(DesktopPlatform* desktop) { desktop_ = desktop; }
 
   protected:
@@ -52,6 +54,7 @@ class AutoInputFrm : public QDialog {
     void MUSPickBtn_Click();
     void PickTimer_Tick();
     void ShowPickCountdown();
+    void PointerAndPrimaryMonitor(QPoint& pointer, ScreenRect& primary) const;
     void TakePointerPosition();
     void InputBtn_Click();
     void ClearBtn_Click();

@@ -2,6 +2,8 @@
 // applied to the editor, and the conversion of pointer positions to MUS's absolute space.
 #include "quick_input_lines.h"
 
+#include "absolute_mouse_space.h"
+
 #include <cstdint>
 
 namespace {
@@ -22,8 +24,6 @@ QString KeyActionName(QuickInputKeyAction action) {
     }
     return QStringLiteral("PRESS");
 }
-
-constexpr int64_t kAbsoluteLast = 65535;
 
 } // namespace
 
@@ -69,11 +69,10 @@ QString AppliedText(const QString& inputText, bool absoluteCoordinates) {
 }
 
 int AbsoluteMouseCoordinate(int pixel, int extent) {
-    if (extent <= 1) return 0;
-    const int64_t scaled = static_cast<int64_t>(pixel) * kAbsoluteLast;
-    const int64_t last = extent - 1;
-    // Rounded up: division cuts toward zero, which is already upward for a position left of the screen.
-    int64_t result = scaled / last;
-    if (scaled % last != 0 && scaled > 0) ++result;
-    return static_cast<int>(result);
+    return AbsolutePositionOfPixel(pixel, 0, extent);
+}
+
+QPoint AbsoluteMousePosition(int32_t x, int32_t y, const ScreenRect& primary) {
+    return {AbsolutePositionOfPixel(x, primary.left, primary.width),
+            AbsolutePositionOfPixel(y, primary.top, primary.height)};
 }

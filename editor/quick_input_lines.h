@@ -2,6 +2,9 @@
 // MUS line of the mouse settings, the text applied to the editor, and pointer positions in MUS coordinates.
 #pragma once
 
+#include "desktop_platform.h"
+
+#include <QPoint>
 #include <QString>
 
 // Line break between the dialog's lines, as macro files have it.
@@ -28,7 +31,12 @@ QString CasedLines(const QString& lines, bool upperCase);
 // The text inserted into the editor: "MUSORG 1" and a line end first when coordinates are absolute.
 QString AppliedText(const QString& inputText, bool absoluteCoordinates);
 
-// A screen pixel position (0 .. extent - 1 along one axis of the primary screen) in MUS's absolute space,
+// A screen pixel position (0 .. extent - 1 along one axis of a monitor at 0) in MUS's absolute space,
 // where 0 is the first pixel and 65535 the last. Rounded up, so a mapping back to pixels by either common
 // rule (scaling by extent / 65536 or by (extent - 1) / 65535, cut or rounded) lands on the same pixel.
 int AbsoluteMouseCoordinate(int pixel, int extent);
+
+// A screen pixel in MUS's absolute space over the primary monitor (the platform's PrimaryMonitor): its
+// first pixel 0, its last 65535, and a pixel on another monitor outside 0..65535 at the same scale, so that
+// MUSORG 1 plays the line back at that pixel.
+QPoint AbsoluteMousePosition(int32_t x, int32_t y, const ScreenRect& primary);

@@ -190,8 +190,8 @@ class LineWriter {
     void Mouse(const QString& action, int32_t x, int32_t y) {
         QString where;
         if (options_.absolute) {
-            where = QString::number(AbsoluteMouseCoordinate(x, options_.screenWidth)) + u',' +
-                    QString::number(AbsoluteMouseCoordinate(y, options_.screenHeight));
+            const QPoint position = AbsoluteMousePosition(x, y, options_.primaryMonitor);
+            where = QString::number(position.x()) + u',' + QString::number(position.y());
         } else {
             where = QString::number(static_cast<int64_t>(x) - pointerX_) + u',' +
                     QString::number(static_cast<int64_t>(y) - pointerY_);

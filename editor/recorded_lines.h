@@ -11,11 +11,10 @@
 #include <vector>
 
 struct RecordingOptions {
-    // MUSORG 1 positions (0..65535 across the primary screen) or relative motions from where the pointer was
-    // when the recording started.
+    // MUSORG 1 positions (0..65535 across the primary monitor, beyond those ends on the other monitors) or
+    // relative motions from where the pointer was when the recording started.
     bool absolute = true;
-    int32_t screenWidth = 0;
-    int32_t screenHeight = 0;
+    ScreenRect primaryMonitor;
     // A pause between two written actions longer than this becomes a WAIT line.
     int32_t waitThresholdMs = 200;
     // A key released within this time, with no other key or button in between, is written as one PRESS.

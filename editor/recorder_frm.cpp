@@ -93,7 +93,7 @@ void RecorderFrm::Finish() {
     if (stopKey_) stopKey_->Release();
     RecordingOptions options;
     options.absolute = chk_Absolute->isChecked();
-    if (desktop_ != nullptr) desktop_->ScreenSize(options.screenWidth, options.screenHeight);
+    if (desktop_ != nullptr) desktop_->PrimaryMonitor(options.primaryMonitor);
     options.ignoredKeys = {kPauseKey};
     const QStringList lines = RecordedMacroLines(events_, options);
     events_.clear();

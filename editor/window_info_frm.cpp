@@ -150,13 +150,11 @@ void WindowInfoFrm::Sample() {
         desktop_->TopLevelWindowAtExcept(pointerX_, pointerY_, static_cast<int32_t>(winId()), window);
     ShowWindow(window, found);
 
-    int32_t width = 0;
-    int32_t height = 0;
-    desktop_->ScreenSize(width, height);
+    ScreenRect primary;
+    desktop_->PrimaryMonitor(primary);
+    const QPoint absolute = AbsoluteMousePosition(pointerX_, pointerY_, primary);
     lbl_Pointer->setText(QStringLiteral("(%1, %2)").arg(pointerX_).arg(pointerY_));
-    lbl_Absolute->setText(QStringLiteral("(%1, %2)")
-                              .arg(AbsoluteMouseCoordinate(pointerX_, width))
-                              .arg(AbsoluteMouseCoordinate(pointerY_, height)));
+    lbl_Absolute->setText(QStringLiteral("(%1, %2)").arg(absolute.x()).arg(absolute.y()));
     colour_ = desktop_->ReadPixel(pointerX_, pointerY_);
     lbl_Colour->setText(colour_ < 0 ? QStringLiteral("-1 (読めません)")
                                     : QStringLiteral("%1 = %2 (R %3, G %4, B %5)")
@@ -207,10 +205,9 @@ void WindowInfoFrm::SetWinBtn_Click() {
 }
 
 void WindowInfoFrm::MusMoveBtn_Click() {
-    int32_t width = 0;
-    int32_t height = 0;
-    if (desktop_ != nullptr) desktop_->ScreenSize(width, height);
-    insert_(MusMoveLines(pointerX_, pointerY_, width, height));
+    ScreenRect primary;
+    if (desktop_ != nullptr) desktop_->PrimaryMonitor(primary);
+    insert_(MusMoveLines(pointerX_, pointerY_, primary));
 }
 
 void WindowInfoFrm::GetColorBtn_Click() {

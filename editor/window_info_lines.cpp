@@ -61,10 +61,10 @@ QString SetWinLine(const WindowDescription& window) {
     return QStringLiteral("SETWIN w, %1, %2").arg(window.placement.left).arg(window.placement.top);
 }
 
-QStringList MusMoveLines(int32_t x, int32_t y, int32_t screenWidth, int32_t screenHeight) {
-    return {QStringLiteral("MUSORG 1"), QStringLiteral("MUS MOVE, %1, %2")
-                                            .arg(AbsoluteMouseCoordinate(x, screenWidth))
-                                            .arg(AbsoluteMouseCoordinate(y, screenHeight))};
+QStringList MusMoveLines(int32_t x, int32_t y, const ScreenRect& primaryMonitor) {
+    const QPoint position = AbsoluteMousePosition(x, y, primaryMonitor);
+    return {QStringLiteral("MUSORG 1"),
+            QStringLiteral("MUS MOVE, %1, %2").arg(position.x()).arg(position.y())};
 }
 
 QStringList GetColorLines(int32_t x, int32_t y, int32_t colour) {

@@ -25,8 +25,8 @@ QStringList GetWinIdLines(const WindowDescription& window, const WindowFinder& f
 // "SETWIN w, left, top": the window back to where its frame is now.
 QString SetWinLine(const WindowDescription& window);
 
-// "MUSORG 1" and "MUS MOVE, x, y" to the pointer's pixel, in absolute coordinates over the primary screen.
-QStringList MusMoveLines(int32_t x, int32_t y, int32_t screenWidth, int32_t screenHeight);
+// "MUSORG 1" and "MUS MOVE, x, y" to the pointer's pixel, in absolute coordinates over the primary monitor.
+QStringList MusMoveLines(int32_t x, int32_t y, const ScreenRect& primaryMonitor);
 
 // "IF GETCOLOR(x, y) = colour THEN" with its "END IF", the colour as GETCOLOR gives it.
 QStringList GetColorLines(int32_t x, int32_t y, int32_t colour);

@@ -30,6 +30,14 @@ struct PixelGrid {
     }
 };
 
+// A rectangle of the screen in pixels.
+struct ScreenRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
 // What the editor's aids read about a top-level window: the names GETWINID matches, exactly as it matches
 // them.
 struct WindowDescription {
@@ -89,7 +97,8 @@ class DesktopPlatform {
     // One key event: flags 0 key down, kKeyUp key up; extraInfo travels with the event.
     virtual void SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t extraInfo) = 0;
     // One mouse event. With kMouseMove, (dx, dy) is a relative motion, or with kMouseAbsolute a position in
-    // the absolute space 0..65535 across the primary screen; without kMouseMove the coordinates are ignored.
+    // the absolute space 0..65535 across the primary monitor (PrimaryMonitor), going on at the same scale
+    // beyond it; without kMouseMove the coordinates are ignored.
     virtual void SendMouseEvent(uint32_t flags, int32_t dx, int32_t dy) = 0;
     // 16-bit key state: bit 15 while the key is down, bit 0 when it was pressed since the previous query.
     virtual uint16_t AsyncKeyState(int32_t virtualKey) = 0;
@@ -144,7 +153,16 @@ class DesktopPlatform {
 
     // --- screen and images ---
     virtual void ScreenSize(int32_t& width, int32_t& height) = 0;
-    // Colour of a screen pixel as 0x00BBGGRR, or -1 when it cannot be read (outside the screen).
+    // The primary monitor in screen pixels: the area MUS's absolute space spans, which the editor's aids
+    // convert against too. A desktop that knows no monitors answers with the whole screen. False when there
+    // is no screen.
+    virtual bool PrimaryMonitor(ScreenRect& out) {
+        out = ScreenRect{};
+        ScreenSize(out.width, out.height);
+        return out.width > 0 && out.height > 0;
+    }
+    // Colour of a screen pixel as 0x00BBGGRR, or -1 when it cannot be read (outside the screen, or inside it
+    // where no monitor shows it).
     virtual int32_t ReadPixel(int32_t x, int32_t y) = 0;
     virtual int CaptureScreen(PixelGrid& out) = 0;
     // Decodes an image file at its natural size.

@@ -19,6 +19,9 @@ packages=(
   xvfb openbox x11-apps xterm xauth x11-utils xdotool xinput imagemagick
   # other keyboard layouts on the test display (setxkbmap and the XKB layouts)
   x11-xkb-utils xkb-data
+  # the stacking order under a second window manager, and two-monitor and high-density test displays (xrandr,
+  # xrdb), the RandR monitors the platform reads
+  fluxbox x11-xserver-utils libxrandr-dev
   # GUI tests through the accessibility tree: the AT-SPI bus and registry, its Python binding, and a private
   # D-Bus session to run them in (dbus-run-session)
   at-spi2-core python3-pyatspi dbus-daemon

@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
 # Runs a command on a private X display: starts Xvfb on a free display number (chosen by Xvfb itself, so
-# tests running side by side never share one), starts openbox as the window manager, runs the command with
-# DISPLAY set, and stops both afterwards. The command's exit status is the script's.
-# Usage: run-with-display.sh [--size WxH] [--no-wm] command [arguments...]
+# tests running side by side never share one), starts a window manager (openbox unless told otherwise), runs
+# the command with DISPLAY set, and stops both afterwards. The command's exit status is the script's.
+# Usage: run-with-display.sh [--size WxH] [--wm openbox|fluxbox|none] [--no-wm] [--dpi N]
+#                            [--monitor "NAME WxH+X+Y OUTPUT"]... command [arguments...]
+# --monitor defines a RandR monitor on the screen (a name starting with "*" makes it the primary one; the
+# output "screen" is Xvfb's only output, "none" a monitor without one). --dpi sets Xft.dpi, the resolution
+# desktops announce to their programs (Qt scales by it).
 set -u
 size=1280x1024
-wm=1
+wm=openbox
+dpi=
+monitors=()
+usage="usage: $0 [--size WxH] [--wm openbox|fluxbox|none] [--no-wm] [--dpi N] [--monitor SPEC]... command..."
 while [ $# -gt 0 ]; do
   case "$1" in
     --size) size=$2; shift 2 ;;
-    --no-wm) wm=0; shift ;;
+    --no-wm) wm=none; shift ;;
+    --wm) wm=$2; shift 2 ;;
+    --dpi) dpi=$2; shift 2 ;;
+    --monitor) monitors+=("$2"); shift 2 ;;
     *) break ;;
   esac
 done
-[ $# -gt 0 ] || { echo "usage: $0 [--size WxH] [--no-wm] command..." >&2; exit 2; }
+[ $# -gt 0 ] || { echo "$usage" >&2; exit 2; }
+case "$wm" in openbox|fluxbox|none) ;; *) echo "$usage" >&2; exit 2 ;; esac
 
 fdfile=$(mktemp)
 Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
@@ -33,9 +44,36 @@ fi
 export DISPLAY=":$number"
 unset WAYLAND_DISPLAY
 
+setup_failed() {
+  echo "run-with-display: $1" >&2
+  kill "$xvfb" 2>/dev/null
+  wait 2>/dev/null
+  exit 1
+}
+for monitor in "${monitors[@]}"; do
+  read -r -a spec <<<"$monitor"
+  [ ${#spec[@]} -eq 3 ] || setup_failed "a monitor is NAME WxH+X+Y OUTPUT: $monitor"
+  # xrandr wants the size in millimetres too; 96 dpi is near enough for a test screen.
+  geometry=$(echo "${spec[1]}" | sed -E 's|^([0-9]+)x([0-9]+)\+|\1/0x\2/0+|')
+  xrandr --setmonitor "${spec[0]}" "$geometry" "${spec[2]}" >/dev/null 2>&1 || setup_failed "xrandr refused $monitor"
+done
+if [ -n "$dpi" ]; then
+  echo "Xft.dpi: $dpi" | xrdb -merge || setup_failed "xrdb refused Xft.dpi $dpi"
+fi
+
 wmpid=
-if [ "$wm" = 1 ]; then
-  openbox --sm-disable >/dev/null 2>&1 &
+wmhome=
+if [ "$wm" != none ]; then
+  if [ "$wm" = fluxbox ]; then
+    # fluxbox writes its settings into the home folder: a private one, where "background: none" keeps it
+    # from showing a message about a missing wallpaper program.
+    wmhome=$(mktemp -d)
+    mkdir -p "$wmhome/.fluxbox"
+    echo "background: none" >"$wmhome/.fluxbox/overlay"
+    HOME="$wmhome" fluxbox >/dev/null 2>&1 &
+  else
+    openbox --sm-disable >/dev/null 2>&1 &
+  fi
   wmpid=$!
   # The window manager has claimed the screen once its check window is there.
   for _ in $(seq 1 200); do
@@ -62,7 +100,17 @@ fi
 "$@"
 status=$?
 
-[ -n "$wmpid" ] && kill "$wmpid" 2>/dev/null
+# The display goes first: a window manager whose display is gone ends by itself. One still there two seconds
+# later is ended by force (fluxbox can deadlock in its own SIGTERM handler and would then live on, holding
+# the output pipe it inherited from the caller).
 kill "$xvfb" 2>/dev/null
+if [ -n "$wmpid" ]; then
+  kill "$wmpid" 2>/dev/null
+  (sleep 2; kill -9 "$wmpid") >/dev/null 2>&1 &
+  killer=$!
+  wait "$wmpid" 2>/dev/null
+  kill "$killer" 2>/dev/null
+fi
 wait 2>/dev/null
+[ -n "$wmhome" ] && rm -rf "$wmhome"
 exit $status

@@ -80,6 +80,10 @@ void Win32DesktopPlatform::ScreenSize(int32_t& width, int32_t& height) {
     Win32Screen::Size(width, height);
 }
 
+bool Win32DesktopPlatform::PrimaryMonitor(ScreenRect& out) {
+    return Win32Screen::PrimaryMonitor(out);
+}
+
 int32_t Win32DesktopPlatform::ReadPixel(int32_t x, int32_t y) {
     return Win32Screen::ReadPixel(x, y);
 }

@@ -27,6 +27,7 @@ class Win32DesktopPlatform final : public DesktopPlatform {
     int32_t SendSystemCommand(int32_t window, int32_t command) override;
 
     void ScreenSize(int32_t& width, int32_t& height) override;
+    bool PrimaryMonitor(ScreenRect& out) override;
     int32_t ReadPixel(int32_t x, int32_t y) override;
     int CaptureScreen(PixelGrid& out) override;
     int LoadImageFile(const std::u16string& path, PixelGrid& out) override;

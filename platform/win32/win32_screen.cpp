@@ -86,6 +86,21 @@ void Size(int32_t& width, int32_t& height) {
     height = GetSystemMetrics(SM_CYSCREEN);
 }
 
+// The monitor that holds the point (0, 0) is the primary one; its corner is always there.
+bool PrimaryMonitor(ScreenRect& out) {
+    out = ScreenRect{};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    const HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (monitor != nullptr && GetMonitorInfoW(monitor, &info) != 0) {
+        out = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right - info.rcMonitor.left,
+               info.rcMonitor.bottom - info.rcMonitor.top};
+    } else {
+        Size(out.width, out.height);
+    }
+    return out.width > 0 && out.height > 0;
+}
+
 int32_t ReadPixel(int32_t x, int32_t y) {
     ScreenContext screen;
     if (screen.Get() == nullptr) return -1;

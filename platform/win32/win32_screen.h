@@ -9,6 +9,8 @@ namespace Win32Screen {
 
 // Size of the primary screen in pixels.
 void Size(int32_t& width, int32_t& height);
+// The primary monitor's rectangle (mouse_event's absolute space); false when there is no screen.
+bool PrimaryMonitor(ScreenRect& out);
 // GetPixel on the screen: 0x00BBGGRR, or -1 outside the screen.
 int32_t ReadPixel(int32_t x, int32_t y);
 // Copies the primary screen with BitBlt and reads it with GetDIBits, top row first (no clipboard). Returns 0,

@@ -10,6 +10,7 @@
 #include "x11_key_state.h"
 #include "x11_keyboard.h"
 #include "x11_layout_keys.h"
+#include "x11_monitors.h"
 #include "x11_mouse.h"
 #include "x11_windows.h"
 
@@ -24,10 +25,12 @@ X11DesktopPlatform::X11DesktopPlatform() {
     keyState_ = std::make_unique<X11KeyState>(DisplayString(display_));
     windows_ = std::make_unique<X11Windows>(display_);
     screen_ = std::make_unique<X11Screen>(display_);
+    monitors_ = std::make_unique<X11Monitors>(display_);
 }
 
 X11DesktopPlatform::~X11DesktopPlatform() {
     nativeKeys_.reset();
+    monitors_.reset();
     screen_.reset();
     windows_.reset();
     keyState_.reset();
@@ -115,6 +118,11 @@ void X11DesktopPlatform::ScreenSize(int32_t& width, int32_t& height) {
     width = 0;
     height = 0;
     if (screen_) screen_->Size(width, height);
+}
+
+bool X11DesktopPlatform::PrimaryMonitor(ScreenRect& out) {
+    out = monitors_ ? monitors_->Primary() : ScreenRect{};
+    return out.width > 0 && out.height > 0;
 }
 
 int32_t X11DesktopPlatform::ReadPixel(int32_t x, int32_t y) {

@@ -11,6 +11,7 @@ class X11Keyboard;
 class X11LayoutKeys;
 class X11Mouse;
 class X11KeyState;
+class X11Monitors;
 class X11Windows;
 
 #include <memory>
@@ -45,6 +46,7 @@ class X11DesktopPlatform final : public DesktopPlatform {
     int32_t SendSystemCommand(int32_t window, int32_t command) override;
 
     void ScreenSize(int32_t& width, int32_t& height) override;
+    bool PrimaryMonitor(ScreenRect& out) override;
     int32_t ReadPixel(int32_t x, int32_t y) override;
     int CaptureScreen(PixelGrid& out) override;
     int LoadImageFile(const std::u16string& path, PixelGrid& out) override;
@@ -62,6 +64,7 @@ class X11DesktopPlatform final : public DesktopPlatform {
     std::unique_ptr<X11Screen> screen_;
     std::unique_ptr<X11LayoutKeys>
         nativeKeys_; // the layout's keys for VirtualKeyOfNativeKey, made on first use
+    std::unique_ptr<X11Monitors> monitors_;
     ProcessStarter processes_;
     MediaCommandPlayer media_;
 };

@@ -1,6 +1,7 @@
 // Pointer motion and buttons through XTest, with exact relative motion and the absolute-space mapping.
 #include "x11_mouse.h"
 
+#include "absolute_mouse_space.h"
 #include "desktop_platform.h"
 
 #include <X11/Xlib.h>
@@ -9,8 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr int32_t kAbsoluteSpan = 65536;
 
 struct ButtonBit {
     uint32_t flag;
@@ -25,11 +24,6 @@ constexpr ButtonBit kButtonBits[] = {
 };
 
 } // namespace
-
-int32_t AbsoluteToPixel(int32_t coordinate, int32_t pixels) {
-    const int64_t clamped = std::clamp<int64_t>(coordinate, 0, kAbsoluteSpan - 1);
-    return static_cast<int32_t>(clamped * pixels / kAbsoluteSpan);
-}
 
 void X11Mouse::Send(uint32_t flags, int32_t dx, int32_t dy) {
     if ((flags & DesktopPlatform::kMouseMove) != 0) {
@@ -81,10 +75,12 @@ void X11Mouse::MoveRelative(int32_t dx, int32_t dy) {
           static_cast<int32_t>(std::clamp<int64_t>(y, INT32_MIN, INT32_MAX)));
 }
 
+// Positions outside 0..65535 reach the other monitors: a position recorded there comes back to its pixel.
+// Only the screen's edge stops the pointer.
 void X11Mouse::MoveAbsolute(int32_t ax, int32_t ay) {
-    const int screen = DefaultScreen(display_);
-    Place(AbsoluteToPixel(ax, DisplayWidth(display_, screen)),
-          AbsoluteToPixel(ay, DisplayHeight(display_, screen)));
+    const ScreenRect primary = monitors_.Primary();
+    Place(PixelOfAbsolutePosition(ax, primary.left, primary.width),
+          PixelOfAbsolutePosition(ay, primary.top, primary.height));
 }
 
 void X11Mouse::Button(unsigned int button, bool down) {

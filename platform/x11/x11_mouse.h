@@ -1,7 +1,9 @@
 // X11Mouse: pointer motion and button events through XTest. Relative motion moves by exactly the given
 // pixels (read the pointer, add, place: no pointer acceleration); the absolute space 0..65535 maps linearly
-// onto the screen's pixels.
+// onto the primary monitor's pixels and goes on at that scale beyond it, onto the other monitors.
 #pragma once
+
+#include "x11_monitors.h"
 
 #include <cstdint>
 
@@ -9,7 +11,7 @@ typedef struct _XDisplay Display;
 
 class X11Mouse {
   public:
-    explicit X11Mouse(Display* display) : display_(display) {}
+    explicit X11Mouse(Display* display) : display_(display), monitors_(display) {}
 
     // One mouse event with the flag bits of DesktopPlatform: the move first, then the button bits in the
     // order left down, left up, right down, right up, middle down, middle up.
@@ -25,12 +27,9 @@ class X11Mouse {
     void Button(unsigned int button, bool down);
 
     Display* display_;
+    X11Monitors monitors_;
 };
 
 // The pointer's position on the root of the display's default screen; false when the pointer is on another
 // screen of the display.
 bool QueryPointerPosition(Display* display, int32_t& x, int32_t& y);
-
-// The pixel of a coordinate of the absolute space 0..65535 on a screen side of `pixels` (32768 is the
-// middle); coordinates outside the space are clamped to its ends.
-int32_t AbsoluteToPixel(int32_t coordinate, int32_t pixels);

@@ -107,7 +107,7 @@ struct X11Screen::SharedImage {
     }
 };
 
-X11Screen::X11Screen(Display* display) : display_(display) {}
+X11Screen::X11Screen(Display* display) : display_(display), monitors_(display) {}
 X11Screen::~X11Screen() = default;
 
 void X11Screen::Size(int32_t& width, int32_t& height) {
@@ -131,7 +131,7 @@ int32_t X11Screen::ReadPixel(int32_t x, int32_t y) {
     int32_t width = 0;
     int32_t height = 0;
     Size(width, height);
-    if (x < 0 || y < 0 || x >= width || y >= height) return -1;
+    if (x < 0 || y < 0 || x >= width || y >= height || !monitors_.Shows(x, y)) return -1;
     PixelGrid pixel;
     if (!CapturePlain(x, y, 1, 1, pixel)) return -1;
     const uint8_t* p = pixel.Pixel(0, 0);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "desktop_platform.h"
+#include "x11_monitors.h"
 
 #include <cstdint>
 #include <memory>
@@ -19,7 +20,8 @@ class X11Screen {
 
     // The whole X screen (all monitors), in pixels.
     void Size(int32_t& width, int32_t& height);
-    // Colour as 0x00BBGGRR, -1 outside the screen.
+    // Colour as 0x00BBGGRR; -1 outside the screen, and inside it where no monitor shows the pixel (as
+    // Windows' GetPixel answers there).
     int32_t ReadPixel(int32_t x, int32_t y);
     // What the screen shows, windows included; returns 0 or a failure number.
     int Capture(PixelGrid& out);
@@ -40,6 +42,7 @@ class X11Screen {
     bool CapturePlain(int32_t x, int32_t y, int32_t width, int32_t height, PixelGrid& out);
 
     Display* display_;
+    X11Monitors monitors_;
     std::unique_ptr<SharedImage> shared_;
     bool sharedAllowed_ = true;
     bool lastShared_ = false;

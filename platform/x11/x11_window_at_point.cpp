@@ -1,47 +1,29 @@
-// The top-level window at a screen pixel on X11: the root's children walked from the top of the stack, the
-// first viewable one containing the pixel whose client GETWINID can find, described with the same class,
+// The top-level window at a screen pixel on X11: the clients walked from the top of the server's stack (the
+// order GETWINID searches), the first whose viewable frame contains the pixel, described with the same class,
 // instance and title GETWINID matches and the outer frame GetPlacement reports.
 #include "codepage.h"
 #include "x11_error_trap.h"
+#include "x11_stacking.h"
 #include "x11_windows.h"
 
 #include <X11/Xlib.h>
 
-#include <algorithm>
-
-XID X11Windows::ClientOf(XID topLevel) {
-    std::vector<XID> found;
-    CollectFromTree(topLevel, found, kTreeDepth);
-    return found.empty() ? topLevel : found.front();
-}
-
 bool X11Windows::TopLevelAt(int32_t x, int32_t y, XID lookedThrough, WindowDescription& out) {
     X11ErrorTrap trap(display_);
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) == 0)
-        return false;
-    // XQueryTree lists the stack from the bottom.
-    std::vector<XID> stack(children, children + count);
-    if (children != nullptr) XFree(children);
-    std::reverse(stack.begin(), stack.end());
-    const std::vector<XID> clients = ClientWindows();
-    for (XID topLevel : stack) {
+    // Menus, tooltips and other windows the window manager does not manage are not among the clients, so
+    // they are looked through: GETWINID never gives them.
+    for (const StackedClient& stacked : StackedClients(display_, atoms_)) {
+        if (stacked.topLevel == 0) continue;
         XWindowAttributes attributes{};
-        if (XGetWindowAttributes(display_, topLevel, &attributes) == 0) continue;
+        if (XGetWindowAttributes(display_, stacked.topLevel, &attributes) == 0) continue;
         if (attributes.map_state != IsViewable || attributes.c_class == InputOnly) continue;
         const int32_t border = attributes.border_width;
         const Rect rect{attributes.x, attributes.y, attributes.x + attributes.width + 2 * border,
                         attributes.y + attributes.height + 2 * border};
         if (x < rect.left || y < rect.top || x >= rect.right || y >= rect.bottom) continue;
-        const XID client = ClientOf(topLevel);
-        // Menus, tooltips and other windows the window manager does not manage are looked through: GETWINID
-        // never gives them.
-        if (std::find(clients.begin(), clients.end(), client) == clients.end()) continue;
-        if (lookedThrough != 0 && (client == lookedThrough || topLevel == lookedThrough)) continue;
-        Describe(client, topLevel, rect, out);
+        if (lookedThrough != 0 && (stacked.client == lookedThrough || stacked.topLevel == lookedThrough))
+            continue;
+        Describe(stacked.client, stacked.topLevel, rect, out);
         return !trap.Failed();
     }
     return false;

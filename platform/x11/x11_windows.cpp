@@ -1,8 +1,9 @@
-// The window functions on X11: client list, WM_CLASS and title matching, outer-frame geometry from
-// _NET_FRAME_EXTENTS, _NET_MOVERESIZE_WINDOW, _NET_WM_STATE, iconify, activation and WM_DELETE_WINDOW.
+// The window functions on X11: the clients topmost first, WM_CLASS and title matching, outer-frame geometry
+// from _NET_FRAME_EXTENTS, _NET_MOVERESIZE_WINDOW, _NET_WM_STATE, iconify, activation and WM_DELETE_WINDOW.
 #include "x11_windows.h"
 
 #include "x11_error_trap.h"
+#include "x11_stacking.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -49,58 +50,18 @@ bool X11Windows::WmSupports(Atom atom) {
            HasAtom(ReadLongs(display_, DefaultRootWindow(display_), atoms_.supported), atom);
 }
 
-// Topmost first: the stacking list reversed, else the client list, else the window tree.
+// Topmost first, in the X server's own stacking order.
 std::vector<XID> X11Windows::ClientWindows() {
-    const XID root = DefaultRootWindow(display_);
-    std::vector<unsigned long> list = ReadLongs(display_, root, atoms_.clientListStacking);
-    if (!list.empty()) {
-        std::reverse(list.begin(), list.end());
-        return {list.begin(), list.end()};
-    }
-    list = ReadLongs(display_, root, atoms_.clientList);
-    if (!list.empty()) return {list.begin(), list.end()};
-    std::vector<XID> found;
-    Window rootReturn = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display_, root, &rootReturn, &parent, &children, &count) == 0) return found;
-    for (unsigned int i = count; i-- > 0;) {
-        const size_t before = found.size();
-        CollectFromTree(children[i], found, kTreeDepth);
-        // Without a window manager nobody sets WM_STATE: a top-level window with a class is a client.
-        std::string instance;
-        std::string className;
-        if (found.size() == before && ReadClass(display_, children[i], instance, className))
-            found.push_back(children[i]);
-    }
-    if (children != nullptr) XFree(children);
-    return found;
+    std::vector<XID> clients;
+    for (const StackedClient& stacked : StackedClients(display_, atoms_)) clients.push_back(stacked.client);
+    return clients;
 }
 
-// The client of a frame is the first window below it that has WM_STATE.
-void X11Windows::CollectFromTree(XID window, std::vector<XID>& out, int depth) {
-    if (ReadWmState(display_, atoms_, window) >= 0) {
-        out.push_back(window);
-        return;
-    }
-    if (depth == 0) return;
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display_, window, &root, &parent, &children, &count) == 0) return;
-    for (unsigned int i = count; i-- > 0;) {
-        const size_t before = out.size();
-        CollectFromTree(children[i], out, depth - 1);
-        if (out.size() != before) break;
-    }
-    if (children != nullptr) XFree(children);
-}
-
+// The window manager's list names its clients; only without one is the window tree walked.
 bool X11Windows::IsClient(XID window) {
     if (window == 0) return false;
-    const std::vector<XID> clients = ClientWindows();
+    std::vector<XID> clients = ListedClients(display_, atoms_);
+    if (clients.empty()) clients = ClientWindows();
     return std::find(clients.begin(), clients.end(), window) != clients.end();
 }
 

@@ -26,18 +26,13 @@ class X11Windows {
     bool TopLevelAt(int32_t x, int32_t y, XID lookedThrough, WindowDescription& out);
 
   private:
-    // How deep below a top-level window its client is looked for.
-    static constexpr int kTreeDepth = 4;
-
     struct Rect {
         int32_t left = 0, top = 0, right = 0, bottom = 0;
         bool operator==(const Rect&) const = default;
     };
 
+    // The client windows, topmost first.
     std::vector<XID> ClientWindows();
-    void CollectFromTree(XID window, std::vector<XID>& out, int depth);
-    // The client of a child of the root: the window below it with WM_STATE, else the child itself.
-    XID ClientOf(XID topLevel);
     void Describe(XID client, XID topLevel, const Rect& topLevelRect, WindowDescription& out);
     bool IsClient(XID window);
     bool HasWindowManager();

@@ -22,8 +22,7 @@ RecordedInput Move(int32_t x, int32_t y, int64_t time) {
 
 RecordingOptions Absolute() {
     RecordingOptions options;
-    options.screenWidth = 1280;
-    options.screenHeight = 1024;
+    options.primaryMonitor = {0, 0, 1280, 1024};
     return options;
 }
 
@@ -82,6 +81,21 @@ TEST(RecordedLines, ClicksAndDragsInAbsoluteAndRelativePositions) {
     EXPECT_EQ(Text(RecordedMacroLines(events, relative)),
               "MUSORG 0 | MUS LEFTPRESS,630,502 | MUS RIGHTPRESS,-540,-412 | MUS LEFTDOWN,0,0 | MUS "
               "MOVE,30,0 | MUS MOVE,30,0 | MUS LEFTUP,5,0");
+}
+
+// With the primary monitor on the right of another, positions count from its corner, and a click on the
+// other monitor is written left of the absolute space, unclamped, so it replays where it was.
+TEST(RecordedLines, AbsolutePositionsAreOverThePrimaryMonitor) {
+    RecordingOptions options;
+    options.primaryMonitor = {1280, 0, 1920, 1080};
+    const std::vector<RecordedInput> events = {
+        Button(Kind::ButtonDown, 1, 2000, 500, 0),
+        Button(Kind::ButtonUp, 1, 2000, 500, 10),
+        Button(Kind::ButtonDown, 1, 500, 300, 20),
+        Button(Kind::ButtonUp, 1, 500, 300, 30),
+    };
+    EXPECT_EQ(Text(RecordedMacroLines(events, options)),
+              "MUSORG 1 | MUS LEFTPRESS,24589,30369 | MUS LEFTPRESS,-26624,18222");
 }
 
 TEST(RecordedLines, WhatIsStillHeldAtTheEndIsReleased) {

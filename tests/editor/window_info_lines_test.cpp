@@ -77,7 +77,7 @@ TEST(WindowInfoLines, InsertedLinesParseAsAMacro) {
     Desktop desktop;
     desktop.windows = {Window(7, u"XTerm", u"xterm", u"題 \"x\"")};
     QStringList lines = GetWinIdLines(desktop.windows[0], desktop.Finder());
-    lines << SetWinLine(desktop.windows[0]) << MusMoveLines(640, 512, 1280, 1024)
+    lines << SetWinLine(desktop.windows[0]) << MusMoveLines(640, 512, {0, 0, 1280, 1024})
           << GetColorLines(3, 4, 0x00FF8000);
     EXPECT_EQ(Text(lines),
               "DIM w | w = GETWINID(\"XTerm\") | SETWIN w, 100, 50 | MUSORG 1 | MUS MOVE, 32794, 32800 "

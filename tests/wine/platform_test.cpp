@@ -1,6 +1,7 @@
 // Tests of Win32DesktopPlatform on a real Windows desktop (Wine on the build machine): keys and mouse into
 // the test window, window search, placement, moves and system commands, pixels and screen captures, image
 // files, program starts, the clock and MCI commands.
+#include "absolute_mouse_space.h"
 #include "image_files.h"
 #include "test_window_picture.h"
 #include "win32_desktop_platform.h"
@@ -152,6 +153,32 @@ TEST_F(DesktopTest, PointerPlacementAndAbsoluteAndRelativeMoves) {
                std::abs(where.y - height / 2) <= 1;
     })) << where.x
         << "," << where.y;
+}
+
+// The primary monitor the editor's aids convert against is the one mouse_event's absolute space spans: each
+// pixel converted by the aids' rule comes back as that very pixel.
+TEST_F(DesktopTest, PrimaryMonitorIsTheAbsoluteSpaceOfMouseEvents) {
+    ScreenRect primary;
+    ASSERT_TRUE(desktop_.PrimaryMonitor(primary));
+    EXPECT_EQ(primary.left, 0);
+    EXPECT_EQ(primary.top, 0);
+    EXPECT_EQ(primary.width, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(primary.height, GetSystemMetrics(SM_CYSCREEN));
+    const POINT pixels[] = {{0, 0},
+                            {primary.width - 1, primary.height - 1},
+                            {1, 1},
+                            {301, 199},
+                            {primary.width / 3, primary.height * 5 / 7}};
+    for (const POINT pixel : pixels) {
+        desktop_.SendMouseEvent(DesktopPlatform::kMouseMove | DesktopPlatform::kMouseAbsolute,
+                                AbsolutePositionOfPixel(pixel.x, primary.left, primary.width),
+                                AbsolutePositionOfPixel(pixel.y, primary.top, primary.height));
+        POINT where{};
+        EXPECT_TRUE(WaitUntil([&] {
+            return GetCursorPos(&where) && where.x == pixel.x && where.y == pixel.y;
+        })) << pixel.x
+            << "," << pixel.y << " came to " << where.x << "," << where.y;
+    }
 }
 
 TEST_F(DesktopTest, ButtonsClickWhereThePointerStands) {
