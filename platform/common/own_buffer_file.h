@@ -31,10 +31,17 @@ class OwnBufferFile {
     bool Create(std::u16string& errorText);
     bool StillOurs() const;
     void Close();
+    bool WriteBytes(std::string_view bytes, std::u16string& errorText);
 
     std::string preferred_;
     std::string path_;
-    intptr_t handle_ = -1; // the open file (a descriptor, or a Windows handle), -1 when none
+    // Linux keeps the file open (a descriptor; -1 when none). Windows cannot: a reader that denies others
+    // write access could not open the copy while a handle with write access is held, so it keeps the file's
+    // identity (volume and file index) and opens the file for each write.
+    intptr_t handle_ = -1;
+    bool created_ = false;
+    uint64_t volume_ = 0;
+    uint64_t index_ = 0;
 };
 
 // The name of this process's own copy beside the preferred one: "macrobuf.qlx" → "macrobuf-1234.qlx", with

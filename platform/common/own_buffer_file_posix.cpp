@@ -45,6 +45,10 @@ OwnBufferFile::~OwnBufferFile() {
 bool OwnBufferFile::Write(std::string_view bytes, std::u16string& errorText) {
     if (handle_ >= 0 && !StillOurs()) Close(); // moved, deleted or replaced: a new copy of our own
     if (handle_ < 0 && !Create(errorText)) return false;
+    return WriteBytes(bytes, errorText);
+}
+
+bool OwnBufferFile::WriteBytes(std::string_view bytes, std::u16string& errorText) {
     const int fd = static_cast<int>(handle_);
     if (::ftruncate(fd, 0) != 0 || !WriteAllAt(fd, bytes)) {
         errorText = ErrorText(errno);
@@ -62,8 +66,13 @@ bool OwnBufferFile::Create(std::u16string& errorText) {
                 : OwnBufferFileAlternative(preferred_, static_cast<unsigned long>(::getpid()), attempt);
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
+            struct stat created {};
+            ::fstat(fd, &created);
             handle_ = fd;
             path_ = candidate;
+            created_ = true;
+            volume_ = static_cast<uint64_t>(created.st_dev);
+            index_ = static_cast<uint64_t>(created.st_ino);
             return true;
         }
         if (errno != EEXIST) {
@@ -77,11 +86,9 @@ bool OwnBufferFile::Create(std::u16string& errorText) {
 }
 
 bool OwnBufferFile::StillOurs() const {
-    struct stat opened {};
     struct stat named {};
-    if (::fstat(static_cast<int>(handle_), &opened) != 0) return false;
-    if (::lstat(path_.c_str(), &named) != 0) return false;
-    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+    if (!created_ || ::lstat(path_.c_str(), &named) != 0) return false;
+    return static_cast<uint64_t>(named.st_dev) == volume_ && static_cast<uint64_t>(named.st_ino) == index_;
 }
 
 void OwnBufferFile::Remove() {
@@ -93,4 +100,5 @@ void OwnBufferFile::Remove() {
 void OwnBufferFile::Close() {
     ::close(static_cast<int>(handle_));
     handle_ = -1;
+    created_ = false;
 }

@@ -65,11 +65,13 @@ TEST_F(ProcessSoundTest, StartsProgramsWithTheWindowStyleAskedFor) {
     }
     {
         StartedWindow minimised(desktop_, folder_.File(L"min.log"), 2);
+        ASSERT_EQ(minimised.result, 0);
         ASSERT_NE(minimised.window, nullptr);
         EXPECT_TRUE(WaitUntil([&] { return IsIconic(minimised.window); }));
     }
     {
         StartedWindow maximised(desktop_, folder_.File(L"max.log"), 3);
+        ASSERT_EQ(maximised.result, 0);
         ASSERT_NE(maximised.window, nullptr);
         EXPECT_TRUE(WaitUntil([&] { return IsZoomed(maximised.window); }));
     }
