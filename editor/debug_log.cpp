@@ -28,9 +28,21 @@ std::deque<QString> LinesOf(const QPlainTextEdit& view) {
 
 } // namespace
 
-void DebugLog::AddLine(std::deque<QString>& lines, const QString& text) {
+QString DebugLog::AddLine(std::deque<QString>& lines, const QString& text) {
     if (static_cast<int>(lines.size()) > kLineLimit) lines.pop_front();
-    for (const QString& line : WithLineFeeds(text).split(QLatin1Char('\n'))) lines.push_back(line);
+    QStringList shown;
+    for (const QString& line : WithLineFeeds(text).split(QLatin1Char('\n'))) {
+        shown.append(ShownLine(line));
+        lines.push_back(shown.constLast());
+    }
+    return shown.join(QLatin1Char('\n'));
+}
+
+QString DebugLog::ShownLine(const QString& line) {
+    if (line.size() <= kShownLineLength) return line;
+    qsizetype kept = kShownLineLength;
+    if (line.at(kept - 1).isHighSurrogate()) --kept;
+    return line.left(kept) + QStringLiteral("…（以下 %1 文字省略）").arg(line.size() - kept);
 }
 
 void DebugLog::Append(const QString& text) {
@@ -46,8 +58,8 @@ bool DebugLog::Queue(const QString& text) {
 void DebugLog::Flush() {
     if (queued_.isEmpty()) return;
     std::deque<QString> lines = LinesOf(*view_);
-    for (const QString& text : queued_) AddLine(lines, text);
-    const QString last = WithLineFeeds(queued_.constLast());
+    QString last;
+    for (const QString& text : queued_) last = AddLine(lines, text);
     queued_.clear();
 
     QString text;

@@ -1,6 +1,7 @@
 // Tests of running from the editor: a clean run and its log, parse errors, Stop during an endless loop (with
 // the running state seen from inside the run), closing during a run, the function submenu, the buffer file,
 // and the dialog built-ins and the ComputeLine prompt answered in real Qt dialogs.
+#include "debug_log.h"
 #include "editor_test_support.h"
 #include "macro_file.h"
 
@@ -236,6 +237,30 @@ TEST(WindowLog, PrintLinesInBatchesKeepOrderAndTheLineRule) {
     EXPECT_EQ(lines[49], QStringLiteral("50"));
     EXPECT_EQ(lines[52], QStringLiteral("行=5"));
     EXPECT_EQ(lines[53], QStringLiteral("終了しました。"));
+}
+
+TEST(WindowLog, AHugeLineIsShownCutWithAMark) {
+    TestWindow w;
+    // A line of 8,388,609 characters is shown at once, cut, and the lines after it follow.
+    w->txt_Macro->setPlainText(QStringLiteral("DIM s, i\ns = \"あ\"\nFOR i = 1 TO 23\ns = s + s\nNEXT\n"
+                                              "PRINT \"x\" + s\nPRINT \"後の行\""));
+    w->Menu_Run_Click();
+    const QStringList lines = LogLines(*w);
+    ASSERT_EQ(lines.size(), 3);
+    const QString kept = QStringLiteral("x") + QStringLiteral("あ").repeated(DebugLog::kShownLineLength - 1);
+    EXPECT_EQ(lines[0],
+              kept + QStringLiteral("…（以下 %1 文字省略）").arg(8388609 - DebugLog::kShownLineLength));
+    EXPECT_EQ(lines[1], QStringLiteral("後の行"));
+    EXPECT_EQ(lines[2], QStringLiteral("終了しました。"));
+
+    // A line of the allowed length is shown whole; a cut never leaves half of a surrogate pair.
+    const QString full(DebugLog::kShownLineLength, u'a');
+    EXPECT_EQ(DebugLog::ShownLine(full), full);
+    const QString pairs = QStringLiteral("x") + QStringLiteral("😀").repeated(DebugLog::kShownLineLength);
+    const QString cut = DebugLog::ShownLine(pairs);
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("x") +
+                               QStringLiteral("😀").repeated(DebugLog::kShownLineLength / 2 - 1) +
+                               QStringLiteral("…（以下 ")));
 }
 
 // Esc in the window and the Pause key stop a run; after any run the keyboard focus is back in the editor.
