@@ -5,14 +5,16 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 class OwnBufferFile {
   public:
     // `preferredPath` is where the copy goes when nothing is there yet (normally "macrobuf.qlx" beside the
     // program). Paths are UTF-8.
-    explicit OwnBufferFile(std::string preferredPath);
+    explicit OwnBufferFile(std::string preferredPath)
+        : preferred_(std::move(preferredPath)), path_(preferred_) {}
     // Removes the copy, as Remove() does.
-    ~OwnBufferFile();
+    ~OwnBufferFile() { Remove(); }
     OwnBufferFile(const OwnBufferFile&) = delete;
     OwnBufferFile& operator=(const OwnBufferFile&) = delete;
 

@@ -35,13 +35,6 @@ bool WriteAllAt(int fd, std::string_view bytes) {
 
 } // namespace
 
-OwnBufferFile::OwnBufferFile(std::string preferredPath)
-    : preferred_(std::move(preferredPath)), path_(preferred_) {}
-
-OwnBufferFile::~OwnBufferFile() {
-    Remove();
-}
-
 bool OwnBufferFile::Write(std::string_view bytes, std::u16string& errorText) {
     if (handle_ >= 0 && !StillOurs()) Close(); // moved, deleted or replaced: a new copy of our own
     if (handle_ < 0 && !Create(errorText)) return false;

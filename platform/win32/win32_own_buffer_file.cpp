@@ -12,19 +12,6 @@
 
 namespace {
 
-std::u16string ErrorText(DWORD error) {
-    wchar_t* message = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-    std::wstring text = n > 0 && message != nullptr ? std::wstring(message, n) : std::wstring();
-    if (message != nullptr) LocalFree(message);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
-        text.pop_back();
-    if (text.empty()) text = L"error " + std::to_wstring(error);
-    return FromWide(text);
-}
-
 // Opens the name itself (a link is not followed), or returns INVALID_HANDLE_VALUE.
 HANDLE OpenNamed(const std::string& path, DWORD access) {
     return CreateFileW(ToWide(FromUtf8(path)).c_str(), access,
@@ -54,13 +41,6 @@ bool WriteWhole(HANDLE file, std::string_view bytes) {
 
 } // namespace
 
-OwnBufferFile::OwnBufferFile(std::string preferredPath)
-    : preferred_(std::move(preferredPath)), path_(preferred_) {}
-
-OwnBufferFile::~OwnBufferFile() {
-    Remove();
-}
-
 bool OwnBufferFile::Write(std::string_view bytes, std::u16string& errorText) {
     if (created_ && StillOurs()) {
         const HANDLE file = OpenNamed(path_, GENERIC_WRITE);
@@ -76,7 +56,7 @@ bool OwnBufferFile::Write(std::string_view bytes, std::u16string& errorText) {
 
 bool OwnBufferFile::WriteBytes(std::string_view bytes, std::u16string& errorText) {
     const bool ok = WriteWhole(reinterpret_cast<HANDLE>(handle_), bytes);
-    if (!ok) errorText = ErrorText(GetLastError());
+    if (!ok) errorText = Win32ErrorText(GetLastError());
     Close();
     if (!ok) Remove(); // a cut-off copy helps nobody
     return ok;
@@ -98,12 +78,12 @@ bool OwnBufferFile::Create(std::u16string& errorText) {
         }
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            errorText = ErrorText(error);
+            errorText = Win32ErrorText(error);
             path_ = candidate;
             return false;
         }
     }
-    errorText = ErrorText(ERROR_FILE_EXISTS);
+    errorText = Win32ErrorText(ERROR_FILE_EXISTS);
     return false;
 }
 

@@ -11,3 +11,6 @@ std::u16string FromWide(const std::wstring& text);
 // The text in the system's ANSI code page (CP932 on a Japanese system), or nothing when a character has no
 // exact code there; callers then use the wide form of the function so no character is replaced by "?".
 std::optional<std::string> ToAnsiExactly(const std::u16string& text);
+
+// The system's description of an error number, without its trailing line end ("error N" when it has none).
+std::u16string Win32ErrorText(unsigned long error);

@@ -3,6 +3,7 @@
 // pointer pick with a pointer xdotool moves.
 #include "auto_input_frm.h"
 #include "desktop_platform_factory.h"
+#include "xdotool_runner.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -12,20 +13,6 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
-
-namespace {
-
-// Runs xdotool with the arguments; true when it ran and succeeded.
-bool Xdotool(const QStringList& arguments) {
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
-    if (program.isEmpty()) return false;
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(15000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
-} // namespace
 
 class AutoInputDisplayTest : public QObject {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include "absolute_mouse_space.h"
 #include "auto_input_frm.h"
 #include "desktop_platform_factory.h"
+#include "xdotool_runner.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -17,19 +18,6 @@
 #include <QTest>
 
 #include <memory>
-
-namespace {
-
-bool Xdotool(const QStringList& arguments) {
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
-    if (program.isEmpty()) return false;
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(15000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
-} // namespace
 
 class PointerPickDisplayTest : public QObject {
     Q_OBJECT
