@@ -109,11 +109,14 @@ std::u16string ShortOfValuesText(Operator op) {
 
 // Records the steps of one scan. Each method returns false once a failure step has been recorded: the scan
 // stops there, exactly where the evaluation would stop.
+// The whole expression is scanned in place: a bracket group is the range between a "(" and its matching
+// ")", found once for all brackets, so nothing is copied and deep nesting costs no more than its length.
 class Scanner {
   public:
-    explicit Scanner(PreparedExpression& out) : out_(out) {}
+    Scanner(PreparedExpression& out, const cMoMacro_Token& list);
 
-    bool Scan(const cMoMacro_Token& list, int32_t depth, int32_t& height);
+    // Scans the tokens in [begin, end).
+    bool Scan(int32_t begin, int32_t end, int32_t depth, int32_t& height);
 
   private:
     bool Fail(int32_t code, std::u16string text) {
@@ -122,27 +125,33 @@ class Scanner {
                               static_cast<int32_t>(out_.failures.size()) - 1});
         return false;
     }
-    bool ExtractBracket(const cMoMacro_Token& list, int32_t& p, TokenRef& group);
+    bool FindClose(int32_t open, int32_t& close);
     bool Reduce(std::vector<Operator>& operators, Operator incoming, int32_t& height);
-    bool ScanName(const cMoMacro_Token& list, int32_t& i, int32_t depth);
-    bool ScanBracket(const cMoMacro_Token& list, int32_t& i, int32_t depth);
+    bool ScanName(int32_t& i, int32_t end, int32_t depth);
+    bool ScanBracket(int32_t& i, int32_t depth);
 
     PreparedExpression& out_;
+    const cMoMacro_Token& list_;
+    std::vector<int32_t> closing_; // for each "(" the index of its matching ")", -1 when it has none
 };
 
-// The tokens strictly between the "(" at p and its matching ")"; p moves to that ")".
-bool Scanner::ExtractBracket(const cMoMacro_Token& list, int32_t& p, TokenRef& group) {
-    int32_t depth = 0;
-    for (int32_t i = p; i < list.Count(); ++i) {
-        if (list.ItemIs(i, u"(", ttOperator))
-            ++depth;
-        else if (list.ItemIs(i, u")", ttOperator) && --depth == 0) {
-            group = list.Copy(p + 1, i - 1);
-            p = i;
-            return true;
+Scanner::Scanner(PreparedExpression& out, const cMoMacro_Token& list)
+    : out_(out), list_(list), closing_(static_cast<size_t>(list.Count()), -1) {
+    std::vector<int32_t> open;
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        if (list.ItemIs(i, u"(", ttOperator)) {
+            open.push_back(i);
+        } else if (list.ItemIs(i, u")", ttOperator) && !open.empty()) {
+            closing_[static_cast<size_t>(open.back())] = i;
+            open.pop_back();
         }
     }
-    return Fail(2, u"括弧の数があいません");
+}
+
+// The matching ")" of the "(" at `open`.
+bool Scanner::FindClose(int32_t open, int32_t& close) {
+    close = closing_[static_cast<size_t>(open)];
+    return close >= 0 || Fail(2, u"括弧の数があいません");
 }
 
 // Applies every stacked operator that binds strictly tighter than the incoming one.
@@ -162,15 +171,14 @@ bool Scanner::Reduce(std::vector<Operator>& operators, Operator incoming, int32_
 }
 
 // A name, with its bracketed argument values when brackets follow it.
-bool Scanner::ScanName(const cMoMacro_Token& list, int32_t& i, int32_t depth) {
-    const std::u16string& name = list.Item(i).StringValue();
+bool Scanner::ScanName(int32_t& i, int32_t end, int32_t depth) {
+    const std::u16string& name = list_.Item(i).StringValue();
     int32_t count = -1;
-    if (list.ItemIs(i + 1, u"(", ttOperator)) {
-        int32_t p = i + 1;
-        TokenRef group;
-        if (!ExtractBracket(list, p, group)) return false;
-        if (!Scan(*group, depth + 1, count)) return false;
-        i = p;
+    if (i + 1 < end && list_.ItemIs(i + 1, u"(", ttOperator)) {
+        int32_t close = 0;
+        if (!FindClose(i + 1, close)) return false;
+        if (!Scan(i + 2, close, depth + 1, count)) return false;
+        i = close;
     }
     ++i;
     out_.names.push_back(NameSlot{name, UpperCase(name)});
@@ -180,23 +188,24 @@ bool Scanner::ScanName(const cMoMacro_Token& list, int32_t& i, int32_t depth) {
 }
 
 // A bracketed sub-expression, which must yield exactly one value.
-bool Scanner::ScanBracket(const cMoMacro_Token& list, int32_t& i, int32_t depth) {
-    TokenRef group;
-    if (!ExtractBracket(list, i, group)) return false;
-    if (group->Count() == 0) return Fail(2, u"括弧の中が空です");
+bool Scanner::ScanBracket(int32_t& i, int32_t depth) {
+    int32_t close = 0;
+    if (!FindClose(i, close)) return false;
+    if (close == i + 1) return Fail(2, u"括弧の中が空です");
     int32_t count = 0;
-    if (!Scan(*group, depth + 1, count)) return false;
+    if (!Scan(i + 1, close, depth + 1, count)) return false;
     if (count != 1) return Fail(2, u"演算子がありません");
-    ++i;
+    i = close + 1;
     return true;
 }
 
-bool Scanner::Scan(const cMoMacro_Token& list, int32_t depth, int32_t& height) {
+bool Scanner::Scan(int32_t begin, int32_t end, int32_t depth, int32_t& height) {
     if (depth > cMoMacro_Engine::kMaxBracketDepth) return Fail(2, u"式が複雑すぎます");
     std::vector<Operator> operators{Operator::Open};
     height = 0;
-    const int32_t n = list.Count();
-    for (int32_t i = 0; i <= n;) {
+    const cMoMacro_Token& list = list_;
+    const int32_t n = end;
+    for (int32_t i = begin; i <= n;) {
         int32_t type = i < n ? list.ItemType(i) : ttOperator;
         if (type == ttNumber || type == ttString) {
             out_.constants.push_back(list.Item(i));
@@ -205,13 +214,13 @@ bool Scanner::Scan(const cMoMacro_Token& list, int32_t depth, int32_t& height) {
             ++height;
             ++i;
         } else if (type == ttName || type == ttFunction) {
-            if (!ScanName(list, i, depth)) return false;
+            if (!ScanName(i, n, depth)) return false;
             ++height;
         } else if (type == ttOperator) {
             Operator op = i < n ? OperatorOf(list.Item(i).StringValue()) : Operator::Close;
             if (i < n && list.ItemIs(i, u")", ttOperator)) return Fail(2, u"括弧の数があいません");
             if (i < n && list.ItemIs(i, u"(", ttOperator)) {
-                if (!ScanBracket(list, i, depth)) return false;
+                if (!ScanBracket(i, depth)) return false;
                 ++height;
                 continue;
             }
@@ -261,9 +270,9 @@ void NormalizeOperators(cMoMacro_Token& list) {
 
 void PrepareExpression(const cMoMacro_Token& normalized, PreparedExpression& out) {
     out = PreparedExpression();
-    Scanner scanner(out);
+    Scanner scanner(out, normalized);
     int32_t height = 0;
-    if (scanner.Scan(normalized, 0, height)) out.height = height;
+    if (scanner.Scan(0, normalized.Count(), 0, height)) out.height = height;
     CompileNumericProgram(out, out.numeric);
     CompileCallProgram(out, out.calls);
 }

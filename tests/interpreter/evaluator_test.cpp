@@ -283,6 +283,13 @@ TEST_F(Evaluator, BracketNestingIsLimited) {
     ExpectError(Nested(1000, u"(", u"7"), 2, u"式が複雑すぎます");
     ExpectError(Nested(1000, u"f(", u"7"), 2, u"式が複雑すぎます");
     EXPECT_TRUE(host.calls.empty());
+    // 200,000 levels are refused as quickly as 1,000: nothing of the inner levels is copied level by level
+    // (that took gigabytes of memory before the limit was reached).
+    ExpectError(Nested(200000, u"(", u"7"), 2, u"式が複雑すぎます");
+    // A bracket without its partner is reported first, however deep the nesting inside it.
+    ExpectError(u"(" + Nested(1000, u"(", u"7"), 2, u"括弧の数があいません");
+    ExpectError(u"1 + f(2, (3)", 2, u"括弧の数があいません");
+    EXPECT_EQ(Text(u"((1 + 2) * (3 + 4)) - (1)"), u"20");
 }
 
 } // namespace
