@@ -3,6 +3,8 @@
 // order, four at a time against every probe; a position that passes them all is compared in full.
 #include "image_search.h"
 
+#include "image_row_hash_search.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -21,6 +23,7 @@ constexpr size_t kRareColourProbes = 4;      // probes picked by rarity of colou
 constexpr size_t kMaxProbes = 10;            // rarity probes plus spread probes
 constexpr size_t kMaxRankedPositions = 4096; // template pixels looked at when ranking colours
 constexpr double kScreenSamples = 65536.0;   // screen pixels sampled to estimate colour frequencies
+constexpr size_t kWorkPerScreenPixel = 4;    // pixels compared in full per screen pixel before the row hashes
 
 inline uint32_t Load(const uint8_t* p) {
     uint32_t v;
@@ -222,26 +225,30 @@ bool SameColours(const uint8_t* a, const uint8_t* b, int32_t n) {
     return true;
 }
 
-bool MatchesAt(const GridView& s, const GridView& t, const PixelGrid& templ, int32_t x, int32_t y) {
-    for (int32_t j = 0; j < templ.height; ++j)
+// Counts the pixels compared into `work`.
+bool MatchesAt(const GridView& s, const GridView& t, const PixelGrid& templ, int32_t x, int32_t y,
+               size_t& work) {
+    for (int32_t j = 0; j < templ.height; ++j) {
+        work += static_cast<size_t>(templ.width);
         if (!SameColours(s.At(x, y + j), t.At(0, j), templ.width)) return false;
+    }
     return true;
 }
 
 // The first position of the row left of limit that matches in full, or limit.
 int32_t FirstInRow(const GridView& s, const GridView& t, const PixelGrid& templ, const RowProbes& probes,
-                   int32_t top, int32_t limit) {
+                   int32_t top, int32_t limit, size_t& work) {
     int32_t left = 0;
     for (; left + 8 <= limit; left += 8) {
         if (!probes.MaybeEight(left)) continue; // the usual case: the rarest colour is not there
         unsigned bits = probes.FourAt(left) | (probes.FourAt(left + 4) << 4);
         for (; bits != 0; bits &= bits - 1) {
             int32_t x = left + std::countr_zero(bits);
-            if (MatchesAt(s, t, templ, x, top)) return x;
+            if (MatchesAt(s, t, templ, x, top, work)) return x;
         }
     }
     for (; left < limit; ++left)
-        if (probes.OneAt(left) && MatchesAt(s, t, templ, left, top)) return left;
+        if (probes.OneAt(left) && MatchesAt(s, t, templ, left, top, work)) return left;
     return limit;
 }
 
@@ -255,6 +262,9 @@ bool WellFormed(const PixelGrid& grid) {
 // Positions are visited row by row, left to right, but only left of the best match so far: a match at (x, y)
 // beats every later position in its row and every position right of x or below it in its column, so what
 // remains to try are the columns left of it in the rows below. The result is the first match in column order.
+// On a screen that passes the probes almost everywhere (fine stripes, a repeating pattern), nearly every
+// position would be compared in full; once the pixels compared pass a few times the screen's size, the
+// row-hash search, whose cost does not depend on what the pictures hold, takes over.
 bool FindImage(const PixelGrid& screen, const PixelGrid& templ, int32_t& x, int32_t& y) {
     if (!WellFormed(screen) || !WellFormed(templ)) return false;
     if (templ.width > screen.width || templ.height > screen.height) return false;
@@ -267,8 +277,12 @@ bool FindImage(const PixelGrid& screen, const PixelGrid& templ, int32_t& x, int3
     GridView t(templ);
     int32_t limit = screen.width - templ.width + 1;
     bool found = false;
+    size_t work = 0;
+    const size_t budget =
+        kWorkPerScreenPixel * static_cast<size_t>(screen.width) * static_cast<size_t>(screen.height);
     for (int32_t top = 0; top <= screen.height - templ.height && limit > 0; ++top) {
-        int32_t left = FirstInRow(s, t, templ, RowProbes(s, probes, top), top, limit);
+        if (work > budget) return FindImageByRowHashes(screen, templ, x, y);
+        int32_t left = FirstInRow(s, t, templ, RowProbes(s, probes, top), top, limit, work);
         if (left < limit) {
             x = left;
             y = top;
