@@ -6,6 +6,7 @@
 #include "program_part.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -45,9 +46,16 @@ std::u16string SystemErrorText(int error) {
 
 bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines, std::u16string& errorText) {
     lines.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a named pipe opened for reading would otherwise wait for a writer before any check.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         errorText = SystemErrorText(errno);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        errorText = std::u16string(kNotARegularFileText);
+        ::close(fd);
         return false;
     }
     std::string bytes;
@@ -62,10 +70,15 @@ bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines,
             break;
         }
         if (n == 0) break;
+        if (bytes.size() + static_cast<size_t>(n) > kMacroFileByteLimit) {
+            errorText = std::u16string(kMacroFileTooLargeText);
+            ok = false;
+            break;
+        }
         bytes.append(buffer, static_cast<size_t>(n));
     }
     ::close(fd);
-    lines = SplitMacroLines(DecodeMacroBytes(bytes));
+    if (ok || errorText != kMacroFileTooLargeText) lines = SplitMacroLines(DecodeMacroBytes(bytes));
     return ok;
 }
 

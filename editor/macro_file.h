@@ -24,8 +24,9 @@ void LogFileFailure(const MacroFileLog& log, std::u16string_view prefix, const s
 // The system's description of an error number, in English whatever the locale, as Qt's file errors give it.
 std::u16string SystemErrorText(int error);
 
-// Reads the file's lines. Returns false when the file cannot be opened or read; then `lines` holds what was
-// read so far and `errorText` the system's description of the failure.
+// Reads the file's lines; only regular files are read, up to kMacroFileByteLimit bytes (a pipe, a device or a
+// folder is refused at once, never waited on). Returns false when the file cannot be opened or read; then
+// `lines` holds what was read so far (nothing for a refused or too large file) and `errorText` the reason.
 bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines, std::u16string& errorText);
 
 // Writes the copy of the macro text a run from the top leaves beside the program (same bytes as a save), in

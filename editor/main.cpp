@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,9 +40,11 @@ bool IsSet(const char* name) {
     return value != nullptr && value[0] != '\0';
 }
 
-bool IsFile(const std::string& path) {
+// True when nothing at all is at the path. Anything that is there but cannot be run (a folder, a device, a
+// pipe, a link that leads nowhere or in a circle, a file that cannot be read) gets the load's two lines.
+bool IsMissing(const std::string& path) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return ::lstat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
 // The interactive program: the editor window on the real desktop, until the window is closed; with a path,
@@ -82,6 +85,6 @@ int main(int argc, char** argv) {
     // Xlib, so it loads no Qt at all: loading Qt's libraries would cost more than a short macro takes, and a
     // display that has gone away (a stale DISPLAY in a cron job) cannot abort the program.
     const std::string path = CommandLinePath(argc, argv);
-    if (!IsFile(path)) return kExitFileMissing;
+    if (path.empty() || IsMissing(path)) return kExitFileMissing;
     return RunMacroFileFromCommandLine(path);
 }

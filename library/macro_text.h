@@ -2,9 +2,17 @@
 // decoding the bytes of a macro file, splitting its lines, and encoding a macro for saving.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// The reasons of a refused load that are the program's own rather than the system's.
+inline constexpr std::u16string_view kNotARegularFileText = u"通常のファイルではありません";
+inline constexpr std::u16string_view kMacroFileTooLargeText = u"ファイルが大きすぎます（64MB まで）";
+// The largest macro file read: far beyond any macro written by hand, and small enough that reading a device
+// or a runaway file cannot take the program's memory.
+inline constexpr size_t kMacroFileByteLimit = size_t{64} << 20;
 
 // Valid UTF-8 (a leading BOM dropped) is read as UTF-8, anything else as CP932, where bytes without a CP932
 // meaning become U+FFFD.

@@ -56,9 +56,10 @@ std::wstring ProgramFolder() {
 
 namespace ConsoleMacroFile {
 
-bool IsFile(const std::u16string& path) {
-    const DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+bool IsMissing(const std::u16string& path) {
+    if (GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
 }
 
 bool ReadLines(const std::u16string& path, std::vector<std::u16string>& lines, std::u16string& errorText) {
@@ -67,6 +68,11 @@ bool ReadLines(const std::u16string& path, std::vector<std::u16string>& lines, s
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
         errorText = SystemErrorText(GetLastError());
+        return false;
+    }
+    // Only files on a disk: a pipe or a device (CON, a serial port) is refused, never waited on.
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
+        errorText = std::u16string(kNotARegularFileText);
         return false;
     }
     std::string bytes;
@@ -80,6 +86,10 @@ bool ReadLines(const std::u16string& path, std::vector<std::u16string>& lines, s
             break;
         }
         if (n == 0) break;
+        if (bytes.size() + n > kMacroFileByteLimit) {
+            errorText = std::u16string(kMacroFileTooLargeText);
+            return false;
+        }
         bytes.append(buffer, n);
     }
     lines = SplitMacroLines(DecodeMacroBytes(bytes));

@@ -8,8 +8,9 @@
 
 namespace ConsoleMacroFile {
 
-// True when the path names an existing file that is not a folder.
-bool IsFile(const std::u16string& path);
+// True when nothing is at the path. Anything that is there but is no readable macro file (a folder, a device)
+// gets the load's two lines instead.
+bool IsMissing(const std::u16string& path);
 
 // Reads the file's lines. False when it cannot be opened or read; errorText then holds the system's reason.
 bool ReadLines(const std::u16string& path, std::vector<std::u16string>& lines, std::u16string& errorText);

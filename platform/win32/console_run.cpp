@@ -126,7 +126,7 @@ void WriteUsage() {
 int RunMacroFile(const std::u16string& path) {
     // Screen pixels, pointer positions and window rectangles all in real pixels, whatever the display scale.
     SetProcessDPIAware();
-    if (!ConsoleMacroFile::IsFile(path)) return kExitFileMissing;
+    if (path.empty() || ConsoleMacroFile::IsMissing(path)) return kExitFileMissing;
     std::vector<std::u16string> lines;
     std::u16string errorText;
     if (!ConsoleMacroFile::ReadLines(path, lines, errorText)) {

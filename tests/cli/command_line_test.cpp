@@ -10,6 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -60,10 +64,32 @@ TEST_F(CommandLine, MissingFileEndsWithStatusTwoAndNoOutput) {
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "");
+}
 
-    const ProgramResult folder = RunProgram({dir_.path()});
-    EXPECT_EQ(folder.exitCode, 2);
-    EXPECT_EQ(folder.out + folder.err, "");
+// Whatever is at the path but is no macro file to read gets the load's two lines and status 2, at once: a
+// pipe is never waited on and a device never read until memory runs out.
+TEST_F(CommandLine, WhatIsThereButCannotBeReadGetsTheLoadLines) {
+    const std::string pipe = dir_.filePath("pipe.qlx").toStdString();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string loop = dir_.filePath("loop.qlx").toStdString();
+    ASSERT_EQ(::symlink(loop.c_str(), loop.c_str()), 0);
+    const std::string dangling = dir_.filePath("dangling.qlx").toStdString();
+    ASSERT_EQ(::symlink(dir_.filePath("gone.qlx").toStdString().c_str(), dangling.c_str()), 0);
+    const std::string huge = dir_.filePath("huge.qlx").toStdString();
+    ASSERT_EQ(::truncate(Write("huge.qlx", "").toStdString().c_str(), (off_t{64} << 20) + 1), 0);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {dir_.path().toStdString(), "通常のファイルではありません"},
+        {pipe, "通常のファイルではありません"},
+        {"/dev/zero", "通常のファイルではありません"},
+        {loop, "Too many levels of symbolic links"},
+        {dangling, "No such file or directory"},
+        {huge, "ファイルが大きすぎます（64MB まで）"}};
+    for (const auto& [path, reason] : cases) {
+        const ProgramResult result = RunProgram({QString::fromStdString(path)});
+        EXPECT_EQ(result.exitCode, 2) << path;
+        EXPECT_EQ(result.out, "") << path;
+        EXPECT_EQ(result.err, "マクロの読み込みに失敗しました。 - " + path + "\n" + reason + "\n") << path;
+    }
 }
 
 TEST_F(CommandLine, ArgumentsAreJoinedIntoOnePath) {

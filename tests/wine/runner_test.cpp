@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <thread>
 
@@ -98,13 +100,16 @@ class Runner : public ::testing::TestWithParam<const wchar_t*> {
     WineTest::TemporaryFolder folder_;
 };
 
-TEST_P(Runner, MissingFileOrFolderEndsWithStatusTwoAndNoOutput) {
+TEST_P(Runner, MissingFileEndsWithStatusTwoAndNoOutputAFolderWithTheLoadLines) {
     const RunResult missing = Run(Quoted(folder_.File(L"nothing-here.qlx")));
     EXPECT_EQ(missing.exitCode, 2u);
     EXPECT_EQ(missing.out + missing.err, "");
+    // A folder is there but cannot be run: the load's two lines say so.
     const RunResult folder = Run(Quoted(folder_.Path()));
     EXPECT_EQ(folder.exitCode, 2u);
-    EXPECT_EQ(folder.out + folder.err, "");
+    EXPECT_EQ(folder.out, "");
+    EXPECT_EQ(folder.err.rfind("マクロの読み込みに失敗しました。 - ", 0), 0u) << folder.err;
+    EXPECT_EQ(std::count(folder.err.begin(), folder.err.end(), '\n'), 2) << folder.err;
 }
 
 // (The editor program opens its window instead.)
