@@ -12,7 +12,7 @@ size=1280x1024
 wm=openbox
 dpi=
 monitors=()
-usage="usage: $0 [--size WxH] [--wm openbox|fluxbox|none] [--no-wm] [--dpi N] [--monitor SPEC]... command..."
+usage="usage: $0 [--size WxH] [--wm openbox|fluxbox|none] [--no-wm] [--dpi N] [--monitor 'NAME WxH+X+Y OUTPUT']... command..."
 while [ $# -gt 0 ]; do
   case "$1" in
     --size) size=$2; shift 2 ;;
@@ -51,11 +51,11 @@ setup_failed() {
   exit 1
 }
 for monitor in "${monitors[@]}"; do
-  read -r -a spec <<<"$monitor"
-  [ ${#spec[@]} -eq 3 ] || setup_failed "a monitor is NAME WxH+X+Y OUTPUT: $monitor"
-  # xrandr wants the size in millimetres too; 96 dpi is near enough for a test screen.
-  geometry=$(echo "${spec[1]}" | sed -E 's|^([0-9]+)x([0-9]+)\+|\1/0x\2/0+|')
-  xrandr --setmonitor "${spec[0]}" "$geometry" "${spec[2]}" >/dev/null 2>&1 || setup_failed "xrandr refused $monitor"
+  read -r -a fields <<<"$monitor"
+  [ ${#fields[@]} -eq 3 ] || setup_failed "a monitor is NAME WxH+X+Y OUTPUT: $monitor"
+  # xrandr wants the physical size in millimetres beside each pixel size; 0 leaves it unknown.
+  geometry=$(echo "${fields[1]}" | sed -E 's|^([0-9]+)x([0-9]+)\+|\1/0x\2/0+|')
+  xrandr --setmonitor "${fields[0]}" "$geometry" "${fields[2]}" >/dev/null 2>&1 || setup_failed "xrandr refused $monitor"
 done
 if [ -n "$dpi" ]; then
   echo "Xft.dpi: $dpi" | xrdb -merge || setup_failed "xrdb refused Xft.dpi $dpi"
