@@ -1,4 +1,4 @@
-// The tracking of keys and buttons held by a macro and their release at the end of a stopped or failed run.
+// The tracking of keys and buttons held by a macro and their release at the end of its run.
 #include "held_input.h"
 
 #include "desktop_platform.h"

@@ -1,5 +1,5 @@
-// HeldInput: the keys and mouse buttons a facade's built-ins have pressed and not yet released, so that a run
-// that is stopped or fails can let go of them instead of leaving Shift or a mouse button held down.
+// HeldInput: the keys and mouse buttons a facade's built-ins have pressed and not yet released, so that the
+// end of a run, however it ends, lets go of them instead of leaving Shift or a mouse button held down.
 #pragma once
 
 #include <bitset>
