@@ -3,13 +3,18 @@
 #include "engine.h"
 
 #include <algorithm>
+#include <new>
 
 void cMoMacro_Engine::ReadBlockStructure(const std::u16string& text) {
     SetMacroText(text);
     if (error_.ErrorCode() == 0) return;
     error_.Settle();
     const cMoMacro_Error failure = error_;
-    ParseLeniently(text + u"\r");
+    try {
+        ParseLeniently(text + u"\r");
+    } catch (const std::bad_alloc&) {
+        Clear();
+    }
     error_ = failure;
 }
 

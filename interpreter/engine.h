@@ -163,6 +163,7 @@ class cMoMacro_Engine {
     static constexpr int32_t kMaxBracketDepth = 256; // deeper bracket nesting in one expression is refused
 
     cMoMacro_Engine();
+    ~cMoMacro_Engine();
     cMoMacro_Engine(const cMoMacro_Engine&) = delete;
     cMoMacro_Engine& operator=(const cMoMacro_Engine&) = delete;
 
@@ -247,6 +248,8 @@ class cMoMacro_Engine {
     int32_t FindWord(std::u16string_view text) const;
     // skipBadLines: a line with a character outside the code page is left out instead of ending the split.
     bool SplitIntoLines(const std::u16string& text, bool skipBadLines = false);
+    bool ChargeLineBytes(size_t bytes, int32_t lineNumber);
+    void ReportAllocationFailure();
     TokenRef SplitLine(std::u16string_view line) const;
     void ClassifyTokens(cMoMacro_Token& list);
 
@@ -492,6 +495,7 @@ class cMoMacro_Engine {
 
     std::u16string macroText_;
     std::vector<MacroLine> lines_;
+    size_t lineBytes_ = 0; // what the line table's records and token lists hold, charged to TextMemory
     // Per line index: the opening line of the block whose block word the line is, as matching linked them
     // (the opener's own index for an opener with links), or -1.
     std::vector<int32_t> blockOpener_;

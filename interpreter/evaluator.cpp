@@ -56,17 +56,13 @@ bool AppendInPlace(MacroValue& left, const MacroValue& right, Operator op, int& 
     if (op != Operator::Add && op != Operator::Concat) return false;
     if (right.IsString() || right.IsEmpty()) {
         const std::u16string& tail = right.StringValue();
-        if (left.StringValue().size() + tail.size() > kMaxTextLength)
-            failure = kFailOverflow;
-        else
-            left.AppendToString(tail);
+        failure = TextLengthFailure(left.StringValue().size() + tail.size());
+        if (failure == 0) left.AppendToString(tail);
         return true;
     }
     std::u16string tail = ToText(right);
-    if (left.StringValue().size() + tail.size() > kMaxTextLength)
-        failure = kFailOverflow;
-    else
-        left.AppendToString(tail);
+    failure = TextLengthFailure(left.StringValue().size() + tail.size());
+    if (failure == 0) left.AppendToString(tail);
     return true;
 }
 
@@ -122,7 +118,7 @@ void cMoMacro_Engine::LetGoOfAppendedText(NameSlot& target, const MacroValue& le
     if (!left.IsString() || left.TextShareCount() != 2 || (op != Operator::Add && op != Operator::Concat))
         return;
     if (!right.IsString() && !right.IsEmpty()) return;
-    if (left.StringValue().size() + right.StringValue().size() > kMaxTextLength) return;
+    if (TextLengthFailure(left.StringValue().size() + right.StringValue().size()) != 0) return;
     MacroValue* variable = MutableScalar(target);
     if (variable != nullptr && variable->SharesTextWith(left)) *variable = MacroValue();
 }

@@ -8,6 +8,8 @@ std::u16string FailureDescription(int failureNumber) {
         return u"プロシージャの呼び出し、または引数が不正です。";
     case 6:
         return u"オーバーフローしました。";
+    case 7:
+        return u"メモリが不足しています。";
     case 11:
         return u"0 で除算しました。";
     case 13:

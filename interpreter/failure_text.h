@@ -4,6 +4,6 @@
 
 #include <string>
 
-// Description of a failure number (5 invalid argument, 6 overflow, 11 division by zero, 13 wrong kind,
-// 53 file not found); other numbers get a general text.
+// Description of a failure number (5 invalid argument, 6 overflow, 7 out of memory, 11 division by zero, 13
+// wrong kind, 53 file not found); other numbers get a general text.
 std::u16string FailureDescription(int failureNumber);

@@ -2,11 +2,14 @@
 // classification, and the recognisers and constant readers (IsConst, IsName, ValX, ValBin) the engine
 // exposes.
 #include "engine.h"
+#include "memory_budget.h"
 
 #include "codepage.h"
 #include "value_ops.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -59,6 +62,10 @@ cMoMacro_Engine::cMoMacro_Engine() {
     // Empty stores until the first run, so name lookups never meet a missing store.
     global_ = std::make_unique<cMoMacro_Variable>(elementBudget_);
     local_ = std::make_unique<cMoMacro_Variable>(elementBudget_);
+}
+
+cMoMacro_Engine::~cMoMacro_Engine() {
+    TextMemory::Refund(lineBytes_);
 }
 
 void cMoMacro_Engine::AddWord(const std::u16string& word, int32_t type) {
@@ -150,6 +157,7 @@ MacroValue cMoMacro_Engine::ValBin(std::u16string_view text) {
 // Splits the text into numbered lines, dropping LF and TAB and checking every character.
 // Returns false after reporting a bad character; the lines before it stay in the table.
 bool cMoMacro_Engine::SplitIntoLines(const std::u16string& text, bool skipBadLines) {
+    lines_.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), u'\r')));
     int32_t lineNumber = 0;
     std::u16string buffer;
     bool badLine = false;
@@ -162,6 +170,8 @@ bool cMoMacro_Engine::SplitIntoLines(const std::u16string& text, bool skipBadLin
                 line.Tokens = SplitLine(buffer);
                 line.Text = std::move(buffer);
                 lines_.push_back(std::move(line));
+                if (!ChargeLineBytes(sizeof(MacroLine) + ListBytes(*lines_.back().Tokens), lineNumber))
+                    return false;
             }
             buffer.clear();
             badLine = false;
@@ -252,13 +262,32 @@ void cMoMacro_Engine::ClassifyTokens(cMoMacro_Token& list) {
 }
 
 void cMoMacro_Engine::SetMacroText(const std::u16string& text) {
-    macroText_ = text;
-    ParseMacroText(text + u"\r");
+    try {
+        macroText_ = text;
+        ParseMacroText(text + u"\r");
+    } catch (const std::bad_alloc&) {
+        Clear();
+        ReportAllocationFailure();
+    }
+}
+
+// Charges the bytes a parsed line holds; once the texts and lines of the thread are past their budget, the
+// parse ends with the out-of-memory failure at this line.
+bool cMoMacro_Engine::ChargeLineBytes(size_t bytes, int32_t lineNumber) {
+    lineBytes_ += bytes;
+    TextMemory::Charge(bytes);
+    if (TextMemory::Used() <= TextMemory::Budget()) return true;
+    error_.SetErrorLine(lineNumber);
+    error_.ReportFailure(4, kFailOutOfMemory);
+    return false;
 }
 
 void cMoMacro_Engine::Clear() {
     macroText_.clear();
     lines_.clear();
+    lines_.shrink_to_fit();
+    TextMemory::Refund(lineBytes_);
+    lineBytes_ = 0;
     blockOpener_.clear();
 }
 

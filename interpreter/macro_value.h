@@ -106,18 +106,9 @@ class MacroValue {
     }
     // The number of values sharing a text (0 for other kinds).
     int32_t TextShareCount() const { return kind_ == ValueKind::String ? text_->refs : 0; }
-    // Appends to the text of a string value in place (the caller has checked the kind and the length limit).
-    // A text shared with other values is copied first, with room for the tail.
-    void AppendToString(const std::u16string& tail) {
-        if (text_->refs > 1) {
-            SharedText* own = new SharedText{1, {}};
-            own->text.reserve(text_->text.size() + tail.size());
-            own->text = text_->text;
-            --text_->refs;
-            text_ = own;
-        }
-        text_->text += tail;
-    }
+    // Appends to the text of a string value in place (the caller has checked the kind, the length limit and
+    // the text memory budget). A text shared with other values is copied first, with room for the tail.
+    void AppendToString(const std::u16string& tail);
 
   private:
     // A text or list with the number of values that share it. Values belong to one thread, so the count is
@@ -155,11 +146,14 @@ class MacroValue {
     }
     void ReleaseShared() {
         if (kind_ == ValueKind::String) {
-            if (--text_->refs == 0) delete text_;
+            if (--text_->refs == 0) DeleteText(text_);
         } else if (--list_->refs == 0) {
             delete list_;
         }
     }
+    // Texts are made and let go through these two, which keep the thread's text memory count.
+    static SharedText* NewText(std::u16string&& text);
+    static void DeleteText(SharedText* shared);
     static const std::u16string& EmptyText();
     static const TokenRef& EmptyList();
 

@@ -59,6 +59,7 @@ void cMoMacro_Engine::ParseMacroText(const std::u16string& text) {
         line.Statement = CompileStatement(*line.Tokens, error_);
         if (!line.Statement) line.Statement = NewTokenList();
         if (error_.ErrorCode() != 0) return;
+        if (!ChargeLineBytes(ListBytes(*line.Statement), line.LineNumber)) return;
         line.Kind = KindOf(*line.Statement);
     }
     MatchBlocks();

@@ -5,6 +5,7 @@
 #include "value_ops.h"
 
 #include <cmath>
+#include <new>
 
 namespace {
 
@@ -23,11 +24,21 @@ void cMoMacro_Engine::ResetRunState() {
     yieldCountdown_ = 1; // every run yields before its first statement
 }
 
+// A failed allocation anywhere in a step ends the parse or run with the out-of-memory failure at the line
+// being worked on, instead of ending the program. What the step had made is let go on the way out.
+void cMoMacro_Engine::ReportAllocationFailure() {
+    error_.ReportFailure(4, kFailOutOfMemory);
+}
+
 int32_t cMoMacro_Engine::Run() {
     if (error_.ErrorCode() != 0) return error_.ErrorCode();
     ResetRunState();
     noUndefinedRequest_ = true;
-    RunBlock(0);
+    try {
+        RunBlock(0);
+    } catch (const std::bad_alloc&) {
+        ReportAllocationFailure();
+    }
     return error_.ErrorCode();
 }
 
@@ -43,7 +54,11 @@ int32_t cMoMacro_Engine::RunFunction(const std::u16string& name) {
         return 7;
     }
     ResetRunState();
-    RunBlock(functions_[static_cast<size_t>(f)].LineIndex + 1);
+    try {
+        RunBlock(functions_[static_cast<size_t>(f)].LineIndex + 1);
+    } catch (const std::bad_alloc&) {
+        ReportAllocationFailure();
+    }
     return error_.ErrorCode();
 }
 

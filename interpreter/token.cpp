@@ -50,6 +50,16 @@ void cMoMacro_Token::Pop(MacroValue& value, int32_t& type) {
     Pop(value);
 }
 
+size_t ListBytes(const cMoMacro_Token& list) {
+    // A list lives in a shared block with its counts; each nested one also has its shared record.
+    constexpr size_t kSharedBlock = sizeof(cMoMacro_Token) + 2 * sizeof(long);
+    size_t bytes = kSharedBlock + list.Entries().capacity() * sizeof(cMoMacro_Token::Entry);
+    for (const cMoMacro_Token::Entry& entry : list.Entries())
+        if (entry.value.IsList() && entry.value.ListValue())
+            bytes += sizeof(TokenRef) + sizeof(int32_t) + ListBytes(*entry.value.ListValue());
+    return bytes;
+}
+
 TokenRef cMoMacro_Token::Copy(int32_t first, int32_t last) const {
     TokenRef copy = NewTokenList();
     if (last < 0 || last >= Count()) last = Count() - 1;

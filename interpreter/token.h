@@ -113,6 +113,10 @@ class cMoMacro_Token {
     std::vector<Entry> items_;
 };
 
+// The bytes a list's records hold, with the records of the lists nested in it (their texts are counted by
+// the texts themselves).
+size_t ListBytes(const cMoMacro_Token& list);
+
 inline TokenRef NewTokenList() {
     return std::make_shared<cMoMacro_Token>();
 }

@@ -2,6 +2,8 @@
 // Failures come back as numbers (6 overflow, 11 division by zero, 13 wrong kind) for the caller to report.
 #include "value_ops.h"
 
+#include "memory_budget.h"
+
 #include "plain_number.h"
 
 #include <charconv>
@@ -441,8 +443,14 @@ int AddValues(const MacroValue& left, const MacroValue& right, MacroValue& out) 
     return Arithmetic(left, right, Op::Add, out);
 }
 
+int TextLengthFailure(size_t length) {
+    if (length > kMaxTextLength) return kFailOverflow;
+    if (!TextMemory::HasRoomFor(length * sizeof(char16_t))) return kFailOutOfMemory;
+    return kFailNone;
+}
+
 int JoinTexts(const std::u16string& left, const std::u16string& right, MacroValue& out) {
-    if (left.size() + right.size() > kMaxTextLength) return kFailOverflow;
+    if (int failure = TextLengthFailure(left.size() + right.size())) return failure;
     out = MacroValue::String(left + right);
     return kFailNone;
 }

@@ -13,6 +13,7 @@ enum : int {
     kFailNone = 0,
     kFailInvalidArgument = 5,
     kFailOverflow = 6,
+    kFailOutOfMemory = 7,
     kFailDivisionByZero = 11,
     kFailTypeMismatch = 13,
     kFailFileNotFound = 53,
@@ -27,7 +28,10 @@ WideInt DivideRoundEven(WideInt numerator, int64_t denominator);
 // The longest text a value may hold (16 Mi characters); joining past it fails with 6, so a macro that keeps
 // doubling a text ends with an error instead of exhausting the machine's memory.
 constexpr size_t kMaxTextLength = size_t{1} << 24;
-// Joins two texts, or fails with 6 when the result would exceed kMaxTextLength.
+// Whether a text of this many characters may be made: 6 past kMaxTextLength, 7 when its characters would not
+// fit in the thread's text memory budget (see memory_budget.h), else 0.
+int TextLengthFailure(size_t length);
+// Joins two texts, or fails as TextLengthFailure says for the joined length.
 int JoinTexts(const std::u16string& left, const std::u16string& right, MacroValue& out);
 
 // Text form of a value: numbers in their shortest form, booleans "True"/"False", empty and null "".
