@@ -6,12 +6,11 @@
 
 NameSlot& TargetSlot(const cMoMacro_Token& target) {
     TokenCache& cache = target.Cache();
-    if (!cache.targetReady) {
+    if (!cache.target) {
         const std::u16string& name = target.Item(0).StringValue();
-        cache.target = NameSlot{name, UpperCase(name)};
-        cache.targetReady = true;
+        cache.target = std::make_unique<NameSlot>(NameSlot{name, UpperCase(name)});
     }
-    return cache.target;
+    return *cache.target;
 }
 
 namespace {

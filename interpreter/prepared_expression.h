@@ -9,6 +9,7 @@
 #include "operator.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,12 +64,11 @@ inline bool IsLoneOperand(const PreparedExpression& p) {
 }
 
 // What an engine keeps beside a token list it evaluates: the prepared expression, and the slot of the list's
-// first name when the list is an assignment or loop target.
+// first name when the list is an assignment or loop target (made only for targets: most lists are none).
 struct TokenCache {
     PreparedExpression expression;
     bool prepared = false;
-    NameSlot target;
-    bool targetReady = false;
+    std::unique_ptr<NameSlot> target;
 };
 
 // Prepares the (already normalised) token list of an expression.
