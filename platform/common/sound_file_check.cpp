@@ -1,6 +1,5 @@
-// The checks of sound files before decoding: a WAV file's "fmt " chunk (format, channels, rate, sample size)
-// and data chunk size, read by walking its RIFF chunks; a MIDI file's tracks read event by event for their
-// ends and tempo changes, which give its playing time.
+// Checks of sound files before decoding: a WAV file's "fmt " and data chunks found by walking its RIFF
+// chunks; a MIDI file's tracks read event by event for their ends and tempo changes.
 #include "sound_file_check.h"
 
 #include <algorithm>

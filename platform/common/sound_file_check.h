@@ -1,6 +1,5 @@
-// The bound on what one open of a sound may decode, and the check of a WAV or MIDI file against it before
-// any of it is decoded: a WAV file's rate, channels and sample size and the size of its data once converted,
-// a MIDI file's length from its events and tempo changes.
+// The bound on what one open of a sound may decode, and the check of a WAV file's header or a MIDI file's
+// playing time against it before anything of the file is decoded.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,5 @@
-// Tests of the bound on what opening a sound may decode: WAV files with impossible rates, channel counts,
-// sample sizes or data sizes, a MIDI file that plays for an hour, and files of other formats whose
-// conversion would pass the bound answer as an unreadable file does, at once and without the memory; sounds
-// of ordinary size at the edges of the accepted rates still open and play.
+// Tests of the bound on what opening a sound may decode: hostile WAV, MIDI, VOC and AIFF files answer as an
+// unreadable file does, at once and without the memory; ordinary sounds at the edges still open and play.
 #include "disk_player.h"
 #include "sound_file_check.h"
 

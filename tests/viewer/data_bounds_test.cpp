@@ -1,7 +1,5 @@
-// Tests of the viewer's bounds on its data files: a file beyond the size limit, a pipe, a link to a device
-// and a folder are refused at once and named in the description box while the viewer goes on working, and a
-// search reads Data.ini once however many keys are typed. Reads that could hang run on a worker thread with
-// a time limit, so a regression fails instead of blocking the test.
+// Tests of the viewer's bounds on its data files: too large, pipes, devices and folders refused at once and
+// named in the box while the viewer goes on; a search reads Data.ini once. Reads that could hang time out.
 #include "data_file_reader.h"
 #include "form1.h"
 #include "ini.h"
