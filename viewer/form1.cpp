@@ -96,11 +96,14 @@ QListWidget* Form1::VisibleList() const {
 }
 
 void Form1::TextShow(const QString& name) {
-    QString text;
-    if (!List1->isHidden()) {
+    const bool functions = !List1->isHidden();
+    const QString file = functions ? QStringLiteral("Data.ini") : name + QStringLiteral(".cnt");
+    // A refused data file (no regular file, or too large) is named in the box with the reason.
+    QString text = DataFileRefusal(file);
+    if (text.isEmpty() && functions) {
         text = IniRead(kFunctionSection, name).replace(u'|', u'\n');
-    } else if (const std::optional<QStringList> lines = ReadDataLines(name + QStringLiteral(".cnt"))) {
-        text = lines->join(u'\n');
+    } else if (text.isEmpty()) {
+        text = ReadDataLines(file).value_or(QStringList()).join(u'\n');
     }
     filling_ = true;
     TextTxt->setPlainText(text);

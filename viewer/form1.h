@@ -19,7 +19,8 @@ class Form1 : public QWidget {
     explicit Form1(QWidget* parent = nullptr);
 
     // Fills the description box with the description of name: from Data.ini while the function list is
-    // shown, else from the file name + ".cnt" (empty when it cannot be read).
+    // shown, else from the file name + ".cnt" (empty when it is missing or cannot be read; a file refused as
+    // no regular file or too large is named with the reason instead).
     void TextShow(const QString& name);
 
     // The controls, for the program's own wiring and for tests.

@@ -29,12 +29,22 @@ QString DataFilePath(const QString& name);
 QString WritableDataFilePath(const QString& name);
 
 // The value of key in section of Data.ini, whole; the empty text when the file, the section or the key is
-// missing.
+// missing, or the file cannot be read. The file is read and parsed once, and again only when it has changed
+// (its size, times or identity), so looking up one value after another costs no reading.
 QString IniRead(const QString& section, const QString& key);
 
 // Writes the value into Data.ini in the encoding the file has, through a temporary file that replaces it, so
 // a failed write leaves the old file whole. False when the value cannot be stored or the file not written.
 bool IniWrite(const QString& section, const QString& key, const QString& value);
 
-// The lines of a data text file (UTF-8 or CP932; CR LF, CR or LF ends), or nothing when it cannot be read.
+// The lines of a data text file (UTF-8 or CP932; CR LF, CR or LF ends), or nothing when it cannot be read;
+// read once like Data.ini.
 std::optional<QStringList> ReadDataLines(const QString& name);
+
+// Why a data file is refused, in two lines naming the file and the reason, when it is no regular file (a
+// folder, a pipe, a device, a link to one of them) or larger than the limit; empty when it can be read, is
+// missing, or the system refused it (those show an empty description).
+QString DataFileRefusal(const QString& name);
+
+// How many times a data file has been read from disk (or refused) since the program started.
+int DataFileReadings();

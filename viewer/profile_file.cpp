@@ -37,38 +37,61 @@ bool HasLineBreak(const QString& text) {
 
 } // namespace
 
-ProfileFile::ProfileFile(const QByteArray& bytes) : encoding_(DetectDataEncoding(bytes)) {
-    qsizetype pos = encoding_ == DataEncoding::Utf8Bom ? kUtf8Bom.size() : 0;
-    // CR and LF never occur inside a CP932 or UTF-8 character, so the bytes split safely at them.
-    while (pos < bytes.size()) {
+ProfileFile::ProfileFile(const QByteArray& bytes) : source_(bytes), encoding_(DetectDataEncoding(bytes)) {
+    const char* data = source_.constData();
+    const qsizetype size = source_.size();
+    const qsizetype begin = encoding_ == DataEncoding::Utf8Bom ? kUtf8Bom.size() : 0;
+    // CR and LF never occur inside a CP932 or UTF-8 character, so the bytes split safely at them. The lines
+    // are counted first so that the list is made once, at its size.
+    qsizetype count = begin < size ? 1 : 0;
+    for (qsizetype i = begin; i < size; ++i)
+        if (data[i] == '\n' || (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n'))) ++count;
+    lines_.reserve(static_cast<size_t>(count));
+    for (qsizetype pos = begin; pos < size;) {
         qsizetype end = pos;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-        Line line{bytes.mid(pos, end - pos), {}};
-        if (end < bytes.size()) {
-            const bool crlf = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n';
-            line.end = bytes.mid(end, crlf ? 2 : 1);
+        while (end < size && data[end] != '\r' && data[end] != '\n') ++end;
+        Line line{pos, end - pos, LineEnd::None, false};
+        pos = end;
+        if (end + 1 < size && data[end] == '\r' && data[end + 1] == '\n') {
+            line.end = LineEnd::CrLf;
+            pos += 2;
+        } else if (end < size) {
+            line.end = data[end] == '\r' ? LineEnd::Cr : LineEnd::Lf;
+            pos += 1;
         }
-        pos = end + line.end.size();
-        lines_.push_back(std::move(line));
+        lines_.push_back(line);
     }
 }
 
+QByteArray ProfileFile::LineBytes(int line) const {
+    const Line& l = lines_[static_cast<size_t>(line)];
+    if (l.added) return added_[static_cast<size_t>(l.start)];
+    return QByteArray::fromRawData(source_.constData() + l.start, l.length);
+}
+
+// Looks at the bytes first and decodes only what names a section or a key: blank lines, comments, and the
+// lines of other sections cost no decoding, and a long value is never decoded to find its key. Blanks, "[",
+// ";" and "=" are single bytes that no CP932 or UTF-8 character contains.
 ProfileFile::Found ProfileFile::Find(const QString& section, const QString& key) const {
     Found found;
     const QString wantedSection = TrimBlanks(section);
     const QString wantedKey = TrimBlanks(key);
     for (int i = 0; i < static_cast<int>(lines_.size()); ++i) {
-        const QString trimmed = TrimBlanks(Text(i));
-        if (const std::optional<QString> name = SectionName(trimmed)) {
+        const QByteArray bytes = LineBytes(i);
+        qsizetype first = 0;
+        while (first < bytes.size() && (bytes[first] == ' ' || bytes[first] == '\t')) ++first;
+        if (first == bytes.size()) continue; // a blank line
+        if (bytes[first] == '[') {
             if (found.sectionLine >= 0) break; // the first section of the name is the only one searched
-            if (SameName(*name, wantedSection)) found.sectionLine = found.lastLine = i;
+            if (SameName(*SectionName(TrimBlanks(Text(bytes))), wantedSection))
+                found.sectionLine = found.lastLine = i;
             continue;
         }
-        if (found.sectionLine < 0 || trimmed.isEmpty()) continue;
+        if (found.sectionLine < 0) continue;
         found.lastLine = i;
-        if (trimmed.startsWith(u';') || found.keyLine >= 0) continue;
-        const qsizetype equals = trimmed.indexOf(u'=');
-        if (equals >= 0 && SameName(TrimBlanks(trimmed.left(equals)), wantedKey)) found.keyLine = i;
+        if (bytes[first] == ';' || found.keyLine >= 0) continue;
+        const qsizetype equals = bytes.indexOf('=', first);
+        if (equals >= 0 && SameName(TrimBlanks(Text(bytes.first(equals))), wantedKey)) found.keyLine = i;
     }
     return found;
 }
@@ -76,24 +99,38 @@ ProfileFile::Found ProfileFile::Find(const QString& section, const QString& key)
 std::optional<QString> ProfileFile::Value(const QString& section, const QString& key) const {
     const Found found = Find(section, key);
     if (found.keyLine < 0) return std::nullopt;
-    const QString text = Text(found.keyLine);
+    const QString text = Text(LineBytes(found.keyLine));
     return TrimBlanks(text.mid(text.indexOf(u'=') + 1));
 }
 
-QByteArray ProfileFile::NewLineEnd() const {
+ProfileFile::LineEnd ProfileFile::NewLineEnd() const {
     for (const Line& line : lines_) {
-        if (!line.end.isEmpty()) return line.end;
+        if (line.end != LineEnd::None) return line.end;
     }
-    return QByteArrayLiteral("\r\n");
+    return LineEnd::CrLf;
+}
+
+void ProfileFile::SetLine(int line, const QByteArray& bytes) {
+    Line& l = lines_[static_cast<size_t>(line)];
+    l.length = bytes.size();
+    if (l.added) {
+        added_[static_cast<size_t>(l.start)] = bytes;
+        return;
+    }
+    l.start = static_cast<qsizetype>(added_.size());
+    l.added = true;
+    added_.push_back(bytes);
 }
 
 void ProfileFile::InsertLine(int position, const QByteArray& bytes) {
-    const QByteArray end = NewLineEnd();
+    const LineEnd end = NewLineEnd();
     // The line before the new one needs a line end of its own when it was the file's last.
-    if (position > 0 && lines_[static_cast<size_t>(position - 1)].end.isEmpty()) {
+    if (position > 0 && lines_[static_cast<size_t>(position - 1)].end == LineEnd::None) {
         lines_[static_cast<size_t>(position - 1)].end = end;
     }
-    lines_.insert(lines_.begin() + position, Line{bytes, end});
+    lines_.insert(lines_.begin() + position,
+                  Line{static_cast<qsizetype>(added_.size()), bytes.size(), end, true});
+    added_.push_back(bytes);
 }
 
 bool ProfileFile::SetValue(const QString& section, const QString& key, const QString& value) {
@@ -109,8 +146,8 @@ bool ProfileFile::SetValue(const QString& section, const QString& key, const QSt
     if (!EncodeDataText(value, encoding_, encodedValue)) return false;
     if (found.keyLine >= 0) {
         // "=" is one byte in both encodings and never part of a CP932 character: keep the bytes before it.
-        Line& line = lines_[static_cast<size_t>(found.keyLine)];
-        line.bytes = line.bytes.left(line.bytes.indexOf('=') + 1) + encodedValue;
+        const QByteArray line = LineBytes(found.keyLine);
+        SetLine(found.keyLine, line.left(line.indexOf('=') + 1) + encodedValue);
         return true;
     }
     QByteArray keyLine;
@@ -129,8 +166,12 @@ bool ProfileFile::SetValue(const QString& section, const QString& key, const QSt
 }
 
 QByteArray ProfileFile::Bytes() const {
+    static const QByteArray ends[] = {QByteArray(), QByteArrayLiteral("\r\n"), QByteArrayLiteral("\n"),
+                                      QByteArrayLiteral("\r")};
     QByteArray out;
-    if (encoding_ == DataEncoding::Utf8Bom) out = kUtf8Bom;
-    for (const Line& line : lines_) out += line.bytes + line.end;
+    out.reserve(source_.size() + 16);
+    if (encoding_ == DataEncoding::Utf8Bom) out += kUtf8Bom;
+    for (int i = 0; i < static_cast<int>(lines_.size()); ++i)
+        out += LineBytes(i) + ends[static_cast<size_t>(lines_[static_cast<size_t>(i)].end)];
     return out;
 }

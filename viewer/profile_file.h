@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -34,9 +35,13 @@ class ProfileFile {
     QByteArray Bytes() const;
 
   private:
+    enum class LineEnd : uint8_t { None, CrLf, Lf, Cr };
+    // A line without its end: a piece of the file's bytes, or for a changed or added line its own bytes.
     struct Line {
-        QByteArray bytes; // without its line end
-        QByteArray end;   // "\r\n", "\n", "\r" or empty for a last line without one
+        qsizetype start = 0; // in source_, or the index in added_
+        qsizetype length = 0;
+        LineEnd end = LineEnd::None;
+        bool added = false;
     };
     struct Found {
         int sectionLine = -1; // the heading of the section, -1 when missing
@@ -44,13 +49,15 @@ class ProfileFile {
         int lastLine = -1;    // the last line of the section that is not blank
     };
 
-    QString Text(int line) const {
-        return DecodeDataText(lines_[static_cast<size_t>(line)].bytes, encoding_);
-    }
+    QByteArray LineBytes(int line) const;
+    QString Text(const QByteArray& bytes) const { return DecodeDataText(bytes, encoding_); }
     Found Find(const QString& section, const QString& key) const;
-    QByteArray NewLineEnd() const;
+    LineEnd NewLineEnd() const;
+    void SetLine(int line, const QByteArray& bytes);
     void InsertLine(int position, const QByteArray& bytes);
 
+    QByteArray source_; // the bytes the file was made from, shared, never changed
     DataEncoding encoding_ = DataEncoding::Utf8;
     std::vector<Line> lines_;
+    std::vector<QByteArray> added_;
 };

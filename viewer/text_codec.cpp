@@ -6,6 +6,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace {
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
@@ -26,6 +28,9 @@ DataEncoding DetectDataEncoding(const QByteArray& bytes) {
 
 QString DecodeDataText(const QByteArray& bytes, DataEncoding encoding) {
     if (encoding != DataEncoding::Cp932) return QString::fromUtf8(bytes);
+    // Plain ASCII reads the same in CP932: the names of sections and keys need no trip to the converter.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     return DecodeCp932(bytes);
 }
 

@@ -1,16 +1,20 @@
 // The media commands of SOUND over SDL2_mixer, loaded at the first open: open decodes the whole file (WAV,
-// MP3, OGG, FLAC, MIDI) into the output format, play runs a part of it on the alias's own mixer channel, and
-// the position is counted from the bytes the mixer has taken, so pause, stop and a later play continue there.
+// MP3, OGG, FLAC, MIDI) into the output format, within a bound, play runs a part of it on the alias's own
+// mixer channel, and the position is counted from the bytes the mixer has taken, so pause, stop and a later
+// play continue there.
 #include "media_command_player.h"
 
 #include "codepage.h"
 #include "media_command_text.h"
+#include "sdl_allocation_budget.h"
 #include "sdl_mixer_library.h"
+#include "sound_file_check.h"
 
 #include <atomic>
 #include <dlfcn.h>
 #include <chrono>
 #include <map>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <vector>
@@ -71,6 +75,11 @@ void Pause(std::chrono::milliseconds length) {
     std::this_thread::sleep_for(length);
 }
 
+// What decoding a file of another format than WAV may allocate: the decoder collects the sound in pieces and
+// copies them into one block at the end, and a conversion passes through wider samples, so a sound of the
+// whole decoded bound needs a few times that on its way.
+constexpr uint64_t kOtherFormatBudget = 4 * kMaxDecodedSoundBytes;
+
 } // namespace
 
 struct MediaCommandPlayer::State {
@@ -90,6 +99,8 @@ struct MediaCommandPlayer::State {
 
     int32_t OpenAudio();
     int32_t Open(const Words& words);
+    Mix_Chunk* Decode(const std::string& file);
+    bool StatedLengthTooLong(const std::string& file) const;
     int32_t Play(Sound& sound, const Words& words, const DesktopPlatform::WaitTurn& waitTurn);
     int32_t Seek(Sound& sound, const Words& words);
     int32_t Command(const Words& words, const DesktopPlatform::WaitTurn& waitTurn);
@@ -114,6 +125,7 @@ int32_t MediaCommandPlayer::State::OpenAudio() {
     if (audioOpen) return MediaError::kNone;
     if (mix == nullptr) mix = LoadSdlMixerLibrary();
     if (mix == nullptr) return MediaError::kHardware;
+    InstallSdlAllocationCounter(*mix);
     if (mix->InitSubSystem(SDL_INIT_AUDIO) != 0) return MediaError::kHardware;
     SilenceAlsa();
     if (mix->OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
@@ -162,9 +174,7 @@ int32_t MediaCommandPlayer::State::Open(const Words& words) {
     if (!S_ISREG(info.st_mode)) return MediaError::kInvalidFile;
     if (int32_t failure = OpenAudio(); failure != MediaError::kNone) return failure;
 
-    SDL_RWops* stream = mix->RWFromFile(file.c_str(), "rb");
-    if (stream == nullptr) return MediaError::kInvalidFile;
-    Mix_Chunk* samples = mix->LoadWAV_RW(stream, 1);
+    Mix_Chunk* samples = Decode(file);
     if (samples == nullptr) return MediaError::kInvalidFile;
     auto sound = std::make_unique<Sound>();
     sound->mix = mix;
@@ -173,6 +183,35 @@ int32_t MediaCommandPlayer::State::Open(const Words& words) {
     if (mix->AllocateChannels(-1) <= sound->channel) mix->AllocateChannels(sound->channel + 1);
     sounds[alias] = std::move(sound);
     return MediaError::kNone;
+}
+
+// The whole file in the output format, or null when it cannot be read or decoded, or would decode to more
+// than the bound: WAV and MIDI files are judged before they are decoded; other formats by the length their
+// header states, where the library can tell it, and in any case by what their decoding allocates.
+Mix_Chunk* MediaCommandPlayer::State::Decode(const std::string& file) {
+    const SoundFileCheck check =
+        CheckSoundFile(file, static_cast<uint32_t>(frequency), static_cast<uint32_t>(frameBytes));
+    if (check == SoundFileCheck::Refused) return nullptr;
+    // A WAV file's conversion may pass through several times its size in wider samples: its header has
+    // already bounded it.
+    std::optional<SdlAllocationBudget> budget;
+    if (check != SoundFileCheck::WaveAccepted) budget.emplace(kOtherFormatBudget);
+    if (check == SoundFileCheck::Unchecked && StatedLengthTooLong(file)) return nullptr;
+    SDL_RWops* stream = mix->RWFromFile(file.c_str(), "rb");
+    return stream != nullptr ? mix->LoadWAV_RW(stream, 1) : nullptr;
+}
+
+// Whether the length the file's header states (MP3, OGG, FLAC, AIFF), where the library can tell it, gives
+// more than the bound in the output format.
+bool MediaCommandPlayer::State::StatedLengthTooLong(const std::string& file) const {
+    if (mix->MusicDuration == nullptr) return false;
+    SDL_RWops* stream = mix->RWFromFile(file.c_str(), "rb");
+    if (stream == nullptr) return false;
+    Mix_Music* music = mix->LoadMUS_RW(stream, 1);
+    if (music == nullptr) return false;
+    const double seconds = mix->MusicDuration(music);
+    mix->FreeMusic(music);
+    return seconds * frequency * frameBytes > static_cast<double>(kMaxDecodedSoundBytes);
 }
 
 // A part that has played to its end stops there.

@@ -12,6 +12,15 @@ template <typename Function> bool Take(void* library, const char* name, Function
     return function != nullptr;
 }
 
+void TakeOptional(void* library, SdlMixerLibrary& mix) {
+    Take(library, "SDL_GetMemoryFunctions", mix.GetMemoryFunctions);
+    Take(library, "SDL_SetMemoryFunctions", mix.SetMemoryFunctions);
+    if (!Take(library, "Mix_LoadMUS_RW", mix.LoadMUS_RW) ||
+        !Take(library, "Mix_MusicDuration", mix.MusicDuration) ||
+        !Take(library, "Mix_FreeMusic", mix.FreeMusic))
+        mix.MusicDuration = nullptr; // the three serve together
+}
+
 bool TakeAll(void* library, SdlMixerLibrary& mix) {
     return Take(library, "SDL_InitSubSystem", mix.InitSubSystem) &&
            Take(library, "SDL_QuitSubSystem", mix.QuitSubSystem) &&
@@ -36,6 +45,7 @@ const SdlMixerLibrary* Load() {
         dlclose(library);
         return nullptr;
     }
+    TakeOptional(library, mix);
     return &mix;
 }
 

@@ -24,11 +24,19 @@ struct SdlMixerLibrary {
     decltype(&Mix_Playing) Playing = nullptr;
     decltype(&Mix_RegisterEffect) RegisterEffect = nullptr;
     decltype(&Mix_UnregisterAllEffects) UnregisterAllEffects = nullptr;
+    // Found when the library has them, else null: SDL's allocator (SDL 2.0.7 and later) and the length of a
+    // sound as its header states it (SDL_mixer 2.6 and later).
+    decltype(&SDL_GetMemoryFunctions) GetMemoryFunctions = nullptr;
+    decltype(&SDL_SetMemoryFunctions) SetMemoryFunctions = nullptr;
+    decltype(&Mix_LoadMUS_RW) LoadMUS_RW = nullptr;
+    decltype(&Mix_MusicDuration) MusicDuration = nullptr;
+    decltype(&Mix_FreeMusic) FreeMusic = nullptr;
 };
 
 // The library's file name as the dynamic loader looks it up (the soname of SDL2_mixer 2.x).
 inline constexpr const char* kSdlMixerLibraryName = "libSDL2_mixer-2.0.so.0";
 
 // Loads the library on the first call and returns its functions; later calls return the same table. Null
-// when the library or one of its functions cannot be found; the next call does not try again.
+// when the library or one of its functions cannot be found (the optional ones aside); the next call does not
+// try again.
 const SdlMixerLibrary* LoadSdlMixerLibrary();

@@ -1,41 +1,13 @@
 // Tests of MediaCommandPlayer over the real SDL2_mixer, with SDL's disk driver writing what would be heard
 // into a file: the tone arrives sample for sample, pause and stop keep the position, parts play exactly,
 // and every failure answers its media-control number.
-#include "media_command_player.h"
-#include "process_sound_test_support.h"
-
-#include "codepage.h"
-
-#include <cstdlib>
-#include <memory>
+#include "disk_player.h"
 
 using namespace process_sound_testing;
 
 namespace {
 
 constexpr int kToneFrames = kRate; // one second
-
-// One player writing to its own disk file; the file is complete once the player is gone.
-class DiskPlayer {
-  public:
-    explicit DiskPlayer(const TemporaryFolder& folder) : output_(folder / "output.raw") {
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", output_.c_str(), 1);
-        player_ = std::make_unique<MediaCommandPlayer>();
-    }
-    int32_t Send(const std::string& command, const DesktopPlatform::WaitTurn& turn = {}) {
-        return player_->Send(FromUtf8(command), turn);
-    }
-    // Ends the player and reads what reached the device.
-    SoundFrames Finish() {
-        player_.reset();
-        return NonSilentFrames(ReadFile(output_));
-    }
-
-  private:
-    fs::path output_;
-    std::unique_ptr<MediaCommandPlayer> player_;
-};
 
 std::vector<int16_t> Part(const std::vector<int16_t>& tone, int fromFrame, int toFrame) {
     return std::vector<int16_t>(tone.begin() + fromFrame * 2, tone.begin() + toFrame * 2);
