@@ -4,6 +4,7 @@
 
 #include "desktop_platform_factory.h"
 #include "editor_files.h"
+#include "end_requests.h"
 #include "frm_macro_window.h"
 #include "qt_japanese.h"
 
@@ -15,6 +16,14 @@ int QmRunEditor(int* argc, char** argv, const char* path) {
     QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
     InstallQtJapaneseTranslation(app);
     frm_MacroWindow window(CreateDesktopPlatform());
+    // Asked to end by the system (a stop signal) the window stops its run and closes without a question.
+    CatchEndRequests(&window, [&window] { window.EndWithoutUser(); });
+#if QT_CONFIG(sessionmanager)
+    // The session asks its programs to save before it ends them (Windows: WM_QUERYENDSESSION, which the
+    // system follows with the program's end): the text goes into its recovery copy at once.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.KeepRecoveryCopyNow(); });
+#endif
     window.show();
     window.StartEditing(QtPath(path));
     return app.exec();

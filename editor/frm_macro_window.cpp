@@ -94,11 +94,13 @@ frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidg
     tabSize_ = 4;
     ApplyTabSize();
     SetUpRecovery();
+    SetUpEnding();
 }
 
 // The editor widget outlives this class's members while the base class deletes its children: it must not
 // reach the recovery timer any more.
 frm_MacroWindow::~frm_MacroWindow() {
+    ForgetEnding();
     disconnect(txt_Macro, nullptr, this, nullptr);
     stopHotkey_->Release();
 }
@@ -354,11 +356,18 @@ std::u16string frm_MacroWindow::MacroTextForEngine() const {
 
 // Closing during a run stops the run first; the window closes (asking about unsaved text as always) once the
 // run has returned. A window that closes leaves no recovery copy: its text was saved or deliberately dropped.
+// Ending without a user asks nothing and keeps the copy of a modified text instead.
 void frm_MacroWindow::closeEvent(QCloseEvent* event) {
     if (running_) {
         closeAfterRun_ = true;
         Menu_Stop_Click();
         event->ignore();
+        return;
+    }
+    if (endingWithoutUser_) {
+        KeepRecoveryCopyNow();
+        ReleaseOnClose();
+        event->accept();
         return;
     }
     // Yes with a cancelled save dialog or a failed write keeps the window open with its text.
@@ -367,8 +376,12 @@ void frm_MacroWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     DiscardRecoveryCopy();
+    ReleaseOnClose();
+    event->accept();
+}
+
+void frm_MacroWindow::ReleaseOnClose() {
     ui_.CloseMessageWindow();
     buffer_.reset(); // deletes the copy, if it is still the file this window wrote
     stopHotkey_->Release();
-    event->accept();
 }

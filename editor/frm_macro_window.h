@@ -107,6 +107,17 @@ class frm_MacroWindow : public QMainWindow {
     // Offers the newest orphaned recovery copy; true when one was restored into the editor.
     bool OfferRecovery();
 
+    // --- ending without a user to ask (frm_macro_window_ending.cpp) ---
+    // The system asks the program to end (a stop signal, the end of the session): the text goes into its
+    // recovery copy at once, a running macro is stopped as by Stop, open questions and dialogs are cancelled,
+    // and once the run has let go of its keys the window closes without asking; the copy stays and is
+    // offered at the next start. A second request only repeats the first.
+    void EndWithoutUser();
+    bool IsEndingWithoutUser() const { return endingWithoutUser_; }
+    // The recovery copy of a modified text written now, without waiting for typing to pause: for the
+    // session's request to save, which may come just before the program is ended.
+    void KeepRecoveryCopyNow();
+
     // --- the authoring aids of ツール (frm_macro_window_aids.cpp) ---
     // Inserts whole lines at the caret as one undo step: before the caret's line when the caret is at its
     // start, else after it.
@@ -190,6 +201,11 @@ class frm_MacroWindow : public QMainWindow {
     void OnEditorTextChanged();
     void WriteRecoveryCopy();
     void DiscardRecoveryCopy();
+    void ContinueEnding();
+    bool CloseOtherWindows();
+    void ReleaseOnClose();
+    void SetUpEnding();
+    void ForgetEnding();
 
     std::unique_ptr<DesktopPlatform> desktop_;
     QtUserInterface ui_;
@@ -215,4 +231,7 @@ class frm_MacroWindow : public QMainWindow {
     int dragOffsetY_ = 0;
     bool running_ = false;
     bool closeAfterRun_ = false;
+    bool endingWithoutUser_ = false;
+    int endingWaits_ = 0;
+    QTimer endingTimer_; // repeats the ending's steps until the program has ended
 };

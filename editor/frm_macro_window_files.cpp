@@ -46,9 +46,12 @@ int TabSizeOfAnswer(const QString& answer) {
 
 // The unsaved-text question before the text is replaced or the window closes: true to go on. Yes goes on
 // only when the save really wrote the file, so a cancelled save dialog or a failed write keeps the text.
+// A question the program's end interrupted counts as cancelled, whatever closing the box answered: the text
+// stays as it is, for its recovery copy.
 bool frm_MacroWindow::SaveChangesFirst(const QString& question) {
     if (!IsModified()) return true;
     const int32_t answer = dialogs_.askYesNoCancel(question);
+    if (endingWithoutUser_) return false;
     if (answer == kButtonYes) return SaveWithDialog();
     return answer == kButtonNo;
 }

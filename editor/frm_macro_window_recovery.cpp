@@ -48,7 +48,9 @@ bool frm_MacroWindow::OfferRecovery() {
     const std::optional<RecoveryCopy> copy = recovery_->ClaimNewestOrphan();
     if (!copy) return false;
     if (!dialogs_.askRestore(kRestoreQuestion)) {
-        recovery_->Remove();
+        // The program's end closed the question: nobody chose to drop the copy, so it stays for the next
+        // start.
+        if (!endingWithoutUser_) recovery_->Remove();
         return false;
     }
     txt_Macro->setPlainText(copy->text);

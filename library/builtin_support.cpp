@@ -49,8 +49,17 @@ bool RequireDialogs(BuiltinCall& call) {
 
 bool RequireDisplay(BuiltinCall& call) {
     if (call.services.desktop != nullptr && call.services.desktop->HasDisplay()) return true;
+    if (ReportDisplayLost(call)) return false;
     call.error.Report(kBuiltinErrorCode, u"画面が使用できないため、この関数は実行できません - " + call.name);
     return false;
+}
+
+bool ReportDisplayLost(BuiltinCall& call) {
+    if (call.services.desktop == nullptr || !call.services.desktop->DisplayLost()) return false;
+    call.error.SetErrorCodeSub(0); // a failure the call met on the way counts no more
+    call.error.Report(kBuiltinErrorCode,
+                      u"画面との接続が切れたため、この関数は実行できません - " + call.name);
+    return true;
 }
 
 bool RequireDesktop(BuiltinCall& call) {

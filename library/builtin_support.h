@@ -49,5 +49,14 @@ int WholeNumberOf(const MacroValue& value, int32_t& out);
 bool RequireDialogs(BuiltinCall& call);
 // True when the call can drive the screen; otherwise reports code 7 with a text saying why.
 bool RequireDisplay(BuiltinCall& call);
+// After a call that used the display: when the display went away meanwhile, the call fails with code 7 as
+// one made after it (what it read or sent reached no screen), whatever else it found. True when so.
+bool ReportDisplayLost(BuiltinCall& call);
+
+// The desktop built-ins are registered through this, so a display lost during any of them fails the call.
+template <BuiltinFunction Function> void UsingTheDisplay(BuiltinCall& call) {
+    Function(call);
+    ReportDisplayLost(call);
+}
 // True when a desktop platform is present at all (processes, clock, sound); otherwise reports code 7.
 bool RequireDesktop(BuiltinCall& call);

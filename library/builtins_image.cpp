@@ -125,8 +125,8 @@ void BuiltinImgB(BuiltinCall& call) {
 } // namespace
 
 void RegisterImageBuiltins(BuiltinTable& table) {
-    table.Add(u"FINDIMG", BuiltinFindImg);
-    table.Add(u"GETCOLOR", BuiltinGetColor);
+    table.Add(u"FINDIMG", UsingTheDisplay<BuiltinFindImg>);
+    table.Add(u"GETCOLOR", UsingTheDisplay<BuiltinGetColor>);
     table.Add(u"IMG_X", BuiltinImgX);
     table.Add(u"IMG_Y", BuiltinImgY);
     table.Add(u"IMG_R", BuiltinImgR);

@@ -155,8 +155,8 @@ void BuiltinGetKeyState(BuiltinCall& call) {
 } // namespace
 
 void RegisterKeyboardMouseBuiltins(BuiltinTable& table) {
-    table.Add(u"KBD", BuiltinKbd);
-    table.Add(u"MUS", BuiltinMus);
+    table.Add(u"KBD", UsingTheDisplay<BuiltinKbd>);
+    table.Add(u"MUS", UsingTheDisplay<BuiltinMus>);
     table.Add(u"MUSORG", BuiltinMusOrg);
-    table.Add(u"GETKEYSTATE", BuiltinGetKeyState);
+    table.Add(u"GETKEYSTATE", UsingTheDisplay<BuiltinGetKeyState>);
 }

@@ -101,7 +101,7 @@ void BuiltinCtrlWin(BuiltinCall& call) {
 } // namespace
 
 void RegisterWindowBuiltins(BuiltinTable& table) {
-    table.Add(u"GETWINID", BuiltinGetWinId);
-    table.Add(u"SETWIN", BuiltinSetWin);
-    table.Add(u"CTRLWIN", BuiltinCtrlWin);
+    table.Add(u"GETWINID", UsingTheDisplay<BuiltinGetWinId>);
+    table.Add(u"SETWIN", UsingTheDisplay<BuiltinSetWin>);
+    table.Add(u"CTRLWIN", UsingTheDisplay<BuiltinCtrlWin>);
 }

@@ -88,6 +88,9 @@ class DesktopPlatform {
     // False when there is no screen to drive (no display): keyboard, mouse, window and screen operations are
     // then unavailable; processes, the clock and sound still work.
     virtual bool HasDisplay() const = 0;
+    // True once the display the platform had has gone away (its server ended during the program's life).
+    // HasDisplay() is false from then on: the platform never connects again.
+    virtual bool DisplayLost() const { return false; }
 
     // A run that used this desktop has ended (its held keys and buttons already released): undo what was
     // changed only for its key events, such as keycodes lent to symbols the keyboard map lacked.

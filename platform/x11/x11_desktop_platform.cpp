@@ -6,6 +6,7 @@
 #include "desktop_platform_factory.h"
 #include "image_file.h"
 #include "monotonic_clock.h"
+#include "x11_connection_loss.h"
 #include "x11_input_recording.h"
 #include "x11_key_state.h"
 #include "x11_keyboard.h"
@@ -18,17 +19,23 @@
 #include <X11/Xlib.h>
 
 X11DesktopPlatform::X11DesktopPlatform() {
-    display_ = XOpenDisplay(nullptr);
+    display_ = OpenWatchedDisplay(nullptr, lost_);
     if (display_ == nullptr) return;
     keyboard_ = std::make_unique<X11Keyboard>(display_);
     mouse_ = std::make_unique<X11Mouse>(display_);
-    keyState_ = std::make_unique<X11KeyState>(DisplayString(display_));
+    keyState_ = std::make_unique<X11KeyState>(DisplayString(display_), lost_);
     windows_ = std::make_unique<X11Windows>(display_);
     screen_ = std::make_unique<X11Screen>(display_);
     monitors_ = std::make_unique<X11Monitors>(display_);
 }
 
+// A lost server cannot take the key-ups of keys still down nor the unbinding of lent keycodes: the parts
+// forget them without a request, and the connections are only closed.
 X11DesktopPlatform::~X11DesktopPlatform() {
+    if (display_ != nullptr && !Live()) {
+        keyboard_->ForgetServer();
+        screen_->ForgetServer();
+    }
     nativeKeys_.reset();
     monitors_.reset();
     screen_.reset();
@@ -36,35 +43,35 @@ X11DesktopPlatform::~X11DesktopPlatform() {
     keyState_.reset();
     mouse_.reset();
     keyboard_.reset();
-    if (display_ != nullptr) XCloseDisplay(display_);
+    CloseWatchedDisplay(display_);
 }
 
 // The extra information has nowhere to go in an X key event; the events themselves are what counts.
 void X11DesktopPlatform::EndOfRun() {
-    if (keyboard_) keyboard_->EndOfRun();
+    if (Live()) keyboard_->EndOfRun();
 }
 
 void X11DesktopPlatform::SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t) {
-    if (!keyboard_) return;
+    if (!Live()) return;
     keyboard_->Send(virtualKey, (flags & kKeyUp) == 0);
-    keyState_->Drain();
+    if (Live()) keyState_->Drain();
 }
 
 void X11DesktopPlatform::SendMouseEvent(uint32_t flags, int32_t dx, int32_t dy) {
-    if (mouse_) mouse_->Send(flags, dx, dy);
+    if (Live()) mouse_->Send(flags, dx, dy);
 }
 
 uint16_t X11DesktopPlatform::AsyncKeyState(int32_t virtualKey) {
-    return keyState_ ? keyState_->Query(virtualKey) : 0;
+    return Live() ? keyState_->Query(virtualKey) : 0;
 }
 
 void X11DesktopPlatform::SetPointerPosition(int32_t x, int32_t y) {
-    if (mouse_) mouse_->Place(x, y);
+    if (Live()) mouse_->Place(x, y);
 }
 
 bool X11DesktopPlatform::PointerPosition(int32_t& x, int32_t& y) {
     x = y = 0;
-    return mouse_ && mouse_->Position(x, y);
+    return Live() && mouse_->Position(x, y);
 }
 
 bool X11DesktopPlatform::TopLevelWindowAt(int32_t x, int32_t y, WindowDescription& out) {
@@ -73,21 +80,20 @@ bool X11DesktopPlatform::TopLevelWindowAt(int32_t x, int32_t y, WindowDescriptio
 
 bool X11DesktopPlatform::TopLevelWindowAtExcept(int32_t x, int32_t y, int32_t lookedThrough,
                                                 WindowDescription& out) {
-    return windows_ &&
-           windows_->TopLevelAt(x, y, static_cast<XID>(static_cast<uint32_t>(lookedThrough)), out);
+    return Live() && windows_->TopLevelAt(x, y, static_cast<XID>(static_cast<uint32_t>(lookedThrough)), out);
 }
 
 int X11DesktopPlatform::CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height,
                                       PixelGrid& out) {
-    return screen_ ? screen_->CaptureRegion(left, top, width, height, out) : 5;
+    return Live() ? screen_->CaptureRegion(left, top, width, height, out) : 5;
 }
 
 std::unique_ptr<InputRecording> X11DesktopPlatform::StartInputRecording() {
-    return display_ != nullptr ? StartX11InputRecording(DisplayString(display_)) : nullptr;
+    return Live() ? StartX11InputRecording(DisplayString(display_)) : nullptr;
 }
 
 int X11DesktopPlatform::VirtualKeyOfNativeKey(uint32_t nativeScanCode) {
-    if (display_ == nullptr || nativeScanCode > 255) return 0;
+    if (!Live() || nativeScanCode > 255) return 0;
     if (!nativeKeys_) nativeKeys_ = std::make_unique<X11LayoutKeys>(display_, XkbUseCoreKbd);
     nativeKeys_->Refresh();
     const uint8_t code = nativeKeys_->VirtualKeyOfKeycode(nativeScanCode);
@@ -97,40 +103,40 @@ int X11DesktopPlatform::VirtualKeyOfNativeKey(uint32_t nativeScanCode) {
 }
 
 int32_t X11DesktopPlatform::FindTopLevelWindow(const std::u16string& className, const std::u16string* title) {
-    if (!windows_) return 0;
+    if (!Live()) return 0;
     const std::string titleText = title != nullptr ? ToUtf8(*title) : std::string();
     return windows_->Find(ToUtf8(className), title != nullptr ? &titleText : nullptr);
 }
 
 bool X11DesktopPlatform::GetPlacement(int32_t window, WindowPlacement& out) {
-    return windows_ && windows_->Placement(window, out);
+    return Live() && windows_->Placement(window, out);
 }
 
 void X11DesktopPlatform::MoveWindow(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height) {
-    if (windows_) windows_->Move(window, x, y, width, height);
+    if (Live()) windows_->Move(window, x, y, width, height);
 }
 
 int32_t X11DesktopPlatform::SendSystemCommand(int32_t window, int32_t command) {
-    return windows_ ? windows_->Command(window, command) : 0;
+    return Live() ? windows_->Command(window, command) : 0;
 }
 
 void X11DesktopPlatform::ScreenSize(int32_t& width, int32_t& height) {
     width = 0;
     height = 0;
-    if (screen_) screen_->Size(width, height);
+    if (Live()) screen_->Size(width, height);
 }
 
 bool X11DesktopPlatform::PrimaryMonitor(ScreenRect& out) {
-    out = monitors_ ? monitors_->Primary() : ScreenRect{};
+    out = Live() ? monitors_->Primary() : ScreenRect{};
     return out.width > 0 && out.height > 0;
 }
 
 int32_t X11DesktopPlatform::ReadPixel(int32_t x, int32_t y) {
-    return screen_ ? screen_->ReadPixel(x, y) : -1;
+    return Live() ? screen_->ReadPixel(x, y) : -1;
 }
 
 int X11DesktopPlatform::CaptureScreen(PixelGrid& out) {
-    if (!screen_) return 5;
+    if (!Live()) return 5;
     return screen_->Capture(out);
 }
 

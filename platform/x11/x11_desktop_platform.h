@@ -14,19 +14,22 @@ class X11KeyState;
 class X11Monitors;
 class X11Windows;
 
+#include <atomic>
 #include <memory>
 
 typedef struct _XDisplay Display;
 
 class X11DesktopPlatform final : public DesktopPlatform {
   public:
-    // Opens the display named by DISPLAY; without one the platform has no display.
+    // Opens the display named by DISPLAY; without one the platform has no display. When the X server goes
+    // away later, the platform counts as lost: it has no display from then on and never connects again.
     X11DesktopPlatform();
     ~X11DesktopPlatform() override;
     X11DesktopPlatform(const X11DesktopPlatform&) = delete;
     X11DesktopPlatform& operator=(const X11DesktopPlatform&) = delete;
 
-    bool HasDisplay() const override { return display_ != nullptr; }
+    bool HasDisplay() const override { return Live(); }
+    bool DisplayLost() const override { return lost_.load(); }
 
     void EndOfRun() override;
     void SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t extraInfo) override;
@@ -56,6 +59,11 @@ class X11DesktopPlatform final : public DesktopPlatform {
     int32_t SendMediaCommand(const std::u16string& command, const WaitTurn& waitTurn) override;
 
   private:
+    // Connected, and the server has not gone away: only then is any request made.
+    bool Live() const { return display_ != nullptr && !lost_.load(std::memory_order_relaxed); }
+
+    // Set by whichever of the platform's connections first finds the server gone.
+    std::atomic<bool> lost_{false};
     Display* display_ = nullptr;
     std::unique_ptr<X11Keyboard> keyboard_;
     std::unique_ptr<X11Mouse> mouse_;

@@ -6,6 +6,7 @@
 #include "x11_input_recording.h"
 
 #include "recorded_input_buffer.h"
+#include "x11_connection_loss.h"
 #include "x11_keycode_table.h"
 #include "x11_keymap.h"
 #include "x11_layout_keys.h"
@@ -20,8 +21,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <array>
+#include <atomic>
+#include <cerrno>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -43,9 +46,12 @@ int32_t RecordedButton(int button) {
 
 class X11InputRecording final : public InputRecording {
   public:
-    X11InputRecording(Display* display, int inputOpcode, int xkbEventBase, int wakeFd)
-        : display_(display), inputOpcode_(inputOpcode), xkbEventBase_(xkbEventBase), wakeFd_(wakeFd),
-          rulesAtom_(XInternAtom(display, "_XKB_RULES_NAMES", False)), layoutKeys_(display, XkbUseCoreKbd) {
+    // `lost` is the flag the connection was opened with (x11_connection_loss.h).
+    X11InputRecording(Display* display, std::unique_ptr<std::atomic<bool>> lost, int inputOpcode,
+                      int xkbEventBase, int wakeFd)
+        : display_(display), lost_(std::move(lost)), inputOpcode_(inputOpcode), xkbEventBase_(xkbEventBase),
+          wakeFd_(wakeFd), rulesAtom_(XInternAtom(display, "_XKB_RULES_NAMES", False)),
+          layoutKeys_(display, XkbUseCoreKbd) {
         ReadKeyboardMap();
         thread_ = std::thread([this] { Run(); });
     }
@@ -55,7 +61,7 @@ class X11InputRecording final : public InputRecording {
         [[maybe_unused]] const ssize_t written = write(wakeFd_, &one, sizeof one);
         thread_.join();
         close(wakeFd_);
-        XCloseDisplay(display_);
+        CloseWatchedDisplay(display_);
     }
 
     X11InputRecording(const X11InputRecording&) = delete;
@@ -79,6 +85,9 @@ class X11InputRecording final : public InputRecording {
                 XNextEvent(display_, &event);
                 Handle(event);
             }
+            // The server has gone away: nothing more will come, and its closed connection must not be
+            // polled over and over.
+            if (lost_->load()) return;
             int timeout = -1;
             if (motionWaiting_) {
                 const int64_t due =
@@ -169,6 +178,7 @@ class X11InputRecording final : public InputRecording {
     }
 
     Display* display_;
+    std::unique_ptr<std::atomic<bool>> lost_;
     int inputOpcode_;
     int xkbEventBase_;
     int wakeFd_;
@@ -186,7 +196,8 @@ class X11InputRecording final : public InputRecording {
 } // namespace
 
 std::unique_ptr<InputRecording> StartX11InputRecording(const char* displayName) {
-    Display* display = XOpenDisplay(displayName);
+    auto lost = std::make_unique<std::atomic<bool>>(false);
+    Display* display = OpenWatchedDisplay(displayName, *lost);
     if (display == nullptr) return nullptr;
     int inputOpcode = 0;
     int event = 0;
@@ -200,7 +211,7 @@ std::unique_ptr<InputRecording> StartX11InputRecording(const char* displayName) 
     if (!XQueryExtension(display, "XInputExtension", &inputOpcode, &event, &error) ||
         XIQueryVersion(display, &major, &minor) != Success || major * 100 + minor < 201 ||
         !XkbQueryExtension(display, &xkbOpcode, &xkbEventBase, &error, &xkbMajor, &xkbMinor)) {
-        XCloseDisplay(display);
+        CloseWatchedDisplay(display);
         return nullptr;
     }
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
@@ -215,9 +226,10 @@ std::unique_ptr<InputRecording> StartX11InputRecording(const char* displayName) 
     XSelectInput(display, DefaultRootWindow(display), PropertyChangeMask);
     XSync(display, False);
     const int wakeFd = eventfd(0, EFD_CLOEXEC);
-    if (wakeFd < 0) {
-        XCloseDisplay(display);
+    if (wakeFd < 0 || lost->load()) {
+        if (wakeFd >= 0) close(wakeFd);
+        CloseWatchedDisplay(display);
         return nullptr;
     }
-    return std::make_unique<X11InputRecording>(display, inputOpcode, xkbEventBase, wakeFd);
+    return std::make_unique<X11InputRecording>(display, std::move(lost), inputOpcode, xkbEventBase, wakeFd);
 }

@@ -3,6 +3,7 @@
 // reads the physical key the active layout gives it, the same key KBD presses.
 #include "x11_key_state.h"
 
+#include "x11_connection_loss.h"
 #include "x11_keymap.h"
 #include "x11_virtual_keys.h"
 
@@ -38,7 +39,7 @@ bool ButtonIsDown(Display* display, int button) {
 }
 
 bool AnyKeycodeDown(Display* display, const std::vector<unsigned int>& codes) {
-    char keys[32];
+    char keys[32] = {}; // left as it is when the server has gone away
     XQueryKeymap(display, keys);
     for (unsigned int code : codes)
         if (code < 256 && (keys[code / 8] & (1 << (code % 8))) != 0) return true;
@@ -47,8 +48,8 @@ bool AnyKeycodeDown(Display* display, const std::vector<unsigned int>& codes) {
 
 } // namespace
 
-X11KeyState::X11KeyState(const char* displayName) {
-    display_ = XOpenDisplay(displayName);
+X11KeyState::X11KeyState(const char* displayName, std::atomic<bool>& lost) : lost_(lost) {
+    display_ = OpenWatchedDisplay(displayName, lost_);
     if (display_ == nullptr) return;
     layoutKeys_ = std::make_unique<X11LayoutKeys>(display_, XkbUseCoreKbd);
     int event = 0;
@@ -68,14 +69,14 @@ X11KeyState::X11KeyState(const char* displayName) {
 
 X11KeyState::~X11KeyState() {
     layoutKeys_.reset();
-    if (display_ != nullptr) XCloseDisplay(display_);
+    CloseWatchedDisplay(display_);
 }
 
 void X11KeyState::Drain() {
     if (!Listening()) return;
     // The round trip makes every press the server handled before now arrive in the queue.
     XSync(display_, False);
-    while (XPending(display_) > 0) {
+    while (!lost_.load() && XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
         XGenericEventCookie* cookie = &event.xcookie;
@@ -101,7 +102,7 @@ bool X11KeyState::PressedSinceLastQuery(uint8_t virtualKey, const unsigned int* 
 }
 
 uint16_t X11KeyState::Query(int32_t virtualKey) {
-    if (display_ == nullptr || virtualKey < 0 || virtualKey > 255) return 0;
+    if (display_ == nullptr || lost_.load() || virtualKey < 0 || virtualKey > 255) return 0;
     Drain();
     const uint8_t code = static_cast<uint8_t>(virtualKey);
     uint16_t state = 0;

@@ -6,6 +6,7 @@
 #include "x11_layout_keys.h"
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <cstddef>
 #include <cstdint>
@@ -15,13 +16,14 @@ typedef struct _XDisplay Display;
 class X11KeyState {
   public:
     // Opens a connection of its own to the named display, so reading its events never takes events meant
-    // for the rest of the program, and starts listening for presses at once.
-    explicit X11KeyState(const char* displayName);
+    // for the rest of the program, and starts listening for presses at once. `lost` is the owner's flag of
+    // a server gone away (x11_connection_loss.h), set by this connection too; once set nothing is asked.
+    X11KeyState(const char* displayName, std::atomic<bool>& lost);
     ~X11KeyState();
     X11KeyState(const X11KeyState&) = delete;
     X11KeyState& operator=(const X11KeyState&) = delete;
 
-    bool Listening() const { return display_ != nullptr && listening_; }
+    bool Listening() const { return display_ != nullptr && listening_ && !lost_.load(); }
     uint16_t Query(int32_t virtualKey);
     // Counts the press events that have arrived so far (keeps the queue short between queries).
     void Drain();
@@ -29,6 +31,7 @@ class X11KeyState {
   private:
     bool PressedSinceLastQuery(uint8_t virtualKey, const unsigned int* codes, size_t count, bool buttons);
 
+    std::atomic<bool>& lost_;
     Display* display_ = nullptr;
     // The physical keys of the codes on the active layout; a code its table lacks is read by its keysyms.
     std::unique_ptr<X11LayoutKeys> layoutKeys_;

@@ -51,7 +51,7 @@ unsigned int FindXTestKeyboard(Display* display) {
 }
 
 bool KeycodeIsDown(Display* display, unsigned int keycode) {
-    char keys[32];
+    char keys[32] = {}; // left as it is when the server has gone away
     XQueryKeymap(display, keys);
     return (keys[keycode / 8] & (1 << (keycode % 8))) != 0;
 }
@@ -70,7 +70,13 @@ X11Keyboard::X11Keyboard(Display* display)
 }
 
 X11Keyboard::~X11Keyboard() {
-    EndOfRun();
+    if (!serverGone_) EndOfRun();
+}
+
+void X11Keyboard::ForgetServer() {
+    pressedKeycode_.fill(0);
+    bindings_.clear();
+    serverGone_ = true;
 }
 
 void X11Keyboard::EndOfRun() {

@@ -28,6 +28,9 @@ class X11Keyboard {
     // At the end of a run: every key of ours still down goes up, and every lent keycode loses its symbol
     // again (after its grace time), so nothing of the run stays held or bound.
     void EndOfRun();
+    // The server has gone away: the keys still down and the lent keycodes are forgotten without a request
+    // (there is nobody to take them), so the destructor sends nothing either.
+    void ForgetServer();
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -54,4 +57,5 @@ class X11Keyboard {
     X11LayoutKeys layoutKeys_;
     std::vector<Binding> bindings_;
     std::array<unsigned int, 256> pressedKeycode_{}; // keycode of each code's last key-down, 0 when up
+    bool serverGone_ = false;
 };

@@ -190,6 +190,11 @@ int X11Screen::CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t h
     return 0;
 }
 
+void X11Screen::ForgetServer() {
+    if (shared_) shared_->attached = false; // the segment is detached and freed here only
+    shared_.reset();
+}
+
 void X11Screen::UseSharedMemory(bool use) {
     sharedAllowed_ = use;
     if (!use) shared_.reset();

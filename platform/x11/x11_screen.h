@@ -33,6 +33,8 @@ class X11Screen {
     // Captures go through a shared-memory image when the server offers one (the default), otherwise through
     // a plain image request. Turning it off releases the shared image.
     void UseSharedMemory(bool use);
+    // The server has gone away: the shared image is let go on this side only, without a request.
+    void ForgetServer();
     // True when the last capture went through shared memory.
     bool LastCaptureShared() const { return lastShared_; }
 

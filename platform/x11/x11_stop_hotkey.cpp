@@ -3,11 +3,13 @@
 // are a virtual key with exactly the modifiers asked for, whatever the Caps Lock and Num Lock state.
 #include "stop_hotkey.h"
 
+#include "x11_connection_loss.h"
 #include "x11_virtual_keys.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <atomic>
 #include <vector>
 
 namespace {
@@ -43,13 +45,14 @@ class X11GlobalHotkey : public StopHotkey {
 
     ~X11GlobalHotkey() override {
         Release();
-        if (display_ != nullptr) XCloseDisplay(display_);
+        CloseWatchedDisplay(display_);
     }
 
+    // A connection whose server has gone away is never replaced: there is no desktop to take a key from.
     bool Grab() override {
         if (grabbed_) return true;
-        if (keysym_ == 0) return false;
-        if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
+        if (keysym_ == 0 || lost_.load()) return false;
+        if (display_ == nullptr) display_ = OpenWatchedDisplay(nullptr, lost_);
         if (display_ == nullptr) return false;
         keycode_ = XKeysymToKeycode(display_, keysym_);
         if (keycode_ == 0) return false;
@@ -76,14 +79,19 @@ class X11GlobalHotkey : public StopHotkey {
 
     void Release() override {
         if (!grabbed_ || display_ == nullptr) return;
+        if (lost_.load()) { // the grabs went with the server
+            grabs_.clear();
+            grabbed_ = false;
+            return;
+        }
         UngrabAll();
         XSync(display_, True); // drops the key events still queued
         grabbed_ = false;
     }
 
     bool TakePressed() override {
-        if (!grabbed_ || display_ == nullptr) return false;
-        while (XPending(display_) > 0) {
+        if (!grabbed_ || display_ == nullptr || lost_.load()) return false;
+        while (!lost_.load() && XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
             if (event.type == KeyPress && event.xkey.keycode == keycode_) pressed_ = true;
@@ -112,6 +120,7 @@ class X11GlobalHotkey : public StopHotkey {
     KeySym keysym_;
     unsigned modifiers_;
     bool anyModifiers_;
+    std::atomic<bool> lost_{false};
     Display* display_ = nullptr;
     KeyCode keycode_ = 0;
     std::vector<unsigned> grabs_;

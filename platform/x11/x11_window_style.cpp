@@ -2,10 +2,13 @@
 // program's window by its _NET_WM_PID and withdraws, iconifies or maximises it (EWMH state message).
 #include "x11_window_style.h"
 
+#include "x11_connection_loss.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
@@ -104,13 +107,14 @@ int WatcherErrors(Display* display, XErrorEvent* error) {
     return previousHandler != nullptr ? previousHandler(display, error) : 0;
 }
 
-Display* OpenWatcherDisplay() {
+// `lost` is set when the server goes away meanwhile (x11_connection_loss.h); the watch then ends quietly.
+Display* OpenWatcherDisplay(std::atomic<bool>& lost) {
     static const bool installed = [] {
         previousHandler = XSetErrorHandler(WatcherErrors);
         return true;
     }();
     (void)installed;
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenWatchedDisplay(nullptr, lost);
     if (display == nullptr) return nullptr;
     std::lock_guard<std::mutex> hold(watchersLock);
     watchers.insert(display);
@@ -122,16 +126,18 @@ void CloseWatcherDisplay(Display* display) {
         std::lock_guard<std::mutex> hold(watchersLock);
         watchers.erase(display);
     }
-    XCloseDisplay(display);
+    CloseWatchedDisplay(display);
 }
 
 void Watch(pid_t pid, int32_t style) {
-    Display* display = OpenWatcherDisplay();
+    std::atomic<bool> lost{false};
+    Display* display = OpenWatcherDisplay(lost);
     if (display == nullptr) return;
     const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
     const auto end = std::chrono::steady_clock::now() + kWatchFor;
-    // The watch ends when the window is found, when the program has ended, or after kWatchFor.
-    while (std::chrono::steady_clock::now() < end && kill(pid, 0) == 0) {
+    // The watch ends when the window is found, when the program has ended, when the display has gone away,
+    // or after kWatchFor.
+    while (std::chrono::steady_clock::now() < end && kill(pid, 0) == 0 && !lost.load()) {
         for (Window window : TopLevelWindows(display)) {
             if (!HasProcessId(display, window, pidAtom, pid)) continue;
             Apply(display, window, style);

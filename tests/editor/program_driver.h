@@ -95,6 +95,16 @@ struct Installation {
         recovery = state.filePath(QStringLiteral("quillonmacro/recovery"));
     }
 
+    // The names of the recovery copies in the state folder, and whether one holds exactly these bytes.
+    QStringList CopyNames() const {
+        return QDir(recovery).entryList({QStringLiteral("*.recovery")}, QDir::Files, QDir::Name);
+    }
+    bool SomeCopyIs(const QByteArray& bytes) const {
+        for (const QString& name : CopyNames())
+            if (ReadAll(QDir(recovery).filePath(name)) == bytes) return true;
+        return false;
+    }
+
     // Starts the editor and returns it once its main window is visible (nullptr when it did not start).
     std::unique_ptr<QProcess> Start(const QStringList& arguments = {}) const {
         auto editor = std::make_unique<QProcess>();
@@ -108,5 +118,30 @@ struct Installation {
         return editor;
     }
 };
+
+// The file of a recovery copy of a text that belongs to no file.
+inline QByteArray CopyBytes(const QString& text) {
+    return QByteArrayLiteral("QuillonMacro recovery copy 1\nfile: \n\n") + text.toUtf8();
+}
+
+// Answers the restore question of a starting editor with Enter (its default button, "復元").
+inline bool RestoreWithEnter(qint64 pid) {
+    QStringList box;
+    if (!WaitFor([&] { return !(box = Windows(pid, QStringLiteral("^QuillonMacro$"))).isEmpty(); }))
+        return false;
+    Activate(box.first());
+    Key(QStringLiteral("Return"));
+    return WaitFor([&] { return Windows(pid, QStringLiteral("^QuillonMacro$")).isEmpty(); });
+}
+
+// Runs the editor text with F5: the run writes the text to the buffer file first.
+inline QByteArray TextThroughARun(qint64 pid, const Installation& installed) {
+    QFile::remove(installed.buffer);
+    Activate(MainWindow(pid));
+    Key(QStringLiteral("F5"));
+    WaitFor([&] { return QFile::exists(installed.buffer); });
+    QThread::msleep(300);
+    return ReadAll(installed.buffer);
+}
 
 } // namespace program_driver

@@ -12,43 +12,6 @@ using namespace program_driver;
 
 namespace {
 
-// The file of a recovery copy of a text that belongs to no file.
-QByteArray CopyBytes(const QString& text) {
-    return QByteArrayLiteral("QuillonMacro recovery copy 1\nfile: \n\n") + text.toUtf8();
-}
-
-// The shared installation with what these tests read of its recovery folder.
-struct RecoveryInstallation : program_driver::Installation {
-    QStringList CopyNames() const {
-        return QDir(recovery).entryList({QStringLiteral("*.recovery")}, QDir::Files, QDir::Name);
-    }
-    bool SomeCopyIs(const QByteArray& bytes) const {
-        for (const QString& name : CopyNames())
-            if (ReadAll(QDir(recovery).filePath(name)) == bytes) return true;
-        return false;
-    }
-};
-
-// Answers the restore question of a starting editor with Enter (its default button, "復元").
-bool RestoreWithEnter(qint64 pid) {
-    QStringList box;
-    if (!WaitFor([&] { return !(box = Windows(pid, QStringLiteral("^QuillonMacro$"))).isEmpty(); }))
-        return false;
-    Activate(box.first());
-    Key(QStringLiteral("Return"));
-    return WaitFor([&] { return Windows(pid, QStringLiteral("^QuillonMacro$")).isEmpty(); });
-}
-
-// Runs the editor text with F5: the run writes the text to the buffer file first.
-QByteArray TextThroughARun(qint64 pid, const RecoveryInstallation& installed) {
-    QFile::remove(installed.buffer);
-    Activate(MainWindow(pid));
-    Key(QStringLiteral("F5"));
-    WaitFor([&] { return QFile::exists(installed.buffer); });
-    QThread::msleep(300);
-    return ReadAll(installed.buffer);
-}
-
 void KillNow(QProcess& editor) {
     editor.kill(); // SIGKILL: no close, no clean-up of any kind
     editor.waitForFinished(5000);
@@ -57,7 +20,7 @@ void KillNow(QProcess& editor) {
 } // namespace
 
 TEST(RecoveryEndToEnd, KilledEditorsTextComesBack) {
-    const RecoveryInstallation installed;
+    const Installation installed;
     std::unique_ptr<QProcess> editor = installed.Start();
     ASSERT_TRUE(editor);
     Activate(MainWindow(editor->processId()));
@@ -88,7 +51,7 @@ TEST(RecoveryEndToEnd, KilledEditorsTextComesBack) {
 }
 
 TEST(RecoveryEndToEnd, TwoEditorsKeepTheirOwnCopiesAndOnlyTheDeadOnesIsOffered) {
-    const RecoveryInstallation installed;
+    const Installation installed;
     std::unique_ptr<QProcess> first = installed.Start();
     std::unique_ptr<QProcess> second = installed.Start();
     ASSERT_TRUE(first && second);

@@ -38,11 +38,14 @@ class RecordingDesktop : public DesktopPlatform {
     std::vector<int32_t> keyStateQueries;
     int32_t commandAnswer = 0;
     bool display = true;
+    bool lost = false;     // the display went away: no display from then on
+    int requestsLeft = -1; // desktop requests that still find the display; the next one loses it (-1: all)
     int32_t clock = 1000;
     int32_t clockStep = 7; // every clock read moves the fake time on
     int endsOfRun = 0;     // calls of EndOfRun
 
-    bool HasDisplay() const override { return display; }
+    bool HasDisplay() const override { return display && !lost; }
+    bool DisplayLost() const override { return lost; }
     void EndOfRun() override { ++endsOfRun; }
 
     void SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t extraInfo) override {
@@ -60,6 +63,7 @@ class RecordingDesktop : public DesktopPlatform {
         Record(e);
     }
     uint16_t AsyncKeyState(int32_t virtualKey) override {
+        Request();
         keyStateQueries.push_back(virtualKey);
         auto it = keyStates.find(virtualKey);
         return it == keyStates.end() ? 0 : it->second;
@@ -72,11 +76,13 @@ class RecordingDesktop : public DesktopPlatform {
     }
 
     int32_t FindTopLevelWindow(const std::u16string& className, const std::u16string* title) override {
+        Request();
         for (const auto& [handle, window] : windows)
             if (window.className == className && (title == nullptr || window.title == *title)) return handle;
         return 0;
     }
     bool GetPlacement(int32_t window, WindowPlacement& out) override {
+        Request();
         auto it = windows.find(window);
         if (it == windows.end()) return false;
         out = it->second.placement;
@@ -103,9 +109,18 @@ class RecordingDesktop : public DesktopPlatform {
         width = 1280;
         height = 1024;
     }
-    int32_t ReadPixel(int32_t, int32_t) override { return -1; }
-    int CaptureScreen(PixelGrid&) override { return 5; }
-    int LoadImageFile(const std::u16string&, PixelGrid&) override { return 53; }
+    int32_t ReadPixel(int32_t, int32_t) override {
+        Request();
+        return -1;
+    }
+    int CaptureScreen(PixelGrid&) override {
+        Request();
+        return 5;
+    }
+    int LoadImageFile(const std::u16string&, PixelGrid&) override {
+        Request();
+        return 53;
+    }
     int StartProcess(const std::u16string&, int32_t, double&) override { return 53; }
     int32_t MillisecondClock() override {
         clock += clockStep;
@@ -122,7 +137,12 @@ class RecordingDesktop : public DesktopPlatform {
     }
 
   private:
+    void Request() {
+        if (requestsLeft == 0) lost = true;
+        if (requestsLeft > 0) --requestsLeft;
+    }
     void Record(DesktopEvent e) {
+        Request();
         e.time = clock;
         events.push_back(e);
     }

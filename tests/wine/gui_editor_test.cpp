@@ -245,4 +245,45 @@ TEST(Editor, TextOfAKilledEditorIsOfferedBackAtTheNextStart) {
     EXPECT_EQ(FilesIn(recovery), 0u);
 }
 
+// The end of the Windows session: WM_QUERYENDSESSION (the session asks its programs to save) gets the text
+// typed just now into its recovery copy at once, without waiting for typing to pause; WM_ENDSESSION, after
+// which the system ends the program, removes the buffer file the last run left.
+TEST(Editor, TheSessionsEndKeepsTheTextAndLeavesNoBufferFile) {
+    const WineTest::TemporaryFolder user;
+    const std::wstring home = user.File(L"home");
+    const std::wstring recovery = home + L"\\local\\QuillonMacro\\recovery";
+    EditorSession editor(L"", home);
+    ASSERT_NE(editor.Window(), nullptr);
+    ASSERT_TRUE(editor.Activate());
+    editor.TypeMacro("PRINT \"一度実行\"");
+    PressKey(VK_F5);
+    const std::vector<std::string> log = editor.LogAfterRuns(1);
+    ASSERT_FALSE(log.empty());
+    ASSERT_TRUE(FileExists(editor.BufferFile()));
+
+    // The keys typed are in the text (a message sent to the window would overtake keys still queued), and
+    // reading it back takes well under the pause after which the copy would be written anyway.
+    const std::string text = "' ログオフ直前の文章\nPRINT \"残ります\"";
+    editor.TypeMacro(text);
+    ASSERT_EQ(editor.Text(), text);
+    DWORD_PTR answer = 0;
+    ASSERT_NE(SendMessageTimeoutW(editor.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK,
+                                  WineTest::kPatienceMs, &answer),
+              0);
+    EXPECT_EQ(answer, 1u) << "the editor refused the end of the session";
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((recovery + L"\\*.recovery").c_str(), &found);
+    EXPECT_NE(search, INVALID_HANDLE_VALUE) << "no recovery copy right after the question";
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        EXPECT_EQ(FileBytes(recovery + L"\\" + found.cFileName),
+                  "QuillonMacro recovery copy 1\nfile: \n\n" + text);
+    }
+
+    SendMessageTimeoutW(editor.Window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK,
+                        WineTest::kPatienceMs, &answer);
+    EXPECT_FALSE(FileExists(editor.BufferFile()));
+    editor.Program().Kill(); // as the system does once the message is answered
+}
+
 } // namespace
