@@ -27,7 +27,7 @@ echo "fuzzing for $minutes min; corpus $corpus, log $log, findings in build-fuzz
 # input over 10 s, over 2 GB of memory) ends the run and is written to build-fuzz/findings/.
 status=0
 build-fuzz/bin/macro_fuzzer -max_total_time=$((minutes * 60)) -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
-  -dict=tests/fuzz/macro.dict -print_final_stats=1 -artifact_prefix=build-fuzz/findings/ "${runs[@]}" \
+  -dict=tests/fuzz/macro.dict -print_final_stats=1 -reload=0 -artifact_prefix=build-fuzz/findings/ "${runs[@]}" \
   "$corpus" tests/fuzz/seeds tests/macros >"$log" 2>&1 || status=$?
 
 grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 || true
