@@ -29,10 +29,10 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "== fuzz (short run) =="
-cmake -S . -B build-fuzz -G Ninja -DQM_FUZZ=ON -DQM_WERROR=ON -DQM_GUI=OFF -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake -S . -B build-fuzz -G Ninja -DQM_FUZZ=ON -DQM_FUZZ_SANITIZERS= -DQM_WERROR=ON -DQM_GUI=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-fuzz -j "$jobs" --target macro_fuzzer
 mkdir -p build-fuzz/corpus
 build-fuzz/bin/macro_fuzzer -max_total_time="${QM_FUZZ_SECONDS:-60}" -max_len=4096 -timeout=10 \
-  -rss_limit_mb=2048 build-fuzz/corpus tests/macros
+  -rss_limit_mb=2048 -dict=tests/fuzz/macro.dict build-fuzz/corpus tests/fuzz/seeds tests/macros
 echo "All tests passed."

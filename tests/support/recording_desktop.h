@@ -1,5 +1,5 @@
-// RecordingDesktop: a desktop-platform double for the library tests. It records every key, mouse, pointer and
-// window request in order with the time of its fake clock, and answers window searches from a small table.
+// RecordingDesktop: a desktop double shared by the library tests and the fuzz target. It records every key,
+// mouse, pointer and window request in order with its fake clock's time; window searches use a small table.
 #pragma once
 
 #include "desktop_platform.h"
