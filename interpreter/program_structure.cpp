@@ -77,6 +77,8 @@ void cMoMacro_Engine::ParseLeniently(const std::u16string& text) {
         error_.SetErrorLine(line.LineNumber);
         ClassifyTokens(*line.Tokens);
         if (error_.ErrorCode() == 0) line.Statement = CompileStatement(*line.Tokens, error_);
+        if (error_.ErrorCode() == 0 && line.Statement)
+            ChargeLineBytes(ListBytes(*line.Statement), line.LineNumber);
         if (error_.ErrorCode() != 0 || !line.Statement) {
             line.Statement = NewTokenList();
             error_.Clear();
