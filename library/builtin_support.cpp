@@ -47,10 +47,16 @@ bool RequireDialogs(BuiltinCall& call) {
     return false;
 }
 
-bool RequireDisplay(BuiltinCall& call) {
-    if (call.services.desktop != nullptr && call.services.desktop->HasDisplay()) return true;
-    if (ReportDisplayLost(call)) return false;
-    call.error.Report(kBuiltinErrorCode, u"画面が使用できないため、この関数は実行できません - " + call.name);
+bool RequireDisplay(BuiltinCall& call, DesktopPart part) {
+    if (call.services.desktop == nullptr || !call.services.desktop->HasDisplay()) {
+        if (ReportDisplayLost(call)) return false;
+        call.error.Report(kBuiltinErrorCode,
+                          u"画面が使用できないため、この関数は実行できません - " + call.name);
+        return false;
+    }
+    const std::u16string why = call.services.desktop->PartUnavailable(part);
+    if (why.empty()) return true;
+    call.error.Report(kBuiltinErrorCode, why + u" - " + call.name);
     return false;
 }
 

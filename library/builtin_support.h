@@ -3,6 +3,7 @@
 #pragma once
 
 #include "builtin_table.h"
+#include "desktop_platform.h"
 
 #include <cstdint>
 #include <string>
@@ -47,8 +48,9 @@ int WholeNumberOf(const MacroValue& value, int32_t& out);
 
 // True when the call can use a dialog; otherwise reports code 7 with a text saying why.
 bool RequireDialogs(BuiltinCall& call);
-// True when the call can drive the screen; otherwise reports code 7 with a text saying why.
-bool RequireDisplay(BuiltinCall& call);
+// True when the call can drive the part of the desktop; otherwise reports code 7 with a text saying why (no
+// screen, or the desktop offers not that part).
+bool RequireDisplay(BuiltinCall& call, DesktopPart part);
 // After a call that used the display: when the display went away meanwhile, the call fails with code 7 as
 // one made after it (what it read or sent reached no screen), whatever else it found. True when so.
 bool ReportDisplayLost(BuiltinCall& call);

@@ -23,7 +23,7 @@ PixelGrid& ScreenSurface() {
 void BuiltinFindImg(BuiltinCall& call) {
     call.error.Clear();
     if (!CheckCount(call, call.Count() == 1, kMsgCountMismatch)) return;
-    if (!RequireDisplay(call)) return;
+    if (!RequireDisplay(call, DesktopPart::Screen)) return;
     TrappedSection trap;
     std::u16string path;
     PixelGrid templ;
@@ -73,7 +73,7 @@ int SetField(std::u16string_view digits, int16_t& field) {
 void BuiltinGetColor(BuiltinCall& call) {
     call.error.Clear();
     if (!CheckCount(call, call.Count() == 2, kMsgCountMismatch)) return;
-    if (!RequireDisplay(call)) return;
+    if (!RequireDisplay(call, DesktopPart::Screen)) return;
     TrappedSection trap;
     int32_t x = 0;
     int32_t y = 0;

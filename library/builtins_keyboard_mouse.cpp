@@ -51,7 +51,7 @@ int SendKeyAction(BuiltinCall& call, int32_t key, bool hasAction, int32_t action
 void BuiltinKbd(BuiltinCall& call) {
     call.error.Clear();
     if (!CheckCount(call, call.Count() >= 1 && call.Count() <= 3, kMsgCountMismatch)) return;
-    if (!RequireDisplay(call)) return;
+    if (!RequireDisplay(call, DesktopPart::Input)) return;
     TrappedSection section;
     int32_t key = 0;
     int32_t action = 0;
@@ -101,7 +101,7 @@ void SendMouseAction(BuiltinCall& call, int32_t action, int32_t x, int32_t y) {
 void BuiltinMus(BuiltinCall& call) {
     call.error.Clear();
     if (!CheckCount(call, call.Count() == 3 || call.Count() == 4, kMsgCountMismatch)) return;
-    if (!RequireDisplay(call)) return;
+    if (!RequireDisplay(call, DesktopPart::Input)) return;
     TrappedSection section;
     int32_t action = 0;
     int32_t x = 0;
@@ -141,7 +141,7 @@ void BuiltinMusOrg(BuiltinCall& call) {
 void BuiltinGetKeyState(BuiltinCall& call) {
     call.error.Clear();
     if (!CheckCount(call, call.Count() == 1, kMsgCountMismatch)) return;
-    if (!RequireDisplay(call)) return;
+    if (!RequireDisplay(call, DesktopPart::Input)) return;
     call.result = MacroValue::Int16(0);
     TrappedSection section;
     int32_t key = 0;

@@ -29,7 +29,7 @@ int ShortNumberOf(int32_t whole, int16_t& out) {
 void BuiltinGetWinId(BuiltinCall& call) {
     call.error.Clear();
     if (!CheckCount(call, call.Count() == 1 || call.Count() == 2, kMsgCountMismatch)) return;
-    if (!RequireDisplay(call)) return;
+    if (!RequireDisplay(call, DesktopPart::Windows)) return;
     TrappedSection section;
     std::u16string className;
     std::u16string title;
@@ -47,7 +47,7 @@ void BuiltinSetWin(BuiltinCall& call) {
     call.error.Clear();
     const int32_t count = call.Count();
     if (!CheckCount(call, count == 1 || count == 3 || count == 5, kMsgCountMismatch)) return;
-    if (!RequireDisplay(call)) return;
+    if (!RequireDisplay(call, DesktopPart::Windows)) return;
     DesktopPlatform& desktop = *call.services.desktop;
     TrappedSection section;
     int32_t window = 0;
@@ -88,7 +88,7 @@ void BuiltinSetWin(BuiltinCall& call) {
 void BuiltinCtrlWin(BuiltinCall& call) {
     call.error.Clear();
     if (!CheckCount(call, call.Count() == 2, kMsgCountMismatch)) return;
-    if (!RequireDisplay(call)) return;
+    if (!RequireDisplay(call, DesktopPart::Windows)) return;
     TrappedSection section;
     int32_t window = 0;
     int32_t command = 0;

@@ -68,6 +68,10 @@ class InputRecording {
     virtual void Take(std::vector<RecordedInput>& out) = 0;
 };
 
+// The groups of desktop operations a desktop may offer apart: a Wayland desktop may take keys and the mouse
+// but show no windows to other programs.
+enum class DesktopPart { Input, Windows, Screen };
+
 // Operations that can fail return a failure number (0 success, 5 invalid argument, 6 overflow, 53 not found).
 // Window handles are signed 32-bit numbers, 0 meaning no window.
 class DesktopPlatform {
@@ -91,6 +95,12 @@ class DesktopPlatform {
     // True once the display the platform had has gone away (its server ended during the program's life).
     // HasDisplay() is false from then on: the platform never connects again.
     virtual bool DisplayLost() const { return false; }
+    // Empty when the part can be used now; otherwise why it cannot, in the words the user reads in the
+    // error. Asked before every built-in call of the part, so a desktop may set the part up on the first.
+    virtual std::u16string PartUnavailable(DesktopPart part) {
+        (void)part;
+        return {};
+    }
 
     // A run that used this desktop has ended (its held keys and buttons already released): undo what was
     // changed only for its key events, such as keycodes lent to symbols the keyboard map lacked.

@@ -3,7 +3,6 @@
 #include "x11_desktop_platform.h"
 
 #include "codepage.h"
-#include "desktop_platform_factory.h"
 #include "image_file.h"
 #include "monotonic_clock.h"
 #include "x11_connection_loss.h"
@@ -155,8 +154,4 @@ int32_t X11DesktopPlatform::MillisecondClock() {
 
 int32_t X11DesktopPlatform::SendMediaCommand(const std::u16string& command, const WaitTurn& waitTurn) {
     return media_.Send(command, waitTurn);
-}
-
-std::unique_ptr<DesktopPlatform> CreateDesktopPlatform() {
-    return std::make_unique<X11DesktopPlatform>();
 }

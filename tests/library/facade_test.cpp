@@ -234,7 +234,7 @@ TEST(PlatformChecks, MissingSidesFailWithCodeSeven) {
     EXPECT_TRUE(RequireDialogs(call));
     EXPECT_EQ(error.ErrorCode(), 0);
 
-    EXPECT_FALSE(RequireDisplay(call));
+    EXPECT_FALSE(RequireDisplay(call, DesktopPart::Input));
     EXPECT_EQ(error.ErrorCode(), 7);
     error.Clear();
     EXPECT_FALSE(RequireDesktop(call));

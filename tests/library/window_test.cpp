@@ -154,3 +154,20 @@ TEST_F(Windows, WithoutDisplayTheWindowFunctionsRefuse) {
     // No platform at all behaves the same.
     EXPECT_EQ(CallBuiltin(u"SETWIN", {I(11)}).Code(), 7);
 }
+
+// A desktop that drives keys but shows no windows to other programs (GNOME without our extension): the
+// window functions fail with code 7 and the desktop's reason, touching nothing, while keys still go out.
+TEST_F(Windows, DesktopWithoutWindowsGivesItsReason) {
+    desktop.unavailable[DesktopPart::Windows] = u"ウィンドウを操作できません";
+    for (const char16_t* name : {u"GETWINID", u"SETWIN", u"CTRLWIN"}) {
+        BuiltinOutcome r = name == std::u16string(u"GETWINID") ? Call(name, {S(u"XTerm")})
+                           : name == std::u16string(u"SETWIN") ? Call(name, {I(11)})
+                                                                 : Call(name, {I(11), I(0xF030)});
+        EXPECT_EQ(r.Code(), 7) << U8(name);
+        EXPECT_EQ(r.Info(), "ウィンドウを操作できません - " + U8(name));
+    }
+    EXPECT_TRUE(desktop.Of(DesktopEvent::Move).empty());
+    EXPECT_TRUE(desktop.Of(DesktopEvent::Command).empty());
+    EXPECT_EQ(Call(u"KBD", {I(0x41), I(0)}).Code(), 0);
+    EXPECT_EQ(desktop.Of(DesktopEvent::Key).size(), 2u); // a press: down and up
+}

@@ -43,10 +43,15 @@ class RecordingDesktop : public DesktopPlatform {
     int32_t clock = 1000;
     int32_t clockStep = 7; // every clock read moves the fake time on
     int endsOfRun = 0;     // calls of EndOfRun
+    std::map<DesktopPart, std::u16string> unavailable; // parts this desktop does not offer, with the reason
 
     bool HasDisplay() const override { return display && !lost; }
     bool DisplayLost() const override { return lost; }
     void EndOfRun() override { ++endsOfRun; }
+    std::u16string PartUnavailable(DesktopPart part) override {
+        auto it = unavailable.find(part);
+        return it == unavailable.end() ? std::u16string() : it->second;
+    }
 
     void SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t extraInfo) override {
         DesktopEvent e{DesktopEvent::Key};

@@ -1,0 +1,31 @@
+// The desktop platform of a Linux session: Wayland when the session is a Wayland one and its compositor can
+// be driven, X11 otherwise (an X11 session, or Xwayland's X clients when the compositor offers nothing).
+// QUILLONMACRO_DESKTOP=x11 or =wayland overrides the choice.
+#include "desktop_platform_factory.h"
+
+#include "wayland_platform_choice.h"
+#include "x11_desktop_platform.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+std::string_view Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string_view(value) : std::string_view();
+}
+
+} // namespace
+
+std::unique_ptr<DesktopPlatform> CreateDesktopPlatform() {
+    const std::string_view choice = Environment("QUILLONMACRO_DESKTOP");
+    const bool wayland = choice == "wayland" || (choice != "x11" && !Environment("WAYLAND_DISPLAY").empty());
+    if (wayland) {
+        // Without the compositor's interfaces, X11 still reaches Xwayland's windows; with no X display
+        // either, the Wayland platform says why nothing can be driven.
+        const bool onlyWayland = choice == "wayland" || Environment("DISPLAY").empty();
+        if (auto platform = CreateWaylandDesktopPlatform(onlyWayland)) return platform;
+    }
+    return std::make_unique<X11DesktopPlatform>();
+}

@@ -1,0 +1,302 @@
+// The Wayland desktop platform: key codes become the keys of the compositor's layout, mouse flags become
+// pointer motions and buttons, and key state is what this program holds down (Wayland tells no program the
+// keyboard's state). Everything else is handed to the compositor's session or the common parts.
+#include "wayland_desktop_platform.h"
+
+#include "absolute_mouse_space.h"
+#include "codepage.h"
+#include "image_file.h"
+#include "monotonic_clock.h"
+#include "wayland_layout_keys.h"
+#include "x11_layout_keys.h"
+#include "x11_virtual_keys.h"
+
+#include <wayland-client.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr uint32_t kSentAsKeySym = 0x40000000;
+constexpr uint32_t kSentAsButton = 0x20000000;
+constexpr uint32_t kSentMask = 0x0FFFFFFF;
+constexpr uint32_t kButtonLeft = 0x110;
+constexpr uint32_t kButtonRight = 0x111;
+constexpr uint32_t kButtonMiddle = 0x112;
+constexpr uint8_t kShift = 0x10;
+constexpr uint8_t kLeftShift = 0xA0;
+
+const char16_t kNoSession[] = u"このデスクトップ（Wayland）は、ほかのプログラムからのキーボード・マウス・画面"
+                              u"・ウィンドウの操作を受け付けません";
+
+size_t PartIndex(DesktopPart part) {
+    return static_cast<size_t>(part);
+}
+
+// The Linux button of an X pointer button (1 left, 2 middle, 3 right, 8 back, 9 forward); 0 for others.
+uint32_t LinuxButton(int xButton) {
+    switch (xButton) {
+    case 1:
+        return kButtonLeft;
+    case 2:
+        return kButtonMiddle;
+    case 3:
+        return kButtonRight;
+    case 8:
+        return 0x113;
+    case 9:
+        return 0x114;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+WaylandDesktopPlatform::WaylandDesktopPlatform(wl_display* display,
+                                               std::unique_ptr<CompositorSession> session)
+    : display_(display), session_(std::move(session)) {}
+
+WaylandDesktopPlatform::~WaylandDesktopPlatform() {
+    if (opened_[PartIndex(DesktopPart::Input)] && !DisplayLost()) ReleaseHeldKeys();
+    session_.reset();
+    if (display_ != nullptr) wl_display_disconnect(display_);
+}
+
+bool WaylandDesktopPlatform::HasDisplay() const {
+    return display_ != nullptr && !DisplayLost();
+}
+
+bool WaylandDesktopPlatform::DisplayLost() const {
+    if (display_ == nullptr) return false;
+    return wl_display_get_error(display_) != 0 || (session_ && session_->Lost());
+}
+
+std::u16string WaylandDesktopPlatform::PartUnavailable(DesktopPart part) {
+    if (!session_) return kNoSession;
+    bool& opened = opened_[PartIndex(part)];
+    if (opened) return {};
+    std::u16string why;
+    switch (part) {
+    case DesktopPart::Input:
+        why = session_->Input().Open();
+        break;
+    case DesktopPart::Screen:
+        why = session_->Screen().Open();
+        break;
+    case DesktopPart::Windows:
+        why = session_->Windows().Open();
+        break;
+    }
+    opened = why.empty();
+    return why;
+}
+
+bool WaylandDesktopPlatform::Ready(DesktopPart part) {
+    return HasDisplay() && PartUnavailable(part).empty();
+}
+
+const WaylandLayoutKeys& WaylandDesktopPlatform::LayoutKeys() {
+    if (!layoutKeys_) {
+        std::string layout;
+        std::string variant;
+        session_->Input().KeyboardLayout(layout, variant);
+        layoutKeys_ = std::make_unique<WaylandLayoutKeys>(layout, variant);
+    }
+    return *layoutKeys_;
+}
+
+// Keys still down at the end of a run go up, so nothing of the run stays held.
+void WaylandDesktopPlatform::EndOfRun() {
+    if (opened_[PartIndex(DesktopPart::Input)] && HasDisplay()) ReleaseHeldKeys();
+}
+
+void WaylandDesktopPlatform::ReleaseHeldKeys() {
+    for (int code = 0; code < 256; ++code)
+        if (held_[code] != 0) SendKey(static_cast<uint8_t>(code), false);
+}
+
+void WaylandDesktopPlatform::SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t) {
+    if (Ready(DesktopPart::Input)) SendKey(virtualKey, (flags & kKeyUp) == 0);
+}
+
+// A key-up sends what the key-down sent; a code with neither a key on the layout nor a keysym sends nothing.
+void WaylandDesktopPlatform::SendKey(uint8_t virtualKey, bool down) {
+    CompositorInput& input = session_->Input();
+    uint32_t sent = held_[virtualKey];
+    if (!down && sent == 0) return;
+    if (sent == 0) {
+        const WaylandLayoutKeys& keys = LayoutKeys();
+        const uint32_t button = LinuxButton(PointerButtonOfVirtualKey(virtualKey));
+        const uint32_t keysym = static_cast<uint32_t>(KeySymOfVirtualKey(virtualKey));
+        if (button != 0)
+            sent = button | kSentAsButton;
+        else if (keys.HasNoKey(virtualKey))
+            return;
+        else if (keys.EvdevCodeOf(virtualKey) != 0 && !DependsOnNumLock(virtualKey))
+            sent = keys.EvdevCodeOf(virtualKey);
+        else if (keysym != 0 && keys.EvdevCodeOfKeySym(keysym) != 0)
+            sent = keys.EvdevCodeOfKeySym(keysym);
+        else if (keysym != 0)
+            sent = keysym | kSentAsKeySym;
+        else
+            return;
+    }
+    held_[virtualKey] = down ? sent : 0;
+    if ((sent & kSentAsButton) != 0)
+        input.Button(sent & kSentMask, down);
+    else if ((sent & kSentAsKeySym) != 0)
+        input.KeySym(sent & kSentMask, down);
+    else
+        input.Key(sent, down);
+}
+
+void WaylandDesktopPlatform::SendMouseEvent(uint32_t flags, int32_t dx, int32_t dy) {
+    if (!Ready(DesktopPart::Input)) return;
+    CompositorInput& input = session_->Input();
+    if ((flags & kMouseMove) != 0) {
+        if ((flags & kMouseAbsolute) != 0) {
+            ScreenRect primary;
+            PrimaryMonitor(primary);
+            input.MoveTo(PixelOfAbsolutePosition(dx, primary.left, primary.width),
+                         PixelOfAbsolutePosition(dy, primary.top, primary.height));
+        } else {
+            input.MoveBy(dx, dy);
+        }
+    }
+    struct ButtonBit {
+        uint32_t flag;
+        uint32_t button;
+        bool down;
+    };
+    static constexpr ButtonBit kBits[] = {
+        {kMouseLeftDown, kButtonLeft, true},     {kMouseLeftUp, kButtonLeft, false},
+        {kMouseRightDown, kButtonRight, true},   {kMouseRightUp, kButtonRight, false},
+        {kMouseMiddleDown, kButtonMiddle, true}, {kMouseMiddleUp, kButtonMiddle, false}};
+    for (const ButtonBit& bit : kBits)
+        if ((flags & bit.flag) != 0) input.Button(bit.button, bit.down);
+}
+
+// Bit 15 while this program holds the key down (the shared codes of Shift, Ctrl and Alt for either side);
+// bit 0 never, since no press by anyone else can be seen.
+uint16_t WaylandDesktopPlatform::AsyncKeyState(int32_t virtualKey) {
+    if (virtualKey < 0 || virtualKey > 255) return 0;
+    const uint8_t code = static_cast<uint8_t>(virtualKey);
+    bool down = held_[code] != 0;
+    if (code >= kShift && code <= kShift + 2) {
+        const int left = kLeftShift + 2 * (code - kShift);
+        down = down || held_[left] != 0 || held_[left + 1] != 0;
+    }
+    return down ? 0x8000 : 0;
+}
+
+void WaylandDesktopPlatform::SetPointerPosition(int32_t x, int32_t y) {
+    if (!Ready(DesktopPart::Input)) return;
+    int32_t width = 0;
+    int32_t height = 0;
+    ScreenSize(width, height);
+    if (width > 0 && height > 0) {
+        x = std::clamp(x, 0, width - 1);
+        y = std::clamp(y, 0, height - 1);
+    }
+    session_->Input().MoveTo(x, y);
+}
+
+bool WaylandDesktopPlatform::PointerPosition(int32_t& x, int32_t& y) {
+    x = y = 0;
+    return Ready(DesktopPart::Input) && session_->Input().PointerPosition(x, y);
+}
+
+bool WaylandDesktopPlatform::TopLevelWindowAt(int32_t x, int32_t y, WindowDescription& out) {
+    return TopLevelWindowAtExcept(x, y, 0, out);
+}
+
+bool WaylandDesktopPlatform::TopLevelWindowAtExcept(int32_t x, int32_t y, int32_t lookedThrough,
+                                                    WindowDescription& out) {
+    return Ready(DesktopPart::Windows) && session_->Windows().TopLevelAt(x, y, lookedThrough, out);
+}
+
+int WaylandDesktopPlatform::CaptureRegion(int32_t left, int32_t top, int32_t width, int32_t height,
+                                          PixelGrid& out) {
+    if (width <= 0 || height <= 0 || !Ready(DesktopPart::Screen)) return 5;
+    return session_->Screen().Capture(ScreenRect{left, top, width, height}, out);
+}
+
+int WaylandDesktopPlatform::VirtualKeyOfNativeKey(uint32_t nativeScanCode) {
+    if (!session_) return 0;
+    const uint8_t code = LayoutKeys().VirtualKeyOfKeycode(nativeScanCode);
+    // Key messages name a modifier by its common code; VK_LSHIFT … VK_RMENU come in pairs from 0xA0.
+    if (code >= 0xA0 && code <= 0xA5) return 0x10 + (code - 0xA0) / 2;
+    return code;
+}
+
+int32_t WaylandDesktopPlatform::FindTopLevelWindow(const std::u16string& className,
+                                                   const std::u16string* title) {
+    if (!Ready(DesktopPart::Windows)) return 0;
+    const std::string titleText = title != nullptr ? ToUtf8(*title) : std::string();
+    return session_->Windows().Find(ToUtf8(className), title != nullptr ? &titleText : nullptr);
+}
+
+bool WaylandDesktopPlatform::GetPlacement(int32_t window, WindowPlacement& out) {
+    return Ready(DesktopPart::Windows) && session_->Windows().Placement(window, out);
+}
+
+void WaylandDesktopPlatform::MoveWindow(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (Ready(DesktopPart::Windows)) session_->Windows().Move(window, x, y, width, height);
+}
+
+int32_t WaylandDesktopPlatform::SendSystemCommand(int32_t window, int32_t command) {
+    return Ready(DesktopPart::Windows) ? session_->Windows().Command(window, command) : 0;
+}
+
+void WaylandDesktopPlatform::ScreenSize(int32_t& width, int32_t& height) {
+    width = height = 0;
+    if (Ready(DesktopPart::Screen) && !session_->Screen().Size(width, height)) width = height = 0;
+}
+
+bool WaylandDesktopPlatform::PrimaryMonitor(ScreenRect& out) {
+    out = ScreenRect{};
+    if (!Ready(DesktopPart::Screen)) return false;
+    if (!session_->Screen().Primary(out)) {
+        out = ScreenRect{};
+        session_->Screen().Size(out.width, out.height);
+    }
+    return out.width > 0 && out.height > 0;
+}
+
+int32_t WaylandDesktopPlatform::ReadPixel(int32_t x, int32_t y) {
+    int32_t width = 0;
+    int32_t height = 0;
+    ScreenSize(width, height);
+    if (x < 0 || y < 0 || x >= width || y >= height) return -1;
+    PixelGrid pixel;
+    if (session_->Screen().Capture(ScreenRect{x, y, 1, 1}, pixel) != 0 || pixel.bgra.size() < 4) return -1;
+    const uint8_t* p = pixel.Pixel(0, 0);
+    return static_cast<int32_t>(p[2]) | (static_cast<int32_t>(p[1]) << 8) |
+           (static_cast<int32_t>(p[0]) << 16);
+}
+
+int WaylandDesktopPlatform::CaptureScreen(PixelGrid& out) {
+    int32_t width = 0;
+    int32_t height = 0;
+    ScreenSize(width, height);
+    if (width <= 0 || height <= 0) return 5;
+    return session_->Screen().Capture(ScreenRect{0, 0, width, height}, out);
+}
+
+int WaylandDesktopPlatform::LoadImageFile(const std::u16string& path, PixelGrid& out) {
+    return LoadImageFileToGrid(path, out);
+}
+
+int WaylandDesktopPlatform::StartProcess(const std::u16string& commandLine, int32_t windowStyle,
+                                         double& processId) {
+    return processes_.Start(commandLine, windowStyle, processId);
+}
+
+int32_t WaylandDesktopPlatform::MillisecondClock() {
+    return MonotonicMilliseconds();
+}
+
+int32_t WaylandDesktopPlatform::SendMediaCommand(const std::u16string& command, const WaitTurn& waitTurn) {
+    return media_.Send(command, waitTurn);
+}
