@@ -25,6 +25,12 @@ packages=(
   # GUI tests through the accessibility tree: the AT-SPI bus and registry, its Python binding, and a private
   # D-Bus session to run them in (dbus-run-session)
   at-spi2-core python3-pyatspi dbus-daemon
+  # Wayland desktops: the client library, keymaps, the protocol files, D-Bus (sd-bus) and PipeWire for GNOME's
+  # remote desktop and screen cast
+  libwayland-dev wayland-protocols libxkbcommon-dev libsystemd-dev libpipewire-0.3-dev libspa-0.2-dev
+  # Wayland tests: headless mutter and GNOME Shell with PipeWire, sway, and native clients as targets (foot,
+  # a GTK 3 program of ours through PyGObject)
+  mutter gnome-shell pipewire wireplumber sway foot python3-gi gir1.2-gtk-3.0
   # packaging checks
   dpkg-dev fakeroot file lintian
   # a locale whose decimal point is ",", for the tests that numbers ignore the host's locale
