@@ -1,5 +1,6 @@
 // The windows of a GNOME Shell desktop, through the D-Bus service of QuillonMacro's GNOME Shell extension
-// (org.quillonmacro.Windows on the user's session bus): the list topmost first, moves, and the system commands.
+// (org.quillonmacro.Windows on the user's session bus): the list topmost first, moves, and the system
+// commands.
 #include "gnome_shell_windows.h"
 
 #include "codepage.h"
@@ -35,7 +36,8 @@ const char16_t kNeedsExtension[] =
     u"enable を実行し、ログインし直してください";
 const char16_t kNoSessionBus[] = u"セッションバスに接続できないため、GNOME のウィンドウを操作できません";
 const char16_t kOtherVersion[] =
-    u"QuillonMacro の GNOME 拡張機能の版がこのプログラムと合いません。QuillonMacro をインストールし直し、ログイン"
+    u"QuillonMacro の GNOME 拡張機能の版がこのプログラムと合いません。QuillonMacro "
+    u"をインストールし直し、ログイン"
     u"し直してください";
 
 struct ListedWindow {
@@ -160,7 +162,8 @@ class GnomeShellWindows final : public CompositorWindows {
             out.className = FromUtf8(window.className);
             out.instanceName = window.instance != window.className ? FromUtf8(window.instance) : u"";
             out.title = FromUtf8(window.title);
-            out.placement = WindowPlacement{window.state, window.left, window.top, window.right, window.bottom};
+            out.placement =
+                WindowPlacement{window.state, window.left, window.top, window.right, window.bottom};
             return true;
         }
         return false;
@@ -189,7 +192,8 @@ class GnomeShellWindows final : public CompositorWindows {
     }
 
     // A method taking a handle (and more) and answering whether the window was found.
-    template <typename... Arguments> bool CallWithHandle(const char* method, int32_t window, Arguments... more) {
+    template <typename... Arguments>
+    bool CallWithHandle(const char* method, int32_t window, Arguments... more) {
         if (window <= 0) return false;
         std::lock_guard<std::mutex> lock(mutex_);
         sd_bus_message* reply = nullptr;
