@@ -1,6 +1,5 @@
-// The windows of a GNOME Shell desktop, through the D-Bus service of QuillonMacro's GNOME Shell extension
-// (org.quillonmacro.Windows on the user's session bus): the list topmost first, moves, and the system
-// commands.
+// The windows of a GNOME Shell desktop through the D-Bus service of our GNOME Shell extension
+// (org.quillonmacro.Windows on the user's session bus): the list topmost first, moves, system commands.
 #include "gnome_shell_windows.h"
 
 #include "codepage.h"
@@ -35,10 +34,9 @@ const char16_t kNeedsExtension[] =
     u"GNOME のウィンドウを操作するには QuillonMacro の拡張機能が必要です。端末で quillonmacro-gnome-windows "
     u"enable を実行し、ログインし直してください";
 const char16_t kNoSessionBus[] = u"セッションバスに接続できないため、GNOME のウィンドウを操作できません";
+// The shell still runs the extension of an older or newer install: a new login loads the installed one.
 const char16_t kOtherVersion[] =
-    u"QuillonMacro の GNOME 拡張機能の版がこのプログラムと合いません。QuillonMacro "
-    u"をインストールし直し、ログイン"
-    u"し直してください";
+    u"QuillonMacro の GNOME 拡張機能の版がこのプログラムと合いません。ログインし直してください";
 
 struct ListedWindow {
     int32_t handle = 0;
