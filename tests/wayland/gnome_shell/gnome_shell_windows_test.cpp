@@ -233,3 +233,40 @@ TEST(ShellGone, WindowFunctionsNeitherHangNorCrash) {
 }
 
 } // namespace
+
+// Not run by ctest (bench/gnome_shell_windows.sh runs it): what the window functions cost on the shell.
+TEST(Latency, WindowCalls) {
+    using Clock = std::chrono::steady_clock;
+    const auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+    SizedWindow window("qm.latency", "Latency", OutFile("latency"));
+    ASSERT_GT(Shown(window, "Latency"), 0);
+    ShellMacro macro;
+    auto start = Clock::now();
+    const std::string w = macro.Eval("GETWINID(\"qm.latency\")");
+    const double first = ms(Clock::now() - start);
+    ASSERT_NE(w, "0");
+    constexpr int kCalls = 200;
+    start = Clock::now();
+    for (int i = 0; i < kCalls; ++i) macro.Eval("GETWINID(\"qm.latency\")");
+    const double find = ms(Clock::now() - start) / kCalls;
+    start = Clock::now();
+    for (int i = 0; i < kCalls; ++i) macro.Eval("SETWIN(" + w + ")");
+    const double placement = ms(Clock::now() - start) / kCalls;
+    constexpr int kMoves = 20;
+    start = Clock::now();
+    for (int i = 0; i < kMoves; ++i)
+        macro.Eval("SETWIN(" + w + ", " + std::to_string(100 + i * 10) + ", 100, " + std::to_string(400 + i) +
+                   ", 300)");
+    const double move = ms(Clock::now() - start) / kMoves;
+    start = Clock::now();
+    for (int i = 0; i < kMoves / 2; ++i) {
+        macro.Eval("CTRLWIN(" + w + ", MAX)");
+        macro.Eval("CTRLWIN(" + w + ", NORMAL)");
+    }
+    const double command = ms(Clock::now() - start) / kMoves;
+    std::printf("first GETWINID (bus connection, version check, list): %.2f ms\n", first);
+    std::printf("GETWINID: %.3f ms per call\nSETWIN(w) (placement): %.3f ms per call\n", find, placement);
+    std::printf(
+        "SETWIN(w, x, y, width, height) with a new size, until the frame is there: %.2f ms per call\n", move);
+    std::printf("CTRLWIN MAX / NORMAL until the state shows: %.2f ms per call\n", command);
+}
