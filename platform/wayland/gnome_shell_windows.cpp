@@ -1,19 +1,260 @@
-// The windows of a GNOME Shell desktop: not yet reached, so the window functions say they are unavailable.
+// The windows of a GNOME Shell desktop through the D-Bus service of our GNOME Shell extension
+// (org.quillonmacro.Windows on the user's session bus): the list topmost first, moves, system commands.
 #include "gnome_shell_windows.h"
+
+#include "codepage.h"
+
+#include <systemd/sd-bus.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace {
 
-class UnreachedWindows final : public CompositorWindows {
+constexpr char kBusName[] = "org.quillonmacro.Windows";
+constexpr char kObjectPath[] = "/org/quillonmacro/Windows";
+constexpr char kInterface[] = "org.quillonmacro.Windows1";
+constexpr uint32_t kInterfaceVersion = 1;
+// A shell that does not answer within this is taken as not offering the service; nothing it does for us
+// takes long, so only a hung shell reaches it.
+constexpr uint64_t kCallTimeoutMicroseconds = 2'000'000;
+
+constexpr int32_t kCommandMaximize = 0xF030;
+constexpr int32_t kCommandMinimize = 0xF020;
+constexpr int32_t kCommandRestore = 0xF120;
+constexpr int32_t kCommandClose = 0xF060;
+
+constexpr int32_t kStateNormal = 1;
+constexpr int32_t kStateMinimized = 2;
+constexpr int32_t kStateMaximized = 3;
+
+const char16_t kNeedsExtension[] =
+    u"GNOME のウィンドウを操作するには QuillonMacro の拡張機能が必要です。端末で quillonmacro-gnome-windows "
+    u"enable を実行し、ログインし直してください";
+const char16_t kNoSessionBus[] = u"セッションバスに接続できないため、GNOME のウィンドウを操作できません";
+// The shell still runs the extension of an older or newer install: a new login loads the installed one.
+const char16_t kOtherVersion[] =
+    u"QuillonMacro の GNOME 拡張機能の版がこのプログラムと合いません。ログインし直してください";
+
+struct ListedWindow {
+    int32_t handle = 0;
+    std::string className;
+    std::string instance;
+    std::string title;
+    int32_t state = 0;
+    bool shown = false;
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
+bool SameRect(const ListedWindow& window, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    return window.left == left && window.top == top && window.right == right && window.bottom == bottom;
+}
+
+class GnomeShellWindows final : public CompositorWindows {
   public:
-    std::u16string Open() override { return u"GNOME のウィンドウはまだ操作できません"; }
-    int32_t Find(const std::string&, const std::string*) override { return 0; }
-    bool Placement(int32_t, WindowPlacement&) override { return false; }
-    void Move(int32_t, int32_t, int32_t, int32_t, int32_t) override {}
-    int32_t Command(int32_t, int32_t) override { return 0; }
+    ~GnomeShellWindows() override {
+        if (bus_ != nullptr) sd_bus_flush_close_unref(bus_);
+    }
+
+    std::u16string Open() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (bus_ == nullptr && sd_bus_open_user(&bus_) < 0) {
+            bus_ = nullptr;
+            return kNoSessionBus;
+        }
+        sd_bus_message* reply = nullptr;
+        if (!Call("Version", &reply, "")) return kNeedsExtension;
+        uint32_t version = 0;
+        const int read = sd_bus_message_read(reply, "u", &version);
+        sd_bus_message_unref(reply);
+        if (read <= 0 || version != kInterfaceVersion) return kOtherVersion;
+        return {};
+    }
+
+    int32_t Find(const std::string& className, const std::string* title) override {
+        for (const ListedWindow& window : List()) {
+            if (window.className != className && window.instance != className) continue;
+            if (title != nullptr && window.title != *title) continue;
+            return window.handle;
+        }
+        return 0;
+    }
+
+    bool Placement(int32_t window, WindowPlacement& out) override {
+        ListedWindow found;
+        if (!Listed(window, found)) return false;
+        out.showState = found.state;
+        out.left = found.left;
+        out.top = found.top;
+        out.right = found.right;
+        out.bottom = found.bottom;
+        return true;
+    }
+
+    void Move(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height) override {
+        ListedWindow before;
+        if (!Listed(window, before)) return;
+        const int32_t right = x + width;
+        const int32_t bottom = y + height;
+        if (before.state == kStateNormal && SameRect(before, x, y, right, bottom)) return;
+        if (!CallWithHandle("Move", window, x, y, width, height)) return;
+        // The client takes the new size in its own time. Done when the frame is where it was asked to be, or
+        // once it has changed and then held still (a terminal keeps its size to whole character cells).
+        auto lastChange = std::chrono::steady_clock::now();
+        ListedWindow last = before;
+        WaitFor([&] {
+            ListedWindow now;
+            if (!Listed(window, now)) return true;
+            if (now.state == kStateNormal && SameRect(now, x, y, right, bottom)) return true;
+            const auto time = std::chrono::steady_clock::now();
+            if (!SameRect(now, last.left, last.top, last.right, last.bottom) || now.state != last.state) {
+                last = now;
+                lastChange = time;
+                return false;
+            }
+            return !SameRect(now, before.left, before.top, before.right, before.bottom) &&
+                   time - lastChange > std::chrono::milliseconds(100);
+        });
+    }
+
+    int32_t Command(int32_t window, int32_t command) override {
+        // As with the system-command message of Windows, the low four bits are not part of the command and
+        // only the low 16 bits count, so &HF060 (which a macro reads as -4000) is the close command too.
+        const char* method = nullptr;
+        int32_t state = 0;
+        switch (command & 0xFFF0) {
+        case kCommandMaximize:
+            method = "Maximize", state = kStateMaximized;
+            break;
+        case kCommandMinimize:
+            method = "Minimize", state = kStateMinimized;
+            break;
+        case kCommandRestore:
+            method = "Restore", state = kStateNormal;
+            break;
+        case kCommandClose:
+            method = "Close";
+            break;
+        default:
+            return 0;
+        }
+        ListedWindow found;
+        if (!Listed(window, found) || !CallWithHandle(method, window)) return 0;
+        // The state changes once the client has taken it; the command is done when it shows.
+        if (state != 0) WaitFor([&] { return !Listed(window, found) || found.state == state; });
+        return 0;
+    }
+
+    bool TopLevelAt(int32_t x, int32_t y, int32_t lookedThrough, WindowDescription& out) override {
+        for (const ListedWindow& window : List()) {
+            if (!window.shown || x < window.left || y < window.top || x >= window.right || y >= window.bottom)
+                continue;
+            if (lookedThrough != 0 && window.handle == lookedThrough) continue;
+            out = WindowDescription{};
+            out.window = window.handle;
+            out.className = FromUtf8(window.className);
+            out.instanceName = window.instance != window.className ? FromUtf8(window.instance) : u"";
+            out.title = FromUtf8(window.title);
+            out.placement =
+                WindowPlacement{window.state, window.left, window.top, window.right, window.bottom};
+            return true;
+        }
+        return false;
+    }
+
+  private:
+    // One method call of the service with its arguments; the reply, when wanted, is the caller's to release.
+    template <typename... Arguments>
+    bool Call(const char* method, sd_bus_message** reply, const char* types, Arguments... arguments) {
+        if (bus_ == nullptr) return false;
+        sd_bus_message* message = nullptr;
+        if (sd_bus_message_new_method_call(bus_, &message, kBusName, kObjectPath, kInterface, method) < 0)
+            return false;
+        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_message* answer = nullptr;
+        const bool ok = (types[0] == '\0' || sd_bus_message_append(message, types, arguments...) >= 0) &&
+                        sd_bus_call(bus_, message, kCallTimeoutMicroseconds, &error, &answer) >= 0;
+        sd_bus_error_free(&error);
+        sd_bus_message_unref(message);
+        if (ok && reply != nullptr) {
+            *reply = answer;
+        } else {
+            sd_bus_message_unref(answer);
+        }
+        return ok;
+    }
+
+    // A method taking a handle (and more) and answering whether the window was found.
+    template <typename... Arguments>
+    bool CallWithHandle(const char* method, int32_t window, Arguments... more) {
+        if (window <= 0) return false;
+        std::lock_guard<std::mutex> lock(mutex_);
+        sd_bus_message* reply = nullptr;
+        const char* types = sizeof...(more) == 0 ? "u" : "uiiii";
+        if (!Call(method, &reply, types, static_cast<uint32_t>(window), more...)) return false;
+        int found = 0;
+        const bool ok = sd_bus_message_read(reply, "b", &found) > 0 && found != 0;
+        sd_bus_message_unref(reply);
+        return ok;
+    }
+
+    // The top-level windows, topmost first; empty when the service does not answer.
+    std::vector<ListedWindow> List() {
+        std::vector<ListedWindow> windows;
+        std::lock_guard<std::mutex> lock(mutex_);
+        sd_bus_message* reply = nullptr;
+        if (!Call("List", &reply, "")) return windows;
+        if (sd_bus_message_enter_container(reply, 'a', "(usssubiiii)") > 0) {
+            while (true) {
+                uint32_t handle = 0;
+                const char* className = nullptr;
+                const char* instance = nullptr;
+                const char* title = nullptr;
+                uint32_t state = 0;
+                int shown = 0;
+                int32_t x = 0, y = 0, width = 0, height = 0;
+                if (sd_bus_message_read(reply, "(usssubiiii)", &handle, &className, &instance, &title, &state,
+                                        &shown, &x, &y, &width, &height) <= 0)
+                    break;
+                windows.push_back(ListedWindow{static_cast<int32_t>(handle), className, instance, title,
+                                               static_cast<int32_t>(state), shown != 0, x, y, x + width,
+                                               y + height});
+            }
+        }
+        sd_bus_message_unref(reply);
+        return windows;
+    }
+
+    bool Listed(int32_t window, ListedWindow& out) {
+        if (window <= 0) return false;
+        for (ListedWindow& listed : List()) {
+            if (listed.handle != window) continue;
+            out = std::move(listed);
+            return true;
+        }
+        return false;
+    }
+
+    template <typename Condition> static bool WaitFor(Condition condition, int milliseconds = 1000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (true) {
+            if (condition()) return true;
+            if (std::chrono::steady_clock::now() >= end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+    std::mutex mutex_; // the bus connection is used from the macro's thread and the editor's alike
+    sd_bus* bus_ = nullptr;
 };
 
 } // namespace
 
 std::unique_ptr<CompositorWindows> CreateGnomeShellWindows() {
-    return std::make_unique<UnreachedWindows>();
+    return std::make_unique<GnomeShellWindows>();
 }

@@ -23,6 +23,16 @@ expected=(
   share/icons/hicolor/scalable/apps/quillonmacro.svg
   share/man/man1/QuillonMacro.1.gz
   share/doc/quillonmacro/copyright
+  # The window functions on GNOME: the extension (the script form system-wide for GNOME Shell 43-44, the
+  # module form for 45 and later, which the enable command copies for the user) and the enable command.
+  bin/quillonmacro-gnome-windows
+  share/man/man1/quillonmacro-gnome-windows.1.gz
+  share/gnome-shell/extensions/windows@quillonmacro.org/metadata.json
+  share/gnome-shell/extensions/windows@quillonmacro.org/extension.js
+  share/gnome-shell/extensions/windows@quillonmacro.org/service.js
+  share/quillonmacro/gnome-shell-extension/45/windows@quillonmacro.org/metadata.json
+  share/quillonmacro/gnome-shell-extension/45/windows@quillonmacro.org/extension.js
+  share/quillonmacro/gnome-shell-extension/45/windows@quillonmacro.org/service.js
 )
 has_viewer=0
 if [ -f "$source/viewer/CMakeLists.txt" ]; then
@@ -35,6 +45,15 @@ for f in "${expected[@]}"; do
 done
 grep -q '^Exec=QuillonMacro --edit %f$' "$prefix/share/applications/quillonmacro.desktop" ||
   fail "the desktop entry must open files in the editor (--edit), never run them"
+
+# The installed enable command finds the installed extension beside itself.
+shell_status=$(env -u DBUS_SESSION_BUS_ADDRESS -u DISPLAY HOME="$work/home" XDG_DATA_HOME="$work/home/data" \
+  XDG_CONFIG_HOME="$work/home/config" "$prefix/bin/quillonmacro-gnome-windows" status 2>&1 || true)
+grep -qF "インストール先: $prefix/share/gnome-shell/extensions/windows@quillonmacro.org" <<<"$shell_status" ||
+  fail "the installed quillonmacro-gnome-windows does not find the installed extension: $shell_status"
+grep -q '"shell-version": \["43", "44"\]' \
+  "$prefix/share/gnome-shell/extensions/windows@quillonmacro.org/metadata.json" ||
+  fail "the system-wide extension must be the form for GNOME Shell 43 and 44"
 
 # 2. The macro corpus through the installed program, without a display: standard output (less the closing
 # line) followed by standard error must equal the expected output.
