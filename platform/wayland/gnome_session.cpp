@@ -52,8 +52,7 @@ class GnomeScreen final : public CompositorScreen {
         if (!frames_) {
             frames_ = std::make_unique<PipeWireFrames>();
             std::vector<uint32_t> nodes;
-            for (const MutterMonitor& monitor : remote_.Monitors())
-                nodes.push_back(monitor.node);
+            for (const MutterMonitor& monitor : remote_.Monitors()) nodes.push_back(monitor.node);
             if (!frames_->Start(nodes)) {
                 frames_.reset();
                 return kNoPipeWire;
@@ -79,7 +78,8 @@ class GnomeScreen final : public CompositorScreen {
     bool Primary(ScreenRect& out) override {
         const std::vector<MutterMonitor>& monitors = remote_.Monitors();
         if (monitors.empty()) return false;
-        auto primary = std::find_if(monitors.begin(), monitors.end(), [](const MutterMonitor& m) { return m.primary; });
+        auto primary =
+            std::find_if(monitors.begin(), monitors.end(), [](const MutterMonitor& m) { return m.primary; });
         out = (primary != monitors.end() ? *primary : monitors.front()).rect;
         return true;
     }
@@ -91,8 +91,8 @@ class GnomeScreen final : public CompositorScreen {
         std::vector<size_t> shown;
         for (size_t i = 0; i < monitors.size(); ++i) {
             const ScreenRect& m = monitors[i].rect;
-            if (rect.left < m.left + m.width && m.left < rect.left + rect.width && rect.top < m.top + m.height &&
-                m.top < rect.top + rect.height)
+            if (rect.left < m.left + m.width && m.left < rect.left + rect.width &&
+                rect.top < m.top + m.height && m.top < rect.top + rect.height)
                 shown.push_back(i);
         }
         const int64_t lastInput = remote_.LastInputMs();

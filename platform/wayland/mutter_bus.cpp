@@ -58,8 +58,8 @@ bool MutterBus::WatchMutter() {
 }
 
 bool MutterBus::WatchClosed(const char* path, const char* interface) {
-    return sd_bus_match_signal(bus_, nullptr, nullptr, path, interface, "Closed", &MutterBus::OnClosed, this) >=
-           0;
+    return sd_bus_match_signal(bus_, nullptr, nullptr, path, interface, "Closed", &MutterBus::OnClosed,
+                               this) >= 0;
 }
 
 int MutterBus::OnMutterLeft(sd_bus_message* message, void* self, sd_bus_error*) {

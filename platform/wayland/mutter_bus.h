@@ -35,7 +35,8 @@ class MutterBus {
 
     // Handles the signals that came in, without waiting.
     void Pump();
-    // Handles signals until ready() holds, the connection is lost, or timeoutMs passes; ready()'s last answer.
+    // Handles signals until ready() holds, the connection is lost, or timeoutMs passes; ready()'s last
+    // answer.
     template <typename Ready> bool WaitUntil(Ready ready, int timeoutMs);
 
     bool Lost() const { return lost_.load(); }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr const char* kRemoteDesktop = "org.gnome.Mutter.RemoteDesktop";
@@ -12,13 +14,16 @@ constexpr const char* kRemoteSession = "org.gnome.Mutter.RemoteDesktop.Session";
 constexpr const char* kScreenCast = "org.gnome.Mutter.ScreenCast";
 constexpr const char* kCastSession = "org.gnome.Mutter.ScreenCast.Session";
 constexpr const char* kCastStream = "org.gnome.Mutter.ScreenCast.Stream";
-constexpr int kSetUpMs = 5000;  // one set-up call
+constexpr int kSetUpMs = 5000;   // one set-up call
 constexpr int kStreamsMs = 5000; // all streams announced after the start
-constexpr int kEventMs = 2000;  // one key or pointer event
+constexpr int kEventMs = 2000;   // one key or pointer event
 constexpr uint32_t kCursorHidden = 0;
+constexpr uint32_t kUnusedKey = 194; // F24
+constexpr int kDevicesSettleMs = 30;
 
-const char16_t kRefused[] = u"GNOME（mutter）が、ほかのプログラムからのキーボード・マウス・画面の操作を許可しません"
-                            u"でした";
+const char16_t kRefused[] =
+    u"GNOME（mutter）が、ほかのプログラムからのキーボード・マウス・画面の操作を許可しません"
+    u"でした";
 const char16_t kNoStream[] = u"GNOME（mutter）の画面の配信が始まりませんでした";
 const char16_t kGone[] = u"画面との接続が切れたため、この関数は実行できません";
 
@@ -46,8 +51,8 @@ std::u16string MutterRemoteSession::Open() {
 std::u16string MutterRemoteSession::SetUp() {
     bus_.WatchMutter();
     sd_bus_message* reply = nullptr;
-    if (!bus_.Call(kRemoteDesktop, "/org/gnome/Mutter/RemoteDesktop", kRemoteDesktop, "CreateSession", kSetUpMs,
-                   &reply, ""))
+    if (!bus_.Call(kRemoteDesktop, "/org/gnome/Mutter/RemoteDesktop", kRemoteDesktop, "CreateSession",
+                   kSetUpMs, &reply, ""))
         return bus_.Lost() ? kGone : kRefused;
     sessionPath_ = ReadPath(reply);
     reply = sd_bus_message_unref(reply);
@@ -62,8 +67,8 @@ std::u16string MutterRemoteSession::SetUp() {
     reply = sd_bus_message_unref(reply);
     if (sessionId.empty()) return bus_.Lost() ? kGone : kRefused;
 
-    if (!bus_.Call(kScreenCast, "/org/gnome/Mutter/ScreenCast", kScreenCast, "CreateSession", kSetUpMs, &reply,
-                   "a{sv}", 1, "remote-desktop-session-id", "s", sessionId.c_str()))
+    if (!bus_.Call(kScreenCast, "/org/gnome/Mutter/ScreenCast", kScreenCast, "CreateSession", kSetUpMs,
+                   &reply, "a{sv}", 1, "remote-desktop-session-id", "s", sessionId.c_str()))
         return bus_.Lost() ? kGone : kRefused;
     castPath_ = ReadPath(reply);
     reply = sd_bus_message_unref(reply);
@@ -75,13 +80,15 @@ std::u16string MutterRemoteSession::SetUp() {
         return bus_.Lost() ? kGone : kRefused;
     const bool announced = bus_.WaitUntil(
         [this] {
-            return std::all_of(monitors_.begin(), monitors_.end(), [](const MutterMonitor& m) { return m.node != 0; });
+            return std::all_of(monitors_.begin(), monitors_.end(),
+                               [](const MutterMonitor& m) { return m.node != 0; });
         },
         kStreamsMs);
     if (bus_.Lost()) return kGone;
     if (!announced) return kNoStream;
     for (MutterMonitor& monitor : monitors_)
         if (!ReadStreamPlace(monitor)) return bus_.Lost() ? kGone : kNoStream;
+    PrepareDevices();
     return {};
 }
 
@@ -119,6 +126,19 @@ bool MutterRemoteSession::ReadMonitors() {
     return ok && !monitors_.empty();
 }
 
+// Mutter makes the session's virtual keyboard and pointer on their first event, and a seat that had no such
+// device then tells its clients of it: the first key and button reach no client. A motion by nothing and a
+// tap of F24 (a key no program uses) make both devices; the clients then have a moment to take them up.
+void MutterRemoteSession::PrepareDevices() {
+    bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyPointerMotionRelative", kEventMs,
+              nullptr, "dd", 0.0, 0.0);
+    bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyKeyboardKeycode", kEventMs,
+              nullptr, "ub", kUnusedKey, 1);
+    bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyKeyboardKeycode", kEventMs,
+              nullptr, "ub", kUnusedKey, 0);
+    usleep(kDevicesSettleMs * 1000);
+}
+
 int MutterRemoteSession::OnStreamAdded(sd_bus_message* message, void* monitor, sd_bus_error*) {
     uint32_t node = 0;
     if (sd_bus_message_read(message, "u", &node) >= 0) static_cast<MutterMonitor*>(monitor)->node = node;
@@ -130,8 +150,8 @@ int MutterRemoteSession::OnStreamAdded(sd_bus_message* message, void* monitor, s
 bool MutterRemoteSession::RecordMonitors() {
     for (MutterMonitor& monitor : monitors_) {
         sd_bus_message* reply = nullptr;
-        if (!bus_.Call(kScreenCast, castPath_.c_str(), kCastSession, "RecordMonitor", kSetUpMs, &reply, "sa{sv}",
-                       monitor.connector.c_str(), 1, "cursor-mode", "u", kCursorHidden))
+        if (!bus_.Call(kScreenCast, castPath_.c_str(), kCastSession, "RecordMonitor", kSetUpMs, &reply,
+                       "sa{sv}", monitor.connector.c_str(), 1, "cursor-mode", "u", kCursorHidden))
             return false;
         monitor.streamPath = ReadPath(reply);
         sd_bus_message_unref(reply);
@@ -190,26 +210,28 @@ void MutterRemoteSession::MoveTo(int32_t x, int32_t y) {
     const MutterMonitor* best = nullptr;
     int64_t bestDistance = INT64_MAX;
     for (const MutterMonitor& m : monitors_) {
-        const int64_t dx = x < m.rect.left ? m.rect.left - x : std::max(0, x - (m.rect.left + m.rect.width - 1));
-        const int64_t dy = y < m.rect.top ? m.rect.top - y : std::max(0, y - (m.rect.top + m.rect.height - 1));
+        const int64_t dx =
+            x < m.rect.left ? m.rect.left - x : std::max(0, x - (m.rect.left + m.rect.width - 1));
+        const int64_t dy =
+            y < m.rect.top ? m.rect.top - y : std::max(0, y - (m.rect.top + m.rect.height - 1));
         if (dx * dx + dy * dy < bestDistance) best = &m, bestDistance = dx * dx + dy * dy;
     }
     if (best == nullptr || best->rect.width <= 0 || best->rect.height <= 0) return;
     const double px = std::clamp(x - best->rect.left, 0, best->rect.width - 1);
     const double py = std::clamp(y - best->rect.top, 0, best->rect.height - 1);
-    if (bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyPointerMotionAbsolute", kEventMs,
-                  nullptr, "sdd", best->streamPath.c_str(), px, py))
+    if (bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyPointerMotionAbsolute",
+                  kEventMs, nullptr, "sdd", best->streamPath.c_str(), px, py))
         lastInputMs_ = MutterNowMs();
 }
 
 void MutterRemoteSession::MoveBy(int32_t dx, int32_t dy) {
-    if (bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyPointerMotionRelative", kEventMs,
-                  nullptr, "dd", static_cast<double>(dx), static_cast<double>(dy)))
+    if (bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyPointerMotionRelative",
+                  kEventMs, nullptr, "dd", static_cast<double>(dx), static_cast<double>(dy)))
         lastInputMs_ = MutterNowMs();
 }
 
 void MutterRemoteSession::Button(uint32_t button, bool down) {
-    if (bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyPointerButton", kEventMs, nullptr,
-                  "ib", static_cast<int32_t>(button), static_cast<int>(down)))
+    if (bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyPointerButton", kEventMs,
+                  nullptr, "ib", static_cast<int32_t>(button), static_cast<int>(down)))
         lastInputMs_ = MutterNowMs();
 }

@@ -44,6 +44,7 @@ class MutterRemoteSession {
     bool ReadMonitors();
     bool RecordMonitors();
     bool ReadStreamPlace(MutterMonitor& monitor);
+    void PrepareDevices();
     static int OnStreamAdded(sd_bus_message* message, void* monitor, sd_bus_error* error);
 
     MutterBus& bus_;

@@ -58,8 +58,7 @@ const spa_pod* FormatsWanted(spa_pod_builder& b) {
     spa_pod_builder_prop(&b, SPA_FORMAT_VIDEO_format, 0);
     spa_pod_builder_push_choice(&b, &choice, SPA_CHOICE_Enum, 0);
     spa_pod_builder_id(&b, kOrders[0].format); // the default
-    for (const ByteOrder& order : kOrders)
-        spa_pod_builder_id(&b, order.format);
+    for (const ByteOrder& order : kOrders) spa_pod_builder_id(&b, order.format);
     spa_pod_builder_pop(&b, &choice);
     spa_pod_builder_prop(&b, SPA_FORMAT_VIDEO_size, 0);
     spa_pod_builder_push_choice(&b, &choice, SPA_CHOICE_Range, 0);
@@ -187,18 +186,18 @@ bool PipeWireFrames::Start(const std::vector<uint32_t>& nodes) {
         auto s = std::make_unique<Stream>();
         s->owner = this;
         s->stream = pw_stream_new(core_, "QuillonMacro screen",
-                                  pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
-                                                    PW_KEY_MEDIA_ROLE, "Screen", nullptr));
+                                  pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
+                                                    "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
         ok = s->stream != nullptr;
         if (!ok) break;
         pw_stream_add_listener(s->stream, &s->listener, &kStreamEvents, s.get());
         uint8_t buffer[1024];
         spa_pod_builder b = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
         const spa_pod* params[] = {FormatsWanted(b)};
-        ok = pw_stream_connect(s->stream, PW_DIRECTION_INPUT, node,
-                               static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT |
-                                                            PW_STREAM_FLAG_MAP_BUFFERS),
-                               params, 1) >= 0;
+        ok = pw_stream_connect(
+                 s->stream, PW_DIRECTION_INPUT, node,
+                 static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS),
+                 params, 1) >= 0;
         streams_.push_back(std::move(s));
     }
     pw_thread_loop_unlock(loop_);
@@ -259,10 +258,11 @@ bool PipeWireFrames::Paint(size_t index, const ScreenRect& monitor, const Screen
     const int32_t bottom = std::min(area.top + area.height, monitor.top + monitor.height);
     for (int32_t y = top; y < bottom; ++y) {
         const int64_t sy = int64_t{y - monitor.top} * s.frameHeight / monitor.height;
-        const uint8_t* srcRow = s.frame.data() + static_cast<size_t>(sy) * static_cast<size_t>(s.frameWidth) * 4;
-        uint8_t* dst = out.bgra.data() +
-                       (static_cast<size_t>(y - area.top) * static_cast<size_t>(out.width) +
-                        static_cast<size_t>(left - area.left)) * 4;
+        const uint8_t* srcRow =
+            s.frame.data() + static_cast<size_t>(sy) * static_cast<size_t>(s.frameWidth) * 4;
+        uint8_t* dst = out.bgra.data() + (static_cast<size_t>(y - area.top) * static_cast<size_t>(out.width) +
+                                          static_cast<size_t>(left - area.left)) *
+                                             4;
         for (int32_t x = left; x < right; ++x, dst += 4) {
             const int64_t sx = int64_t{x - monitor.left} * s.frameWidth / monitor.width;
             const uint8_t* p = srcRow + static_cast<size_t>(sx) * 4;

@@ -45,7 +45,6 @@ class PipeWireFrames {
     void Fail();
 
   private:
-
     pw_thread_loop* loop_ = nullptr;
     pw_context* context_ = nullptr;
     pw_core* core_ = nullptr;
