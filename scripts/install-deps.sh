@@ -31,6 +31,8 @@ packages=(
   # Wayland tests: headless mutter and GNOME Shell with PipeWire, sway, and native clients as targets (foot,
   # a GTK 3 program of ours through PyGObject)
   mutter gnome-shell pipewire wireplumber sway foot python3-gi python3-gi-cairo gir1.2-gtk-3.0
+  # GNOME's keyboard layout is read with gsettings (the GNOME tests' harness uses it too)
+  libglib2.0-bin
   # packaging checks
   dpkg-dev fakeroot file lintian
   # a locale whose decimal point is ",", for the tests that numbers ignore the host's locale
