@@ -192,9 +192,8 @@ class Screen(GnomeCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(result.stdout.splitlines()[:2], [str(PATCH_X), str(PATCH_Y)])
 
-    def test_getcolor_after_a_change_sees_the_change(self):
-        # A click turns nothing; pressing keys does not change the picture either: the colour must stay. The
-        # pointer is never in the picture, even right on the pixel read.
+    def test_the_pointer_never_shows_in_getcolor(self):
+        # The pointer stands right on the pixels read, yet they keep the picture's colour.
         result = run_macro(self.folder, FOCUS + "MUSORG 1\nMUS MOVE, 7680, 12288\nPRINT GETCOLOR(150, 150)\n"
                                         "PRINT GETCOLOR(151, 151)\n")
         self.assertEqual(result.returncode, 0, result.stderr)
