@@ -33,6 +33,8 @@ packages=(
   mutter gnome-shell pipewire wireplumber sway foot python3-gi python3-gi-cairo gir1.2-gtk-3.0
   # the JavaScript of our GNOME Shell extension run outside the shell, in its module form (gjs -m)
   gjs
+  # GNOME's keyboard layout is read with gsettings (the GNOME tests' harness uses it too)
+  libglib2.0-bin
   # packaging checks
   dpkg-dev fakeroot file lintian
   # a locale whose decimal point is ",", for the tests that numbers ignore the host's locale
