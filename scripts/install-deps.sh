@@ -30,7 +30,7 @@ packages=(
   libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev libsystemd-dev libpipewire-0.3-dev libspa-0.2-dev
   # Wayland tests: headless mutter and GNOME Shell with PipeWire, sway, and native clients as targets (foot,
   # a GTK 3 program of ours through PyGObject)
-  mutter gnome-shell pipewire wireplumber sway foot python3-gi gir1.2-gtk-3.0
+  mutter gnome-shell pipewire wireplumber sway foot python3-gi python3-gi-cairo gir1.2-gtk-3.0
   # packaging checks
   dpkg-dev fakeroot file lintian
   # a locale whose decimal point is ",", for the tests that numbers ignore the host's locale

@@ -64,12 +64,11 @@ WaylandDesktopPlatform::~WaylandDesktopPlatform() {
 }
 
 bool WaylandDesktopPlatform::HasDisplay() const {
-    return display_ != nullptr && !DisplayLost();
+    return (display_ != nullptr || session_) && !DisplayLost();
 }
 
 bool WaylandDesktopPlatform::DisplayLost() const {
-    if (display_ == nullptr) return false;
-    return wl_display_get_error(display_) != 0 || (session_ && session_->Lost());
+    return (display_ != nullptr && wl_display_get_error(display_) != 0) || (session_ && session_->Lost());
 }
 
 std::u16string WaylandDesktopPlatform::PartUnavailable(DesktopPart part) {

@@ -14,7 +14,8 @@ class WaylandLayoutKeys;
 
 class WaylandDesktopPlatform final : public DesktopPlatform {
   public:
-    // Takes the open display and the compositor's session; the platform closes the display last.
+    // Takes the open display and the compositor's session; the platform closes the display last. A null
+    // display with a session is a session that needs no display of ours (and the tests' sessions).
     WaylandDesktopPlatform(wl_display* display, std::unique_ptr<CompositorSession> session);
     ~WaylandDesktopPlatform() override;
     WaylandDesktopPlatform(const WaylandDesktopPlatform&) = delete;

@@ -28,6 +28,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace desktop_testing {
@@ -226,13 +227,15 @@ struct ProgramResult {
 // Runs the QuillonMacro program on a macro file; with `keepDisplay` false, DISPLAY is removed, or set to
 // `otherDisplay` when that is given.
 inline ProgramResult RunProgram(const std::string& macroPath, bool keepDisplay = true,
-                                const QString& otherDisplay = {}) {
+                                const QString& otherDisplay = {},
+                                const std::vector<std::pair<QString, QString>>& moreEnvironment = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!keepDisplay) environment.remove("DISPLAY");
     if (!keepDisplay && !otherDisplay.isEmpty()) environment.insert("DISPLAY", otherDisplay);
     environment.remove("WAYLAND_DISPLAY");
     environment.remove("QT_QPA_PLATFORM");
+    for (const auto& [name, value] : moreEnvironment) environment.insert(name, value);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QM_PROGRAM), {QString::fromStdString(macroPath)});
     ProgramResult result;

@@ -126,6 +126,23 @@ TEST(NoDisplay, DesktopFunctionsFailAtOnceWithCodeSeven) {
     }
 }
 
+// A Wayland session whose compositor cannot be reached, with no X display beside it, is no display either,
+// whichever way the desktop is chosen.
+TEST(NoDisplay, AnUnreachableWaylandDisplayCountsAsNone) {
+    QTemporaryDir dir;
+    const std::string path = WriteMacro(dir, "unreachable.qlx", {"PRINT \"start\"", "x = GETCOLOR(1, 1)"});
+    for (const QString& choice : {QString(), QStringLiteral("wayland")}) {
+        const ProgramResult r =
+            RunProgram(path, false, {},
+                       {{QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("qm-no-such-socket")},
+                        {QStringLiteral("QUILLONMACRO_DESKTOP"), choice}});
+        EXPECT_EQ(r.exitCode, 7) << choice.toStdString();
+        EXPECT_NE(r.err.find("画面が使用できないため、この関数は実行できません - GETCOLOR"),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
 TEST(NoDisplay, AnUnreachableDisplayCountsAsNone) {
     QTemporaryDir dir;
     const std::string path = WriteMacro(dir, "unreachable.qlx", {"PRINT \"start\"", "KBD VK_A, PRESS"});
