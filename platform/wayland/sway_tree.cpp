@@ -25,7 +25,11 @@ void Walk(const SwayJson& node, bool inScratchpad, bool floating, std::vector<Sw
         view.appClass = node["app_id"].Text();
         if (view.appClass.empty()) view.appClass = node["window_properties"]["class"].Text();
         view.title = node["name"].Text();
+        // "rect" leaves out the title bar above it, which "deco_rect" gives the height of.
         view.rect = RectOf(node["rect"]);
+        const int32_t titleBar = static_cast<int32_t>(node["deco_rect"]["height"].Integer());
+        view.rect.top -= titleBar;
+        view.rect.height += titleBar;
         view.floating = floating || type == "floating_con";
         view.fullscreen = node["fullscreen_mode"].Integer() != 0;
         view.scratchpad = inScratchpad;

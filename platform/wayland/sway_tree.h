@@ -12,7 +12,7 @@ struct SwayView {
     long long conId = 0;
     std::string appClass; // the app id, or the X11 class of an Xwayland window
     std::string title;
-    ScreenRect rect; // the whole container, borders and title bar included, in layout coordinates
+    ScreenRect rect; // the frame, borders and title bar included, in layout coordinates
     bool floating = false;
     bool fullscreen = false;
     bool scratchpad = false; // put away in the scratchpad (hidden)

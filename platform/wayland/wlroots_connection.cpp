@@ -29,6 +29,14 @@ void OnGlobalRemove(void* data, wl_registry*, uint32_t name) {
 
 const wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
 
+void OnCapabilities(void* data, wl_seat*, uint32_t capabilities) {
+    static_cast<WlrootsConnection*>(data)->SetSeatCapabilities(capabilities);
+}
+
+void OnSeatName(void*, wl_seat*, const char*) {}
+
+const wl_seat_listener kSeatListener = {OnCapabilities, OnSeatName};
+
 int MillisecondsLeft(std::chrono::steady_clock::time_point end) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
@@ -63,6 +71,7 @@ void WlrootsConnection::GlobalAdded(uint32_t name, const char* interface, uint32
     };
     if (std::strcmp(interface, wl_seat_interface.name) == 0 && seat_ == nullptr) {
         seat_ = static_cast<wl_seat*>(bind(&wl_seat_interface, 1));
+        wl_seat_add_listener(seat_, &kSeatListener, this);
     } else if (std::strcmp(interface, wl_shm_interface.name) == 0 && shm_ == nullptr) {
         shm_ = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
     } else if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0) {
@@ -76,14 +85,21 @@ void WlrootsConnection::GlobalAdded(uint32_t name, const char* interface, uint32
         screencopy_ =
             static_cast<zwlr_screencopy_manager_v1*>(bind(&zwlr_screencopy_manager_v1_interface, 3));
     } else if (std::strcmp(interface, zwlr_foreign_toplevel_manager_v1_interface.name) == 0) {
-        toplevels_ = static_cast<zwlr_foreign_toplevel_manager_v1*>(
-            bind(&zwlr_foreign_toplevel_manager_v1_interface, 3));
+        toplevelsName_ = name;
+        toplevelsVersion_ = std::min(version, 3u);
     } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
         outputs_.SetXdgManager(
             static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, 3)));
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         outputs_.Add(name, static_cast<wl_output*>(bind(&wl_output_interface, 2)));
     }
+}
+
+zwlr_foreign_toplevel_manager_v1* WlrootsConnection::BindToplevels() {
+    if (toplevels_ == nullptr && toplevelsName_ != 0)
+        toplevels_ = static_cast<zwlr_foreign_toplevel_manager_v1*>(wl_registry_bind(
+            registry_, toplevelsName_, &zwlr_foreign_toplevel_manager_v1_interface, toplevelsVersion_));
+    return toplevels_;
 }
 
 void WlrootsConnection::GlobalRemoved(uint32_t name) {

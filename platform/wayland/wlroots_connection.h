@@ -38,7 +38,9 @@ class WlrootsConnection {
     zwlr_virtual_pointer_manager_v1* PointerManager() const { return pointerManager_; }
     zwlr_screencopy_manager_v1* Screencopy() const { return screencopy_; }
     uint32_t ScreencopyVersion() const { return screencopyVersion_; }
-    zwlr_foreign_toplevel_manager_v1* Toplevels() const { return toplevels_; }
+    // The foreign top-level manager, bound on the first call: binding it makes the compositor announce every
+    // window, which is only wanted once the window functions are used (and a listener is there to hear it).
+    zwlr_foreign_toplevel_manager_v1* BindToplevels();
     WlrootsOutputs& Outputs() { return outputs_; }
 
     // True once the compositor has closed the connection, reported a protocol error or stopped answering.
@@ -51,6 +53,10 @@ class WlrootsConnection {
     bool WaitUntil(const std::function<bool()>& done, int limitMs = kAnswerLimitMs);
     // Waits until the compositor has handled everything sent so far and its answers have been read.
     bool Roundtrip();
+
+    // The seat's capabilities (WL_SEAT_CAPABILITY_POINTER, _KEYBOARD) as last announced.
+    uint32_t SeatCapabilities() const { return seatCapabilities_; }
+    void SetSeatCapabilities(uint32_t capabilities) { seatCapabilities_ = capabilities; }
 
     // The registry's events (called by its listener).
     void GlobalAdded(uint32_t name, const char* interface, uint32_t version);
@@ -69,7 +75,10 @@ class WlrootsConnection {
     zwlr_screencopy_manager_v1* screencopy_ = nullptr;
     uint32_t screencopyVersion_ = 0;
     zwlr_foreign_toplevel_manager_v1* toplevels_ = nullptr;
+    uint32_t toplevelsName_ = 0;
+    uint32_t toplevelsVersion_ = 0;
     zxdg_output_manager_v1* xdgOutputManager_ = nullptr;
     WlrootsOutputs outputs_;
+    uint32_t seatCapabilities_ = 0;
     bool broken_ = false; // closed, or silent past the limit
 };

@@ -11,11 +11,17 @@
 #include "wlroots_screencopy.h"
 #include "wlroots_windows.h"
 
+#include <wayland-client.h>
+
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
 const char16_t kNoAnswer[] = u"デスクトップ（Wayland）が応答しません";
+// How long clients are given to take up a seat's new keyboard and pointer.
+constexpr int kDeviceUptakeMs = 100;
 
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
@@ -34,7 +40,16 @@ class WlrootsInput final : public CompositorInput {
         std::string layout;
         std::string variant;
         KeyboardLayout(layout, variant);
+        const uint32_t both = WL_SEAT_CAPABILITY_POINTER | WL_SEAT_CAPABILITY_KEYBOARD;
+        const bool seatHadBoth = (connection_.SeatCapabilities() & both) == both;
         if (!keyboard_.Open(layout, variant) || !pointer_.Open()) return kNoAnswer;
+        // A seat that gains its first keyboard or pointer through these tells its clients so, and they
+        // take the new device up only then: events sent before would reach no window.
+        if (!seatHadBoth) {
+            connection_.WaitUntil([&] { return (connection_.SeatCapabilities() & both) == both; });
+            std::this_thread::sleep_for(std::chrono::milliseconds(kDeviceUptakeMs));
+            connection_.Roundtrip();
+        }
         return {};
     }
 

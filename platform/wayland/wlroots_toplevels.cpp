@@ -79,8 +79,8 @@ WlrootsToplevels::~WlrootsToplevels() {
     for (auto& window : windows_) zwlr_foreign_toplevel_handle_v1_destroy(window->handle);
 }
 
-void WlrootsToplevels::Start() {
-    zwlr_foreign_toplevel_manager_v1_add_listener(connection_.Toplevels(), &kManagerListener, this);
+void WlrootsToplevels::Start(zwlr_foreign_toplevel_manager_v1* manager) {
+    zwlr_foreign_toplevel_manager_v1_add_listener(manager, &kManagerListener, this);
 }
 
 void WlrootsToplevels::Added(zwlr_foreign_toplevel_handle_v1* handle) {

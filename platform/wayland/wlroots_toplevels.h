@@ -10,6 +10,7 @@
 
 class WlrootsConnection;
 struct zwlr_foreign_toplevel_handle_v1;
+struct zwlr_foreign_toplevel_manager_v1;
 
 struct WlrootsToplevel {
     int32_t id = 0;
@@ -33,8 +34,8 @@ class WlrootsToplevels {
     WlrootsToplevels(const WlrootsToplevels&) = delete;
     WlrootsToplevels& operator=(const WlrootsToplevels&) = delete;
 
-    // Starts listening; the windows are known after the next round trip.
-    void Start();
+    // Starts listening to the manager; the windows are known after the next round trip.
+    void Start(zwlr_foreign_toplevel_manager_v1* manager);
     // The windows now open, oldest first (brings the compositor's news in first).
     std::vector<WlrootsToplevel*> Current();
     WlrootsToplevel* Get(int32_t id);

@@ -50,9 +50,9 @@ WlrootsWindows::WlrootsWindows(WlrootsConnection& connection)
     : connection_(connection), toplevels_(connection) {}
 
 std::u16string WlrootsWindows::Open() {
-    if (connection_.Toplevels() == nullptr)
-        return u"このデスクトップは、ほかのプログラムにウィンドウの一覧を渡しません";
-    toplevels_.Start();
+    zwlr_foreign_toplevel_manager_v1* manager = connection_.BindToplevels();
+    if (manager == nullptr) return u"このデスクトップは、ほかのプログラムにウィンドウの一覧を渡しません";
+    toplevels_.Start(manager);
     if (!connection_.Roundtrip()) return u"デスクトップ（Wayland）が応答しません";
     isSway_ = sway_.Available();
     return {};
