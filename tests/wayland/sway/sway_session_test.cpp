@@ -283,6 +283,49 @@ TEST(SwayMeasure, SessionSetUpPixelCaptureAndKeyLatency) {
                 total / kKeys);
 }
 
+// A compositor that stops answering (here: stopped with SIGSTOP) ends the run as a lost one after the
+// answer limit, instead of hanging it.
+TEST(SwayLoss, ARunWhoseSwayFreezesEndsWithCodeSevenAfterTheLimit) {
+    REQUIRE_SWAY();
+    const char* pidFile = std::getenv("SWAY_TEST_PID_FILE");
+    ASSERT_NE(pidFile, nullptr) << "run with SWAY_TEST_PID_FILE set";
+    std::ifstream in(pidFile);
+    pid_t sway = 0;
+    in >> sway;
+    ASSERT_GT(sway, 0);
+    QTemporaryDir dir;
+    const QString macro = dir.filePath(QStringLiteral("frozen.qlx"));
+    QFile file(macro);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("DIM c\nc = GETCOLOR(1, 1)\nPRINT \"started\"\nWHILE 1\nc = GETCOLOR(1, 1)\nWEND\n");
+    file.close();
+    QProcess run;
+    run.start(QStringLiteral(QM_PROGRAM), {macro});
+    QElapsedTimer waited;
+    waited.start();
+    bool started = false;
+    while (!started && waited.elapsed() < 20000 && run.state() != QProcess::NotRunning) {
+        run.waitForReadyRead(50);
+        started = run.peek(100).contains("started");
+    }
+    ASSERT_TRUE(started) << run.readAllStandardError().toStdString();
+    QElapsedTimer sinceStop;
+    kill(sway, SIGSTOP);
+    sinceStop.start();
+    const bool ended = run.waitForFinished(20000);
+    const qint64 endMs = sinceStop.elapsed();
+    kill(sway, SIGCONT);
+    if (!ended) run.kill();
+    ASSERT_TRUE(ended) << "still running 20 s after sway froze";
+    EXPECT_GE(endMs, 4000);
+    EXPECT_LT(endMs, 9000);
+    EXPECT_EQ(run.exitCode(), 7);
+    EXPECT_EQ(
+        run.readAllStandardError().toStdString(),
+        "関数の呼び出しが不正です\n画面との接続が切れたため、この関数は実行できません - GETCOLOR\n行=5\n");
+    std::printf("[ measured ] the program ended %lld ms after sway froze\n", static_cast<long long>(endMs));
+}
+
 TEST(SwayLoss, ARunWhoseSwayIsKilledEndsWithCodeSeven) {
     REQUIRE_SWAY();
     const char* pidFile = std::getenv("SWAY_TEST_PID_FILE");
