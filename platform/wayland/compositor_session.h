@@ -29,6 +29,9 @@ class CompositorInput {
     // A Linux button code: BTN_LEFT 0x110, BTN_RIGHT 0x111, BTN_MIDDLE 0x112, BTN_SIDE 0x113, BTN_EXTRA
     // 0x114.
     virtual void Button(uint32_t button, bool down) = 0;
+    // A run has ended and its keys are up: undo what was changed only for its key events (keycodes lent to
+    // keysyms).
+    virtual void EndOfRun() {}
     // Where the pointer is; false when the compositor does not tell.
     virtual bool PointerPosition(int32_t& x, int32_t& y) {
         x = y = 0;

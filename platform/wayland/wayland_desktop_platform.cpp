@@ -107,7 +107,9 @@ const WaylandLayoutKeys& WaylandDesktopPlatform::LayoutKeys() {
 
 // Keys still down at the end of a run go up, so nothing of the run stays held.
 void WaylandDesktopPlatform::EndOfRun() {
-    if (opened_[PartIndex(DesktopPart::Input)] && HasDisplay()) ReleaseHeldKeys();
+    if (!opened_[PartIndex(DesktopPart::Input)] || !HasDisplay()) return;
+    ReleaseHeldKeys();
+    session_->Input().EndOfRun();
 }
 
 void WaylandDesktopPlatform::ReleaseHeldKeys() {

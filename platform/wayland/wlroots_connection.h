@@ -1,0 +1,84 @@
+// WlrootsConnection: the globals of a wlroots compositor this program binds, and every wait on the compositor
+// bounded in time, so that a compositor that froze or went away makes the call fail instead of hanging.
+#pragma once
+
+#include "wlroots_outputs.h"
+
+#include <cstdint>
+#include <functional>
+
+struct wl_display;
+struct wl_registry;
+struct wl_seat;
+struct wl_shm;
+struct zwp_virtual_keyboard_manager_v1;
+struct zwlr_virtual_pointer_manager_v1;
+struct zwlr_screencopy_manager_v1;
+struct zwlr_foreign_toplevel_manager_v1;
+struct zxdg_output_manager_v1;
+
+class WlrootsConnection {
+  public:
+    // How long the compositor may take to answer before it is taken as gone.
+    static constexpr int kAnswerLimitMs = 5000;
+
+    explicit WlrootsConnection(wl_display* display);
+    ~WlrootsConnection();
+    WlrootsConnection(const WlrootsConnection&) = delete;
+    WlrootsConnection& operator=(const WlrootsConnection&) = delete;
+
+    // Reads the display's globals and binds those this program uses; false when the compositor does not
+    // answer.
+    bool BindGlobals();
+
+    wl_display* Display() const { return display_; }
+    wl_seat* Seat() const { return seat_; }
+    wl_shm* Shm() const { return shm_; }
+    zwp_virtual_keyboard_manager_v1* KeyboardManager() const { return keyboardManager_; }
+    zwlr_virtual_pointer_manager_v1* PointerManager() const { return pointerManager_; }
+    zwlr_screencopy_manager_v1* Screencopy() const { return screencopy_; }
+    uint32_t ScreencopyVersion() const { return screencopyVersion_; }
+    // The foreign top-level manager, bound on the first call: binding it makes the compositor announce every
+    // window, which is only wanted once the window functions are used (and a listener is there to hear it).
+    zwlr_foreign_toplevel_manager_v1* BindToplevels();
+    WlrootsOutputs& Outputs() { return outputs_; }
+
+    // True once the compositor has closed the connection, reported a protocol error or stopped answering.
+    // Reads what has already arrived without waiting, so a closed socket is seen at once.
+    bool Lost();
+    // Sends what is queued; false when the compositor is gone or takes no data within the limit.
+    bool Flush();
+    // Handles the compositor's events until `done` is true; false when it is not within the limit (the
+    // connection then counts as lost) or the connection breaks.
+    bool WaitUntil(const std::function<bool()>& done, int limitMs = kAnswerLimitMs);
+    // Waits until the compositor has handled everything sent so far and its answers have been read.
+    bool Roundtrip();
+
+    // The seat's capabilities (WL_SEAT_CAPABILITY_POINTER, _KEYBOARD) as last announced.
+    uint32_t SeatCapabilities() const { return seatCapabilities_; }
+    void SetSeatCapabilities(uint32_t capabilities) { seatCapabilities_ = capabilities; }
+
+    // The registry's events (called by its listener).
+    void GlobalAdded(uint32_t name, const char* interface, uint32_t version);
+    void GlobalRemoved(uint32_t name);
+
+  private:
+    bool FlushWithin(int limitMs);
+    void ReadWaiting();
+
+    wl_display* display_;
+    wl_registry* registry_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    wl_shm* shm_ = nullptr;
+    zwp_virtual_keyboard_manager_v1* keyboardManager_ = nullptr;
+    zwlr_virtual_pointer_manager_v1* pointerManager_ = nullptr;
+    zwlr_screencopy_manager_v1* screencopy_ = nullptr;
+    uint32_t screencopyVersion_ = 0;
+    zwlr_foreign_toplevel_manager_v1* toplevels_ = nullptr;
+    uint32_t toplevelsName_ = 0;
+    uint32_t toplevelsVersion_ = 0;
+    zxdg_output_manager_v1* xdgOutputManager_ = nullptr;
+    WlrootsOutputs outputs_;
+    uint32_t seatCapabilities_ = 0;
+    bool broken_ = false; // closed, or silent past the limit
+};

@@ -1,0 +1,253 @@
+// The window functions of a wlroots compositor. The foreign top-level list names the windows; under sway its
+// IPC adds what the list lacks: the focus order (topmost first), the containers' rectangles, and the moves.
+// sway has no maximised or minimised windows: maximising makes the window fill its output (full screen) and
+// minimising puts it in the scratchpad; restoring undoes either.
+#include "wlroots_windows.h"
+
+#include "codepage.h"
+#include "wlr-foreign-toplevel-management-unstable-v1-client.h"
+#include "wlroots_connection.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr int32_t kCommandMaximize = 0xF030;
+constexpr int32_t kCommandMinimize = 0xF020;
+constexpr int32_t kCommandRestore = 0xF120;
+constexpr int32_t kCommandClose = 0xF060;
+constexpr int kSettleLimitMs = 1000;
+
+} // namespace
+
+std::vector<int> WlrootsPairWithViews(const std::vector<const WlrootsToplevel*>& toplevels,
+                                      const std::vector<SwayView>& views) {
+    std::vector<size_t> byAge(views.size());
+    for (size_t i = 0; i < views.size(); ++i) byAge[i] = i;
+    std::sort(byAge.begin(), byAge.end(),
+              [&](size_t a, size_t b) { return views[a].conId < views[b].conId; });
+    std::vector<size_t> byId(toplevels.size());
+    for (size_t i = 0; i < toplevels.size(); ++i) byId[i] = i;
+    std::sort(byId.begin(), byId.end(),
+              [&](size_t a, size_t b) { return toplevels[a]->id < toplevels[b]->id; });
+    std::vector<int> pairs(toplevels.size(), -1);
+    std::vector<bool> taken(views.size(), false);
+    for (size_t t : byId) {
+        for (size_t v : byAge) {
+            if (taken[v] || views[v].appClass != toplevels[t]->appId || views[v].title != toplevels[t]->title)
+                continue;
+            taken[v] = true;
+            pairs[t] = static_cast<int>(v);
+            break;
+        }
+    }
+    return pairs;
+}
+
+WlrootsWindows::WlrootsWindows(WlrootsConnection& connection)
+    : connection_(connection), toplevels_(connection) {}
+
+std::u16string WlrootsWindows::Open() {
+    zwlr_foreign_toplevel_manager_v1* manager = connection_.BindToplevels();
+    if (manager == nullptr) return u"このデスクトップは、ほかのプログラムにウィンドウの一覧を渡しません";
+    toplevels_.Start(manager);
+    if (!connection_.Roundtrip()) return u"デスクトップ（Wayland）が応答しません";
+    isSway_ = sway_.Available();
+    return {};
+}
+
+std::vector<WlrootsWindows::Entry> WlrootsWindows::Ordered(std::vector<SwayView>& views) {
+    std::vector<WlrootsToplevel*> toplevels = toplevels_.Current();
+    views.clear();
+    if (isSway_) views = SwayViews(sway_.Ask(SwayIpc::kGetTree));
+    const std::vector<const WlrootsToplevel*> constant(toplevels.begin(), toplevels.end());
+    const std::vector<int> pairs = WlrootsPairWithViews(constant, views);
+    std::vector<Entry> entries;
+    for (size_t i = 0; i < toplevels.size(); ++i)
+        entries.push_back(
+            Entry{toplevels[i], pairs[i] >= 0 ? &views[static_cast<size_t>(pairs[i])] : nullptr});
+    // sway's focus order when known; otherwise the most recently activated first, then the newest.
+    auto rank = [&](const Entry& entry) {
+        return entry.view != nullptr ? static_cast<long long>(entry.view - views.data()) : -1;
+    };
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        const long long ra = rank(a);
+        const long long rb = rank(b);
+        if ((ra >= 0) != (rb >= 0)) return ra >= 0;
+        if (ra >= 0) return ra < rb;
+        if (a.toplevel->activatedAt != b.toplevel->activatedAt)
+            return a.toplevel->activatedAt > b.toplevel->activatedAt;
+        return a.toplevel->id > b.toplevel->id;
+    });
+    return entries;
+}
+
+bool WlrootsWindows::Lookup(int32_t window, std::vector<SwayView>& views, Entry& out) {
+    for (const Entry& entry : Ordered(views))
+        if (entry.toplevel->id == window) {
+            out = entry;
+            return true;
+        }
+    return false;
+}
+
+int32_t WlrootsWindows::Find(const std::string& className, const std::string* title) {
+    std::vector<SwayView> views;
+    for (const Entry& entry : Ordered(views)) {
+        if (entry.toplevel->appId != className) continue;
+        if (title != nullptr && entry.toplevel->title != *title) continue;
+        return entry.toplevel->id;
+    }
+    return 0;
+}
+
+bool WlrootsWindows::PlacementOf(const Entry& entry, WindowPlacement& out) {
+    // Without sway's tree nothing tells where a window is.
+    if (entry.view == nullptr) return false;
+    const ScreenRect box = connection_.Outputs().Box();
+    const SwayView& view = *entry.view;
+    out.showState = view.scratchpad || entry.toplevel->minimized   ? 2
+                    : view.fullscreen || entry.toplevel->maximized ? 3
+                                                                   : 1;
+    out.left = view.rect.left - box.left;
+    out.top = view.rect.top - box.top;
+    out.right = out.left + view.rect.width;
+    out.bottom = out.top + view.rect.height;
+    return true;
+}
+
+bool WlrootsWindows::Placement(int32_t window, WindowPlacement& out) {
+    std::vector<SwayView> views;
+    Entry entry;
+    return Lookup(window, views, entry) && PlacementOf(entry, out);
+}
+
+const SwayView* WlrootsWindows::ViewNow(long long conId, std::vector<SwayView>& views) {
+    views = SwayViews(sway_.Ask(SwayIpc::kGetTree));
+    for (const SwayView& view : views)
+        if (view.conId == conId) return &view;
+    return nullptr;
+}
+
+template <typename Settled>
+void WlrootsWindows::RunOnView(long long conId, const std::string& commands, Settled settled) {
+    sway_.Run("[con_id=" + std::to_string(conId) + "] " + commands);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSettleLimitMs);
+    std::vector<SwayView> views;
+    while (std::chrono::steady_clock::now() < end) {
+        const SwayView* view = ViewNow(conId, views);
+        if (view == nullptr || settled(*view)) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+// The container lands at (x, y) with the outer size asked: it floats (a tiled window's place is the
+// layout's), and a border sway draws around the content is taken into account after the first try.
+void WlrootsWindows::Move(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height) {
+    std::vector<SwayView> views;
+    Entry entry;
+    if (!isSway_ || !Lookup(window, views, entry) || entry.view == nullptr) return;
+    const long long conId = entry.view->conId;
+    const ScreenRect box = connection_.Outputs().Box();
+    const int32_t left = x + box.left;
+    const int32_t top = y + box.top;
+    std::string first;
+    if (entry.view->scratchpad) first += "scratchpad show, ";
+    if (entry.view->fullscreen) first += "fullscreen disable, ";
+    floatedBeforeScratchpad_.erase(conId);
+    const bool sized = width > 0 && height > 0;
+    auto place = [&](int32_t w, int32_t h) {
+        std::string commands = first + "floating enable, ";
+        if (sized)
+            commands += "resize set width " + std::to_string(w) + " px height " + std::to_string(h) + " px, ";
+        commands += "move absolute position " + std::to_string(left) + " px " + std::to_string(top) + " px";
+        RunOnView(conId, commands, [&](const SwayView& view) {
+            return view.floating && view.rect.left == left && view.rect.top == top &&
+                   (!sized || (view.rect.width == w && view.rect.height == h));
+        });
+    };
+    place(width, height);
+    if (!sized) return;
+    const SwayView* now = ViewNow(conId, views);
+    if (now == nullptr || (now->rect.width == width && now->rect.height == height)) return;
+    first.clear();
+    place(width + (width - now->rect.width), height + (height - now->rect.height));
+}
+
+int32_t WlrootsWindows::Command(int32_t window, int32_t command) {
+    std::vector<SwayView> views;
+    Entry entry;
+    if (!Lookup(window, views, entry)) return 0;
+    zwlr_foreign_toplevel_handle_v1* handle = entry.toplevel->handle;
+    const bool bySway = isSway_ && entry.view != nullptr;
+    const long long conId = bySway ? entry.view->conId : 0;
+    // As with the system-command message of Windows, the low four bits are not part of the command, and
+    // only the low 16 bits count.
+    switch (command & 0xFFF0) {
+    case kCommandMaximize:
+        if (bySway)
+            RunOnView(conId,
+                      std::string(entry.view->scratchpad ? "scratchpad show, " : "") + "fullscreen enable",
+                      [](const SwayView& view) { return view.fullscreen && !view.scratchpad; });
+        else {
+            zwlr_foreign_toplevel_handle_v1_unset_minimized(handle);
+            zwlr_foreign_toplevel_handle_v1_set_maximized(handle);
+        }
+        break;
+    case kCommandMinimize:
+        if (bySway) {
+            if (!entry.view->scratchpad) floatedBeforeScratchpad_[conId] = entry.view->floating;
+            RunOnView(conId, "move scratchpad", [](const SwayView& view) { return view.scratchpad; });
+        } else {
+            zwlr_foreign_toplevel_handle_v1_set_minimized(handle);
+        }
+        break;
+    case kCommandRestore:
+        if (bySway) {
+            std::string commands;
+            if (entry.view->scratchpad) {
+                const auto floated = floatedBeforeScratchpad_.find(conId);
+                const bool wasFloating = floated != floatedBeforeScratchpad_.end() && floated->second;
+                commands = wasFloating ? "scratchpad show" : "scratchpad show, floating disable";
+                floatedBeforeScratchpad_.erase(conId);
+            } else {
+                commands = "fullscreen disable";
+            }
+            RunOnView(conId, commands + ", focus",
+                      [](const SwayView& view) { return !view.scratchpad && !view.fullscreen; });
+        } else {
+            zwlr_foreign_toplevel_handle_v1_unset_maximized(handle);
+            zwlr_foreign_toplevel_handle_v1_unset_minimized(handle);
+            if (connection_.Seat() != nullptr)
+                zwlr_foreign_toplevel_handle_v1_activate(handle, connection_.Seat());
+        }
+        break;
+    case kCommandClose:
+        zwlr_foreign_toplevel_handle_v1_close(handle);
+        break;
+    default:
+        break;
+    }
+    connection_.Roundtrip();
+    return 0;
+}
+
+bool WlrootsWindows::TopLevelAt(int32_t x, int32_t y, int32_t lookedThrough, WindowDescription& out) {
+    std::vector<SwayView> views;
+    for (const Entry& entry : Ordered(views)) {
+        WindowPlacement placement;
+        if (entry.toplevel->id == lookedThrough || !PlacementOf(entry, placement) || placement.showState == 2)
+            continue;
+        if (x < placement.left || x >= placement.right || y < placement.top || y >= placement.bottom)
+            continue;
+        out.window = entry.toplevel->id;
+        out.className = FromUtf8(entry.toplevel->appId);
+        out.instanceName.clear();
+        out.title = FromUtf8(entry.toplevel->title);
+        out.placement = placement;
+        return true;
+    }
+    return false;
+}

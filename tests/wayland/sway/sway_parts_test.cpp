@@ -1,0 +1,173 @@
+// The pieces of the wlroots session that need no compositor: sway's JSON and tree in focus order, the
+// pairing of top-level windows with sway's containers, the keymap with lent keycodes, the pixel formats of
+// screen copies, and layout descriptions read back through the XKB rules.
+#include "sway_json.h"
+#include "sway_keyboard_layout.h"
+#include "sway_tree.h"
+#include "wlroots_keyboard.h"
+#include "wlroots_screencopy.h"
+#include "wlroots_windows.h"
+
+#include <gtest/gtest.h>
+#include <wayland-client-protocol.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <fstream>
+#include <sstream>
+
+TEST(SwayJsonParts, ReadsObjectsArraysEscapesAndRejectsBrokenText) {
+    const SwayJson value = SwayJson::Parse(
+        R"({"a": [1, -2.5e1, true, null], "t": "x\"\u00e9\ud83d\ude00\n", "o": {"k": false}})");
+    ASSERT_EQ(value.kind, SwayJson::Kind::Object);
+    EXPECT_EQ(value["a"].items.size(), 4u);
+    EXPECT_EQ(value["a"].items[1].number, -25);
+    EXPECT_TRUE(value["a"].items[2].boolean);
+    EXPECT_TRUE(value["a"].items[3].IsNull());
+    EXPECT_EQ(value["t"].Text(), "x\"\xC3\xA9\xF0\x9F\x98\x80\n");
+    EXPECT_EQ(value["o"]["k"].kind, SwayJson::Kind::Boolean);
+    EXPECT_TRUE(value["missing"]["deeper"].IsNull());
+    EXPECT_TRUE(SwayJson::Parse("{\"a\": [1, 2}").IsNull());
+    EXPECT_TRUE(SwayJson::Parse("[1] trailing").IsNull());
+    EXPECT_TRUE(SwayJson::Parse(std::string(1000, '[')).IsNull());
+}
+
+TEST(SwayTreeParts, WindowsComeMostRecentlyFocusedFirstWithTheirStates) {
+    const SwayJson tree = SwayJson::Parse(R"({"id": 1, "type": "root", "focus": [3, 2], "nodes": [
+        {"id": 2, "type": "output", "name": "__i3", "focus": [20], "nodes": [
+            {"id": 20, "type": "workspace", "name": "__i3_scratch", "focus": [21], "nodes": [],
+             "floating_nodes": [{"id": 21, "type": "floating_con", "shell": "xdg_shell", "app_id": "hidden",
+                                 "name": "h", "rect": {"x": 0, "y": 0, "width": 10, "height": 10}}]}]},
+        {"id": 3, "type": "output", "name": "HEADLESS-1", "focus": [4], "nodes": [
+            {"id": 4, "type": "workspace", "name": "1", "focus": [7, 5, 6], "nodes": [
+                {"id": 5, "type": "con", "shell": "xdg_shell", "app_id": "older", "name": "a",
+                 "rect": {"x": 0, "y": 0, "width": 640, "height": 800}},
+                {"id": 6, "type": "con", "shell": "xwayland", "app_id": null, "name": "x",
+                 "window_properties": {"class": "XTerm"}, "fullscreen_mode": 1,
+                 "rect": {"x": 640, "y": 0, "width": 640, "height": 800}}],
+             "floating_nodes": [{"id": 7, "type": "floating_con", "shell": "xdg_shell", "app_id": "top",
+                                 "name": "t", "focused": true,
+                                 "rect": {"x": 100, "y": 75, "width": 500, "height": 275},
+                                 "deco_rect": {"x": 100, "y": 50, "width": 500, "height": 25}}]}]}]})");
+    const std::vector<SwayView> views = SwayViews(tree);
+    ASSERT_EQ(views.size(), 4u);
+    EXPECT_EQ(views[0].appClass, "top");
+    EXPECT_TRUE(views[0].floating);
+    EXPECT_TRUE(views[0].focused);
+    // The frame takes in the title bar sway puts above the window's rectangle.
+    EXPECT_EQ(views[0].rect.left, 100);
+    EXPECT_EQ(views[0].rect.top, 50);
+    EXPECT_EQ(views[0].rect.height, 300);
+    EXPECT_EQ(views[1].appClass, "older");
+    EXPECT_EQ(views[2].appClass, "XTerm");
+    EXPECT_TRUE(views[2].fullscreen);
+    EXPECT_EQ(views[3].appClass, "hidden");
+    EXPECT_TRUE(views[3].scratchpad);
+    EXPECT_FALSE(views[1].scratchpad);
+}
+
+TEST(SwayTreeParts, AlikeWindowsPairWithContainersInTheOrderTheyOpened) {
+    WlrootsToplevel first;
+    first.id = 1;
+    first.appId = "foot";
+    first.title = "t";
+    WlrootsToplevel second = first;
+    second.id = 2;
+    WlrootsToplevel other;
+    other.id = 3;
+    other.appId = "gedit";
+    other.title = "doc";
+    std::vector<SwayView> views(3);
+    views[0].conId = 12;
+    views[0].appClass = "foot";
+    views[0].title = "t";
+    views[1].conId = 9;
+    views[1].appClass = "foot";
+    views[1].title = "t";
+    views[2].conId = 4;
+    views[2].appClass = "gedit";
+    views[2].title = "other title";
+    const std::vector<int> pairs = WlrootsPairWithViews({&second, &other, &first}, views);
+    EXPECT_EQ(pairs, (std::vector<int>{0, -1, 1}));
+}
+
+TEST(WlrootsKeymapParts, LentKeycodesCarryTheirKeysymsInACompilableKeymap) {
+    xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+    xkb_rule_names names{"evdev", "pc105", "us", "", nullptr};
+    xkb_keymap* keymap = xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    ASSERT_NE(keymap, nullptr);
+    char* text = xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1);
+    // Two named keycodes with no symbols on this layout.
+    std::vector<xkb_keycode_t> spare;
+    for (xkb_keycode_t code = xkb_keymap_max_keycode(keymap); code > 8 && spare.size() < 2; --code)
+        if (xkb_keymap_key_get_name(keymap, code) != nullptr &&
+            xkb_keymap_num_layouts_for_key(keymap, code) == 0)
+            spare.push_back(code);
+    ASSERT_EQ(spare.size(), 2u);
+    const std::string lent =
+        WlrootsKeymapWithLoans(text, {{xkb_keymap_key_get_name(keymap, spare[0]), "EuroSign"},
+                                      {xkb_keymap_key_get_name(keymap, spare[1]), "U263A"}});
+    free(text);
+    xkb_keymap* compiled = xkb_keymap_new_from_string(context, lent.c_str(), XKB_KEYMAP_FORMAT_TEXT_V1,
+                                                      XKB_KEYMAP_COMPILE_NO_FLAGS);
+    ASSERT_NE(compiled, nullptr);
+    const xkb_keysym_t* syms = nullptr;
+    ASSERT_EQ(xkb_keymap_key_get_syms_by_level(compiled, spare[0], 0, 0, &syms), 1);
+    EXPECT_EQ(syms[0], 0x20acu); // EuroSign
+    ASSERT_EQ(xkb_keymap_key_get_syms_by_level(compiled, spare[1], 0, 0, &syms), 1);
+    EXPECT_EQ(syms[0], 0x100263Au);
+    // The layout's own keys are untouched.
+    ASSERT_EQ(xkb_keymap_key_get_syms_by_level(compiled, 38, 0, 0, &syms), 1);
+    EXPECT_EQ(syms[0], static_cast<xkb_keysym_t>('a'));
+    EXPECT_TRUE(WlrootsKeymapWithLoans("xkb_keymap { xkb_keycodes { }; };", {{"I248", "a"}}).empty());
+    xkb_keymap_unref(compiled);
+    xkb_keymap_unref(keymap);
+    xkb_context_unref(context);
+}
+
+TEST(WlrootsScreencopyParts, FormatsOrderAndUpsideDownBuffersBecomeBgra) {
+    // 2 × 2 pixels, a stride with padding: top row red then green, bottom row blue then white.
+    const uint8_t xrgb[] = {0,   0, 255, 0, 0,   255, 0,   0, 9, 9, 9, 9,
+                            255, 0, 0,   0, 255, 255, 255, 0, 9, 9, 9, 9};
+    const uint8_t xbgr[] = {255, 0, 0,   0, 0,   255, 0,   0, 9, 9, 9, 9,
+                            0,   0, 255, 0, 255, 255, 255, 0, 9, 9, 9, 9};
+    auto convert = [](const uint8_t* pixels, uint32_t format, bool inverted) {
+        PixelGrid grid;
+        grid.width = 3;
+        grid.height = 2;
+        grid.bgra.assign(3 * 2 * 4, 7);
+        EXPECT_TRUE(WlrootsConvertPixels(pixels, format, 2, 2, 12, inverted, 1, 0, 2, 2, grid));
+        return grid.bgra;
+    };
+    const std::vector<uint8_t> expected = {7, 7, 7, 7, 0,   0, 255, 0, 0,   255, 0,   0,
+                                           7, 7, 7, 7, 255, 0, 0,   0, 255, 255, 255, 0};
+    EXPECT_EQ(convert(xrgb, WL_SHM_FORMAT_XRGB8888, false), expected);
+    EXPECT_EQ(convert(xbgr, WL_SHM_FORMAT_XBGR8888, false), expected);
+    const std::vector<uint8_t> flipped = {7, 7, 7, 7, 255, 0, 0,   0, 255, 255, 255, 0,
+                                          7, 7, 7, 7, 0,   0, 255, 0, 0,   255, 0,   0};
+    EXPECT_EQ(convert(xrgb, WL_SHM_FORMAT_ARGB8888, true), flipped);
+    // A buffer at twice the scale is sampled down; an unknown format is refused.
+    PixelGrid one;
+    one.width = one.height = 1;
+    one.bgra.assign(4, 0);
+    EXPECT_TRUE(WlrootsConvertPixels(xrgb, WL_SHM_FORMAT_XRGB8888, 2, 2, 12, false, 0, 0, 1, 1, one));
+    EXPECT_EQ(one.bgra, (std::vector<uint8_t>{0, 0, 255, 0}));
+    EXPECT_FALSE(WlrootsConvertPixels(xrgb, WL_SHM_FORMAT_RGB565, 2, 2, 12, false, 0, 0, 1, 1, one));
+}
+
+TEST(SwayLayoutParts, DescriptionsLeadBackToLayoutAndVariant) {
+    std::ifstream file("/usr/share/X11/xkb/rules/evdev.xml");
+    std::stringstream xml;
+    xml << file.rdbuf();
+    ASSERT_FALSE(xml.str().empty());
+    std::string layout;
+    std::string variant = "stale";
+    ASSERT_TRUE(XkbNamesOfDescription(xml.str(), "German", layout, variant));
+    EXPECT_EQ(layout, "de");
+    EXPECT_EQ(variant, "");
+    ASSERT_TRUE(XkbNamesOfDescription(xml.str(), "German (no dead keys)", layout, variant));
+    EXPECT_EQ(layout, "de");
+    EXPECT_EQ(variant, "nodeadkeys");
+    ASSERT_TRUE(XkbNamesOfDescription(xml.str(), "English (US)", layout, variant));
+    EXPECT_EQ(layout, "us");
+    EXPECT_FALSE(XkbNamesOfDescription(xml.str(), "Klingon", layout, variant));
+}

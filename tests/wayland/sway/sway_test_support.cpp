@@ -1,0 +1,130 @@
+// The sway tests' clients and observers: the recorder (Debian's python3 with PyGObject, GDK_BACKEND
+// wayland), the QuillonMacro program on a macro file, and swaymsg for sway's tree.
+#include "sway_test_support.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <cstdlib>
+
+bool SwayRunning() {
+    return std::getenv("WAYLAND_DISPLAY") != nullptr && std::getenv("SWAYSOCK") != nullptr;
+}
+
+Recorder::Recorder(const QString& appId, const QString& title, bool fullscreen, const QString& picture) {
+    out_ = dir_.filePath(QStringLiteral("events.jsonl"));
+    QStringList arguments = {QStringLiteral(QM_RECORDER),
+                             QStringLiteral("--out"),
+                             out_,
+                             QStringLiteral("--app-id"),
+                             appId,
+                             QStringLiteral("--title"),
+                             title};
+    if (fullscreen) arguments << QStringLiteral("--fullscreen");
+    if (!picture.isEmpty()) arguments << QStringLiteral("--picture") << picture;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("GDK_BACKEND"), QStringLiteral("wayland"));
+    environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    process_.setProcessEnvironment(environment);
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(QStringLiteral("/usr/bin/python3"), arguments);
+    QElapsedTimer waited;
+    waited.start();
+    while (!ready_ && waited.elapsed() < 15000 && process_.state() != QProcess::NotRunning) {
+        QThread::msleep(30);
+        for (const SwayJson& event : Events(0))
+            if (event["event"].Text() == "ready") ready_ = true;
+    }
+    if (ready_) Clear();
+}
+
+Recorder::~Recorder() {
+    process_.terminate();
+    if (!process_.waitForFinished(3000)) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+}
+
+std::vector<SwayJson> Recorder::Events(int settleMs) const {
+    if (settleMs > 0) QThread::msleep(static_cast<unsigned long>(settleMs));
+    std::vector<SwayJson> events;
+    QFile file(out_);
+    if (!file.open(QIODevice::ReadOnly)) return events;
+    for (const QByteArray& line : file.readAll().split('\n'))
+        if (!line.trimmed().isEmpty()) events.push_back(SwayJson::Parse(line.toStdString()));
+    return events;
+}
+
+std::string Recorder::Keys(int settleMs) const {
+    std::string keys;
+    for (const SwayJson& event : Events(settleMs)) {
+        if (event["event"].Text() != "key") continue;
+        if (!keys.empty()) keys += ' ';
+        keys += (event["down"].boolean ? "+" : "-") + event["keyval"].Text();
+    }
+    return keys;
+}
+
+void Recorder::Clear() {
+    QFile file(out_);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+}
+
+MacroRun RunMacro(const std::string& text, int limitMs) {
+    MacroRun run;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("test.qlx"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return run;
+    file.write(QByteArray::fromStdString(text));
+    file.close();
+    QProcess program;
+    program.start(QStringLiteral(QM_PROGRAM), {path});
+    if (!program.waitForFinished(limitMs)) {
+        program.kill();
+        program.waitForFinished();
+        run.err = "did not end within the limit";
+        return run;
+    }
+    run.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    run.out = program.readAllStandardOutput().toStdString();
+    run.err = program.readAllStandardError().toStdString();
+    return run;
+}
+
+SwayJson SwayTree() {
+    QProcess message;
+    message.start(QStringLiteral("swaymsg"),
+                  {QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("get_tree")});
+    if (!message.waitForFinished(5000)) return SwayJson();
+    return SwayJson::Parse(message.readAllStandardOutput().toStdString());
+}
+
+namespace {
+
+const SwayJson* FindIn(const SwayJson& node, const std::string& appId) {
+    if (node["app_id"].Text() == appId) return &node;
+    for (const char* list : {"nodes", "floating_nodes"})
+        for (const SwayJson& child : node[list].items)
+            if (const SwayJson* found = FindIn(child, appId)) return found;
+    return nullptr;
+}
+
+} // namespace
+
+const SwayJson* SwayWindow(const SwayJson& tree, const std::string& appId) {
+    return FindIn(tree, appId);
+}
+
+bool WaitForSwayWindow(const std::string& appId) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 10000) {
+        const SwayJson tree = SwayTree();
+        if (SwayWindow(tree, appId) != nullptr) return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
