@@ -143,6 +143,7 @@ void WaylandDesktopPlatform::SendKey(uint8_t virtualKey, bool down) {
         else
             return;
     }
+    if (down && held_[virtualKey] == 0) CountPress(virtualKey);
     held_[virtualKey] = down ? sent : 0;
     if ((sent & kSentAsButton) != 0)
         input.Button(sent & kSentMask, down);
@@ -178,8 +179,9 @@ void WaylandDesktopPlatform::SendMouseEvent(uint32_t flags, int32_t dx, int32_t 
         if ((flags & bit.flag) != 0) input.Button(bit.button, bit.down);
 }
 
-// Bit 15 while this program holds the key down (the shared codes of Shift, Ctrl and Alt for either side);
-// bit 0 never, since no press by anyone else can be seen.
+// Only this program's own keys can be known: bit 15 while it holds the key down (the shared codes of Shift,
+// Ctrl and Alt for either side), bit 0 when it pressed the key since the previous query of that code, as X11
+// and Windows count the program's own presses too. What the user presses is never seen.
 uint16_t WaylandDesktopPlatform::AsyncKeyState(int32_t virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) return 0;
     const uint8_t code = static_cast<uint8_t>(virtualKey);
@@ -188,7 +190,19 @@ uint16_t WaylandDesktopPlatform::AsyncKeyState(int32_t virtualKey) {
         const int left = kLeftShift + 2 * (code - kShift);
         down = down || held_[left] != 0 || held_[left + 1] != 0;
     }
-    return down ? 0x8000 : 0;
+    const bool pressed = pressedSinceQuery_[code];
+    pressedSinceQuery_[code] = false;
+    return static_cast<uint16_t>((down ? 0x8000 : 0) | (pressed ? 1 : 0));
+}
+
+// A press counts for its own code and for the code it shares: VK_LSHIFT and VK_RSHIFT for VK_SHIFT, and
+// VK_SHIFT (which presses the left key) for VK_LSHIFT; the same for Ctrl and Alt.
+void WaylandDesktopPlatform::CountPress(uint8_t virtualKey) {
+    pressedSinceQuery_[virtualKey] = true;
+    if (virtualKey >= kLeftShift && virtualKey <= kLeftShift + 5)
+        pressedSinceQuery_[kShift + (virtualKey - kLeftShift) / 2] = true;
+    if (virtualKey >= kShift && virtualKey <= kShift + 2)
+        pressedSinceQuery_[kLeftShift + 2 * (virtualKey - kShift)] = true;
 }
 
 void WaylandDesktopPlatform::SetPointerPosition(int32_t x, int32_t y) {

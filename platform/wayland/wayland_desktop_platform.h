@@ -57,6 +57,7 @@ class WaylandDesktopPlatform final : public DesktopPlatform {
     const WaylandLayoutKeys& LayoutKeys();
     void SendKey(uint8_t virtualKey, bool down);
     void ReleaseHeldKeys();
+    void CountPress(uint8_t virtualKey);
 
     wl_display* display_;
     std::unique_ptr<CompositorSession> session_;
@@ -65,6 +66,7 @@ class WaylandDesktopPlatform final : public DesktopPlatform {
     // What each code's last key-down sent, so its key-up releases the same: a Linux input code, or a keysym
     // (with kSentAsKeySym), or a button (with kSentAsButton); 0 while the code is up.
     std::array<uint32_t, 256> held_{};
+    std::array<bool, 256> pressedSinceQuery_{}; // bit 0 of the key state, for this program's own presses
     ProcessStarter processes_;
     MediaCommandPlayer media_;
 };

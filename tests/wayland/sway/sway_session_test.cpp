@@ -56,17 +56,19 @@ TEST(SwayKeys, ARunEndingInAnErrorReleasesItsKeys) {
     EXPECT_EQ(recorder.Keys(), "+Shift_L +A -A -Shift_L");
 }
 
-TEST(SwayKeys, KeyStateIsBit15WhileTheMacroHoldsTheKey) {
+TEST(SwayKeys, KeyStateIsWhatTheMacroPressedAndHolds) {
     REQUIRE_SWAY();
     Recorder recorder(QStringLiteral("qm-state"), QStringLiteral("state"));
     ASSERT_TRUE(recorder.Ready());
     std::unique_ptr<DesktopPlatform> platform = CreateDesktopPlatform();
     platform->SendKeyEvent(kVkA, 0, 0);
+    EXPECT_EQ(platform->AsyncKeyState(kVkA), 0x8001);
     EXPECT_EQ(platform->AsyncKeyState(kVkA), 0x8000);
     platform->SendKeyEvent(kVkA, DesktopPlatform::kKeyUp, 0);
     EXPECT_EQ(platform->AsyncKeyState(kVkA), 0);
     platform->SendKeyEvent(kVkShift, 0, 0);
     platform->EndOfRun();
+    EXPECT_EQ(platform->AsyncKeyState(kVkShift), 1); // up now, pressed since the last query
     EXPECT_EQ(platform->AsyncKeyState(kVkShift), 0);
     EXPECT_EQ(recorder.Keys(), "+a -a +Shift_L -Shift_L");
 }
