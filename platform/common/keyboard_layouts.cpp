@@ -5,6 +5,8 @@
 #include "keyboard_layout_texts.h"
 
 #include <algorithm>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -57,6 +59,27 @@ const KeyboardLayoutTable* FindLayoutTable(std::string_view layout, std::string_
 KeyPlacement PlacementOfTable(const KeyboardLayoutTable* table) {
     KeyPlacement placement;
     if (table != nullptr) placement.Add(*table);
+    placement.Add(CommonKeyTable());
+    return placement;
+}
+
+KeyPlacement DerivedPlacement(const std::function<ScanCode(char lowerLetter)>& keyOfLetter) {
+    KeyPlacement placement;
+    std::vector<uint8_t> elsewhere;
+    for (uint8_t letter = 'A'; letter <= 'Z'; ++letter) {
+        const ScanCode scanCode = keyOfLetter(static_cast<char>(letter - 'A' + 'a'));
+        if (scanCode != 0 && placement.VirtualKeyAt(scanCode) == 0)
+            placement.Place(letter, scanCode);
+        else
+            elsewhere.push_back(letter);
+    }
+    if (const KeyboardLayoutTable* us = FindLayoutTable("us", ""); us != nullptr) {
+        const KeyPlacement usPlaces = PlacementOfTable(us);
+        for (uint8_t letter : elsewhere) {
+            const ScanCode scanCode = usPlaces.ScanCodeOf(letter);
+            if (scanCode != 0 && placement.VirtualKeyAt(scanCode) == 0) placement.Place(letter, scanCode);
+        }
+    }
     placement.Add(CommonKeyTable());
     return placement;
 }

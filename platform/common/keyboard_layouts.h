@@ -3,6 +3,7 @@
 
 #include "keyboard_layout_table.h"
 
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -15,3 +16,8 @@ const std::vector<KeyboardLayoutTable>& LayoutTables();
 const KeyboardLayoutTable* FindLayoutTable(std::string_view layout, std::string_view variant);
 // The placement of the codes on the layout of the table (null: the common keys alone).
 KeyPlacement PlacementOfTable(const KeyboardLayoutTable* table);
+// The placement on a layout without a table: each letter on the key that carries it at the base level (as
+// Windows places letters by their character on Latin layouts; `keyOfLetter` gives that key for the lower-case
+// letter, 0 for none), else on its US place when that key is still free (layouts of other scripts, where
+// Windows keeps the US places); then the common keys.
+KeyPlacement DerivedPlacement(const std::function<ScanCode(char lowerLetter)>& keyOfLetter);

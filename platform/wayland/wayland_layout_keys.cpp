@@ -8,7 +8,6 @@
 
 #include <xkbcommon/xkbcommon.h>
 
-#include <vector>
 
 namespace {
 
@@ -28,30 +27,6 @@ xkb_keycode_t KeycodeOfKeySym(xkb_keymap* keymap, xkb_keysym_t keysym) {
             if (syms[i] == keysym) return keycode;
     }
     return 0;
-}
-
-// As on X11: each letter on the key carrying it at the base level, else on its US place when free.
-KeyPlacement DerivedPlacement(xkb_keymap* keymap) {
-    KeyPlacement placement;
-    std::vector<uint8_t> elsewhere;
-    for (uint8_t letter = 'A'; letter <= 'Z'; ++letter) {
-        const xkb_keycode_t keycode = KeycodeOfKeySym(keymap, XKB_KEY_a + (letter - 'A'));
-        const char* name = keycode != 0 ? xkb_keymap_key_get_name(keymap, keycode) : nullptr;
-        const ScanCode scanCode = name != nullptr ? ScanCodeOfXkbKeyName(name) : 0;
-        if (scanCode != 0 && placement.VirtualKeyAt(scanCode) == 0)
-            placement.Place(letter, scanCode);
-        else
-            elsewhere.push_back(letter);
-    }
-    if (const KeyboardLayoutTable* us = FindLayoutTable("us", ""); us != nullptr) {
-        const KeyPlacement usPlaces = PlacementOfTable(us);
-        for (uint8_t letter : elsewhere) {
-            const ScanCode scanCode = usPlaces.ScanCodeOf(letter);
-            if (scanCode != 0 && placement.VirtualKeyAt(scanCode) == 0) placement.Place(letter, scanCode);
-        }
-    }
-    placement.Add(CommonKeyTable());
-    return placement;
 }
 
 } // namespace
@@ -75,7 +50,12 @@ WaylandLayoutKeys::~WaylandLayoutKeys() {
 
 void WaylandLayoutKeys::Build(const std::string& layout, const std::string& variant) {
     const KeyboardLayoutTable* table = FindLayoutTable(layout, variant);
-    const KeyPlacement placement = table != nullptr ? PlacementOfTable(table) : DerivedPlacement(keymap_);
+    const KeyPlacement placement =
+        table != nullptr ? PlacementOfTable(table) : DerivedPlacement([this](char letter) -> ScanCode {
+            const xkb_keycode_t keycode = KeycodeOfKeySym(keymap_, XKB_KEY_a + (letter - 'a'));
+            const char* name = keycode != 0 ? xkb_keymap_key_get_name(keymap_, keycode) : nullptr;
+            return name != nullptr ? ScanCodeOfXkbKeyName(name) : 0;
+        });
     for (int code = 1; code < 256; ++code) {
         const uint8_t virtualKey = static_cast<uint8_t>(code);
         noKey_[virtualKey] = placement.HasNoKey(virtualKey);

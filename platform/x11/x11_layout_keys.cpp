@@ -103,32 +103,6 @@ bool HasSymbolsInGroup(XkbDescPtr map, unsigned int keycode, int group) {
     return false;
 }
 
-// The codes of a layout without a table: each letter on the key that carries it at the base level (as
-// Windows places letters by their character on Latin layouts), else on its US place when that key is
-// still free (layouts of other scripts, where Windows keeps the US places); then the common keys.
-KeyPlacement DerivedPlacement(XkbDescPtr map, const KeyNames& names, int group) {
-    KeyPlacement placement;
-    std::vector<uint8_t> elsewhere;
-    for (uint8_t letter = 'A'; letter <= 'Z'; ++letter) {
-        const KeySym lower = XK_a + static_cast<KeySym>(letter - 'A');
-        const unsigned int keycode = FindKeycodeAtLevel(map, lower, group, 0);
-        const ScanCode scanCode = keycode != 0 ? ScanCodeOfXkbKeyName(names.NameOf(keycode)) : 0;
-        if (scanCode != 0 && placement.VirtualKeyAt(scanCode) == 0)
-            placement.Place(letter, scanCode);
-        else
-            elsewhere.push_back(letter);
-    }
-    if (const KeyboardLayoutTable* us = FindLayoutTable("us", ""); us != nullptr) {
-        const KeyPlacement usPlaces = PlacementOfTable(us);
-        for (uint8_t letter : elsewhere) {
-            const ScanCode scanCode = usPlaces.ScanCodeOf(letter);
-            if (scanCode != 0 && placement.VirtualKeyAt(scanCode) == 0) placement.Place(letter, scanCode);
-        }
-    }
-    placement.Add(CommonKeyTable());
-    return placement;
-}
-
 } // namespace
 
 bool DependsOnNumLock(uint8_t virtualKey) {
@@ -168,7 +142,11 @@ void X11LayoutKeys::Build(const std::string& layout, const std::string& variant,
     const KeyboardLayoutTable* table = FindLayoutTable(layout, variant);
     if (table != nullptr) tableName_ = table->name;
     const KeyPlacement placement =
-        table != nullptr ? PlacementOfTable(table) : DerivedPlacement(map.get(), names, group);
+        table != nullptr ? PlacementOfTable(table) : DerivedPlacement([&](char letter) -> ScanCode {
+            const unsigned int keycode =
+                FindKeycodeAtLevel(map.get(), XK_a + static_cast<KeySym>(letter - 'a'), group, 0);
+            return keycode != 0 ? ScanCodeOfXkbKeyName(names.NameOf(keycode)) : 0;
+        });
     for (int code = 1; code < 256; ++code) {
         const uint8_t virtualKey = static_cast<uint8_t>(code);
         noKey_[virtualKey] = placement.HasNoKey(virtualKey);
