@@ -56,9 +56,27 @@ class Recorder {
 
 } // namespace
 
+// The screen as the desktop platform reads it, into a PPM picture (to look at what a macro sees).
+int SaveScreen(const char* path) {
+    auto desktop = CreateDesktopPlatform();
+    PixelGrid screen;
+    if (!desktop->PartUnavailable(DesktopPart::Screen).empty() || desktop->CaptureScreen(screen) != 0)
+        return 1;
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << screen.width << ' ' << screen.height << "\n255\n";
+    for (int32_t y = 0; y < screen.height; ++y)
+        for (int32_t x = 0; x < screen.width; ++x) {
+            const uint8_t* p = screen.Pixel(x, y);
+            const char rgb[] = {static_cast<char>(p[2]), static_cast<char>(p[1]), static_cast<char>(p[0])};
+            out.write(rgb, 3);
+        }
+    return out ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--screenshot") return SaveScreen(argv[2]);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s RECORDER_SCRIPT\n", argv[0]);
+        std::fprintf(stderr, "usage: %s RECORDER_SCRIPT | --screenshot FILE.ppm\n", argv[0]);
         return 2;
     }
     Recorder recorder(argv[1], "/tmp/qm-desktop-cost-" + std::to_string(getpid()) + ".jsonl");

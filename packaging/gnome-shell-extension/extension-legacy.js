@@ -2,11 +2,12 @@
 // scripts: starts and stops the window service of service.js.
 const {Gio, GLib, Meta} = imports.gi;
 const ExtensionUtils = imports.misc.extensionUtils;
+const Main = imports.ui.main;
 const {WindowsService} = ExtensionUtils.getCurrentExtension().imports.service;
 
 class QuillonMacroWindows {
     enable() {
-        this._service = new WindowsService(Gio, GLib, Meta, global);
+        this._service = new WindowsService(Gio, GLib, Meta, global, Main);
         this._service.enable();
     }
 

@@ -4,11 +4,12 @@ import Gio from 'gi://Gio';
 import GLib from 'gi://GLib';
 import Meta from 'gi://Meta';
 import {Extension} from 'resource:///org/gnome/shell/extensions/extension.js';
+import * as Main from 'resource:///org/gnome/shell/ui/main.js';
 import {WindowsService} from './service.js';
 
 export default class QuillonMacroWindows extends Extension {
     enable() {
-        this._service = new WindowsService(Gio, GLib, Meta, global);
+        this._service = new WindowsService(Gio, GLib, Meta, global, Main);
         this._service.enable();
     }
 

@@ -49,11 +49,12 @@ var INTERFACE_XML = `
 </node>`;
 
 var WindowsService = class {
-    constructor(Gio, GLib, Meta, shellGlobal) {
+    constructor(Gio, GLib, Meta, shellGlobal, shellMain) {
         this._Gio = Gio;
         this._GLib = GLib;
         this._Meta = Meta;
         this._global = shellGlobal;
+        this._main = shellMain; // the shell's ui/main, whose activateWindow also leaves the overview
         // Handles are ours: small positive numbers, given on first sight and never reused, so a macro's
         // handle cannot come to name another window. Mutter's own ids of Wayland windows exceed 32 bits.
         this._nextHandle = 1;
@@ -186,7 +187,8 @@ var WindowsService = class {
     }
 
     // Back to the normal state from either minimised or maximised, and made the active window, as the restore
-    // command does on Windows.
+    // command does on Windows: through the shell, which also leaves the overview (GNOME starts in it) so the
+    // window is shown.
     Restore(handle) {
         const window = this._window(handle);
         if (window === null)
@@ -195,7 +197,7 @@ var WindowsService = class {
             window.unmaximize(this._Meta.MaximizeFlags.BOTH);
         if (window.minimized)
             window.unminimize();
-        window.activate(this._time());
+        this._main.activateWindow(window, this._time());
         return true;
     }
 

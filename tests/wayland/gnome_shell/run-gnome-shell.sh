@@ -55,6 +55,13 @@ if [ "$enable" = 1 ]; then
   }
 fi
 
+# PipeWire carries the screen cast the screen functions read (the window functions do not need it).
+pipewire >"$work/pipewire.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.05; done
+wireplumber >"$work/wireplumber.log" 2>&1 &
+pids+=($!)
+
 export QM_SHELL_LOG="$work/shell.log"
 gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x800 >"$QM_SHELL_LOG" 2>&1 &
 shell=$!
