@@ -28,6 +28,8 @@ packages=(
   # Wayland desktops: the client library, keymaps, the protocol files, D-Bus (sd-bus) and PipeWire for GNOME's
   # remote desktop and screen cast
   libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev libsystemd-dev libpipewire-0.3-dev libspa-0.2-dev
+  # sway's IPC answers (JSON), read with a library of headers only, so the program loads nothing more at start
+  rapidjson-dev
   # Wayland tests: headless mutter and GNOME Shell with PipeWire, sway, and native clients as targets (foot,
   # a GTK 3 program of ours through PyGObject)
   mutter gnome-shell pipewire wireplumber sway foot python3-gi python3-gi-cairo gir1.2-gtk-3.0

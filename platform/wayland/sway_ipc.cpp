@@ -3,6 +3,8 @@
 // after a failure; every read and write waits at most a few seconds.
 #include "sway_ipc.h"
 
+#include "sway_json_values.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -119,16 +121,17 @@ bool SwayIpc::Available() {
     return Connect();
 }
 
-SwayJson SwayIpc::Ask(uint32_t type, const std::string& payload) {
+rapidjson::Document SwayIpc::Ask(uint32_t type, const std::string& payload) {
     std::string answer;
     // A socket sway closed in between (a reload) is opened again once.
-    if (!Exchange(type, payload, answer) && !Exchange(type, payload, answer)) return SwayJson();
-    return SwayJson::Parse(answer);
+    if (!Exchange(type, payload, answer) && !Exchange(type, payload, answer)) return rapidjson::Document();
+    return SwayJsonOf(answer);
 }
 
 bool SwayIpc::Run(const std::string& commands) {
-    const SwayJson answer = Ask(kRunCommand, commands);
-    if (answer.kind != SwayJson::Kind::Array || answer.items.empty()) return false;
-    return std::all_of(answer.items.begin(), answer.items.end(),
-                       [](const SwayJson& result) { return result["success"].boolean; });
+    const rapidjson::Document answer = Ask(kRunCommand, commands);
+    const auto results = SwayItems(answer, "");
+    return !results.Empty() &&
+           std::all_of(results.Begin(), results.End(),
+                       [](const rapidjson::Value& result) { return SwayTrue(result, "/success"); });
 }

@@ -2,7 +2,7 @@
 // answer read in full, each bounded in time.
 #pragma once
 
-#include "sway_json.h"
+#include <rapidjson/fwd.h>
 
 #include <cstdint>
 #include <string>
@@ -22,8 +22,9 @@ class SwayIpc {
 
     // True when sway answers on the socket.
     bool Available();
-    // The answer to one request, read as JSON; a Null value when sway does not answer in time.
-    SwayJson Ask(uint32_t type, const std::string& payload = std::string());
+    // The answer to one request, read as JSON (sway_json_values.h reads it); a null value when sway does not
+    // answer in time or its answer is not JSON.
+    rapidjson::Document Ask(uint32_t type, const std::string& payload = std::string());
     // Runs sway commands; true when all of them succeeded.
     bool Run(const std::string& commands);
 

@@ -3,6 +3,7 @@
 #include "sway_keyboard_layout.h"
 
 #include "sway_ipc.h"
+#include "sway_json_values.h"
 
 #include <fstream>
 #include <sstream>
@@ -63,13 +64,13 @@ bool XkbNamesOfDescription(const std::string& rulesXml, const std::string& descr
 }
 
 bool SwayKeyboardLayout(SwayIpc& ipc, std::string& layout, std::string& variant) {
-    const SwayJson inputs = ipc.Ask(SwayIpc::kGetInputs);
+    const rapidjson::Document inputs = ipc.Ask(SwayIpc::kGetInputs);
     std::string description;
-    for (const SwayJson& input : inputs.items) {
-        if (input["type"].Text() != "keyboard") continue;
+    for (const rapidjson::Value& input : SwayItems(inputs, "")) {
+        if (SwayText(input, "/type") != "keyboard") continue;
         // Virtual keyboards bring keymaps of their own programs.
-        if (input["identifier"].Text().find("virtual") != std::string::npos) continue;
-        description = input["xkb_active_layout_name"].Text();
+        if (SwayText(input, "/identifier").find("virtual") != std::string::npos) continue;
+        description = SwayText(input, "/xkb_active_layout_name");
         if (!description.empty()) break;
     }
     if (description.empty()) return false;

@@ -3,58 +3,72 @@
 // focused down; children missing from the list come after, in the tree's order.
 #include "sway_tree.h"
 
+#include "sway_json_values.h"
+
 #include <algorithm>
 
 namespace {
 
 constexpr char kScratchpad[] = "__i3_scratch";
+// sway nests containers a few levels deep; the walk goes no deeper than this, so that no answer, however
+// deep, can exhaust the stack.
+constexpr int kDeepest = 100;
 
-ScreenRect RectOf(const SwayJson& rect) {
-    return ScreenRect{static_cast<int32_t>(rect["x"].Integer()), static_cast<int32_t>(rect["y"].Integer()),
-                      static_cast<int32_t>(rect["width"].Integer()),
-                      static_cast<int32_t>(rect["height"].Integer())};
+ScreenRect RectOf(const rapidjson::Value& node, const char* rect) {
+    const rapidjson::Value& r = SwayAt(node, rect);
+    return ScreenRect{static_cast<int32_t>(SwayInteger(r, "/x")), static_cast<int32_t>(SwayInteger(r, "/y")),
+                      static_cast<int32_t>(SwayInteger(r, "/width")),
+                      static_cast<int32_t>(SwayInteger(r, "/height"))};
 }
 
-void Walk(const SwayJson& node, bool inScratchpad, bool floating, std::vector<SwayView>& out) {
-    const std::string& type = node["type"].Text();
-    if (type == "workspace" && node["name"].Text() == kScratchpad) inScratchpad = true;
+void Walk(const rapidjson::Value& node, int depth, bool inScratchpad, bool floating,
+          std::vector<SwayView>& out) {
+    const std::string type = SwayText(node, "/type");
+    if (type == "workspace" && SwayText(node, "/name") == kScratchpad) inScratchpad = true;
     // Only windows have a shell (xdg_shell or xwayland).
-    if (!node["shell"].IsNull() && (type == "con" || type == "floating_con")) {
+    if (!SwayAt(node, "/shell").IsNull() && (type == "con" || type == "floating_con")) {
         SwayView view;
-        view.conId = node["id"].Integer();
-        view.appClass = node["app_id"].Text();
-        if (view.appClass.empty()) view.appClass = node["window_properties"]["class"].Text();
-        view.title = node["name"].Text();
+        view.conId = SwayInteger(node, "/id");
+        view.appClass = SwayText(node, "/app_id");
+        if (view.appClass.empty()) view.appClass = SwayText(node, "/window_properties/class");
+        view.title = SwayText(node, "/name");
         // "rect" leaves out the title bar above it, which "deco_rect" gives the height of.
-        view.rect = RectOf(node["rect"]);
-        const int32_t titleBar = static_cast<int32_t>(node["deco_rect"]["height"].Integer());
+        view.rect = RectOf(node, "/rect");
+        const int32_t titleBar = static_cast<int32_t>(SwayInteger(node, "/deco_rect/height"));
         view.rect.top -= titleBar;
         view.rect.height += titleBar;
         view.floating = floating || type == "floating_con";
-        view.fullscreen = node["fullscreen_mode"].Integer() != 0;
+        view.fullscreen = SwayInteger(node, "/fullscreen_mode") != 0;
         view.scratchpad = inScratchpad;
-        view.focused = node["focused"].boolean;
+        view.focused = SwayTrue(node, "/focused");
         out.push_back(view);
     }
-    std::vector<std::pair<const SwayJson*, bool>> children;
-    for (const SwayJson& child : node["nodes"].items) children.emplace_back(&child, floating);
-    for (const SwayJson& child : node["floating_nodes"].items) children.emplace_back(&child, true);
-    const std::vector<SwayJson>& focus = node["focus"].items;
-    auto rank = [&](const SwayJson* child) {
-        const long long id = (*child)["id"].Integer(-1);
-        for (size_t i = 0; i < focus.size(); ++i)
-            if (focus[i].Integer(-2) == id) return i;
-        return focus.size();
+    if (depth >= kDeepest) return;
+    // Each child with whether it floats and its place in the focus order.
+    struct Child {
+        const rapidjson::Value* node;
+        bool floating;
+        rapidjson::SizeType rank;
     };
+    const auto focus = SwayItems(node, "/focus");
+    std::vector<Child> children;
+    auto add = [&](const rapidjson::Value& child, bool childFloating) {
+        const long long id = SwayInteger(child, "/id", -1);
+        rapidjson::SizeType rank = 0;
+        while (rank < focus.Size() && SwayInteger(focus[rank], "", -2) != id) ++rank;
+        children.push_back(Child{&child, childFloating, rank});
+    };
+    for (const rapidjson::Value& child : SwayItems(node, "/nodes")) add(child, floating);
+    for (const rapidjson::Value& child : SwayItems(node, "/floating_nodes")) add(child, true);
     std::stable_sort(children.begin(), children.end(),
-                     [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
-    for (const auto& [child, childFloating] : children) Walk(*child, inScratchpad, childFloating, out);
+                     [](const Child& a, const Child& b) { return a.rank < b.rank; });
+    for (const Child& child : children) Walk(*child.node, depth + 1, inScratchpad, child.floating, out);
 }
 
 } // namespace
 
-std::vector<SwayView> SwayViews(const SwayJson& tree) {
+std::vector<SwayView> SwayViews(const rapidjson::Value& tree) {
     std::vector<SwayView> views;
-    Walk(tree, false, false, views);
+    Walk(tree, 0, false, false, views);
     return views;
 }

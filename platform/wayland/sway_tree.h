@@ -3,7 +3,8 @@
 #pragma once
 
 #include "desktop_platform.h"
-#include "sway_json.h"
+
+#include <rapidjson/fwd.h>
 
 #include <string>
 #include <vector>
@@ -19,4 +20,6 @@ struct SwayView {
     bool focused = false;
 };
 
-std::vector<SwayView> SwayViews(const SwayJson& tree);
+// The windows in the tree (sway's get_tree answer); containers nested deeper than sway's trees go are left
+// out.
+std::vector<SwayView> SwayViews(const rapidjson::Value& tree);

@@ -5,6 +5,7 @@
 #include "wlroots_windows.h"
 
 #include "codepage.h"
+#include "sway_json_values.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
 #include "wlroots_connection.h"
 

@@ -1,7 +1,7 @@
 // The pieces of the wlroots session that need no compositor: sway's JSON and tree in focus order, the
 // pairing of top-level windows with sway's containers, the keymap with lent keycodes, the pixel formats of
 // screen copies, and layout descriptions read back through the XKB rules.
-#include "sway_json.h"
+#include "sway_json_values.h"
 #include "sway_keyboard_layout.h"
 #include "sway_tree.h"
 #include "wlroots_keyboard.h"
@@ -15,24 +15,39 @@
 #include <fstream>
 #include <sstream>
 
-TEST(SwayJsonParts, ReadsObjectsArraysEscapesAndRejectsBrokenText) {
-    const SwayJson value = SwayJson::Parse(
-        R"({"a": [1, -2.5e1, true, null], "t": "x\"\u00e9\ud83d\ude00\n", "o": {"k": false}})");
-    ASSERT_EQ(value.kind, SwayJson::Kind::Object);
-    EXPECT_EQ(value["a"].items.size(), 4u);
-    EXPECT_EQ(value["a"].items[1].number, -25);
-    EXPECT_TRUE(value["a"].items[2].boolean);
-    EXPECT_TRUE(value["a"].items[3].IsNull());
-    EXPECT_EQ(value["t"].Text(), "x\"\xC3\xA9\xF0\x9F\x98\x80\n");
-    EXPECT_EQ(value["o"]["k"].kind, SwayJson::Kind::Boolean);
-    EXPECT_TRUE(value["missing"]["deeper"].IsNull());
-    EXPECT_TRUE(SwayJson::Parse("{\"a\": [1, 2}").IsNull());
-    EXPECT_TRUE(SwayJson::Parse("[1] trailing").IsNull());
-    EXPECT_TRUE(SwayJson::Parse(std::string(1000, '[')).IsNull());
+TEST(SwayJsonParts, MissingMembersAndOtherKindsReadAsEmptyAndBrokenTextAsNull) {
+    const rapidjson::Document value = SwayJsonOf(
+        R"({"a": [1, -2.5e1, true, null, 9007199254740993], "t": "x\"\u00e9\ud83d\ude00\n", "o": {"k": false},
+            "n": 7})");
+    ASSERT_TRUE(value.IsObject());
+    EXPECT_EQ(SwayItems(value, "/a").Size(), 5u);
+    EXPECT_EQ(SwayInteger(value, "/a/1"), -25);
+    EXPECT_EQ(SwayInteger(value, "/a/4"), 9007199254740993); // beyond a double's precision
+    EXPECT_TRUE(SwayTrue(value, "/a/2"));
+    EXPECT_TRUE(SwayAt(value, "/a/3").IsNull());
+    EXPECT_EQ(SwayText(value, "/t"), "x\"\xC3\xA9\xF0\x9F\x98\x80\n");
+    EXPECT_FALSE(SwayTrue(value, "/o/k"));
+    // A missing member, a member of no object and a value of another kind read as empty, never fail.
+    EXPECT_TRUE(SwayAt(value, "/missing/deeper").IsNull());
+    EXPECT_TRUE(SwayAt(value, "/n/deeper").IsNull());
+    EXPECT_EQ(SwayText(value, "/n"), "");
+    EXPECT_EQ(SwayInteger(value, "/t", -1), -1);
+    EXPECT_FALSE(SwayTrue(value, "/n"));
+    EXPECT_EQ(SwayItems(value, "/n").Size(), 0u);
+    EXPECT_EQ(SwayItems(value, "/o").Size(), 0u);
+    EXPECT_TRUE(SwayJsonOf("{\"a\": [1, 2}").IsNull());
+    EXPECT_TRUE(SwayJsonOf("[1] trailing").IsNull());
+    EXPECT_TRUE(SwayJsonOf("").IsNull());
+    // Titles keep bytes that are not UTF-8, as sway passes them on from Xwayland windows: reading them as
+    // broken text would lose every window of the answer.
+    EXPECT_EQ(SwayText(SwayJsonOf("{\"name\": \"caf\xE9\"}"), "/name"), "caf\xE9");
+    // Nesting far deeper than any tree is read without exhausting the stack.
+    const int deep = 1000000;
+    EXPECT_TRUE(SwayJsonOf(std::string(deep, '[') + std::string(deep, ']')).IsArray());
 }
 
 TEST(SwayTreeParts, WindowsComeMostRecentlyFocusedFirstWithTheirStates) {
-    const SwayJson tree = SwayJson::Parse(R"({"id": 1, "type": "root", "focus": [3, 2], "nodes": [
+    std::string text = R"({"id": 1, "type": "root", "focus": [3, 2], "nodes": [
         {"id": 2, "type": "output", "name": "__i3", "focus": [20], "nodes": [
             {"id": 20, "type": "workspace", "name": "__i3_scratch", "focus": [21], "nodes": [],
              "floating_nodes": [{"id": 21, "type": "floating_con", "shell": "xdg_shell", "app_id": "hidden",
@@ -41,14 +56,16 @@ TEST(SwayTreeParts, WindowsComeMostRecentlyFocusedFirstWithTheirStates) {
             {"id": 4, "type": "workspace", "name": "1", "focus": [7, 5, 6], "nodes": [
                 {"id": 5, "type": "con", "shell": "xdg_shell", "app_id": "older", "name": "a",
                  "rect": {"x": 0, "y": 0, "width": 640, "height": 800}},
-                {"id": 6, "type": "con", "shell": "xwayland", "app_id": null, "name": "x",
+                {"id": 6, "type": "con", "shell": "xwayland", "app_id": null, "name": "LATIN1",
                  "window_properties": {"class": "XTerm"}, "fullscreen_mode": 1,
                  "rect": {"x": 640, "y": 0, "width": 640, "height": 800}}],
              "floating_nodes": [{"id": 7, "type": "floating_con", "shell": "xdg_shell", "app_id": "top",
                                  "name": "t", "focused": true,
                                  "rect": {"x": 100, "y": 75, "width": 500, "height": 275},
-                                 "deco_rect": {"x": 100, "y": 50, "width": 500, "height": 25}}]}]}]})");
-    const std::vector<SwayView> views = SwayViews(tree);
+                                 "deco_rect": {"x": 100, "y": 50, "width": 500, "height": 25}}]}]}]})";
+    // An Xwayland window may name itself in Latin-1; sway passes the bytes on as they are.
+    text.replace(text.find("LATIN1"), 6, "caf\xE9");
+    const std::vector<SwayView> views = SwayViews(SwayJsonOf(text));
     ASSERT_EQ(views.size(), 4u);
     EXPECT_EQ(views[0].appClass, "top");
     EXPECT_TRUE(views[0].floating);
@@ -59,10 +76,25 @@ TEST(SwayTreeParts, WindowsComeMostRecentlyFocusedFirstWithTheirStates) {
     EXPECT_EQ(views[0].rect.height, 300);
     EXPECT_EQ(views[1].appClass, "older");
     EXPECT_EQ(views[2].appClass, "XTerm");
+    EXPECT_EQ(views[2].title, "caf\xE9");
     EXPECT_TRUE(views[2].fullscreen);
     EXPECT_EQ(views[3].appClass, "hidden");
     EXPECT_TRUE(views[3].scratchpad);
     EXPECT_FALSE(views[1].scratchpad);
+}
+
+TEST(SwayTreeParts, NestingBeyondAnyTreeEndsTheWalkRatherThanTheProgram) {
+    // A window beside containers nested far deeper than sway nests them, with a window at the bottom.
+    const int deep = 200000;
+    std::string text =
+        R"({"type": "root", "nodes": [{"type": "con", "shell": "xdg_shell", "app_id": "top"}, )";
+    for (int i = 0; i < deep; ++i) text += R"({"type": "con", "nodes": [)";
+    text += R"({"type": "con", "shell": "xdg_shell", "app_id": "bottom"})";
+    for (int i = 0; i < deep; ++i) text += "]}";
+    text += "]}";
+    const std::vector<SwayView> views = SwayViews(SwayJsonOf(text));
+    ASSERT_EQ(views.size(), 1u);
+    EXPECT_EQ(views[0].appClass, "top");
 }
 
 TEST(SwayTreeParts, AlikeWindowsPairWithContainersInTheOrderTheyOpened) {

@@ -107,9 +107,9 @@ TEST(SwayGermanLayout, ZAndYTypeTheirOwnLetters) {
     EXPECT_EQ(recorder.Keys(), "+z -z +y -y +Shift_L +Z -Z -Shift_L");
     // The hardware keycodes are those of the German keyboard: Z sits where a US keyboard has Y.
     std::vector<int> downs;
-    for (const SwayJson& event : recorder.Events(0))
-        if (event["event"].Text() == "key" && event["down"].boolean)
-            downs.push_back(int(event["keycode"].number));
+    for (const rapidjson::Document& event : recorder.Events(0))
+        if (SwayText(event, "/event") == "key" && SwayTrue(event, "/down"))
+            downs.push_back(int(SwayInteger(event, "/keycode")));
     ASSERT_GE(downs.size(), 2u);
     EXPECT_EQ(downs[0], 21 + 8); // KEY_Y
     EXPECT_EQ(downs[1], 44 + 8); // KEY_Z
@@ -134,15 +134,15 @@ TEST(SwayPointer, MovesAbsoluteAndRelativeAndClicksReachTheRecorder) {
     // The first placement brings the pointer into the window (an enter, which the recorder does not
     // write); the relative move from there shows where it was. Repeated motions to one place count once.
     std::vector<std::string> seen;
-    for (const SwayJson& event : recorder.Events()) {
-        const std::string kind = event["event"].Text();
+    for (const rapidjson::Document& event : recorder.Events()) {
+        const std::string kind = SwayText(event, "/event");
         const std::string at =
-            std::to_string(event["x"].Integer()) + "," + std::to_string(event["y"].Integer());
+            std::to_string(SwayInteger(event, "/x")) + "," + std::to_string(SwayInteger(event, "/y"));
         std::string line;
         if (kind == "motion") line = "move " + at;
         if (kind == "button")
-            line = std::string(event["down"].boolean ? "down " : "up ") +
-                   std::to_string(event["button"].Integer()) + " at " + at;
+            line = std::string(SwayTrue(event, "/down") ? "down " : "up ") +
+                   std::to_string(SwayInteger(event, "/button")) + " at " + at;
         if (!line.empty() && (seen.empty() || seen.back() != line)) seen.push_back(line);
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"move 110,205", "down 1 at 110,205", "up 1 at 110,205",
@@ -195,16 +195,16 @@ TEST(SwayWindows, FindPlaceMoveAndCommandFootAndTheRecorder) {
                  "PRINT f\nPRINT w\nPRINT GETWINID(\"qm-window\", \"other\")\nPRINT GETWINID(\"nothing\")\n"
                  "SETWIN w, 100, 50, 500, 300\nPRINT \"moved\"\nPRINT SETWIN(w)\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    SwayJson tree = SwayTree();
-    const SwayJson* window = SwayWindow(tree, "qm-window");
+    rapidjson::Document tree = SwayTree();
+    const rapidjson::Value* window = SwayWindow(tree, "qm-window");
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ((*window)["type"].Text(), "floating_con");
-    EXPECT_EQ((*window)["rect"]["x"].Integer(), 100);
+    EXPECT_EQ(SwayText(*window, "/type"), "floating_con");
+    EXPECT_EQ(SwayInteger(*window, "/rect/x"), 100);
     // sway's rectangle leaves out the title bar above it.
-    const int64_t titleBar = (*window)["deco_rect"]["height"].Integer();
-    EXPECT_EQ((*window)["rect"]["y"].Integer() - titleBar, 50);
-    EXPECT_EQ((*window)["rect"]["width"].Integer(), 500);
-    EXPECT_EQ((*window)["rect"]["height"].Integer() + titleBar, 300);
+    const int64_t titleBar = SwayInteger(*window, "/deco_rect/height");
+    EXPECT_EQ(SwayInteger(*window, "/rect/y") - titleBar, 50);
+    EXPECT_EQ(SwayInteger(*window, "/rect/width"), 500);
+    EXPECT_EQ(SwayInteger(*window, "/rect/height") + titleBar, 300);
     const QStringList lines = QString::fromStdString(run.out).split(u'\n');
     ASSERT_GE(lines.size(), 7) << run.out;
     EXPECT_GT(lines[0].toInt(), 0);
@@ -216,22 +216,22 @@ TEST(SwayWindows, FindPlaceMoveAndCommandFootAndTheRecorder) {
     EXPECT_EQ(maximise.out, "0\n終了しました。\n");
     tree = SwayTree();
     ASSERT_NE(SwayWindow(tree, "qm-window"), nullptr);
-    EXPECT_EQ((*SwayWindow(tree, "qm-window"))["fullscreen_mode"].Integer(), 1);
+    EXPECT_EQ(SwayInteger(*SwayWindow(tree, "qm-window"), "/fullscreen_mode"), 1);
 
     const MacroRun minimise =
         RunMacro("DIM w\nDIM c\nw = GETWINID(\"qm-window\")\nc = CTRLWIN(w, MIN)\nPRINT SETWIN(w)\n");
     EXPECT_EQ(minimise.out, "0\n終了しました。\n") << minimise.err;
     tree = SwayTree();
     ASSERT_NE(SwayWindow(tree, "qm-window"), nullptr);
-    EXPECT_FALSE((*SwayWindow(tree, "qm-window"))["visible"].boolean);
+    EXPECT_FALSE(SwayTrue(*SwayWindow(tree, "qm-window"), "/visible"));
 
     const MacroRun restore =
         RunMacro("DIM w\nDIM c\nw = GETWINID(\"qm-window\")\nc = CTRLWIN(w, NORMAL)\nPRINT SETWIN(w)\n");
     EXPECT_EQ(restore.out, "1\n終了しました。\n") << restore.err;
     tree = SwayTree();
     ASSERT_NE(SwayWindow(tree, "qm-window"), nullptr);
-    EXPECT_TRUE((*SwayWindow(tree, "qm-window"))["visible"].boolean);
-    EXPECT_EQ((*SwayWindow(tree, "qm-window"))["fullscreen_mode"].Integer(), 0);
+    EXPECT_TRUE(SwayTrue(*SwayWindow(tree, "qm-window"), "/visible"));
+    EXPECT_EQ(SwayInteger(*SwayWindow(tree, "qm-window"), "/fullscreen_mode"), 0);
 
     // The most recently focused of two windows of one class is found first.
     Recorder second(QStringLiteral("qm-window"), QStringLiteral("second"));

@@ -33,8 +33,8 @@ Recorder::Recorder(const QString& appId, const QString& title, bool fullscreen, 
     waited.start();
     while (!ready_ && waited.elapsed() < 15000 && process_.state() != QProcess::NotRunning) {
         QThread::msleep(30);
-        for (const SwayJson& event : Events(0))
-            if (event["event"].Text() == "ready") ready_ = true;
+        for (const rapidjson::Document& event : Events(0))
+            if (SwayText(event, "/event") == "ready") ready_ = true;
     }
     if (ready_) Clear();
 }
@@ -47,22 +47,22 @@ Recorder::~Recorder() {
     }
 }
 
-std::vector<SwayJson> Recorder::Events(int settleMs) const {
+std::vector<rapidjson::Document> Recorder::Events(int settleMs) const {
     if (settleMs > 0) QThread::msleep(static_cast<unsigned long>(settleMs));
-    std::vector<SwayJson> events;
+    std::vector<rapidjson::Document> events;
     QFile file(out_);
     if (!file.open(QIODevice::ReadOnly)) return events;
     for (const QByteArray& line : file.readAll().split('\n'))
-        if (!line.trimmed().isEmpty()) events.push_back(SwayJson::Parse(line.toStdString()));
+        if (!line.trimmed().isEmpty()) events.push_back(SwayJsonOf(line.toStdString()));
     return events;
 }
 
 std::string Recorder::Keys(int settleMs) const {
     std::string keys;
-    for (const SwayJson& event : Events(settleMs)) {
-        if (event["event"].Text() != "key") continue;
+    for (const rapidjson::Document& event : Events(settleMs)) {
+        if (SwayText(event, "/event") != "key") continue;
         if (!keys.empty()) keys += ' ';
-        keys += (event["down"].boolean ? "+" : "-") + event["keyval"].Text();
+        keys += (SwayTrue(event, "/down") ? "+" : "-") + SwayText(event, "/keyval");
     }
     return keys;
 }
@@ -94,27 +94,27 @@ MacroRun RunMacro(const std::string& text, int limitMs) {
     return run;
 }
 
-SwayJson SwayTree() {
+rapidjson::Document SwayTree() {
     QProcess message;
     message.start(QStringLiteral("swaymsg"),
                   {QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("get_tree")});
-    if (!message.waitForFinished(5000)) return SwayJson();
-    return SwayJson::Parse(message.readAllStandardOutput().toStdString());
+    if (!message.waitForFinished(5000)) return rapidjson::Document();
+    return SwayJsonOf(message.readAllStandardOutput().toStdString());
 }
 
 namespace {
 
-const SwayJson* FindIn(const SwayJson& node, const std::string& appId) {
-    if (node["app_id"].Text() == appId) return &node;
-    for (const char* list : {"nodes", "floating_nodes"})
-        for (const SwayJson& child : node[list].items)
-            if (const SwayJson* found = FindIn(child, appId)) return found;
+const rapidjson::Value* FindIn(const rapidjson::Value& node, const std::string& appId) {
+    if (SwayText(node, "/app_id") == appId) return &node;
+    for (const char* list : {"/nodes", "/floating_nodes"})
+        for (const rapidjson::Value& child : SwayItems(node, list))
+            if (const rapidjson::Value* found = FindIn(child, appId)) return found;
     return nullptr;
 }
 
 } // namespace
 
-const SwayJson* SwayWindow(const SwayJson& tree, const std::string& appId) {
+const rapidjson::Value* SwayWindow(const rapidjson::Value& tree, const std::string& appId) {
     return FindIn(tree, appId);
 }
 
@@ -122,7 +122,7 @@ bool WaitForSwayWindow(const std::string& appId) {
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < 10000) {
-        const SwayJson tree = SwayTree();
+        const rapidjson::Document tree = SwayTree();
         if (SwayWindow(tree, appId) != nullptr) return true;
         QThread::msleep(50);
     }

@@ -3,7 +3,7 @@
 // from outside through swaymsg.
 #pragma once
 
-#include "sway_json.h"
+#include "sway_json_values.h"
 
 #include <QProcess>
 #include <QString>
@@ -26,7 +26,7 @@ class Recorder {
     ~Recorder();
     bool Ready() const { return ready_; }
     // The events written so far (after waiting `settleMs` for late ones).
-    std::vector<SwayJson> Events(int settleMs = 300) const;
+    std::vector<rapidjson::Document> Events(int settleMs = 300) const;
     // The "key" events' keyvals with + for down and - for up, in order: "+Shift_L +A -A -Shift_L".
     std::string Keys(int settleMs = 300) const;
     void Clear();
@@ -49,7 +49,7 @@ struct MacroRun {
 MacroRun RunMacro(const std::string& text, int limitMs = 30000);
 
 // sway's tree as `swaymsg -t get_tree` gives it, and the first window with the app id.
-SwayJson SwayTree();
-const SwayJson* SwayWindow(const SwayJson& tree, const std::string& appId);
+rapidjson::Document SwayTree();
+const rapidjson::Value* SwayWindow(const rapidjson::Value& tree, const std::string& appId);
 // Waits (up to a few seconds) until sway lists a window with that app id.
 bool WaitForSwayWindow(const std::string& appId);
