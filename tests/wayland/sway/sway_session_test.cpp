@@ -17,7 +17,6 @@
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -29,10 +28,6 @@ constexpr uint8_t kVkA = 0x41;
 
 #define REQUIRE_SWAY()                                                                                       \
     if (!SwayRunning()) GTEST_SKIP() << "needs run-with-sway.sh"
-
-double Milliseconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
-}
 
 } // namespace
 
@@ -247,42 +242,6 @@ TEST(SwayWindows, FindPlaceMoveAndCommandFootAndTheRecorder) {
                  "PRINT GETWINID(\"qm-foot\")\n");
     EXPECT_EQ(close.out, "0\n終了しました。\n") << close.err;
     EXPECT_TRUE(foot.waitForFinished(5000));
-}
-
-TEST(SwayMeasure, SessionSetUpPixelCaptureAndKeyLatency) {
-    REQUIRE_SWAY();
-    Recorder recorder(QStringLiteral("qm-measure"), QStringLiteral("measure"), true);
-    ASSERT_TRUE(recorder.Ready());
-    auto start = std::chrono::steady_clock::now();
-    std::unique_ptr<DesktopPlatform> platform = CreateDesktopPlatform();
-    const int32_t first = platform->ReadPixel(5, 5);
-    std::printf("[ measured ] first desktop call (connect, session, GETCOLOR): %.1f ms\n",
-                Milliseconds(start));
-    EXPECT_NE(first, -1);
-    constexpr int kPixels = 200;
-    start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kPixels; ++i) platform->ReadPixel(i, i);
-    std::printf("[ measured ] GETCOLOR pixel: %.3f ms per call\n", Milliseconds(start) / kPixels);
-    constexpr int kScreens = 10;
-    PixelGrid grid;
-    start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kScreens; ++i) EXPECT_EQ(platform->CaptureScreen(grid), 0);
-    std::printf("[ measured ] whole-screen capture 1280x800 (FINDIMG's capture): %.1f ms per call\n",
-                Milliseconds(start) / kScreens);
-    EXPECT_EQ(grid.width, 1280);
-    EXPECT_EQ(grid.height, 800);
-    // Key latency: from the send to the recorder's line, which the file shows.
-    constexpr int kKeys = 20;
-    double total = 0;
-    for (int i = 0; i < kKeys; ++i) {
-        const size_t before = recorder.Events(0).size();
-        start = std::chrono::steady_clock::now();
-        platform->SendKeyEvent(kVkA, i % 2 == 0 ? 0 : DesktopPlatform::kKeyUp, 0);
-        while (recorder.Events(0).size() == before && Milliseconds(start) < 2000) QThread::usleep(200);
-        total += Milliseconds(start);
-    }
-    std::printf("[ measured ] key event latency (send to the client's record): %.2f ms average\n",
-                total / kKeys);
 }
 
 // A compositor that stops answering (here: stopped with SIGSTOP) ends the run as a lost one after the
