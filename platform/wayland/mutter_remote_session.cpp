@@ -196,7 +196,13 @@ void MutterRemoteSession::Key(uint32_t evdevCode, bool down) {
         lastInputMs_ = MutterNowMs();
 }
 
+// Mutter reaches a keypad digit's symbol with Shift on its key, which clients read as the key's other
+// symbol (KP_Begin for KP_5) while Num Lock is off: the digit is typed as the digit itself instead, so the
+// keypad codes type digits whatever Num Lock says, as they do on X11.
 bool MutterRemoteSession::KeySym(uint32_t keysym, bool down) {
+    constexpr uint32_t kKeypad0 = 0xFFB0; // XKB_KEY_KP_0 … XKB_KEY_KP_9
+    constexpr uint32_t kDigit0 = 0x30;
+    if (keysym >= kKeypad0 && keysym <= kKeypad0 + 9) keysym = kDigit0 + (keysym - kKeypad0);
     if (!bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyKeyboardKeysym", kEventMs,
                    nullptr, "ub", keysym, static_cast<int>(down)))
         return false;

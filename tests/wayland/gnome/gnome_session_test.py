@@ -143,6 +143,13 @@ class Keys(GnomeCase):
         self.assertEqual(presses(records), ["Shift_L", "H", "exclam", "i", "space", "minus"])
         self.assertEqual(held_at_end(records), [])
 
+    def test_keypad_digits_type_digits(self):
+        result = self.run_focused("KBD VK_NUMPAD5, PRESS\nKBD VK_NUMPAD0, PRESS\nKBD VK_DECIMAL, PRESS\n")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        records = self.recorder.records()
+        self.assertEqual(presses(records), ["5", "0", "KP_Decimal"])
+        self.assertEqual(held_at_end(records), [])
+
     def test_keys_held_at_the_end_of_a_run_are_let_go(self):
         result = self.run_focused("KBD VK_SHIFT, DOWN\nKBD VK_CONTROL, DOWN\nKBD VK_B, DOWN\n")
         self.assertEqual(result.returncode, 0, result.stderr)
