@@ -3,12 +3,11 @@
 #include "gnome_shell_windows.h"
 
 #include "codepage.h"
+#include "window_waits.h"
 
 #include <systemd/sd-bus.h>
 
-#include <chrono>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -20,11 +19,6 @@ constexpr uint32_t kInterfaceVersion = 1;
 // A shell that does not answer within this is taken as not offering the service; nothing it does for us
 // takes long, so only a hung shell reaches it.
 constexpr uint64_t kCallTimeoutMicroseconds = 2'000'000;
-
-constexpr int32_t kCommandMaximize = 0xF030;
-constexpr int32_t kCommandMinimize = 0xF020;
-constexpr int32_t kCommandRestore = 0xF120;
-constexpr int32_t kCommandClose = 0xF060;
 
 constexpr int32_t kStateNormal = 1;
 constexpr int32_t kStateMinimized = 2;
@@ -51,8 +45,8 @@ struct ListedWindow {
     int32_t bottom = 0;
 };
 
-bool SameRect(const ListedWindow& window, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    return window.left == left && window.top == top && window.right == right && window.bottom == bottom;
+WindowPlacement PlacementOf(const ListedWindow& window) {
+    return WindowPlacement{window.state, window.left, window.top, window.right, window.bottom};
 }
 
 class GnomeShellWindows final : public CompositorWindows {
@@ -88,65 +82,52 @@ class GnomeShellWindows final : public CompositorWindows {
     bool Placement(int32_t window, WindowPlacement& out) override {
         ListedWindow found;
         if (!Listed(window, found)) return false;
-        out.showState = found.state;
-        out.left = found.left;
-        out.top = found.top;
-        out.right = found.right;
-        out.bottom = found.bottom;
+        out = PlacementOf(found);
         return true;
     }
 
     void Move(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height) override {
         ListedWindow before;
         if (!Listed(window, before)) return;
-        const int32_t right = x + width;
-        const int32_t bottom = y + height;
-        if (before.state == kStateNormal && SameRect(before, x, y, right, bottom)) return;
+        const WindowPlacement target{kStateNormal, x, y, x + width, y + height};
+        const WindowPlacement was = PlacementOf(before);
+        if (SamePlacement(was, target)) return;
         if (!CallWithHandle("Move", window, x, y, width, height)) return;
-        // The client takes the new size in its own time. Done when the frame is where it was asked to be, or
-        // once it has changed and then held still (a terminal keeps its size to whole character cells).
-        auto lastChange = std::chrono::steady_clock::now();
-        ListedWindow last = before;
-        WaitFor([&] {
-            ListedWindow now;
-            if (!Listed(window, now)) return true;
-            if (now.state == kStateNormal && SameRect(now, x, y, right, bottom)) return true;
-            const auto time = std::chrono::steady_clock::now();
-            if (!SameRect(now, last.left, last.top, last.right, last.bottom) || now.state != last.state) {
-                last = now;
-                lastChange = time;
-                return false;
-            }
-            return !SameRect(now, before.left, before.top, before.right, before.bottom) &&
-                   time - lastChange > std::chrono::milliseconds(100);
-        });
+        // The client takes the new size in its own time: done when the frame is where it was asked to be,
+        // or once it has changed and then held still.
+        WaitForNewPlacement(
+            [&](WindowPlacement& now) {
+                ListedWindow listed;
+                if (!Listed(window, listed)) return false;
+                now = PlacementOf(listed);
+                return true;
+            },
+            target, was);
     }
 
     int32_t Command(int32_t window, int32_t command) override {
-        // As with the system-command message of Windows, the low four bits are not part of the command and
-        // only the low 16 bits count, so &HF060 (which a macro reads as -4000) is the close command too.
         const char* method = nullptr;
         int32_t state = 0;
-        switch (command & 0xFFF0) {
-        case kCommandMaximize:
+        switch (WindowCommandOf(command)) {
+        case WindowCommand::Maximize:
             method = "Maximize", state = kStateMaximized;
             break;
-        case kCommandMinimize:
+        case WindowCommand::Minimize:
             method = "Minimize", state = kStateMinimized;
             break;
-        case kCommandRestore:
+        case WindowCommand::Restore:
             method = "Restore", state = kStateNormal;
             break;
-        case kCommandClose:
+        case WindowCommand::Close:
             method = "Close";
             break;
-        default:
+        case WindowCommand::Other:
             return 0;
         }
         ListedWindow found;
         if (!Listed(window, found) || !CallWithHandle(method, window)) return 0;
         // The state changes once the client has taken it; the command is done when it shows.
-        if (state != 0) WaitFor([&] { return !Listed(window, found) || found.state == state; });
+        if (state != 0) PollUntil([&] { return !Listed(window, found) || found.state == state; });
         return 0;
     }
 
@@ -238,15 +219,6 @@ class GnomeShellWindows final : public CompositorWindows {
             return true;
         }
         return false;
-    }
-
-    template <typename Condition> static bool WaitFor(Condition condition, int milliseconds = 1000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-        while (true) {
-            if (condition()) return true;
-            if (std::chrono::steady_clock::now() >= end) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
     }
 
     std::mutex mutex_; // the bus connection is used from the macro's thread and the editor's alike

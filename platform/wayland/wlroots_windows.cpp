@@ -7,18 +7,13 @@
 #include "codepage.h"
 #include "sway_json_values.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
+#include "window_waits.h"
 #include "wlroots_connection.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 namespace {
 
-constexpr int32_t kCommandMaximize = 0xF030;
-constexpr int32_t kCommandMinimize = 0xF020;
-constexpr int32_t kCommandRestore = 0xF120;
-constexpr int32_t kCommandClose = 0xF060;
 constexpr int kSettleLimitMs = 1000;
 
 } // namespace
@@ -135,13 +130,13 @@ const SwayView* WlrootsWindows::ViewNow(long long conId, std::vector<SwayView>& 
 template <typename Settled>
 void WlrootsWindows::RunOnView(long long conId, const std::string& commands, Settled settled) {
     sway_.Run("[con_id=" + std::to_string(conId) + "] " + commands);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSettleLimitMs);
     std::vector<SwayView> views;
-    while (std::chrono::steady_clock::now() < end) {
-        const SwayView* view = ViewNow(conId, views);
-        if (view == nullptr || settled(*view)) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    PollUntil(
+        [&] {
+            const SwayView* view = ViewNow(conId, views);
+            return view == nullptr || settled(*view);
+        },
+        kSettleLimitMs, 10);
 }
 
 // The container lands at (x, y) with the outer size asked: it floats (a tiled window's place is the
@@ -184,10 +179,8 @@ int32_t WlrootsWindows::Command(int32_t window, int32_t command) {
     zwlr_foreign_toplevel_handle_v1* handle = entry.toplevel->handle;
     const bool bySway = isSway_ && entry.view != nullptr;
     const long long conId = bySway ? entry.view->conId : 0;
-    // As with the system-command message of Windows, the low four bits are not part of the command, and
-    // only the low 16 bits count.
-    switch (command & 0xFFF0) {
-    case kCommandMaximize:
+    switch (WindowCommandOf(command)) {
+    case WindowCommand::Maximize:
         if (bySway)
             RunOnView(conId,
                       std::string(entry.view->scratchpad ? "scratchpad show, " : "") + "fullscreen enable",
@@ -197,7 +190,7 @@ int32_t WlrootsWindows::Command(int32_t window, int32_t command) {
             zwlr_foreign_toplevel_handle_v1_set_maximized(handle);
         }
         break;
-    case kCommandMinimize:
+    case WindowCommand::Minimize:
         if (bySway) {
             if (!entry.view->scratchpad) floatedBeforeScratchpad_[conId] = entry.view->floating;
             RunOnView(conId, "move scratchpad", [](const SwayView& view) { return view.scratchpad; });
@@ -205,7 +198,7 @@ int32_t WlrootsWindows::Command(int32_t window, int32_t command) {
             zwlr_foreign_toplevel_handle_v1_set_minimized(handle);
         }
         break;
-    case kCommandRestore:
+    case WindowCommand::Restore:
         if (bySway) {
             std::string commands;
             if (entry.view->scratchpad) {
@@ -225,10 +218,10 @@ int32_t WlrootsWindows::Command(int32_t window, int32_t command) {
                 zwlr_foreign_toplevel_handle_v1_activate(handle, connection_.Seat());
         }
         break;
-    case kCommandClose:
+    case WindowCommand::Close:
         zwlr_foreign_toplevel_handle_v1_close(handle);
         break;
-    default:
+    case WindowCommand::Other:
         break;
     }
     connection_.Roundtrip();

@@ -2,6 +2,7 @@
 // from _NET_FRAME_EXTENTS, _NET_MOVERESIZE_WINDOW, _NET_WM_STATE, iconify, activation and WM_DELETE_WINDOW.
 #include "x11_windows.h"
 
+#include "window_waits.h"
 #include "x11_error_trap.h"
 #include "x11_stacking.h"
 
@@ -9,15 +10,8 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 namespace {
-
-constexpr int32_t kCommandMaximize = 0xF030;
-constexpr int32_t kCommandMinimize = 0xF020;
-constexpr int32_t kCommandRestore = 0xF120;
-constexpr int32_t kCommandClose = 0xF060;
 
 constexpr long kStateRemove = 0;
 constexpr long kStateAdd = 1;
@@ -30,13 +24,12 @@ constexpr long kWmStateIconic = 3;
 X11Windows::X11Windows(Display* display) : display_(display), atoms_(display) {}
 
 template <typename Condition> bool X11Windows::WaitFor(Condition condition, int milliseconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (true) {
-        XSync(display_, False);
-        if (condition()) return true;
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    return PollUntil(
+        [&] {
+            XSync(display_, False);
+            return condition();
+        },
+        milliseconds);
 }
 
 bool X11Windows::HasWindowManager() {
@@ -183,21 +176,17 @@ void X11Windows::Move(int32_t window, int32_t x, int32_t y, int32_t width, int32
                           static_cast<unsigned int>(clientHeight));
     }
     // Done when the frame is where it was asked to be, or when the window manager has settled on a
-    // geometry of its own (a terminal keeps its size to whole character cells).
-    auto lastChange = std::chrono::steady_clock::now();
-    Rect last = before;
-    WaitFor([&] {
-        Rect now;
-        if (!OuterRect(id, now)) return true;
-        if (now == target) return true;
-        const auto time = std::chrono::steady_clock::now();
-        if (!(now == last)) {
-            last = now;
-            lastChange = time;
-            return false;
-        }
-        return !(now == before) && time - lastChange > std::chrono::milliseconds(100);
-    });
+    // geometry of its own.
+    auto placementOf = [](const Rect& r) { return WindowPlacement{0, r.left, r.top, r.right, r.bottom}; };
+    WaitForNewPlacement(
+        [&](WindowPlacement& now) {
+            XSync(display_, False);
+            Rect rect;
+            if (!OuterRect(id, rect)) return false;
+            now = placementOf(rect);
+            return true;
+        },
+        placementOf(target), placementOf(before), 1500);
 }
 
 void X11Windows::SetMaximized(XID window, bool on) {
@@ -225,28 +214,26 @@ int32_t X11Windows::Command(int32_t window, int32_t command) {
     const XID id = static_cast<XID>(static_cast<uint32_t>(window));
     if (!IsClient(id)) return 0;
     const bool managed = HasWindowManager();
-    // As with the system-command message of Windows, the low four bits are not part of the command, and
-    // only the low 16 bits count, so &HF060 (which a macro reads as -4000) is the close command too.
-    switch (command & 0xFFF0) {
-    case kCommandMaximize:
+    switch (WindowCommandOf(command)) {
+    case WindowCommand::Maximize:
         Show(id);
         SetMaximized(id, true);
         if (managed) WaitFor([&] { return IsMaximized(id); });
         break;
-    case kCommandMinimize:
+    case WindowCommand::Minimize:
         XIconifyWindow(display_, id, DefaultScreen(display_));
         if (managed) WaitFor([&] { return !IsShown(id); });
         break;
-    case kCommandRestore:
+    case WindowCommand::Restore:
         SetMaximized(id, false);
         Show(id);
         SendToRoot(id, atoms_.activeWindow, kSourcePager, CurrentTime, 0, 0, 0);
         if (managed) WaitFor([&] { return IsShown(id) && !IsMaximized(id); });
         break;
-    case kCommandClose:
+    case WindowCommand::Close:
         Close(id);
         break;
-    default:
+    case WindowCommand::Other:
         break;
     }
     XSync(display_, False);
