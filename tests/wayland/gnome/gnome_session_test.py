@@ -53,11 +53,11 @@ def screen_colour(x, y):
 
 
 class Recorder:
-    """The GTK client full-screen, its records read as they come."""
+    """The GTK client (full-screen unless window options are given), its records read as they come."""
 
-    def __init__(self, folder, picture=None):
+    def __init__(self, folder, picture=None, window_options=("--fullscreen",)):
         self.path = os.path.join(folder, "records.jsonl")
-        args = ["/usr/bin/python3", RECORDER, "--out", self.path, "--fullscreen"]
+        args = ["/usr/bin/python3", RECORDER, "--out", self.path, *window_options]
         if picture:
             args += ["--picture", picture]
         environment = dict(os.environ, NO_AT_BRIDGE="1")

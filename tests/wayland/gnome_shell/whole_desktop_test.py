@@ -2,12 +2,9 @@
 # The whole program on a headless GNOME Shell with our extension: one macro run by the command-line program
 # finds a native GTK window by class and title, places it, clicks and types into it and reads its colour.
 #   whole_desktop_test.py PROGRAM RECORDER [unittest arguments]
-import json
 import os
-import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gnome"))
@@ -22,22 +19,9 @@ class WholeDesktop(unittest.TestCase):
         self.folder = tempfile.mkdtemp()
         picture = os.path.join(self.folder, "window.bmp")
         gnome.write_bmp(picture, 800, 600, lambda x, y: COLOUR)
-        self.records_path = os.path.join(self.folder, "records.jsonl")
-        self.recorder = subprocess.Popen(
-            ["/usr/bin/python3", gnome.RECORDER, "--out", self.records_path, "--app-id", "qm-e2e", "--title",
-             "E2E", "--picture", picture, "--width", "400", "--height", "300"],
-            env=dict(os.environ, NO_AT_BRIDGE="1"), stderr=subprocess.DEVNULL)
-        self.addCleanup(self.recorder.terminate)
-        deadline = time.monotonic() + 20
-        while time.monotonic() < deadline and not any(r["event"] == "ready" for r in self.records()):
-            time.sleep(0.05)
-
-    def records(self):
-        try:
-            with open(self.records_path, encoding="utf-8") as f:
-                return [json.loads(line) for line in f if line.endswith("\n")]
-        except FileNotFoundError:
-            return []
+        self.recorder = gnome.Recorder(self.folder, picture, ("--app-id", "qm-e2e", "--title", "E2E", "--width",
+                                                              "400", "--height", "300"))
+        self.addCleanup(self.recorder.close)
 
     def test_find_place_click_type_and_read(self):
         result = gnome.run_macro(self.folder, "\n".join([
@@ -69,8 +53,8 @@ class WholeDesktop(unittest.TestCase):
         red, green, blue = COLOUR
         self.assertEqual(int(lines[3]), red | green << 8 | blue << 16)
         self.assertEqual(lines[4], "0")
-        time.sleep(0.3)
-        records = self.records()
+        self.recorder.wait_for(lambda r: False, 0.3)  # the last events reach the client
+        records = self.recorder.records()
         clicks = [r for r in records if r["event"] == "button" and r["down"]]
         self.assertEqual(len(clicks), 2, records)
         # Each click lands at its place from the frame's corner: GTK counts from its window's corner, which
