@@ -236,7 +236,6 @@ class Loss(unittest.TestCase):
             self.fail("still running 20 s after mutter was killed")
         ended_ms = (time.monotonic() - killed) * 1000
         print("[ measured ] %s: the program ended %.0f ms after mutter was killed" % (name, ended_ms))
-        self.assertLess(ended_ms, 3000)
         self.assertEqual(run.returncode, 7)
         self.assertEqual(out, "終了しました。\n")
         self.assertEqual(err, "関数の呼び出しが不正です\n画面との接続が切れたため、この関数は実行できません - %s\n"

@@ -57,14 +57,35 @@ std::vector<rapidjson::Document> Recorder::Events(int settleMs) const {
     return events;
 }
 
-std::string Recorder::Keys(int settleMs) const {
+namespace {
+
+std::string KeysOf(const std::vector<rapidjson::Document>& events) {
     std::string keys;
-    for (const rapidjson::Document& event : Events(settleMs)) {
+    for (const rapidjson::Document& event : events) {
         if (SwayText(event, "/event") != "key") continue;
         if (!keys.empty()) keys += ' ';
         keys += (SwayTrue(event, "/down") ? "+" : "-") + SwayText(event, "/keyval");
     }
     return keys;
+}
+
+} // namespace
+
+std::string Recorder::Keys(int settleMs) const {
+    return KeysOf(Events(settleMs));
+}
+
+std::string Recorder::KeysAwaited(const std::string& expected) const {
+    return KeysOf(EventsAwaited(
+        [&expected](const std::vector<rapidjson::Document>& events) { return KeysOf(events) == expected; }));
+}
+
+std::vector<rapidjson::Document>
+Recorder::EventsAwaited(const std::function<bool(const std::vector<rapidjson::Document>&)>& done) const {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 10000 && !done(Events(0))) QThread::msleep(30);
+    return Events();
 }
 
 void Recorder::Clear() {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,12 @@ class Recorder {
     std::vector<rapidjson::Document> Events(int settleMs = 300) const;
     // The "key" events' keyvals with + for down and - for up, in order: "+Shift_L +A -A -Shift_L".
     std::string Keys(int settleMs = 300) const;
+    // The keys once they read `expected` and 300 ms later, for any extra ones; a busy machine may take
+    // seconds to pass the last events on, so this waits up to 10 s before returning what there is.
+    std::string KeysAwaited(const std::string& expected) const;
+    // The events once `done` holds for them (up to 10 s) and 300 ms later.
+    std::vector<rapidjson::Document>
+    EventsAwaited(const std::function<bool(const std::vector<rapidjson::Document>&)>& done) const;
     void Clear();
 
   private:
