@@ -53,8 +53,9 @@ class WholeDesktop(unittest.TestCase):
         red, green, blue = COLOUR
         self.assertEqual(int(lines[3]), red | green << 8 | blue << 16)
         self.assertEqual(lines[4], "0")
-        self.recorder.wait_for(lambda r: False, 0.3)  # the last events reach the client
-        records = self.recorder.records()
+        typed = lambda records: [r["keyval"] for r in records if r["event"] == "key" and r["down"]]
+        records = self.recorder.records_once(
+            lambda r: typed(r) == ["h", "Shift_L", "I"] and gnome.held_at_end(r) == [])
         clicks = [r for r in records if r["event"] == "button" and r["down"]]
         self.assertEqual(len(clicks), 2, records)
         # Each click lands at its place from the frame's corner: GTK counts from its window's corner, which
@@ -62,8 +63,7 @@ class WholeDesktop(unittest.TestCase):
         first, second = clicks
         self.assertTrue(0 <= first["x"] - 60 < 40 and 0 <= first["y"] - 120 < 40, clicks)
         self.assertEqual((second["x"] - first["x"], second["y"] - first["y"]), (200, 100), clicks)
-        typed = [r["keyval"] for r in records if r["event"] == "key" and r["down"]]
-        self.assertEqual(typed, ["h", "Shift_L", "I"], records)
+        self.assertEqual(typed(records), ["h", "Shift_L", "I"], records)
         self.assertEqual(gnome.held_at_end(records), [])
 
 
