@@ -55,7 +55,10 @@ WlrootsConnection::~WlrootsConnection() {
     if (shm_ != nullptr) wl_shm_destroy(shm_);
     if (seat_ != nullptr) wl_seat_destroy(seat_);
     if (registry_ != nullptr) wl_registry_destroy(registry_);
-    if (!Lost()) wl_display_flush(display_);
+    // A compositor drops whatever it has not yet read from a client that hung up, so on a busy desktop the
+    // last keys and clicks of a run would be lost: the connection closes only once everything sent is
+    // handled.
+    if (!Lost()) Roundtrip();
 }
 
 bool WlrootsConnection::BindGlobals() {

@@ -265,7 +265,8 @@ pid_t SwayPid() {
     return sway;
 }
 
-// Starts the command-line program on a macro that prints "started" and then loops; true once it has printed.
+// Starts the command-line program on a macro that prints "started" (and then loops, or ends); true once it
+// has printed.
 bool StartLoopingRun(const QTemporaryDir& dir, const char* text, QProcess& run) {
     const QString macro = dir.filePath(QStringLiteral("loop.qlx"));
     QFile file(macro);
@@ -287,6 +288,26 @@ const char kLostGetColor[] =
     "関数の呼び出しが不正です\n画面との接続が切れたため、この関数は実行できません - GETCOLOR\n行=5\n";
 
 } // namespace
+
+// sway reads nothing more from a client that has hung up, so the program may end only once its last keys
+// are handled: here sway is stopped while they are sent, and they still arrive once it goes on.
+TEST(SwayLoss, TheLastKeysOfARunArriveThoughSwayIsBusyWhenItEnds) {
+    REQUIRE_SWAY();
+    const pid_t sway = SwayPid();
+    ASSERT_GT(sway, 0) << "run with SWAY_TEST_PID_FILE set";
+    Recorder recorder(QStringLiteral("qm-busy"), QStringLiteral("busy"));
+    ASSERT_TRUE(recorder.Ready());
+    QTemporaryDir dir;
+    QProcess run;
+    ASSERT_TRUE(StartLoopingRun(dir, "KBD VK_A, PRESS\nPRINT \"started\"\nWAIT 200\nKBD VK_B, PRESS\n", run))
+        << run.readAllStandardError().toStdString();
+    kill(sway, SIGSTOP);
+    run.waitForFinished(1500); // the run has sent its keys and is ending meanwhile
+    kill(sway, SIGCONT);
+    ASSERT_TRUE(run.state() == QProcess::NotRunning || run.waitForFinished(20000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_KEYS(recorder, "+a -a +b -b");
+}
 
 // A compositor that stops answering (here: stopped with SIGSTOP) ends the run as a lost one after the
 // answer limit, instead of hanging it.
