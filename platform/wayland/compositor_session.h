@@ -26,8 +26,7 @@ class CompositorInput {
     virtual bool KeySym(uint32_t keysym, bool down) = 0;
     virtual void MoveTo(int32_t x, int32_t y) = 0;
     virtual void MoveBy(int32_t dx, int32_t dy) = 0;
-    // A Linux button code: BTN_LEFT 0x110, BTN_RIGHT 0x111, BTN_MIDDLE 0x112, BTN_SIDE 0x113, BTN_EXTRA
-    // 0x114.
+    // A Linux button code (linux/input-event-codes.h): BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA.
     virtual void Button(uint32_t button, bool down) = 0;
     // A run has ended and its keys are up: undo what was changed only for its key events (keycodes lent to
     // keysyms).

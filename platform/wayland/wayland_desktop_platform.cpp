@@ -11,6 +11,7 @@
 #include "x11_layout_keys.h"
 #include "x11_virtual_keys.h"
 
+#include <linux/input-event-codes.h>
 #include <wayland-client.h>
 
 #include <algorithm>
@@ -20,11 +21,6 @@ namespace {
 constexpr uint32_t kSentAsKeySym = 0x40000000;
 constexpr uint32_t kSentAsButton = 0x20000000;
 constexpr uint32_t kSentMask = 0x0FFFFFFF;
-constexpr uint32_t kButtonLeft = 0x110;
-constexpr uint32_t kButtonRight = 0x111;
-constexpr uint32_t kButtonMiddle = 0x112;
-constexpr uint8_t kShift = 0x10;
-constexpr uint8_t kLeftShift = 0xA0;
 
 const char16_t kNoSession[] = u"このデスクトップ（Wayland）は、ほかのプログラムからのキーボード・マウス・画面"
                               u"・ウィンドウの操作を受け付けません";
@@ -37,15 +33,15 @@ size_t PartIndex(DesktopPart part) {
 uint32_t LinuxButton(int xButton) {
     switch (xButton) {
     case 1:
-        return kButtonLeft;
+        return BTN_LEFT;
     case 2:
-        return kButtonMiddle;
+        return BTN_MIDDLE;
     case 3:
-        return kButtonRight;
+        return BTN_RIGHT;
     case 8:
-        return 0x113;
+        return BTN_SIDE;
     case 9:
-        return 0x114;
+        return BTN_EXTRA;
     default:
         return 0;
     }
@@ -172,9 +168,9 @@ void WaylandDesktopPlatform::SendMouseEvent(uint32_t flags, int32_t dx, int32_t 
         bool down;
     };
     static constexpr ButtonBit kBits[] = {
-        {kMouseLeftDown, kButtonLeft, true},     {kMouseLeftUp, kButtonLeft, false},
-        {kMouseRightDown, kButtonRight, true},   {kMouseRightUp, kButtonRight, false},
-        {kMouseMiddleDown, kButtonMiddle, true}, {kMouseMiddleUp, kButtonMiddle, false}};
+        {kMouseLeftDown, BTN_LEFT, true},     {kMouseLeftUp, BTN_LEFT, false},
+        {kMouseRightDown, BTN_RIGHT, true},   {kMouseRightUp, BTN_RIGHT, false},
+        {kMouseMiddleDown, BTN_MIDDLE, true}, {kMouseMiddleUp, BTN_MIDDLE, false}};
     for (const ButtonBit& bit : kBits)
         if ((flags & bit.flag) != 0) input.Button(bit.button, bit.down);
 }
@@ -186,10 +182,8 @@ uint16_t WaylandDesktopPlatform::AsyncKeyState(int32_t virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) return 0;
     const uint8_t code = static_cast<uint8_t>(virtualKey);
     bool down = held_[code] != 0;
-    if (code >= kShift && code <= kShift + 2) {
-        const int left = kLeftShift + 2 * (code - kShift);
+    if (const uint8_t left = LeftSideOfModifier(code); left != 0)
         down = down || held_[left] != 0 || held_[left + 1] != 0;
-    }
     const bool pressed = pressedSinceQuery_[code];
     pressedSinceQuery_[code] = false;
     return static_cast<uint16_t>((down ? 0x8000 : 0) | (pressed ? 1 : 0));
@@ -199,10 +193,8 @@ uint16_t WaylandDesktopPlatform::AsyncKeyState(int32_t virtualKey) {
 // VK_SHIFT (which presses the left key) for VK_LSHIFT; the same for Ctrl and Alt.
 void WaylandDesktopPlatform::CountPress(uint8_t virtualKey) {
     pressedSinceQuery_[virtualKey] = true;
-    if (virtualKey >= kLeftShift && virtualKey <= kLeftShift + 5)
-        pressedSinceQuery_[kShift + (virtualKey - kLeftShift) / 2] = true;
-    if (virtualKey >= kShift && virtualKey <= kShift + 2)
-        pressedSinceQuery_[kLeftShift + 2 * (virtualKey - kShift)] = true;
+    pressedSinceQuery_[CommonModifierCode(virtualKey)] = true;
+    if (const uint8_t left = LeftSideOfModifier(virtualKey); left != 0) pressedSinceQuery_[left] = true;
 }
 
 void WaylandDesktopPlatform::SetPointerPosition(int32_t x, int32_t y) {
@@ -239,10 +231,8 @@ int WaylandDesktopPlatform::CaptureRegion(int32_t left, int32_t top, int32_t wid
 
 int WaylandDesktopPlatform::VirtualKeyOfNativeKey(uint32_t nativeScanCode) {
     if (!session_) return 0;
-    const uint8_t code = LayoutKeys().VirtualKeyOfKeycode(nativeScanCode);
-    // Key messages name a modifier by its common code; VK_LSHIFT … VK_RMENU come in pairs from 0xA0.
-    if (code >= 0xA0 && code <= 0xA5) return 0x10 + (code - 0xA0) / 2;
-    return code;
+    // Key messages name a modifier by its common code.
+    return CommonModifierCode(LayoutKeys().VirtualKeyOfKeycode(nativeScanCode));
 }
 
 int32_t WaylandDesktopPlatform::FindTopLevelWindow(const std::u16string& className,

@@ -12,6 +12,7 @@
 #include "x11_layout_keys.h"
 #include "x11_monitors.h"
 #include "x11_mouse.h"
+#include "x11_virtual_keys.h"
 #include "x11_windows.h"
 
 #include <X11/XKBlib.h>
@@ -95,10 +96,8 @@ int X11DesktopPlatform::VirtualKeyOfNativeKey(uint32_t nativeScanCode) {
     if (!Live() || nativeScanCode > 255) return 0;
     if (!nativeKeys_) nativeKeys_ = std::make_unique<X11LayoutKeys>(display_, XkbUseCoreKbd);
     nativeKeys_->Refresh();
-    const uint8_t code = nativeKeys_->VirtualKeyOfKeycode(nativeScanCode);
-    // Key messages name a modifier by its common code; VK_LSHIFT … VK_RMENU come in pairs from 0xA0.
-    if (code >= 0xA0 && code <= 0xA5) return 0x10 + (code - 0xA0) / 2;
-    return code;
+    // Key messages name a modifier by its common code.
+    return CommonModifierCode(nativeKeys_->VirtualKeyOfKeycode(nativeScanCode));
 }
 
 int32_t X11DesktopPlatform::FindTopLevelWindow(const std::u16string& className, const std::u16string* title) {

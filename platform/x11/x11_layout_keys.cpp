@@ -7,6 +7,7 @@
 
 #include "keyboard_layouts.h"
 #include "x11_keymap.h"
+#include "x11_virtual_keys.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -20,10 +21,6 @@
 
 namespace {
 
-constexpr uint8_t kShift = 0x10;
-constexpr uint8_t kControl = 0x11;
-constexpr uint8_t kMenu = 0x12;
-constexpr uint8_t kLeftShift = 0xA0;
 constexpr uint8_t kNumpad0 = 0x60;
 constexpr uint8_t kNumpad9 = 0x69;
 constexpr uint8_t kDecimal = 0x6E;
@@ -169,9 +166,7 @@ std::vector<unsigned int> X11LayoutKeys::KeycodesForState(uint8_t virtualKey) co
             keycodes.push_back(keycode);
     };
     add(virtualKey);
-    if (virtualKey == kShift || virtualKey == kControl || virtualKey == kMenu) {
-        // VK_LSHIFT, VK_RSHIFT; VK_LCONTROL, VK_RCONTROL; VK_LMENU, VK_RMENU follow in pairs from 0xA0.
-        const uint8_t left = static_cast<uint8_t>(kLeftShift + 2 * (virtualKey - kShift));
+    if (const uint8_t left = LeftSideOfModifier(virtualKey); left != 0) {
         add(left);
         add(static_cast<uint8_t>(left + 1));
     }

@@ -170,3 +170,22 @@ int PointerButtonOfVirtualKey(uint8_t virtualKey) {
 bool IsNumpadDigit(uint8_t virtualKey) {
     return virtualKey >= 96 && virtualKey <= 105;
 }
+
+namespace {
+
+constexpr uint8_t kShift = 0x10;
+constexpr uint8_t kMenu = 0x12;
+constexpr uint8_t kLeftShift = 0xA0;
+constexpr uint8_t kRightMenu = 0xA5;
+
+} // namespace
+
+uint8_t CommonModifierCode(uint8_t virtualKey) {
+    if (virtualKey < kLeftShift || virtualKey > kRightMenu) return virtualKey;
+    return static_cast<uint8_t>(kShift + (virtualKey - kLeftShift) / 2);
+}
+
+uint8_t LeftSideOfModifier(uint8_t virtualKey) {
+    if (virtualKey < kShift || virtualKey > kMenu) return 0;
+    return static_cast<uint8_t>(kLeftShift + 2 * (virtualKey - kShift));
+}

@@ -21,3 +21,11 @@ int PointerButtonOfVirtualKey(uint8_t virtualKey);
 
 // True for the keypad digit codes VK_NUMPAD0 … VK_NUMPAD9.
 bool IsNumpadDigit(uint8_t virtualKey);
+
+// Shift, Ctrl and Alt have a common code (VK_SHIFT, VK_CONTROL, VK_MENU) and one per side (VK_LSHIFT,
+// VK_RSHIFT … VK_RMENU, in pairs from 0xA0).
+// The common code of a side's code (VK_SHIFT for VK_RSHIFT); any other code is returned as it is.
+uint8_t CommonModifierCode(uint8_t virtualKey);
+// The left side's code of a common code (VK_LSHIFT for VK_SHIFT; the right side's follows it); 0 for any
+// other code.
+uint8_t LeftSideOfModifier(uint8_t virtualKey);
