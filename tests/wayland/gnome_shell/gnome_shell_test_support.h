@@ -9,6 +9,7 @@
 #include "gnome_shell_windows.h"
 #include "library_state.h"
 #include "macro_facade.h"
+#include "platform_macro.h"
 #include "value_ops.h"
 #include "wayland_desktop_platform.h"
 
@@ -71,28 +72,12 @@ class WindowsOnlySession final : public CompositorSession {
     std::unique_ptr<CompositorWindows> windows_;
 };
 
-class ShellMacro {
+// The facade on a Wayland platform whose only part is the GNOME Shell window part.
+class ShellMacro : public testing_support::PlatformMacro {
   public:
     ShellMacro()
-        : desktop_(std::make_unique<WaylandDesktopPlatform>(wl_display_connect(nullptr),
-                                                            std::make_unique<WindowsOnlySession>())),
-          macro_(nullptr, desktop_.get()) {
-        LibraryState::ResetForRunFromTop();
-        macro_.SetSyncRun(true);
-    }
-    // One expression; its value as text, or "error N: information".
-    std::string Eval(const std::string& expression) {
-        const MacroValue value = macro_.ComputeLine(FromUtf8(expression));
-        if (macro_.Error().ErrorCode() != 0)
-            return "error " + std::to_string(macro_.Error().ErrorCode()) + ": " +
-                   ToUtf8(macro_.Error().ErrorInformation());
-        return ToUtf8(ToText(value));
-    }
-    DesktopPlatform& Desktop() { return *desktop_; }
-
-  private:
-    std::unique_ptr<DesktopPlatform> desktop_;
-    cMoMacro macro_;
+        : PlatformMacro(std::make_unique<WaylandDesktopPlatform>(wl_display_connect(nullptr),
+                                                                 std::make_unique<WindowsOnlySession>())) {}
 };
 
 // A window as the extension lists it, read with gdbus.
