@@ -37,17 +37,9 @@ struct ListedWindow {
     std::string className;
     std::string instance;
     std::string title;
-    int32_t state = 0;
     bool shown = false;
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
+    WindowPlacement placement; // the frame, and the show state
 };
-
-WindowPlacement PlacementOf(const ListedWindow& window) {
-    return WindowPlacement{window.state, window.left, window.top, window.right, window.bottom};
-}
 
 class GnomeShellWindows final : public CompositorWindows {
   public:
@@ -82,7 +74,7 @@ class GnomeShellWindows final : public CompositorWindows {
     bool Placement(int32_t window, WindowPlacement& out) override {
         ListedWindow found;
         if (!Listed(window, found)) return false;
-        out = PlacementOf(found);
+        out = found.placement;
         return true;
     }
 
@@ -90,7 +82,7 @@ class GnomeShellWindows final : public CompositorWindows {
         ListedWindow before;
         if (!Listed(window, before)) return;
         const WindowPlacement target{kStateNormal, x, y, x + width, y + height};
-        const WindowPlacement was = PlacementOf(before);
+        const WindowPlacement& was = before.placement;
         if (SamePlacement(was, target)) return;
         if (!CallWithHandle("Move", window, x, y, width, height)) return;
         // The client takes the new size in its own time: done when the frame is where it was asked to be,
@@ -99,7 +91,7 @@ class GnomeShellWindows final : public CompositorWindows {
             [&](WindowPlacement& now) {
                 ListedWindow listed;
                 if (!Listed(window, listed)) return false;
-                now = PlacementOf(listed);
+                now = listed.placement;
                 return true;
             },
             target, was);
@@ -127,13 +119,15 @@ class GnomeShellWindows final : public CompositorWindows {
         ListedWindow found;
         if (!Listed(window, found) || !CallWithHandle(method, window)) return 0;
         // The state changes once the client has taken it; the command is done when it shows.
-        if (state != 0) PollUntil([&] { return !Listed(window, found) || found.state == state; });
+        if (state != 0)
+            PollUntil([&] { return !Listed(window, found) || found.placement.showState == state; });
         return 0;
     }
 
     bool TopLevelAt(int32_t x, int32_t y, int32_t lookedThrough, WindowDescription& out) override {
         for (const ListedWindow& window : List()) {
-            if (!window.shown || x < window.left || y < window.top || x >= window.right || y >= window.bottom)
+            const WindowPlacement& frame = window.placement;
+            if (!window.shown || x < frame.left || y < frame.top || x >= frame.right || y >= frame.bottom)
                 continue;
             if (lookedThrough != 0 && window.handle == lookedThrough) continue;
             out = WindowDescription{};
@@ -141,8 +135,7 @@ class GnomeShellWindows final : public CompositorWindows {
             out.className = FromUtf8(window.className);
             out.instanceName = window.instance != window.className ? FromUtf8(window.instance) : u"";
             out.title = FromUtf8(window.title);
-            out.placement =
-                WindowPlacement{window.state, window.left, window.top, window.right, window.bottom};
+            out.placement = frame;
             return true;
         }
         return false;
@@ -202,9 +195,9 @@ class GnomeShellWindows final : public CompositorWindows {
                 if (sd_bus_message_read(reply, "(usssubiiii)", &handle, &className, &instance, &title, &state,
                                         &shown, &x, &y, &width, &height) <= 0)
                     break;
-                windows.push_back(ListedWindow{static_cast<int32_t>(handle), className, instance, title,
-                                               static_cast<int32_t>(state), shown != 0, x, y, x + width,
-                                               y + height});
+                windows.push_back(
+                    ListedWindow{static_cast<int32_t>(handle), className, instance, title, shown != 0,
+                                 WindowPlacement{static_cast<int32_t>(state), x, y, x + width, y + height}});
             }
         }
         sd_bus_message_unref(reply);
