@@ -60,11 +60,16 @@ var WindowsService = class {
         this._nextHandle = 1;
         this._handles = new Map(); // Meta.Window -> handle
         this._windows = new Map(); // handle -> {window, unmanagedId}
+        // Windows created while the service runs and not yet shown: mutter places a window when it first
+        // shows it, over any earlier move, so a move asked before then is kept here and made on showing.
+        this._unshown = new Map(); // Meta.Window -> {signalIds, rect}
+        this._createdId = 0;
         this._exported = null;
         this._nameId = 0;
     }
 
     enable() {
+        this.watchNewWindows();
         this._exported = this._Gio.DBusExportedObject.wrapJSObject(INTERFACE_XML, this);
         this._exported.export(this._Gio.DBus.session, OBJECT_PATH);
         this._nameId = this._Gio.bus_own_name_on_connection(this._Gio.DBus.session, BUS_NAME,
@@ -82,6 +87,32 @@ var WindowsService = class {
             entry.window.disconnect(entry.unmanagedId);
         this._windows.clear();
         this._handles.clear();
+        if (this._createdId !== 0)
+            this._global.display.disconnect(this._createdId);
+        this._createdId = 0;
+        for (const [window, entry] of this._unshown)
+            entry.signalIds.forEach(id => window.disconnect(id));
+        this._unshown.clear();
+    }
+
+    // From now on each new window is followed until it first shows.
+    watchNewWindows() {
+        this._createdId = this._global.display.connect('window-created', (display, window) => {
+            const forget = () => {
+                this._unshown.get(window).signalIds.forEach(id => window.disconnect(id));
+                this._unshown.delete(window);
+            };
+            const signalIds = [
+                window.connect('shown', () => {
+                    const rect = this._unshown.get(window).rect;
+                    forget();
+                    if (rect !== null)
+                        this._moveNow(window, ...rect);
+                }),
+                window.connect('unmanaged', forget),
+            ];
+            this._unshown.set(window, {signalIds, rect: null});
+        });
     }
 
     // Normal windows and dialogs: what a user calls a window. Menus, tooltips and the like are left out.
@@ -152,12 +183,25 @@ var WindowsService = class {
         return list;
     }
 
-    // The frame goes to (x, y) with the given size. A maximised or full-screen window keeps its geometry
-    // whatever it is asked, so it is made normal first; a minimised one is shown again.
+    // The frame goes to (x, y) with the given size; a window not yet shown goes there when it shows.
     Move(handle, x, y, width, height) {
         const window = this._window(handle);
         if (window === null)
             return false;
+        const unshown = this._unshown.get(window);
+        if (unshown !== undefined) {
+            unshown.rect = [x, y, width, height];
+            if (window.minimized)
+                window.unminimize(); // which shows it
+        } else {
+            this._moveNow(window, x, y, width, height);
+        }
+        return true;
+    }
+
+    // A maximised or full-screen window keeps its geometry whatever it is asked, so it is made normal first;
+    // a minimised one is shown again.
+    _moveNow(window, x, y, width, height) {
         if (window.is_fullscreen())
             window.unmake_fullscreen();
         if (window.get_maximized() !== 0)
@@ -165,7 +209,6 @@ var WindowsService = class {
         if (window.minimized)
             window.unminimize();
         window.move_resize_frame(true, x, y, Math.max(1, width), Math.max(1, height));
-        return true;
     }
 
     Maximize(handle) {

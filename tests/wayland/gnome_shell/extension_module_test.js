@@ -80,6 +80,12 @@ const shellGlobal = {
         list_all_windows: () => [...stack].reverse(),
         sort_windows_by_stacking: windows => stack.filter(w => windows.includes(w)),
         get_current_time_roundtrip: () => 42,
+        createdHandlers: [],
+        connect(signal, handler) {
+            this.createdHandlers.push(handler);
+            return this.createdHandlers.length;
+        },
+        disconnect() {},
     },
     workspace_manager: {get_active_workspace: () => 'active'},
 };
@@ -143,6 +149,31 @@ service.Close(bottomHandle);
 check('close asks the window to close', bottom.calls.join('|') === 'delete');
 check('unknown handles are not found', !service.Move(999, 0, 0, 1, 1) && !service.Minimize(0) &&
     !service.Restore(999) && !service.Close(999));
+
+// Mutter places a new window when it first shows it, over any earlier move: a move asked before then is made
+// once the window has shown, and a window moved after that moves at once.
+service.watchNewWindows();
+const fresh = new FakeWindow('fresh');
+shellGlobal.display.createdHandlers.forEach(handler => handler(shellGlobal.display, fresh));
+stack.push(fresh);
+const freshHandle = service.List()[0][0];
+check('a window not yet shown is found for a move', service.Move(freshHandle, 300, 200, 400, 300) === true);
+check('it is not moved before it shows', fresh.calls.length === 0);
+fresh.emit('shown');
+check('it is moved once it shows', fresh.calls.join('|') === 'move 300,200,400,300 maximized=0');
+fresh.calls = [];
+fresh.emit('shown');
+check('it is moved only once', fresh.calls.length === 0);
+service.Move(freshHandle, 10, 20, 30, 40);
+check('after showing it moves at once', fresh.calls.join('|') === 'move 10,20,30,40 maximized=0');
+const hidden = new FakeWindow('hidden');
+shellGlobal.display.createdHandlers.forEach(handler => handler(shellGlobal.display, hidden));
+hidden.minimized = true;
+stack.push(hidden);
+service.Move(service.List()[0][0], 1, 2, 3, 4);
+check('a window created minimised is shown for its move', hidden.calls.join('|') === 'unminimize');
+hidden.emit('shown');
+check('and moved when it shows', hidden.calls.join('|') === 'unminimize|move 1,2,3,4 maximized=0');
 
 // The entry file is a module too: importing it fails only on the shell's own resource, never on syntax.
 try {

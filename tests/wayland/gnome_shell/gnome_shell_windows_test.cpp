@@ -121,6 +121,31 @@ TEST(Windows, SetWinMovesAndSizesTheFrame) {
     EXPECT_EQ(macro.Eval("SETWIN(-5)"), "");
 }
 
+// GNOME places a new window when it first shows it, over any earlier move: a window the macro moves the
+// moment GETWINID finds it, before it has shown, still ends where the macro put it.
+TEST(Windows, AWindowMovedBeforeItFirstShowsKeepsThePlaceAsked) {
+    ShellMacro macro;
+    // Another window, beside which GNOME would place the new one.
+    SizedWindow other("qm.other", "Other", OutFile("other"));
+    const int32_t otherHandle = Shown(other, "Other");
+    ASSERT_GT(otherHandle, 0);
+    EXPECT_EQ(macro.Eval("SETWIN(" + std::to_string(otherHandle) + ", 100, 100, 400, 300)"), "");
+
+    SizedWindow fresh("qm.fresh", "Fresh", OutFile("fresh"));
+    std::string w = "0";
+    ASSERT_TRUE(WaitUntil([&] { return (w = macro.Eval("GETWINID(\"qm.fresh\")")) != "0"; }, 10000));
+    macro.Eval("SETWIN(" + w + ", 300, 200, 400, 300)");
+    ASSERT_TRUE(WaitUntil([&] { return fresh.State().width > 0; })); // it has shown and drawn
+    Listed now;
+    const auto placedAsAsked = [&] {
+        return ListedAs(std::stoi(w), now) && now.x == 300 && now.y == 200 && now.width == 400 &&
+               now.height == 300;
+    };
+    EXPECT_TRUE(WaitUntil(placedAsAsked)) << now.x << "," << now.y << " " << now.width << "x" << now.height;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(placedAsAsked()) << "moved again to " << now.x << "," << now.y;
+}
+
 TEST(Windows, CtrlWinMaximisesMinimisesRestoresAndCloses) {
     ShellMacro macro;
     SizedWindow window("qm.commands", "Commands", OutFile("commands"));
