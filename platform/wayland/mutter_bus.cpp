@@ -79,8 +79,6 @@ int MutterBus::OnClosed(sd_bus_message*, void* self, sd_bus_error*) {
 
 bool MutterBus::Call(const char* destination, const char* path, const char* interface, const char* method,
                      int timeoutMs, sd_bus_message** reply, const char* types, ...) {
-    lastError_.clear();
-    lastErrorName_.clear();
     sd_bus_message* call = nullptr;
     int r = sd_bus_message_new_method_call(bus_, &call, destination, path, interface, method);
     if (r >= 0 && types != nullptr && types[0] != '\0') {
@@ -93,8 +91,6 @@ bool MutterBus::Call(const char* destination, const char* path, const char* inte
     if (r >= 0) r = sd_bus_call(bus_, call, static_cast<uint64_t>(timeoutMs) * 1000, &error, reply);
     sd_bus_message_unref(call);
     if (r >= 0) return true;
-    if (error.name != nullptr) lastErrorName_ = error.name;
-    lastError_ = error.message != nullptr ? error.message : std::strerror(-r);
     if (MeansGone(error.name) || !sd_bus_is_open(bus_)) lost_.store(true);
     sd_bus_error_free(&error);
     return false;

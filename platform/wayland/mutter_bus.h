@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 class MutterBus {
   public:
@@ -25,13 +24,10 @@ class MutterBus {
     bool WatchClosed(const char* path, const char* interface);
 
     // A method call waiting at most timeoutMs for the answer; *reply (when given) holds it. The arguments
-    // are appended as sd_bus_message_append takes them. On failure the error's text goes to lastError_, and
-    // errors that mean mutter or the bus is gone mark the connection lost.
+    // are appended as sd_bus_message_append takes them. Errors that mean mutter or the bus is gone mark the
+    // connection lost.
     bool Call(const char* destination, const char* path, const char* interface, const char* method,
               int timeoutMs, sd_bus_message** reply, const char* types, ...);
-    const std::string& LastError() const { return lastError_; }
-    // The name of the last failure's D-Bus error ("" when it had none).
-    const std::string& LastErrorName() const { return lastErrorName_; }
 
     // Handles the signals that came in, without waiting.
     void Pump();
@@ -51,8 +47,6 @@ class MutterBus {
 
     sd_bus* bus_;
     std::atomic<bool> lost_{false};
-    std::string lastError_;
-    std::string lastErrorName_;
 };
 
 int64_t MutterNowMs();

@@ -238,14 +238,6 @@ bool PipeWireFrames::WaitForFrames(int64_t afterMs, int timeoutMs, const std::ve
     }) && !Failed();
 }
 
-bool PipeWireFrames::FrameSize(size_t index, int32_t& width, int32_t& height) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (index >= streams_.size() || streams_[index]->receivedMs < 0) return false;
-    width = streams_[index]->frameWidth;
-    height = streams_[index]->frameHeight;
-    return true;
-}
-
 bool PipeWireFrames::Paint(size_t index, const ScreenRect& monitor, const ScreenRect& area, PixelGrid& out) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (index >= streams_.size() || streams_[index]->receivedMs < 0) return false;

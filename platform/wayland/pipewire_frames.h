@@ -34,8 +34,6 @@ class PipeWireFrames {
     // shows the desktop rectangle `monitor` (a frame of another size is scaled to it). False when the
     // stream has no frame yet.
     bool Paint(size_t index, const ScreenRect& monitor, const ScreenRect& area, PixelGrid& out);
-    // The size of the stream's latest frame; false when it has none.
-    bool FrameSize(size_t index, int32_t& width, int32_t& height);
     // True once PipeWire or a stream has failed (the compositor or PipeWire gone).
     bool Failed() const { return failed_.load(); }
 

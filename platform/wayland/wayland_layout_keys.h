@@ -30,8 +30,6 @@ class WaylandLayoutKeys {
     uint8_t VirtualKeyOfKeycode(uint32_t keycode) const {
         return keycode < reported_.size() ? reported_[keycode] : 0;
     }
-    // The keymap itself, for a compositor that takes the keymap from its client.
-    xkb_keymap* Keymap() const { return keymap_; }
 
   private:
     void Build(const std::string& layout, const std::string& variant);
