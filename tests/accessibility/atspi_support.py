@@ -143,9 +143,10 @@ def press_without_waiting(node):
 
 
 class RegistryUnavailable(AssertionError):
-    """A started program never appeared in the accessibility registry. Seen only on a heavily loaded machine,
-    when the registry of the private session failed to register with its bus ("Did not receive a reply"): the
-    session is then unusable for every later program, so the whole run is repeated in a new session."""
+    """A started program never appeared in the accessibility registry: the registry of the private session
+    failed to register with its bus ("Did not receive a reply"; seen while two sessions shared one bus path,
+    see run-in-session.sh). The session is then unusable for every later program, so the whole run is
+    repeated in a new session."""
 
 
 _registry_failed = False
