@@ -8,10 +8,7 @@
 
 #include "codepage.h"
 #include "desktop_platform_factory.h"
-#include "library_state.h"
-#include "macro_facade.h"
 #include "platform_macro.h"
-#include "value_ops.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

@@ -7,10 +7,7 @@
 
 #include "codepage.h"
 #include "gnome_shell_windows.h"
-#include "library_state.h"
-#include "macro_facade.h"
 #include "platform_macro.h"
-#include "value_ops.h"
 #include "wayland_desktop_platform.h"
 
 #include <signal.h>

@@ -257,99 +257,88 @@ TEST(SwayWindows, FindPlaceMoveAndCommandFootAndTheRecorder) {
 
 namespace {
 
-// sway's process id, which the harness writes for the loss tests; 0 when it did not.
-pid_t SwayPid() {
-    const char* pidFile = std::getenv("SWAY_TEST_PID_FILE");
-    pid_t sway = 0;
-    if (pidFile != nullptr) std::ifstream(pidFile) >> sway;
-    return sway;
-}
-
-// Starts the command-line program on a macro that prints "started" (and then loops, or ends); true once it
-// has printed.
-bool StartLoopingRun(const QTemporaryDir& dir, const char* text, QProcess& run) {
-    const QString macro = dir.filePath(QStringLiteral("loop.qlx"));
-    QFile file(macro);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(text);
-    file.close();
-    run.start(QStringLiteral(QM_PROGRAM), {macro});
-    QElapsedTimer waited;
-    waited.start();
-    bool started = false;
-    while (!started && waited.elapsed() < 20000 && run.state() != QProcess::NotRunning) {
-        run.waitForReadyRead(50);
-        started = run.peek(100).contains("started");
-    }
-    return started;
-}
-
 const char kLostGetColor[] =
     "関数の呼び出しが不正です\n画面との接続が切れたため、この関数は実行できません - GETCOLOR\n行=5\n";
 
 } // namespace
 
+// The loss tests: sway's process id, which the harness writes for them, and one run of the command-line
+// program on a macro of the test's.
+class SwayLoss : public testing::Test {
+  protected:
+    void SetUp() override {
+        REQUIRE_SWAY();
+        if (const char* pidFile = std::getenv("SWAY_TEST_PID_FILE")) std::ifstream(pidFile) >> sway_;
+        ASSERT_GT(sway_, 0) << "run with SWAY_TEST_PID_FILE set";
+    }
+
+    // Starts the run on a macro that prints "started" (and then loops, or ends); true once it has printed.
+    bool Start(const char* text) {
+        const QString macro = dir_.filePath(QStringLiteral("loop.qlx"));
+        QFile file(macro);
+        if (!file.open(QIODevice::WriteOnly)) return false;
+        file.write(text);
+        file.close();
+        run_.start(QStringLiteral(QM_PROGRAM), {macro});
+        QElapsedTimer waited;
+        waited.start();
+        bool started = false;
+        while (!started && waited.elapsed() < 20000 && run_.state() != QProcess::NotRunning) {
+            run_.waitForReadyRead(50);
+            started = run_.peek(100).contains("started");
+        }
+        return started;
+    }
+    std::string Errors() { return run_.readAllStandardError().toStdString(); }
+
+    pid_t sway_ = 0;
+    QTemporaryDir dir_;
+    QProcess run_;
+};
+
 // sway reads nothing more from a client that has hung up, so the program may end only once its last keys
 // are handled: here sway is stopped while they are sent, and they still arrive once it goes on.
-TEST(SwayLoss, TheLastKeysOfARunArriveThoughSwayIsBusyWhenItEnds) {
-    REQUIRE_SWAY();
-    const pid_t sway = SwayPid();
-    ASSERT_GT(sway, 0) << "run with SWAY_TEST_PID_FILE set";
+TEST_F(SwayLoss, TheLastKeysOfARunArriveThoughSwayIsBusyWhenItEnds) {
     Recorder recorder(QStringLiteral("qm-busy"), QStringLiteral("busy"));
     ASSERT_TRUE(recorder.Ready());
-    QTemporaryDir dir;
-    QProcess run;
-    ASSERT_TRUE(StartLoopingRun(dir, "KBD VK_A, PRESS\nPRINT \"started\"\nWAIT 200\nKBD VK_B, PRESS\n", run))
-        << run.readAllStandardError().toStdString();
-    kill(sway, SIGSTOP);
-    run.waitForFinished(1500); // the run has sent its keys and is ending meanwhile
-    kill(sway, SIGCONT);
-    ASSERT_TRUE(run.state() == QProcess::NotRunning || run.waitForFinished(20000));
-    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    ASSERT_TRUE(Start("KBD VK_A, PRESS\nPRINT \"started\"\nWAIT 200\nKBD VK_B, PRESS\n")) << Errors();
+    kill(sway_, SIGSTOP);
+    run_.waitForFinished(1500); // the run has sent its keys and is ending meanwhile
+    kill(sway_, SIGCONT);
+    ASSERT_TRUE(run_.state() == QProcess::NotRunning || run_.waitForFinished(20000));
+    EXPECT_EQ(run_.exitCode(), 0) << Errors();
     EXPECT_KEYS(recorder, "+a -a +b -b");
 }
 
 // A compositor that stops answering (here: stopped with SIGSTOP) ends the run as a lost one after the
 // answer limit, instead of hanging it.
-TEST(SwayLoss, ARunWhoseSwayFreezesEndsWithCodeSevenAfterTheLimit) {
-    REQUIRE_SWAY();
-    const pid_t sway = SwayPid();
-    ASSERT_GT(sway, 0) << "run with SWAY_TEST_PID_FILE set";
-    QTemporaryDir dir;
-    QProcess run;
-    ASSERT_TRUE(StartLoopingRun(
-        dir, "DIM c\nc = GETCOLOR(1, 1)\nPRINT \"started\"\nWHILE 1\nc = GETCOLOR(1, 1)\nWEND\n", run))
-        << run.readAllStandardError().toStdString();
+TEST_F(SwayLoss, ARunWhoseSwayFreezesEndsWithCodeSevenAfterTheLimit) {
+    ASSERT_TRUE(Start("DIM c\nc = GETCOLOR(1, 1)\nPRINT \"started\"\nWHILE 1\nc = GETCOLOR(1, 1)\nWEND\n"))
+        << Errors();
     QElapsedTimer sinceStop;
-    kill(sway, SIGSTOP);
+    kill(sway_, SIGSTOP);
     sinceStop.start();
-    const bool ended = run.waitForFinished(20000);
+    const bool ended = run_.waitForFinished(20000);
     const qint64 endMs = sinceStop.elapsed();
-    kill(sway, SIGCONT);
-    if (!ended) run.kill();
+    kill(sway_, SIGCONT);
+    if (!ended) run_.kill();
     ASSERT_TRUE(ended) << "still running 20 s after sway froze";
     // Not before the answer limit of 5 s: a slow answer is no lost compositor.
     EXPECT_GE(endMs, 4000);
-    EXPECT_EQ(run.exitCode(), 7);
-    EXPECT_EQ(run.readAllStandardError().toStdString(), kLostGetColor);
+    EXPECT_EQ(run_.exitCode(), 7);
+    EXPECT_EQ(Errors(), kLostGetColor);
 }
 
-TEST(SwayLoss, ARunWhoseSwayIsKilledEndsWithCodeSeven) {
-    REQUIRE_SWAY();
-    const pid_t sway = SwayPid();
-    ASSERT_GT(sway, 0) << "run with SWAY_TEST_PID_FILE set";
-    QTemporaryDir dir;
-    QProcess run;
-    ASSERT_TRUE(StartLoopingRun(
-        dir, "DIM c\nKBD VK_SHIFT, DOWN\nPRINT \"started\"\nWHILE 1\nc = GETCOLOR(1, 1)\nWEND\n", run))
-        << run.readAllStandardError().toStdString();
+TEST_F(SwayLoss, ARunWhoseSwayIsKilledEndsWithCodeSeven) {
+    ASSERT_TRUE(Start("DIM c\nKBD VK_SHIFT, DOWN\nPRINT \"started\"\nWHILE 1\nc = GETCOLOR(1, 1)\nWEND\n"))
+        << Errors();
     QThread::msleep(300);
-    kill(sway, SIGKILL);
-    const bool ended = run.waitForFinished(20000);
-    if (!ended) run.kill();
+    kill(sway_, SIGKILL);
+    const bool ended = run_.waitForFinished(20000);
+    if (!ended) run_.kill();
     ASSERT_TRUE(ended) << "still running 20 s after sway was killed";
-    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(run.exitCode(), 7);
-    EXPECT_EQ(run.readAllStandardOutput().toStdString(), "started\n終了しました。\n");
-    EXPECT_EQ(run.readAllStandardError().toStdString(), kLostGetColor);
+    EXPECT_EQ(run_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run_.exitCode(), 7);
+    EXPECT_EQ(run_.readAllStandardOutput().toStdString(), "started\n終了しました。\n");
+    EXPECT_EQ(Errors(), kLostGetColor);
 }
