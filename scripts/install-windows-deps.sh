@@ -15,8 +15,8 @@ packages=(
   # Qt's Japanese texts, carried inside the Windows programs
   qt6-translations-l10n
   # the private display's window-manager probe (xprop, xlogo), screenshots of the programs under Wine, and
-  # the programs' icons made from their SVGs (ImageMagick)
-  imagemagick x11-utils x11-apps
+  # the programs' icons, drawn from their SVGs with rsvg-convert and packed into .ico files with ImageMagick
+  imagemagick librsvg2-bin x11-utils x11-apps
   # a Japanese font of the host, to which Wine's dialog fonts are mapped
   fonts-ipafont-gothic
   # the installer (CPack's NSIS generator runs makensis) and the package tests' look into the portable zip
