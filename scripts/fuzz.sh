@@ -16,9 +16,7 @@ corpus=${QM_FUZZ_CORPUS:-build-fuzz/long-corpus}
 runs=()
 if [[ -n "${QM_FUZZ_RUNS:-}" ]]; then runs=("-runs=$QM_FUZZ_RUNS"); fi
 
-cmake -S . -B build-fuzz -G Ninja -DQM_FUZZ=ON -DQM_FUZZ_SANITIZERS= -DQM_WERROR=ON -DQM_GUI=OFF \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build build-fuzz -j "$(nproc)" --target macro_fuzzer
+scripts/builds.sh fuzz
 mkdir -p "$corpus" build-fuzz/findings
 log=${QM_FUZZ_LOG:-build-fuzz/fuzz-$(date +%Y%m%d-%H%M%S).log}
 echo "fuzzing for $minutes min; corpus $corpus, log $log, findings in build-fuzz/findings/"

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The builds the test command makes, one per name, each into its own folder with warnings as errors:
+#   linux    build/          everything, with the tests
+#   release  build-release/  the engine and library, Release
+#   windows  build-win/      the Windows programs, installer and zip (scripts/build-windows.sh)
+#   asan     build-asan/     the engine, library and their tests with ASan + UBSan
+#   fuzz     build-fuzz/     the fuzz target (clang, libFuzzer)
+# Usage: scripts/builds.sh NAME...   (in the order given; stops at the first that fails)
+# The test command and scripts/check-fresh-install.sh both build through here, so a fresh machine is checked
+# with exactly the builds the test command makes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+build_linux() {
+  cmake -S . -B build -G Ninja -DQM_WERROR=ON >/dev/null
+  cmake --build build -j "$jobs"
+}
+
+build_release() {
+  cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQM_WERROR=ON -DQM_GUI=OFF -DQM_BENCH=OFF \
+    >/dev/null
+  cmake --build build-release -j "$jobs" --target qm_interpreter qm_library
+}
+
+build_windows() {
+  scripts/build-windows.sh
+}
+
+build_asan() {
+  cmake -S . -B build-asan -G Ninja -DQM_SANITIZE=ON -DQM_WERROR=ON -DQM_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    >/dev/null
+  cmake --build build-asan -j "$jobs"
+}
+
+build_fuzz() {
+  cmake -S . -B build-fuzz -G Ninja -DQM_FUZZ=ON -DQM_FUZZ_SANITIZERS= -DQM_WERROR=ON -DQM_GUI=OFF \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build build-fuzz -j "$jobs" --target macro_fuzzer
+}
+
+[ $# -gt 0 ] || { echo "usage: scripts/builds.sh linux|release|windows|asan|fuzz..." >&2; exit 2; }
+for name in "$@"; do
+  case "$name" in
+    linux | release | windows | asan | fuzz) "build_$name" ;;
+    *) echo "scripts/builds.sh: no build named $name" >&2; exit 2 ;;
+  esac
+done
