@@ -273,12 +273,26 @@ void frm_MacroWindow::OnClientResized() {
         LayoutPanes();
         return;
     }
-    const int deficit = minPaneHeight_ - (newTop - editorTop);
     const int keptLowerHeight = lowerPaneHeight_;
     pic_Sep->move(0, editorTop + minPaneHeight_);
     LayoutPanes();
     lowerPaneHeight_ = keptLowerHeight;
-    if (!isMaximized() && !isFullScreen()) resize(width(), height() + deficit);
+    // The window grows once the layout pass that brought this size has ended. Resized from inside that pass,
+    // the window was laid out anew and then the rest of the older pass put the panes back at the short size:
+    // a window of the right height whose editor and log stayed squeezed (seen when the window manager's
+    // answers to two resizes arrived together).
+    if (!growBackQueued_) {
+        growBackQueued_ = true;
+        QTimer::singleShot(0, this, &frm_MacroWindow::GrowBackIfTooShort);
+    }
+}
+
+void frm_MacroWindow::GrowBackIfTooShort() {
+    growBackQueued_ = false;
+    if (isMinimized() || isMaximized() || isFullScreen()) return;
+    const int editorHeight = client_->height() - kStatusHeight - lowerPaneHeight_ - txt_Macro->y();
+    const int deficit = minPaneHeight_ - editorHeight;
+    if (deficit > 0) resize(width(), height() + deficit);
 }
 
 void frm_MacroWindow::OnSplitterDragStarted(int y) {

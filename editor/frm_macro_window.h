@@ -190,6 +190,7 @@ class frm_MacroWindow : public QMainWindow {
     void BuildRunMenu();
     void BuildToolsAndHelpMenus();
     void OnClientResized();
+    void GrowBackIfTooShort();
     void OnSplitterDragStarted(int y);
     void OnSplitterDragMoved(int y);
     void SetCaption(const QString& path);
@@ -229,6 +230,7 @@ class frm_MacroWindow : public QMainWindow {
     int lowerPaneHeight_ = 0;
     int tabSize_ = 4;
     int dragOffsetY_ = 0;
+    bool growBackQueued_ = false;
     bool running_ = false;
     bool closeAfterRun_ = false;
     bool endingWithoutUser_ = false;

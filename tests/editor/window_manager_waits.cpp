@@ -1,0 +1,143 @@
+// Waits for the window manager's answers, read from the X server over a connection of the test's own, while
+// Qt's events are processed.
+#include "window_manager_waits.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+namespace editor_testing {
+
+namespace {
+
+// Far beyond any answer of a window manager, even on a machine loaded with other tests: only a hang gets
+// here.
+constexpr qint64 kHangGuardMs = 60000;
+
+class ServerConnection {
+  public:
+    ServerConnection() : display_(XOpenDisplay(nullptr)) {}
+    ~ServerConnection() {
+        if (display_ != nullptr) XCloseDisplay(display_);
+    }
+    ServerConnection(const ServerConnection&) = delete;
+    ServerConnection& operator=(const ServerConnection&) = delete;
+
+    bool IsOpen() const { return display_ != nullptr; }
+
+    bool HasFrameExtents(Window window) const {
+        const Atom extents = XInternAtom(display_, "_NET_FRAME_EXTENTS", False);
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        const int status = XGetWindowProperty(display_, window, extents, 0, 4, False, XA_CARDINAL, &type,
+                                              &format, &count, &after, &data);
+        if (data != nullptr) XFree(data);
+        return status == Success && type == XA_CARDINAL && count == 4;
+    }
+
+    QSize Size(Window window) const {
+        Window root = 0;
+        int x = 0;
+        int y = 0;
+        unsigned int width = 0;
+        unsigned int height = 0;
+        unsigned int border = 0;
+        unsigned int depth = 0;
+        if (XGetGeometry(display_, window, &root, &x, &y, &width, &height, &border, &depth) == 0) return {};
+        return QSize(static_cast<int>(width), static_cast<int>(height));
+    }
+
+  private:
+    Display* display_;
+};
+
+bool ProcessEventsUntil(const std::function<bool()>& condition) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > kHangGuardMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// The window manager (openbox or fluxbox) whose DISPLAY is this test's, or 0. Tests side by side each have
+// their own display and window manager, so the name alone would find another test's.
+pid_t WindowManagerOfThisDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr) return 0;
+    const std::string wanted = std::string("DISPLAY=") + display;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream commFile(entry.path() / "comm");
+        std::string comm;
+        std::getline(commFile, comm);
+        if (comm != "openbox" && comm != "fluxbox") continue;
+        std::ifstream environFile(entry.path() / "environ", std::ios::binary);
+        const std::string environment((std::istreambuf_iterator<char>(environFile)),
+                                  std::istreambuf_iterator<char>());
+        if (environment.find(wanted + '\0') != std::string::npos) return static_cast<pid_t>(std::stoi(name));
+    }
+    return 0;
+}
+
+} // namespace
+
+StoppedWindowManager::StoppedWindowManager() : pid_(WindowManagerOfThisDisplay()) {
+    if (pid_ > 0 && kill(pid_, SIGSTOP) != 0) pid_ = 0;
+}
+
+StoppedWindowManager::~StoppedWindowManager() {
+    if (pid_ > 0) kill(pid_, SIGCONT);
+}
+
+bool WaitUntilFramed(QWidget& window) {
+    const ServerConnection server;
+    if (!server.IsOpen()) return false;
+    const auto id = static_cast<Window>(window.winId());
+    return ProcessEventsUntil([&] { return window.isVisible() && server.HasFrameExtents(id); });
+}
+
+bool WaitForServerSize(QWidget& window, QSize size, const std::function<bool()>& check) {
+    const ServerConnection server;
+    if (!server.IsOpen()) return false;
+    const auto id = static_cast<Window>(window.winId());
+    return ProcessEventsUntil([&] { return server.Size(id) == size && window.size() == size && check(); });
+}
+
+bool ServerReaches(QWidget& window, QSize size) {
+    const ServerConnection server;
+    if (!server.IsOpen()) return false;
+    const auto id = static_cast<Window>(window.winId());
+    const auto start = std::chrono::steady_clock::now();
+    while (server.Size(id) != size) {
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(kHangGuardMs)) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+QSize ServerSize(QWidget& window) {
+    const ServerConnection server;
+    return server.IsOpen() ? server.Size(static_cast<Window>(window.winId())) : QSize();
+}
+
+} // namespace editor_testing

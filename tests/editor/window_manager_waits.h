@@ -1,0 +1,47 @@
+// Waits for the window manager's answers as the X server holds them: that it has framed a new window, and
+// that a window has the size last asked for. Qt changes its own idea of a window's size at once, before
+// either.
+#pragma once
+
+#include <QSize>
+
+#include <sys/types.h>
+
+#include <functional>
+
+class QWidget;
+
+namespace editor_testing {
+
+// Processes Qt's events until the window manager has framed the shown top-level `window` (it sets
+// _NET_FRAME_EXTENTS on each window it manages). False only past a limit that guards against a hang.
+bool WaitUntilFramed(QWidget& window);
+
+// Processes Qt's events until the X server's window of `window` has `size` and `check` holds: the window
+// manager has answered the request, and Qt has taken the answer in. False only past the hang guard.
+bool WaitForServerSize(QWidget& window, QSize size, const std::function<bool()>& check);
+
+// Waits until the X server's window of `window` has `size`, leaving Qt's events unprocessed, so that the
+// window manager's answers wait for the program together. False only past the hang guard.
+bool ServerReaches(QWidget& window, QSize size);
+
+// The size of `window` as the X server holds it now, for the message of a failed wait.
+QSize ServerSize(QWidget& window);
+
+// Holds the window manager of this display stopped (SIGSTOP) while it lives, as a window manager starved of
+// the processor on a loaded machine is: the program's requests wait, and the answers then come all at once.
+class StoppedWindowManager {
+  public:
+    StoppedWindowManager();
+    ~StoppedWindowManager();
+    StoppedWindowManager(const StoppedWindowManager&) = delete;
+    StoppedWindowManager& operator=(const StoppedWindowManager&) = delete;
+
+    // False when no window manager of this display was found.
+    bool IsStopped() const { return pid_ > 0; }
+
+  private:
+    pid_t pid_ = 0;
+};
+
+} // namespace editor_testing
