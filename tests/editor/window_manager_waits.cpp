@@ -3,20 +3,14 @@
 #include "window_manager_waits.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QWidget>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-#include <signal.h>
-
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <thread>
 
 namespace editor_testing {
@@ -77,37 +71,7 @@ bool ProcessEventsUntil(const std::function<bool()>& condition) {
     return true;
 }
 
-// The window manager (openbox or fluxbox) whose DISPLAY is this test's, or 0. Tests side by side each have
-// their own display and window manager, so the name alone would find another test's.
-pid_t WindowManagerOfThisDisplay() {
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr) return 0;
-    const std::string wanted = std::string("DISPLAY=") + display;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream commFile(entry.path() / "comm");
-        std::string comm;
-        std::getline(commFile, comm);
-        if (comm != "openbox" && comm != "fluxbox") continue;
-        std::ifstream environFile(entry.path() / "environ", std::ios::binary);
-        const std::string environment((std::istreambuf_iterator<char>(environFile)),
-                                  std::istreambuf_iterator<char>());
-        if (environment.find(wanted + '\0') != std::string::npos) return static_cast<pid_t>(std::stoi(name));
-    }
-    return 0;
-}
-
 } // namespace
-
-StoppedWindowManager::StoppedWindowManager() : pid_(WindowManagerOfThisDisplay()) {
-    if (pid_ > 0 && kill(pid_, SIGSTOP) != 0) pid_ = 0;
-}
-
-StoppedWindowManager::~StoppedWindowManager() {
-    if (pid_ > 0) kill(pid_, SIGCONT);
-}
 
 bool WaitUntilFramed(QWidget& window) {
     const ServerConnection server;
@@ -133,6 +97,11 @@ bool ServerReaches(QWidget& window, QSize size) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+void FlushRequests() {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 != nullptr) XFlush(x11->display());
 }
 
 QSize ServerSize(QWidget& window) {

@@ -5,8 +5,6 @@
 
 #include <QSize>
 
-#include <sys/types.h>
-
 #include <functional>
 
 class QWidget;
@@ -28,20 +26,7 @@ bool ServerReaches(QWidget& window, QSize size);
 // The size of `window` as the X server holds it now, for the message of a failed wait.
 QSize ServerSize(QWidget& window);
 
-// Holds the window manager of this display stopped (SIGSTOP) while it lives, as a window manager starved of
-// the processor on a loaded machine is: the program's requests wait, and the answers then come all at once.
-class StoppedWindowManager {
-  public:
-    StoppedWindowManager();
-    ~StoppedWindowManager();
-    StoppedWindowManager(const StoppedWindowManager&) = delete;
-    StoppedWindowManager& operator=(const StoppedWindowManager&) = delete;
-
-    // False when no window manager of this display was found.
-    bool IsStopped() const { return pid_ > 0; }
-
-  private:
-    pid_t pid_ = 0;
-};
+// Sends the requests Qt has buffered for the X server without taking in any of its events.
+void FlushRequests();
 
 } // namespace editor_testing
