@@ -81,8 +81,8 @@ TEST_F(CommandLine, WhatIsThereButCannotBeReadGetsTheLoadLines) {
         {dir_.path().toStdString(), "通常のファイルではありません"},
         {pipe, "通常のファイルではありません"},
         {"/dev/zero", "通常のファイルではありません"},
-        {loop, "Too many levels of symbolic links"},
-        {dangling, "No such file or directory"},
+        {loop, "シンボリックリンクが多すぎるか、循環しています"},
+        {dangling, "ファイルまたはフォルダが見つかりません"},
         {huge, "ファイルが大きすぎます（64MB まで）"}};
     for (const auto& [path, reason] : cases) {
         const ProgramResult result = RunProgram({QString::fromStdString(path)});
