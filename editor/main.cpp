@@ -100,9 +100,9 @@ int main(int argc, char** argv) {
         int qtArgc = 1; // the file is ours, not an option for Qt
         return RunEditor(qtArgc, argv, path);
     }
-    // The run shows no window and no dialog, with a display or without, and the desktop is reached through
-    // Xlib, so it loads no Qt at all: loading Qt's libraries would cost more than a short macro takes, and a
-    // display that has gone away (a stale DISPLAY in a cron job) cannot abort the program.
+    // The run shows no window and reaches the desktop through Xlib (or Wayland's own protocols); it loads
+    // Qt only when the macro shows its first dialog: loading Qt's libraries would cost more than a short
+    // macro takes, and a display that has gone away (a stale DISPLAY in a cron job) cannot abort the program.
     const std::string path = CommandLinePath(argc, argv);
     if (path.empty() || IsMissing(path)) {
         // Standard output stays for the macro's own lines; a terminal user learns why nothing ran.

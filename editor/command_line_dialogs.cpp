@@ -1,0 +1,80 @@
+// The dialogs of a run from the command line, inside the editor part: Qt is started on the first dialog of
+// the run, and the built-ins' boxes and message window are the editor's own, owned by no window.
+#include "editor_part.h"
+
+#include "qt_japanese.h"
+#include "qt_user_interface.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+// Qt keeps the arguments it is given for its whole life.
+int qtArgc = 1;
+char qtProgramName[] = "QuillonMacro";
+char* qtArgv[] = {qtProgramName, nullptr};
+
+constexpr int kStopCheckIntervalMs = 100;
+
+// Without a choice of the user's, Qt is sent to the displays that are there, Wayland first: the default
+// would try X11 alone and end the program when no X display answers.
+void ChooseQtPlatform() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return;
+    QByteArray platforms;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) platforms = "wayland";
+    if (!qEnvironmentVariableIsEmpty("DISPLAY")) platforms += platforms.isEmpty() ? "xcb" : ";xcb";
+    if (!platforms.isEmpty()) qputenv("QT_QPA_PLATFORM", platforms);
+}
+
+QtMessageHandler qtDefaultMessages = nullptr;
+
+// Standard error carries the run's error lines: Qt's notes and warnings about its own set-up (a missing
+// XDG_RUNTIME_DIR, a platform plugin tried first) stay off it; its critical messages still go there.
+void KeepQtNotesOffStandardError(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) qtDefaultMessages(type, context, message);
+}
+
+// Qt itself, made before the dialogs and ended after them (a base class ahead of QtUserInterface).
+struct QtStarted {
+    std::unique_ptr<QApplication> app;
+    QtStarted() {
+        qtDefaultMessages = qInstallMessageHandler(KeepQtNotesOffStandardError);
+        ChooseQtPlatform();
+        app = std::make_unique<QApplication>(qtArgc, qtArgv);
+        QCoreApplication::setApplicationName(QStringLiteral("QuillonMacro"));
+        InstallQtJapaneseTranslation(*app);
+    }
+};
+
+class CommandLineDialogs final : private QtStarted, public QtUserInterface {
+  public:
+    explicit CommandLineDialogs(bool (*stopRequested)()) {
+        if (stopRequested == nullptr) return;
+        QObject::connect(&stopCheck_, &QTimer::timeout, [stopRequested] {
+            if (stopRequested()) CancelOpenDialogs();
+        });
+        stopCheck_.start(kStopCheckIntervalMs);
+    }
+
+  private:
+    // The modal boxes of MSGBOX and INPUTBOX are the only dialogs of a run.
+    static void CancelOpenDialogs() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QDialog*>(widget);
+            if (dialog != nullptr && dialog->isVisible()) dialog->reject();
+        }
+    }
+
+    QTimer stopCheck_;
+};
+
+} // namespace
+
+UserInterface* QmOpenCommandLineDialogs(bool (*stopRequested)()) {
+    return new CommandLineDialogs(stopRequested);
+}

@@ -1,0 +1,143 @@
+// Tests of the dialogs of a run from the command line on the test display (run-with-display.sh: Xvfb with
+// openbox): MES, MSGBOX and INPUTBOX show the editor's windows, answered with real keys (xdotool), and load
+// Qt for the run; a stop signal while a box waits cancels it.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+QString Tool(const QStringList& args) {
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), args);
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs) return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+// The visible windows of the process with this title (a regular expression).
+QStringList Windows(qint64 pid, const QString& name) {
+    const QString out =
+        Tool({"search", "--onlyvisible", "--pid", QString::number(pid), "--all", "--name", name});
+    return out.isEmpty() ? QStringList() : out.split(u'\n');
+}
+
+// Waits for the process's box (titled "QuillonMacro"), makes it the active window, types and presses the
+// keys, and waits until the box has closed.
+bool AnswerBox(qint64 pid, const QStringList& keys, const QString& typed = {}) {
+    QStringList box;
+    if (!WaitFor([&] { return !(box = Windows(pid, QStringLiteral("^QuillonMacro$"))).isEmpty(); }))
+        return false;
+    Tool({"windowactivate", "--sync", box.first()});
+    QThread::msleep(300);
+    if (!typed.isEmpty()) Tool({"type", "--delay", "20", typed});
+    for (const QString& key : keys) Tool({"key", "--clearmodifiers", key});
+    // The next box has the same title: this one is gone when its window is.
+    return WaitFor([&] { return !Windows(pid, QStringLiteral("^QuillonMacro$")).contains(box.first()); });
+}
+
+class CommandLineDialogs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "needs the test display";
+    }
+
+    // Starts the program on the macro, on the test display, with the loader's record of loaded files.
+    void Start(const std::string& macro) {
+        const QString path = dir_.filePath("dialogs.qlx");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(macro.data(), static_cast<qint64>(macro.size()));
+        file.close();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("WAYLAND_DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        environment.insert("LD_DEBUG", "files");
+        environment.insert("LD_DEBUG_OUTPUT", dir_.filePath("loader"));
+        run_.setProcessEnvironment(environment);
+        run_.start(QStringLiteral(QM_PROGRAM), {path});
+        ASSERT_TRUE(run_.waitForStarted(10000));
+    }
+
+    bool Finished() {
+        if (run_.waitForFinished(20000)) return true;
+        run_.kill();
+        run_.waitForFinished(5000);
+        return false;
+    }
+
+    std::string Loaded() const {
+        std::string loaded;
+        for (const QString& name : QDir(dir_.path()).entryList({"loader.*"}, QDir::Files)) {
+            QFile file(dir_.filePath(name));
+            if (file.open(QIODevice::ReadOnly)) loaded += file.readAll().toStdString();
+        }
+        return loaded;
+    }
+
+    QTemporaryDir dir_;
+    QProcess run_;
+};
+
+} // namespace
+
+TEST_F(CommandLineDialogs, BoxesAndTheMessageWindowAreShownAndAnswered) {
+    Start("DIM x, y\r\n"
+          "MES \"コマンドラインから\"\r\n"
+          "x = MSGBOX(\"続けますか？\", 4)\r\n"
+          "PRINT x\r\n"
+          "y = INPUTBOX(\"名前を入力してください\")\r\n"
+          "PRINT y\r\n"
+          "PRINT \"done\"\r\n");
+    const qint64 pid = run_.processId();
+    ASSERT_TRUE(WaitFor([&] { return !Windows(pid, QStringLiteral("^QuillonMacro$")).isEmpty(); }))
+        << run_.readAllStandardError().toStdString();
+    // The message window stays open beside the box.
+    EXPECT_EQ(Windows(pid, QStringLiteral("^メッセージ$")).size(), 1);
+    ASSERT_TRUE(AnswerBox(pid, {"alt+y"})); // はい(&Y)
+    ASSERT_TRUE(AnswerBox(pid, {"Return"}, "Taro"));
+    ASSERT_TRUE(Finished());
+    EXPECT_EQ(run_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run_.exitCode(), 0);
+    EXPECT_EQ(run_.readAllStandardOutput().toStdString(), "6\nTaro\ndone\n終了しました。\n");
+    EXPECT_EQ(run_.readAllStandardError().toStdString(), "");
+    const std::string loaded = Loaded();
+    EXPECT_NE(loaded.find("quillonmacro-editor.so"), std::string::npos);
+    EXPECT_NE(loaded.find("libQt6Widgets"), std::string::npos);
+}
+
+// A box nobody answers does not hold up a stop: SIGTERM (or Ctrl+C) cancels it and the run ends stopped.
+TEST_F(CommandLineDialogs, StopSignalCancelsAWaitingBox) {
+    Start("DIM x\r\nPRINT \"asking\"\r\nx = MSGBOX(\"待っています\")\r\nPRINT \"never\"\r\n");
+    const qint64 pid = run_.processId();
+    ASSERT_TRUE(WaitFor([&] { return !Windows(pid, QStringLiteral("^QuillonMacro$")).isEmpty(); }))
+        << run_.readAllStandardError().toStdString();
+    run_.terminate();
+    ASSERT_TRUE(Finished());
+    EXPECT_EQ(run_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run_.exitCode(), 100);
+    EXPECT_EQ(run_.readAllStandardOutput().toStdString(), "asking\n終了しました。\n");
+    EXPECT_EQ(run_.readAllStandardError().toStdString(), "ユーザによって終了されました\n\n行=3\n");
+}
