@@ -1,9 +1,10 @@
 // Tests of the dialogs of a run from the command line on the test display (run-with-display.sh: Xvfb with
-// openbox): MES, MSGBOX and INPUTBOX show the editor's windows, answered with real keys (xdotool), and load
-// Qt for the run; a stop signal while a box waits cancels it.
+// openbox): MES, MSGBOX and INPUTBOX show the editor's windows (the message window where MES puts it),
+// answered with real keys (xdotool), and load Qt for the run; a stop signal while a box waits cancels it.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPoint>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -42,6 +43,16 @@ QStringList Windows(qint64 pid, const QString& name) {
     const QString out =
         Tool({"search", "--onlyvisible", "--pid", QString::number(pid), "--all", "--name", name});
     return out.isEmpty() ? QStringList() : out.split(u'\n');
+}
+
+// Where the window's client area is on the screen, as the X server tells it.
+QPoint WindowPlace(const QString& window) {
+    QPoint place(-1, -1);
+    for (const QString& line : Tool({"getwindowgeometry", "--shell", window}).split(u'\n')) {
+        if (line.startsWith(QStringLiteral("X="))) place.setX(line.mid(2).toInt());
+        if (line.startsWith(QStringLiteral("Y="))) place.setY(line.mid(2).toInt());
+    }
+    return place;
 }
 
 // Waits for the process's box (titled "QuillonMacro"), makes it the active window, types and presses the
@@ -114,8 +125,13 @@ TEST_F(CommandLineDialogs, BoxesAndTheMessageWindowAreShownAndAnswered) {
     const qint64 pid = run_.processId();
     ASSERT_TRUE(WaitFor([&] { return !Windows(pid, QStringLiteral("^QuillonMacro$")).isEmpty(); }))
         << run_.readAllStandardError().toStdString();
-    // The message window stays open beside the box.
-    EXPECT_EQ(Windows(pid, QStringLiteral("^メッセージ$")).size(), 1);
+    // The message window stays open beside the box, in the top left corner of the screen (MES with one
+    // argument), as the window manager shows it: at most its frame away from the corner.
+    const QStringList messageWindow = Windows(pid, QStringLiteral("^メッセージ$"));
+    ASSERT_EQ(messageWindow.size(), 1);
+    const QPoint place = WindowPlace(messageWindow.first());
+    EXPECT_LE(place.x(), 8);
+    EXPECT_LE(place.y(), 40);
     ASSERT_TRUE(AnswerBox(pid, {"alt+y"})); // はい(&Y)
     ASSERT_TRUE(AnswerBox(pid, {"Return"}, "Taro"));
     ASSERT_TRUE(Finished());
