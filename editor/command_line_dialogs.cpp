@@ -9,7 +9,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include <cstdlib>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -36,7 +36,12 @@ QtMessageHandler qtDefaultMessages = nullptr;
 // Standard error carries the run's error lines: Qt's notes and warnings about its own set-up (a missing
 // XDG_RUNTIME_DIR, a platform plugin tried first) stay off it; its critical messages still go there.
 void KeepQtNotesOffStandardError(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) qtDefaultMessages(type, context, message);
+    if (type != QtCriticalMsg && type != QtFatalMsg) return;
+    if (qtDefaultMessages != nullptr) {
+        qtDefaultMessages(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
 }
 
 // Qt itself, made before the dialogs and ended after them (a base class ahead of QtUserInterface).

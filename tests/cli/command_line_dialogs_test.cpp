@@ -157,3 +157,27 @@ TEST_F(CommandLineDialogs, StopSignalCancelsAWaitingBox) {
     EXPECT_EQ(run_.readAllStandardOutput().toStdString(), "asking\n終了しました。\n");
     EXPECT_EQ(run_.readAllStandardError().toStdString(), "ユーザによって終了されました\n\n行=3\n");
 }
+
+// A copy of the program without its parts cannot show a dialog: it says which part it misses, and the dialog
+// fails with the code-7 error of a run that cannot show one instead of ending the program.
+TEST_F(CommandLineDialogs, WithoutTheEditorPartADialogFailsWithCodeSeven) {
+    const QString program = dir_.filePath("QuillonMacro");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QM_PROGRAM), program));
+    const QString macro = dir_.filePath("alone.qlx");
+    QFile file(macro);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("DIM x\r\nPRINT 1\r\nx = MSGBOX(\"hello\")\r\n");
+    file.close();
+    QProcess alone;
+    alone.start(program, {macro});
+    ASSERT_TRUE(alone.waitForFinished(20000));
+    EXPECT_EQ(alone.exitCode(), 7);
+    EXPECT_EQ(alone.readAllStandardOutput().toStdString(), "1\n終了しました。\n");
+    const std::string err = alone.readAllStandardError().toStdString();
+    EXPECT_TRUE(err.starts_with("エディタの部品を開けません: ")) << err;
+    EXPECT_NE(err.find("quillonmacro-editor.so: ファイルまたはフォルダが見つかりません\n"), std::string::npos)
+        << err;
+    EXPECT_TRUE(err.ends_with(
+        "関数の呼び出しが不正です\n画面が使用できないため、ダイアログを表示できません - MSGBOX\n行=3\n"))
+        << err;
+}
