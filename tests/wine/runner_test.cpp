@@ -120,6 +120,7 @@ TEST_P(Runner, MissingFileEndsWithStatusTwoAndNoOutputAFolderWithTheLoadLines) {
     EXPECT_EQ(folder.exitCode, 2u);
     EXPECT_EQ(folder.out, "");
     EXPECT_EQ(folder.err.rfind("マクロの読み込みに失敗しました。 - ", 0), 0u) << folder.err;
+    EXPECT_TRUE(folder.err.ends_with("\r\nアクセスが拒否されました（権限がありません）\r\n")) << folder.err;
     EXPECT_EQ(std::count(folder.err.begin(), folder.err.end(), '\n'), 2) << folder.err;
 }
 
