@@ -8,6 +8,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
 
 #include <cstdio>
 #include <memory>
@@ -56,6 +59,17 @@ struct QtStarted {
     }
 };
 
+// True once the X server of Qt's connection has gone (killed, crashed, the session ended). Qt ends the
+// program as soon as it handles the events of such a connection, or closes it.
+bool DisplayGone() {
+#if QT_CONFIG(xcb)
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr && x11->connection() != nullptr && xcb_connection_has_error(x11->connection()) != 0;
+#else
+    return false;
+#endif
+}
+
 class CommandLineDialogs final : private QtStarted, public QtUserInterface {
   public:
     explicit CommandLineDialogs(bool (*stopRequested)()) {
@@ -64,6 +78,17 @@ class CommandLineDialogs final : private QtStarted, public QtUserInterface {
             if (stopRequested()) CancelOpenDialogs();
         });
         stopCheck_.start(kStopCheckIntervalMs);
+    }
+    // Without its server Qt is left as it is, to end with the process: the run ends through its own steps.
+    ~CommandLineDialogs() override {
+        if (DisplayGone()) static_cast<void>(app.release());
+    }
+
+    // Once the server has gone no dialog can be shown (the built-ins fail with code 7) and Qt's events are
+    // left alone; the run's own connection finds the loss and ends the run with its code-7 lines.
+    bool CanShowDialogs() const override { return !DisplayGone(); }
+    void Yield() override {
+        if (!DisplayGone()) QtUserInterface::Yield();
     }
 
   private:

@@ -11,6 +11,7 @@
 #include "macro_text.h"
 #include "program_part.h"
 #include "terminal_user_interface.h"
+#include "x11_connection_loss.h"
 
 #include <unistd.h>
 
@@ -63,7 +64,11 @@ std::unique_ptr<UserInterface> OpenDialogs(const DesktopPlatform& desktop) {
         std::fputs(line.c_str(), stderr);
         return nullptr;
     }
-    return std::unique_ptr<UserInterface>(open(&StopWasSignalled));
+    std::unique_ptr<UserInterface> dialogs(open(&StopWasSignalled));
+    // Qt has just connected to the display and put in handlers that end the program when the server goes;
+    // the run's own connections keep theirs, so such a loss still ends the run with its code-7 lines.
+    KeepWatchingAfterToolkit();
+    return dialogs;
 }
 
 void WriteLine(std::FILE* stream, const std::u16string& text) {

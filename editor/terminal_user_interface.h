@@ -16,7 +16,10 @@ class TerminalUserInterface : public WindowlessUserInterface {
     explicit TerminalUserInterface(DialogOpener openDialogs = {}) : openDialogs_(std::move(openDialogs)) {}
 
     // Asking whether dialogs can be shown is what every dialog built-in does first: the dialogs open here.
-    bool CanShowDialogs() const override { return Dialogs() != nullptr; }
+    bool CanShowDialogs() const override {
+        const UserInterface* dialogs = Dialogs();
+        return dialogs != nullptr && dialogs->CanShowDialogs();
+    }
     int32_t MessageBox(const std::u16string& text, int32_t style, const std::u16string& title) override;
     std::u16string InputBox(const std::u16string& prompt, const std::u16string& title) override;
 
