@@ -132,6 +132,9 @@ TEST_F(CommandLineDialogs, BoxesAndTheMessageWindowAreShownAndAnswered) {
     const QPoint place = WindowPlace(messageWindow.first());
     EXPECT_LE(place.x(), 8);
     EXPECT_LE(place.y(), 40);
+    // The box takes the focus by itself, so a user answers it with the keyboard at once.
+    const QString box = Windows(pid, QStringLiteral("^QuillonMacro$")).value(0);
+    EXPECT_TRUE(WaitFor([&] { return Tool({"getactivewindow"}) == box; }, 5000));
     ASSERT_TRUE(AnswerBox(pid, {"alt+y"})); // はい(&Y)
     ASSERT_TRUE(AnswerBox(pid, {"Return"}, "Taro"));
     ASSERT_TRUE(Finished());
