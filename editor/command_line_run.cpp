@@ -4,18 +4,22 @@
 
 #include "codepage.h"
 #include "desktop_platform_factory.h"
+#include "editor_part.h"
 #include "error.h"
 #include "library_state.h"
 #include "macro_facade.h"
 #include "macro_text.h"
+#include "program_part.h"
 #include "terminal_user_interface.h"
+#include "x11_connection_loss.h"
 
 #include <unistd.h>
 
 #include <atomic>
-#include <memory>
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -43,6 +47,30 @@ void InstallStopSignals() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+bool StopWasSignalled() {
+    return stopSignalled.load(std::memory_order_relaxed);
+}
+
+// The dialogs of MSGBOX, INPUTBOX and MES: Qt's, from the editor part, loaded on the first dialog and only
+// when the desktop answers (Qt would end the program on a display it cannot reach). Without them the dialog
+// built-ins fail with the error of a run without a screen.
+std::unique_ptr<UserInterface> OpenDialogs(const DesktopPlatform& desktop) {
+    if (!desktop.HasDisplay()) return nullptr;
+    std::string error;
+    const auto open =
+        reinterpret_cast<OpenDialogsEntry>(OpenProgramPartEntry(kEditorPartFile, kOpenDialogsEntry, error));
+    if (open == nullptr) {
+        const std::string line = "エディタの部品を開けません: " + error + "\n";
+        std::fputs(line.c_str(), stderr);
+        return nullptr;
+    }
+    std::unique_ptr<UserInterface> dialogs(open(&StopWasSignalled));
+    // Qt has just connected to the display and put in handlers that end the program when the server goes;
+    // the run's own connections keep theirs, so such a loss still ends the run with its code-7 lines.
+    KeepWatchingAfterToolkit();
+    return dialogs;
+}
+
 void WriteLine(std::FILE* stream, const std::u16string& text) {
     std::string bytes = ToUtf8(text);
     bytes += '\n';
@@ -64,12 +92,12 @@ int RunMacroFileFromCommandLine(const std::string& path) {
         return kExitFileMissing;
     }
 
-    TerminalUserInterface userInterface;
     const std::unique_ptr<DesktopPlatform> desktop = CreateDesktopPlatform();
+    TerminalUserInterface userInterface([&desktop] { return OpenDialogs(*desktop); });
     cMoMacro macro(&userInterface, desktop.get());
     macro.SetSyncRun(false);
     userInterface.SetYieldHook([&macro] {
-        if (stopSignalled.load(std::memory_order_relaxed)) macro.ForceStop();
+        if (StopWasSignalled()) macro.ForceStop();
     });
     InstallStopSignals();
     // The buffer file is only a copy for the duration of the run; it goes when the program ends.

@@ -4,15 +4,14 @@
 
 #include "codepage.h"
 #include "program_part.h"
+#include "common/system_error_texts.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <clocale>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <pwd.h>
 #include <system_error>
@@ -38,18 +37,12 @@ std::filesystem::path CacheFolder() {
 
 } // namespace
 
-std::u16string SystemErrorText(int error) {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-    const char* text = cLocale != nullptr ? strerror_l(error, cLocale) : std::strerror(error);
-    return FromUtf8(text != nullptr ? text : "Unknown error");
-}
-
 bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines, std::u16string& errorText) {
     lines.clear();
     // Without blocking: a named pipe opened for reading would otherwise wait for a writer before any check.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        errorText = SystemErrorText(errno);
+        errorText = ErrnoText(errno);
         return false;
     }
     struct stat info {};
@@ -65,7 +58,7 @@ bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines,
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
-            errorText = SystemErrorText(errno);
+            errorText = ErrnoText(errno);
             ok = false;
             break;
         }

@@ -21,9 +21,6 @@ inline constexpr std::u16string_view kSaveFailedText = u"マクロの保存に�
 void LogFileFailure(const MacroFileLog& log, std::u16string_view prefix, const std::string& path,
                     const std::u16string& error);
 
-// The system's description of an error number, in English whatever the locale, as Qt's file errors give it.
-std::u16string SystemErrorText(int error);
-
 // Reads the file's lines; only regular files are read, up to kMacroFileByteLimit bytes (a pipe, a device or a
 // folder is refused at once, never waited on). Returns false when the file cannot be opened or read; then
 // `lines` holds what was read so far (nothing for a refused or too large file) and `errorText` the reason.

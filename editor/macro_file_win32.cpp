@@ -5,13 +5,6 @@
 #include "codepage.h"
 #include "console_macro_file.h"
 
-#include <cstring>
-
-std::u16string SystemErrorText(int error) {
-    const char* text = std::strerror(error);
-    return FromUtf8(text != nullptr ? text : "Unknown error");
-}
-
 bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines, std::u16string& errorText) {
     return ConsoleMacroFile::ReadLines(FromUtf8(path), lines, errorText);
 }

@@ -1,6 +1,8 @@
 // Entry of QuillonMacro: without arguments, the editor window; "--edit FILE" opens the file in the editor;
-// with a macro file on the command line, runs it once without a window and exits with its final error code.
+// "--help" and "--version" print the usage and the version; with a macro file on the command line, runs it
+// once without a window and exits with its final error code.
 #include "command_line_run.h"
+#include "command_line_usage.h"
 #include "editor_part.h"
 #ifndef QM_EDITOR_LINKED_IN
 #include "program_part.h"
@@ -72,19 +74,41 @@ int RunEditor(int argc, char** argv, const std::string& path = {}) {
 #endif
 }
 
+// "--help", "-h" and "--version" alone on the command line, when no file of that name exists (the whole
+// command line is a path, so such a file still runs).
+const char* OwnOption(int argc, char** argv) {
+    if (argc != 2) return nullptr;
+    const char* option = argv[1];
+    const bool known = std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0 ||
+                       std::strcmp(option, "--version") == 0;
+    return known && IsMissing(option) ? option : nullptr;
+}
+
+int PrintOwnOption(const char* option) {
+    const std::string text = std::strcmp(option, "--version") == 0 ? VersionText() : UsageText();
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return RunEditor(argc, argv);
+    if (const char* option = OwnOption(argc, argv)) return PrintOwnOption(option);
     if (IsEditRequest(argc, argv)) {
         const std::string path = CommandLinePath(argc, argv, 2);
         int qtArgc = 1; // the file is ours, not an option for Qt
         return RunEditor(qtArgc, argv, path);
     }
-    // The run shows no window and no dialog, with a display or without, and the desktop is reached through
-    // Xlib, so it loads no Qt at all: loading Qt's libraries would cost more than a short macro takes, and a
-    // display that has gone away (a stale DISPLAY in a cron job) cannot abort the program.
+    // The run shows no window and reaches the desktop through Xlib (or Wayland's own protocols); it loads
+    // Qt only when the macro shows its first dialog: loading Qt's libraries would cost more than a short
+    // macro takes, and a display that has gone away (a stale DISPLAY in a cron job) cannot abort the program.
     const std::string path = CommandLinePath(argc, argv);
-    if (path.empty() || IsMissing(path)) return kExitFileMissing;
+    if (path.empty() || IsMissing(path)) {
+        // Standard output stays for the macro's own lines; a terminal user learns why nothing ran.
+        const std::string line = MissingFileLine(path);
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        return kExitFileMissing;
+    }
     return RunMacroFileFromCommandLine(path);
 }

@@ -1,6 +1,6 @@
 // Entry of QuillonMacro.exe on Windows, a program of the window subsystem: without arguments the editor
-// window, "--edit FILE" opens the file in it, a macro file is run once without a window in the parent
-// console.
+// window, "--edit FILE" opens the file in it, "--help" and "--version" print to the parent console, a macro
+// file is run once without a window in the parent console.
 #include "codepage.h"
 #include "console_run.h"
 #include "editor_part.h"
@@ -19,7 +19,10 @@ int main(int argc, char** argv) {
     }
     // Started from cmd.exe or PowerShell, the lines go to their console (or to where they were redirected);
     // started from Explorer or a shortcut there is no console and the lines go nowhere, as with a
-    // scheduled task. The exit status is the final error code either way.
+    // scheduled task. The exit status is the final error code either way. A missing file ends the program
+    // silently, as a file opened from Explorer that has gone should.
     ConsoleRun::AttachParentConsole();
-    return ConsoleRun::RunMacroFile(ConsoleRun::JoinArguments(arguments, 1));
+    if (const std::u16string option = ConsoleRun::OwnOption(arguments); !option.empty())
+        return ConsoleRun::WriteOwnOption(option);
+    return ConsoleRun::RunMacroFile(ConsoleRun::JoinArguments(arguments, 1), ConsoleRun::MissingFile::Silent);
 }

@@ -68,7 +68,13 @@ MesFrm& QtUserInterface::EnsureMessageWindow() {
 
 void QtUserInterface::ShowMessageWindow() {
     MesFrm& frm = EnsureMessageWindow();
-    if (!frm.isVisible()) frm.show();
+    if (!frm.isVisible()) {
+        // A window shown without a place of its own is placed by the window manager, which may then ignore
+        // the move that follows at once (MES with one argument landed mid-screen on openbox): the window
+        // is shown with the place it has, so the manager keeps it and the next move counts.
+        frm.move(frm.pos());
+        frm.show();
+    }
 }
 
 void QtUserInterface::SetMessageWindowPosition(int32_t leftTwips, int32_t topTwips) {

@@ -1,22 +1,15 @@
 // The run buffer file on Linux: created with O_EXCL and O_NOFOLLOW, kept open, recognised by its device and
 // inode, and removed only while the name still leads to that inode.
 #include "common/own_buffer_file.h"
+#include "common/system_error_texts.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
-
-std::u16string ErrorText(int error) {
-    const char* text = std::strerror(error);
-    std::u16string out;
-    for (const char* c = text; c != nullptr && *c != '\0'; ++c) out += static_cast<char16_t>(*c);
-    return out;
-}
 
 bool WriteAllAt(int fd, std::string_view bytes) {
     off_t offset = 0;
@@ -44,7 +37,7 @@ bool OwnBufferFile::Write(std::string_view bytes, std::u16string& errorText) {
 bool OwnBufferFile::WriteBytes(std::string_view bytes, std::u16string& errorText) {
     const int fd = static_cast<int>(handle_);
     if (::ftruncate(fd, 0) != 0 || !WriteAllAt(fd, bytes)) {
-        errorText = ErrorText(errno);
+        errorText = ErrnoText(errno);
         Remove(); // a cut-off copy helps nobody
         return false;
     }
@@ -69,12 +62,12 @@ bool OwnBufferFile::Create(std::u16string& errorText) {
             return true;
         }
         if (errno != EEXIST) {
-            errorText = ErrorText(errno);
+            errorText = ErrnoText(errno);
             path_ = candidate;
             return false;
         }
     }
-    errorText = ErrorText(EEXIST);
+    errorText = ErrnoText(EEXIST);
     return false;
 }
 

@@ -3,8 +3,13 @@
 // opens.
 #include "program_part.h"
 
-#include <dlfcn.h>
+#include "codepage.h"
+#include "common/system_error_texts.h"
 
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -23,6 +28,12 @@ std::string ProgramPartPath(const char* fileName) {
 
 void* OpenProgramPartEntry(const char* fileName, const char* entryName, std::string& error) {
     const std::string path = ProgramPartPath(fileName);
+    // A part that is missing or cannot be read gets the system's reason in Japanese; the loader's own
+    // complaint (a part that is there but does not fit) only when the file itself is readable.
+    if (::access(path.c_str(), R_OK) != 0) {
+        error = path + ": " + ToUtf8(ErrnoText(errno));
+        return nullptr;
+    }
     void* part = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (part == nullptr) {
         const char* reason = dlerror();

@@ -17,10 +17,37 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <string_view>
 
 namespace {
 
 constexpr int kExitFileMissing = 2;
+
+// The usage of "--help": the forms of the command and the exit statuses.
+constexpr std::u16string_view kUsageLines[] = {
+    u"使い方:",
+    u"  QuillonMacro.exe                  エディタを開きます",
+    u"  QuillonMacro.exe ファイル.qlx     マクロをウィンドウなしで実行して終了します",
+    u"  QuillonMacro.exe --edit ファイル  ファイルをエディタで開きます（実行はしません）",
+    u"  QuillonMacroConsole.exe ファイル.qlx",
+    u"                                    コンソールで実行します（引数がなければこの説明を表示します）",
+    u"  --help | -h                       この説明を表示します",
+    u"  --version                         バージョンを表示します",
+    u"",
+    u"コマンドライン全体が一つのパスです（空白を含むパスは引用符なしでも指定できます）。",
+    u"--help などと同じ名前のファイルがあれば、そのファイルを実行します。",
+    u"PRINT の行と「終了しました。」は標準出力に、エラーの行は標準エラー出力に出ます。",
+    u"",
+    u"終了ステータス（マクロの実行）:",
+    u"  0     正常に終了しました",
+    u"  1～7  マクロのエラーコード（1 不正な文字、2 構文、3 ブロック構造、4 計算、5 未定義の名前、",
+    u"        6 添字、7 関数の呼び出し）",
+    u"  2     マクロファイルが見つからない、または読み込めない",
+    u"  100   停止されました（Ctrl+C、Ctrl+Break、コンソールを閉じる）",
+    u"",
+    u"プログラムのフォルダに書き込めないとき、作業ファイル macrobuf.qlx は",
+    u"%LOCALAPPDATA%\\QuillonMacro に置きます。",
+};
 
 // Set by Ctrl+C, Ctrl+Break or closing the console; the yield turns it into a stop request, so an
 // interrupted run still ends through the normal steps (code 100, the closing line, the buffer file removed).
@@ -119,14 +146,29 @@ bool AttachParentConsole() {
     return true;
 }
 
-void WriteUsage() {
-    WriteOutput(u"usage: QuillonMacro FILE.qlx   (runs the macro file)");
+std::u16string OwnOption(const std::vector<std::u16string>& arguments) {
+    if (arguments.size() != 2) return {};
+    const std::u16string& option = arguments[1];
+    const bool known = option == u"--help" || option == u"-h" || option == u"--version";
+    return known && ConsoleMacroFile::IsMissing(option) ? option : std::u16string();
 }
 
-int RunMacroFile(const std::u16string& path) {
+int WriteOwnOption(const std::u16string& option) {
+    if (option == u"--version") {
+        WriteOutput(u"QuillonMacro " + FromUtf8(QM_VERSION));
+        return 0;
+    }
+    for (const std::u16string_view line : kUsageLines) WriteOutput(std::u16string(line));
+    return 0;
+}
+
+int RunMacroFile(const std::u16string& path, MissingFile missing) {
     // Screen pixels, pointer positions and window rectangles all in real pixels, whatever the display scale.
     SetProcessDPIAware();
-    if (path.empty() || ConsoleMacroFile::IsMissing(path)) return kExitFileMissing;
+    if (path.empty() || ConsoleMacroFile::IsMissing(path)) {
+        if (missing == MissingFile::Report) WriteError(u"マクロファイルが見つかりません。 - " + path);
+        return kExitFileMissing;
+    }
     std::vector<std::u16string> lines;
     std::u16string errorText;
     if (!ConsoleMacroFile::ReadLines(path, lines, errorText)) {

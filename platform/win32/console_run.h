@@ -20,13 +20,22 @@ std::u16string JoinArguments(const std::vector<std::u16string>& arguments, size_
 // redirected at that console. False when there is no such console.
 bool AttachParentConsole();
 
-// Writes the one-line usage of the command-line form on standard output.
-void WriteUsage();
+// "--help", "-h" or "--version" when it is the only argument and no file of that name exists (the whole
+// command line is a path, so such a file still runs); empty otherwise.
+std::u16string OwnOption(const std::vector<std::u16string>& arguments);
+
+// Writes the usage ("--help": the forms of the command, the exit statuses) or the name and version
+// ("--version") on standard output; returns the exit status, 0.
+int WriteOwnOption(const std::u16string& option);
+
+// What a missing macro file does: the console runner says so in one line on standard error; the editor
+// program, which a user starts from Explorer as often as from a console, stays silent.
+enum class MissingFile { Report, Silent };
 
 // Reads the macro file and runs it from the top without a window: PRINT lines and "終了しました。" on
 // standard output, error lines on standard error, Ctrl+C or closing the console stops the run (code 100).
-// Returns the exit status: the final error code, 2 when the file does not exist (nothing printed) or cannot
-// be read.
-int RunMacroFile(const std::u16string& path);
+// Returns the exit status: the final error code, 2 when the file does not exist (nothing on standard output)
+// or cannot be read.
+int RunMacroFile(const std::u16string& path, MissingFile missing);
 
 } // namespace ConsoleRun

@@ -33,16 +33,3 @@ std::optional<std::string> ToAnsiExactly(const std::u16string& text) {
         return std::nullopt;
     return bytes;
 }
-
-std::u16string Win32ErrorText(unsigned long error) {
-    wchar_t* message = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-    std::wstring text = n > 0 && message != nullptr ? std::wstring(message, n) : std::wstring();
-    if (message != nullptr) LocalFree(message);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
-        text.pop_back();
-    if (text.empty()) text = L"error " + std::to_wstring(error);
-    return FromWide(text);
-}

@@ -12,5 +12,6 @@ std::u16string FromWide(const std::wstring& text);
 // exact code there; callers then use the wide form of the function so no character is replaced by "?".
 std::optional<std::string> ToAnsiExactly(const std::u16string& text);
 
-// The system's description of an error number, without its trailing line end ("error N" when it has none).
+// The Japanese text of a Windows error code: our table's, else the system's description without its
+// trailing line end ("error N" when it has none).
 std::u16string Win32ErrorText(unsigned long error);

@@ -79,6 +79,11 @@ Display* OpenWatchedDisplay(const char* name, std::atomic<bool>& lost) {
     return display;
 }
 
+void KeepWatchingAfterToolkit() {
+    std::lock_guard<std::mutex> hold(watchLock);
+    InstallHandlers();
+}
+
 void CloseWatchedDisplay(Display* display) {
     if (display == nullptr) return;
     {

@@ -16,3 +16,8 @@ Display* OpenWatchedDisplay(const char* name, std::atomic<bool>& lost);
 
 // Closes a connection opened by OpenWatchedDisplay, live or lost; closing a lost one sends nothing.
 void CloseWatchedDisplay(Display* display);
+
+// Puts the handling of lost connections back in place after a toolkit connected later than the watched
+// connections were opened (Qt sets handlers of its own, which end the program); the toolkit's handlers
+// still serve its own connections.
+void KeepWatchingAfterToolkit();

@@ -76,6 +76,18 @@ class EditorWindow(unittest.TestCase):
         self.assertEqual(at.text_of(self.status), "行＝1")
         self.assertEqual(nameless_controls(self.window), [])
 
+    def test_editing_a_missing_file_logs_the_reason_in_japanese(self):
+        # "--edit FILE" of a file that is not there: the load's two lines in the log, the system's reason in
+        # Japanese (it was the English "No such file or directory").
+        missing = os.path.join(self.program.state.name, "無いマクロ.qlx")
+        program = at.Program(EDITOR, "--edit", missing)
+        self.addCleanup(program.stop)
+        window = program.window("frame", "Quillonマクロ - " + missing)
+        log = at.find(window, "text", "デバッグ")
+        at.wait_for_value(lambda: at.text_of(log).replace("\r", "").splitlines(),
+                          ["マクロの読み込みに失敗しました。 - " + missing, "ファイルまたはフォルダが見つかりません"],
+                          "the log of the failed load")
+
     def test_typed_text_appears_in_the_editor_and_the_caret_line_in_the_status_strip(self):
         at.set_text(self.editor, 'PRINT "こんにちは"\n')
         self.assertEqual(at.text_of(self.editor), 'PRINT "こんにちは"\n')

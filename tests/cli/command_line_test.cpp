@@ -23,10 +23,12 @@ struct ProgramResult {
     std::string err;
 };
 
-// Runs the program without a display, or with `display` as an X display name; in `locale` when given.
+// Runs the program without a display, or with `display` as an X display name; in `locale` and in `folder`
+// when given.
 ProgramResult RunProgram(const QStringList& arguments, const QString& display = {},
-                         const QString& locale = {}) {
+                         const QString& locale = {}, const QString& folder = {}) {
     QProcess process;
+    if (!folder.isEmpty()) process.setWorkingDirectory(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("DISPLAY");
     if (!display.isEmpty()) environment.insert("DISPLAY", display);
@@ -59,11 +61,46 @@ class CommandLine : public ::testing::Test {
 
 } // namespace
 
-TEST_F(CommandLine, MissingFileEndsWithStatusTwoAndNoOutput) {
-    const ProgramResult missing = RunProgram({dir_.filePath("nothing-here.qlx")});
+// Nothing on standard output, which stays for the macro's lines; one line naming the path on standard error.
+TEST_F(CommandLine, MissingFileEndsWithStatusTwoAndOneLineOnStandardError) {
+    const QString path = dir_.filePath("nothing here.qlx");
+    const ProgramResult missing = RunProgram({dir_.filePath("nothing"), "here.qlx"});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "");
+    EXPECT_EQ(missing.err, "マクロファイルが見つかりません。 - " + path.toStdString() + "\n");
+}
+
+TEST_F(CommandLine, HelpAndVersionPrintOnStandardOutput) {
+    for (const char* option : {"--help", "-h"}) {
+        const ProgramResult help = RunProgram({QString::fromLatin1(option)});
+        EXPECT_EQ(help.exitCode, 0) << option;
+        EXPECT_EQ(help.err, "") << option;
+        EXPECT_TRUE(help.out.starts_with("使い方:\n")) << help.out;
+        // The forms, the statuses and the variables that choose the desktop.
+        for (const char* part : {"QuillonMacro ファイル.qlx", "--edit ファイル", "終了ステータス", "100",
+                                 "QUILLONMACRO_DESKTOP", "WAYLAND_DISPLAY", "DISPLAY"})
+            EXPECT_NE(help.out.find(part), std::string::npos) << part;
+    }
+    const ProgramResult version = RunProgram({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "QuillonMacro " QM_VERSION "\n");
+    EXPECT_EQ(version.err, "");
+}
+
+// The whole command line is a path: a file of an option's name runs, and an option with more words names a
+// file.
+TEST_F(CommandLine, AFileNamedLikeAnOptionRuns) {
+    for (const char* name : {"--help", "-h", "--version"}) {
+        Write(QString::fromLatin1(name), std::string("PRINT \"ran ") + name + "\"\n");
+        const ProgramResult result = RunProgram({QString::fromLatin1(name)}, {}, {}, dir_.path());
+        EXPECT_EQ(result.exitCode, 0) << name;
+        EXPECT_EQ(result.out, std::string("ran ") + name + "\n終了しました。\n");
+        EXPECT_EQ(result.err, "") << name;
+    }
+    const ProgramResult twoWords = RunProgram({"--version", "x"});
+    EXPECT_EQ(twoWords.exitCode, 2);
+    EXPECT_EQ(twoWords.out, "");
+    EXPECT_EQ(twoWords.err, "マクロファイルが見つかりません。 - --version x\n");
 }
 
 // Whatever is at the path but is no macro file to read gets the load's two lines and status 2, at once: a
@@ -81,8 +118,8 @@ TEST_F(CommandLine, WhatIsThereButCannotBeReadGetsTheLoadLines) {
         {dir_.path().toStdString(), "通常のファイルではありません"},
         {pipe, "通常のファイルではありません"},
         {"/dev/zero", "通常のファイルではありません"},
-        {loop, "Too many levels of symbolic links"},
-        {dangling, "No such file or directory"},
+        {loop, "シンボリックリンクが多すぎるか、循環しています"},
+        {dangling, "ファイルまたはフォルダが見つかりません"},
         {huge, "ファイルが大きすぎます（64MB まで）"}};
     for (const auto& [path, reason] : cases) {
         const ProgramResult result = RunProgram({QString::fromStdString(path)});

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -29,20 +30,26 @@ struct LossOutcome {
     QStringList buffersLeft;
 };
 
-// Runs a copy of the program from a folder of its own (so its buffer file is this test's) on a private
-// display, kills the server once the loop is going, and waits for the program to end.
-LossOutcome RunWhileTheServerDies(const QString& loopedCall) {
+// Runs a copy of the program laid out as installed in a folder of its own (so its buffer file is this
+// test's) on a private display, kills the server once the loop is going, and waits for the program to end.
+// `before` is a first line of the macro.
+LossOutcome RunWhileTheServerDies(const QString& loopedCall, const QString& before = {}) {
     LossOutcome outcome;
-    QTemporaryDir dir;
+    QTemporaryDir prefix;
     PrivateXServer server;
-    if (!dir.isValid() || server.Name().isEmpty()) return outcome;
+    if (!prefix.isValid() || server.Name().isEmpty()) return outcome;
+    QDir(prefix.path()).mkpath(QStringLiteral("bin"));
+    const QString parts = prefix.filePath(QStringLiteral(QM_PARTS_DIR));
+    QDir().mkpath(QFileInfo(parts).path());
+    QFile::link(QStringLiteral(QM_PARTS_OUTPUT_DIR), parts);
+    const QDir dir(prefix.filePath(QStringLiteral("bin")));
     const QString program = dir.filePath(QStringLiteral("QuillonMacro"));
     QFile::copy(QStringLiteral(QM_PROGRAM), program);
     const QString macro = dir.filePath(QStringLiteral("loop.qlx"));
     QFile file(macro);
     if (!file.open(QIODevice::WriteOnly)) return outcome;
-    file.write(QStringLiteral("DIM c\nKBD VK_SHIFT, DOWN\nPRINT \"started\"\nWHILE 1\n%1\nWEND\n")
-                   .arg(loopedCall)
+    file.write(QStringLiteral("%2\nDIM c\nKBD VK_SHIFT, DOWN\nPRINT \"started\"\nWHILE 1\n%1\nWEND\n")
+                   .arg(loopedCall, before)
                    .toUtf8());
     file.close();
 
@@ -100,9 +107,25 @@ TEST(DisplayLoss, ARunWhoseServerDiesEndsWithCodeSevenAndItsOwnLines) {
         EXPECT_EQ(r.exitCode, 7);
         EXPECT_EQ(r.out, "started\n終了しました。\n");
         EXPECT_EQ(r.err, "関数の呼び出しが不正です\n画面との接続が切れたため、この関数は実行できません - " +
-                             name + "\n行=5\n");
+                             name + "\n行=6\n");
         EXPECT_TRUE(r.buffersLeft.isEmpty()) << r.buffersLeft.join(u' ').toStdString();
         std::printf("[ measured ] %s: the program ended %lld ms after the server was killed\n", name.c_str(),
                     static_cast<long long>(r.endMs));
     }
+}
+
+// A run that has shown a dialog has Qt connected to the server too: Qt's own handling of a lost server (which
+// ends the program with Xlib's English message) gives way to the run's, and the run ends as without Qt.
+TEST(DisplayLoss, AfterADialogTheRunStillEndsWithCodeSevenAndItsOwnLines) {
+    const LossOutcome r =
+        RunWhileTheServerDies(QStringLiteral("c = GETCOLOR(1, 1)"), QStringLiteral("MES \"x\""));
+    ASSERT_TRUE(r.started) << r.err;
+    ASSERT_TRUE(r.ended) << "still running 20 s after the server was killed";
+    EXPECT_EQ(r.exitStatus, QProcess::NormalExit);
+    EXPECT_EQ(r.exitCode, 7);
+    EXPECT_EQ(r.out, "started\n終了しました。\n");
+    EXPECT_EQ(
+        r.err,
+        "関数の呼び出しが不正です\n画面との接続が切れたため、この関数は実行できません - GETCOLOR\n行=6\n");
+    EXPECT_TRUE(r.buffersLeft.isEmpty()) << r.buffersLeft.join(u' ').toStdString();
 }

@@ -1,7 +1,8 @@
-// Tests that the command-line run loads the audio library only for SOUND: the dynamic loader's own record
-// (LD_DEBUG=files) of a run without SOUND names no SDL library (and no Qt library), a run with SOUND
-// loads it and plays, and a library that cannot be loaded makes SOUND answer the error of a missing audio
-// device.
+// Tests that the command-line run loads the audio library only for SOUND and Qt only for a dialog: the
+// dynamic loader's own record (LD_DEBUG=files) of a run without SOUND names no SDL library (and no Qt
+// library, with a display or without), a run with SOUND loads it and plays, and a library that cannot be
+// loaded makes SOUND answer the error of a missing audio device.
+#include "private_x_server.h"
 #include "process_sound_test_support.h"
 
 #include <QDir>
@@ -21,6 +22,7 @@ namespace {
 struct LoadingRun {
     int exitCode = -1;
     std::string out;
+    std::string err;
     std::string loaded; // what the dynamic loader wrote about the files it loaded
 };
 
@@ -32,13 +34,16 @@ class LibraryLoading : public ::testing::Test {
         return path;
     }
 
-    // Runs the program on a macro without a display, with SDL's disk driver writing into output.raw and the
-    // loader's record of loaded files in loader.PID.
-    LoadingRun Run(const std::string& macro, const QString& libraryPath = {}) {
+    // Runs the program on a macro without a display (or on the X display `display`), with SDL's disk driver
+    // writing into output.raw and the loader's record of loaded files in loader.PID.
+    LoadingRun Run(const std::string& macro, const QString& libraryPath = {}, const QString& display = {}) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LD_PRELOAD"})
             environment.remove(QString::fromLatin1(name));
+        if (!display.isEmpty()) environment.insert("DISPLAY", display);
+        for (const QString& name : QDir(dir_.path()).entryList({"loader.*"}, QDir::Files)) // earlier runs'
+            QFile::remove(dir_.filePath(name));
         environment.insert("SDL_AUDIODRIVER", "disk");
         environment.insert("SDL_DISKAUDIOFILE", dir_.filePath("output.raw"));
         environment.insert("LD_DEBUG", "files");
@@ -50,6 +55,7 @@ class LibraryLoading : public ::testing::Test {
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return run;
         run.exitCode = process.exitCode();
         run.out = process.readAllStandardOutput().toStdString();
+        run.err = process.readAllStandardError().toStdString();
         for (const QString& name : QDir(dir_.path()).entryList({"loader.*"}, QDir::Files))
             run.loaded += ReadFile(dir_.filePath(name).toStdString());
         return run;
@@ -82,6 +88,29 @@ TEST_F(LibraryLoading, PlainRunLoadsNoAudioAndNoGuiLibrary) {
     EXPECT_FALSE(Mentions(run.loaded, "libmodplug")) << run.loaded;
     EXPECT_FALSE(Mentions(run.loaded, "libQt6")) << run.loaded;
     EXPECT_FALSE(Mentions(run.loaded, "quillonmacro-")) << run.loaded;
+}
+
+// Qt comes with a macro's first dialog, and only when there is a screen to show it on: a run on a live
+// display without dialogs loads none of it, and a dialog without any display fails at once without it.
+TEST_F(LibraryLoading, QtOnlyForADialogOnAScreen) {
+    PrivateXServer server;
+    ASSERT_FALSE(server.Name().isEmpty());
+    const LoadingRun onScreen = Run("MUS MOVE, 1, 1\r\nPRINT GETCOLOR(0, 0) >= 0\r\n", {}, server.Name());
+    EXPECT_EQ(onScreen.exitCode, 0) << onScreen.err;
+    EXPECT_EQ(onScreen.out, "True\n終了しました。\n");
+    ASSERT_TRUE(Mentions(onScreen.loaded, "libX11.so")) << onScreen.loaded.substr(0, 2000);
+    EXPECT_FALSE(Mentions(onScreen.loaded, "libQt6")) << onScreen.loaded;
+    EXPECT_FALSE(Mentions(onScreen.loaded, "quillonmacro-")) << onScreen.loaded;
+
+    for (const char* dialog : {"x = MSGBOX(\"hello\")", "x = INPUTBOX(\"name\")", "MES \"hello\""}) {
+        const LoadingRun noScreen = Run(std::string("PRINT 1\r\n") + dialog + "\r\nPRINT 2\r\n");
+        EXPECT_EQ(noScreen.exitCode, 7) << dialog;
+        EXPECT_EQ(noScreen.out, "1\n終了しました。\n");
+        EXPECT_NE(noScreen.err.find("画面が使用できないため、ダイアログを表示できません"), std::string::npos)
+            << noScreen.err;
+        EXPECT_FALSE(Mentions(noScreen.loaded, "libQt6")) << dialog;
+        EXPECT_FALSE(Mentions(noScreen.loaded, "quillonmacro-")) << dialog;
+    }
 }
 
 TEST_F(LibraryLoading, SoundLoadsTheLibraryAndPlaysToTheDevice) {

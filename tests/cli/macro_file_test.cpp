@@ -170,13 +170,14 @@ TEST(MacroFileSave, FailedSaveLeavesOldFileWholeAndLogsTwoLines) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.qlx"});
     ASSERT_EQ(log.lines.size(), 2u);
     EXPECT_EQ(log.lines[0], u"マクロの保存に失敗しました。 - " + U16(path));
-    EXPECT_FALSE(log.lines[1].empty());
+    EXPECT_EQ(log.lines[1], u"ファイルが大きすぎます"); // the system's reason, in Japanese
 
     LogRecorder missingDir;
     const QString unreachable = dir.filePath("no/such/folder/x.qlx");
     EXPECT_FALSE(SaveMacroFile(unreachable, u"A", missingDir.Sink()));
     ASSERT_EQ(missingDir.lines.size(), 2u);
     EXPECT_EQ(missingDir.lines[0], u"マクロの保存に失敗しました。 - " + U16(unreachable));
+    EXPECT_EQ(missingDir.lines[1], u"ファイルまたはフォルダが見つかりません");
 }
 
 TEST(MacroFileBuffer, WritesTheSavedBytesInPlaceAndLeavesNoCutOffCopy) {
@@ -199,7 +200,7 @@ TEST(MacroFileBuffer, WritesTheSavedBytesInPlaceAndLeavesNoCutOffCopy) {
     EXPECT_FALSE(QFile::exists(path));
     ASSERT_EQ(log.lines.size(), 2u);
     EXPECT_EQ(log.lines[0], u"マクロの保存に失敗しました。 - " + U16(path));
-    EXPECT_FALSE(log.lines[1].empty());
+    EXPECT_EQ(log.lines[1], u"ファイルが大きすぎます");
 }
 
 TEST(MacroFileBuffer, NeverTouchesAFileItDidNotCreate) {

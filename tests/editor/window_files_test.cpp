@@ -103,7 +103,7 @@ TEST(FileCommands, LoadAndSaveFailuresAreTwoLogLines) {
     QStringList lines = LogLines(*w);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("マクロの読み込みに失敗しました。 - ") + missing);
-    EXPECT_FALSE(lines[1].isEmpty());
+    EXPECT_EQ(lines[1], QStringLiteral("ファイルまたはフォルダが見つかりません"));
     EXPECT_EQ(w->EditorText(), QString());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Quillonマクロ - ") + missing);
 
@@ -115,8 +115,21 @@ TEST(FileCommands, LoadAndSaveFailuresAreTwoLogLines) {
     lines = LogLines(*w);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("マクロの保存に失敗しました。 - ") + badPath);
+    EXPECT_EQ(lines[1], QStringLiteral("ファイルまたはフォルダが見つかりません"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Quillonマクロ - ") + badPath);
     EXPECT_TRUE(w->IsModified()); // nothing was written, so the text is still unsaved
+}
+
+// "--edit FILE" of a file that is not there: the load's two lines, the system's reason in Japanese, and an
+// empty editor named after the file.
+TEST(FileCommands, EditingAMissingFileLogsTheReasonInJapanese) {
+    TestWindow w;
+    const QString missing = w.Path(QStringLiteral("missing.qlx"));
+    w->StartEditing(missing);
+    EXPECT_EQ(LogLines(*w), QStringList({QStringLiteral("マクロの読み込みに失敗しました。 - ") + missing,
+                                         QStringLiteral("ファイルまたはフォルダが見つかりません")}));
+    EXPECT_EQ(w->EditorText(), QString());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Quillonマクロ - ") + missing);
 }
 
 TEST(FileCommands, DroppedFileIsLoadedAndDroppedTextIsNotLost) {

@@ -100,15 +100,27 @@ class Runner : public ::testing::TestWithParam<const wchar_t*> {
     WineTest::TemporaryFolder folder_;
 };
 
+// A missing file: nothing on standard output; the console runner names the path on standard error, the editor
+// program (started from Explorer as often as from a console) says nothing.
 TEST_P(Runner, MissingFileEndsWithStatusTwoAndNoOutputAFolderWithTheLoadLines) {
-    const RunResult missing = Run(Quoted(folder_.File(L"nothing-here.qlx")));
+    const std::wstring path = folder_.File(L"nothing-here.qlx");
+    const RunResult missing = Run(Quoted(path));
     EXPECT_EQ(missing.exitCode, 2u);
-    EXPECT_EQ(missing.out + missing.err, "");
+    EXPECT_EQ(missing.out, "");
+    const bool console = std::wstring(GetParam()) == QM_RUNNER_NAME_W;
+    if (console) {
+        EXPECT_TRUE(missing.err.starts_with("マクロファイルが見つかりません。 - ")) << missing.err;
+        EXPECT_TRUE(missing.err.ends_with("\\nothing-here.qlx\r\n")) << missing.err;
+        EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
+    } else {
+        EXPECT_EQ(missing.err, "");
+    }
     // A folder is there but cannot be run: the load's two lines say so.
     const RunResult folder = Run(Quoted(folder_.Path()));
     EXPECT_EQ(folder.exitCode, 2u);
     EXPECT_EQ(folder.out, "");
     EXPECT_EQ(folder.err.rfind("マクロの読み込みに失敗しました。 - ", 0), 0u) << folder.err;
+    EXPECT_TRUE(folder.err.ends_with("\r\nアクセスが拒否されました（権限がありません）\r\n")) << folder.err;
     EXPECT_EQ(std::count(folder.err.begin(), folder.err.end(), '\n'), 2) << folder.err;
 }
 
@@ -116,7 +128,23 @@ TEST_P(Runner, MissingFileEndsWithStatusTwoAndNoOutputAFolderWithTheLoadLines) {
 TEST(ConsoleRunner, WithoutArgumentsPrintsItsUsage) {
     const RunResult usage = RunRunner(L"");
     EXPECT_EQ(usage.exitCode, 0u);
-    EXPECT_TRUE(usage.out.starts_with("usage: QuillonMacro FILE.qlx")) << usage.out;
+    EXPECT_TRUE(usage.out.starts_with("使い方:\r\n")) << usage.out;
+}
+
+TEST_P(Runner, HelpAndVersion) {
+    for (const wchar_t* option : {L"--help", L"-h"}) {
+        const RunResult help = Run(option);
+        EXPECT_EQ(help.exitCode, 0u);
+        EXPECT_TRUE(help.out.starts_with("使い方:\r\n")) << help.out;
+        EXPECT_NE(help.out.find("終了ステータス"), std::string::npos);
+    }
+    const RunResult version = Run(L"--version");
+    EXPECT_EQ(version.exitCode, 0u);
+    EXPECT_EQ(version.out, "QuillonMacro " QM_VERSION "\r\n");
+    // With more words the option is part of a path.
+    const RunResult twoWords = Run(L"--version x");
+    EXPECT_EQ(twoWords.exitCode, 2u);
+    EXPECT_EQ(twoWords.out, "");
 }
 
 TEST_P(Runner, ArgumentsAreJoinedIntoOnePath) {
