@@ -158,6 +158,52 @@ TEST(EditorFind, ReplaceAndReplaceAllAsOneUndoStep) {
     EXPECT_EQ(w->EditorText(), text);
 }
 
+// The bar lies inside the editor: no key typed in it may reach the macro. Tab and Shift+Tab go round the
+// bar's controls (with the found text selected, a Tab used to replace it in the macro).
+TEST(EditorFind, KeysTypedInTheBarNeverReachTheMacro) {
+    TestWindow w;
+    const QString text = QStringLiteral("alpha = 1\nbeta = alpha");
+    Prepare(w, text);
+    FindBar* bar = w->bar_Find;
+    QTest::keyClick(w->txt_Macro, Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(WaitFor([&] { return bar->FindBox()->hasFocus(); }));
+    QTest::keyClicks(bar->FindBox(), QStringLiteral("alpha"));
+    QTest::keyClick(bar->FindBox(), Qt::Key_Return);
+    ASSERT_EQ(SelectionAt(w), QStringLiteral("0:0:alpha"));
+
+    // Find box, next, previous, close, replace box, replace, replace all, the case option; round and back.
+    const QList<QWidget*> stops = bar->TabStops();
+    ASSERT_EQ(stops.size(), 8);
+    EXPECT_EQ(stops.first(), bar->FindBox());
+    for (qsizetype i = 1; i <= stops.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), stops[i % stops.size()]) << i;
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), stops.last());
+    EXPECT_EQ(w->EditorText(), text);
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("0:0:alpha"));
+
+    // Keys the controls do not use: letters and Delete on the buttons, the editor's own command keys
+    // everywhere, Tab with Ctrl (which a text box would take as a tab).
+    for (QWidget* stop : stops) {
+        stop->setFocus();
+        ASSERT_TRUE(WaitFor([&] { return stop->hasFocus(); }));
+        if (qobject_cast<QLineEdit*>(stop) == nullptr) {
+            QTest::keyClicks(stop, QStringLiteral("xy"));
+            QTest::keyClick(stop, Qt::Key_Delete);
+            QTest::keyClick(stop, Qt::Key_Backspace);
+        }
+        QTest::keyClick(stop, Qt::Key_Slash, Qt::ControlModifier);
+        QTest::keyClick(stop, Qt::Key_Y, Qt::ControlModifier);
+        QTest::keyClick(stop, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_EQ(w->EditorText(), text) << stop->metaObject()->className();
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(w->EditorText(), text);
+}
+
 TEST(EditorFind, GoToLineAsksAndRefuses) {
     TestWindow w;
     Prepare(w, QStringLiteral("l1\nl2\nl3\nl4\nl5"), 2, 1);
