@@ -60,6 +60,20 @@ QFont WindowFont() {
     return font;
 }
 
+// Esc alone and with every combination of Shift, Ctrl, Alt and the logo key.
+QList<QKeySequence> EscapeWithAnyModifiers() {
+    const Qt::KeyboardModifier modifiers[] = {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier,
+                                              Qt::MetaModifier};
+    QList<QKeySequence> keys;
+    for (int combination = 0; combination < 16; ++combination) {
+        Qt::KeyboardModifiers held;
+        for (int bit = 0; bit < 4; ++bit)
+            if (combination & (1 << bit)) held |= modifiers[bit];
+        keys.append(QKeySequence(QKeyCombination(held, Qt::Key_Escape)));
+    }
+    return keys;
+}
+
 } // namespace
 
 frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidget* parent)
@@ -197,9 +211,12 @@ void frm_MacroWindow::BuildRunMenu() {
         Menu_Execute->addAction(QStringLiteral("強制停止(&S)"), this, &frm_MacroWindow::Menu_Stop_Click);
     // The menu shows the stop key; the desktop-wide grab of Pause during a run is the stop hotkey's.
     Menu_Stop->setShortcut(QKeySequence(Qt::Key_Pause));
-    // Esc in the window stops a run too. It is live only during a run, so Esc keeps its usual meaning
-    // (closing a bar or a menu) otherwise.
-    escapeStop_ = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &frm_MacroWindow::Menu_Stop_Click);
+    // Esc in the window stops a run too, whatever modifiers are down: a macro that holds Shift makes the
+    // key arrive as Shift+Esc. It is live only during a run, so Esc keeps its usual meaning (closing a bar
+    // or a menu) otherwise.
+    escapeStop_ = new QShortcut(this);
+    escapeStop_->setKeys(EscapeWithAnyModifiers());
+    connect(escapeStop_, &QShortcut::activated, this, &frm_MacroWindow::Menu_Stop_Click);
     escapeStop_->setEnabled(false);
     Menu_RunFunction = Menu_Execute->addMenu(QStringLiteral("関数呼び出し(&F)"));
     Menu_RunFunction->setObjectName(QStringLiteral("Menu_RunFunction"));

@@ -287,3 +287,29 @@ TEST(EditorRun, EscapeStopsARunAndTheFocusReturnsToTheEditor) {
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
     EXPECT_EQ(w->EditorText(), QStringLiteral("WHILE 1\nWENDx"));
 }
+
+// A macro that holds a modifier makes Esc arrive with it (Shift+Esc while it holds Shift): Esc stops the run
+// whatever modifiers are down. A run Esc did not stop is stopped after a while, and the test fails.
+TEST(EditorRun, EscapeWithModifiersDownStopsARun) {
+    TestWindow w;
+    w->activateWindow();
+    w->txt_Macro->setPlainText(QStringLiteral("WHILE 1\nWEND"));
+    const Qt::KeyboardModifiers held[] = {Qt::ShiftModifier, Qt::ControlModifier | Qt::ShiftModifier,
+                                          Qt::AltModifier,
+                                          Qt::MetaModifier | Qt::ShiftModifier | Qt::AltModifier};
+    for (const Qt::KeyboardModifiers modifiers : held) {
+        QTimer fallback;
+        fallback.setSingleShot(true);
+        bool notStopped = false;
+        QObject::connect(&fallback, &QTimer::timeout, [&] {
+            notStopped = true;
+            w->Menu_Stop_Click();
+        });
+        fallback.start(5000);
+        After(300, [&] { QTest::keyClick(w.window.get(), Qt::Key_Escape, modifiers); });
+        w->Menu_Run_Click();
+        fallback.stop();
+        EXPECT_FALSE(notStopped) << "Esc with modifiers " << modifiers.toInt();
+        EXPECT_EQ(w->Macro().Error().ErrorCode(), 100);
+    }
+}
