@@ -132,6 +132,9 @@ void frm_MacroWindow::BuildClientArea() {
     highlighter_ = new MacroHighlighter(txt_Macro->document(), mMacro->Engine());
     connect(txt_Macro, &MacroTextEdit::fileDropped, this, &frm_MacroWindow::txt_Macro_FileDropped);
     connect(txt_Macro, &MacroTextEdit::caretEvent, this, &frm_MacroWindow::ShowCaretLine);
+    // The caret also moves without a key or a click: lines inserted by the aids and the quick-input
+    // dialog, a replace, an undo.
+    connect(txt_Macro, &QPlainTextEdit::cursorPositionChanged, this, &frm_MacroWindow::ShowCaretLine);
 
     pic_Sep = new SplitterBar(client_);
     pic_Sep->setAccessibleName(QStringLiteral("区切り"));
@@ -333,6 +336,7 @@ void frm_MacroWindow::ApplyTabSize() {
 
 // Repaints at once: the strip must show "実行中" even while a macro keeps the event loop busy.
 void frm_MacroWindow::ShowStatus(const QString& text) {
+    if (pic_Msg->text() == text) return;
     pic_Msg->setText(text);
     pic_Msg->repaint();
 }

@@ -139,7 +139,11 @@ void frm_MacroWindow::SetRunningState(bool running) {
     // Disabling the editor moved the focus away; after a run it comes back, so keys typed next go to the
     // text.
     if (!running) txt_Macro->setFocus();
-    ShowStatus(running ? QStringLiteral("実行中") : QString());
+    // Idle, the strip shows the caret's line again, however the run ended.
+    if (running)
+        ShowStatus(QStringLiteral("実行中"));
+    else
+        ShowCaretLine();
 }
 
 void frm_MacroWindow::btn_ToolBar_Click(int index) {

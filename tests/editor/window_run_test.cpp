@@ -51,7 +51,7 @@ TEST(EditorRun, CleanRunLogsPrintAndEnd) {
     w->txt_Macro->setPlainText(QStringLiteral("DIM i\nFOR i = 1 TO 3\nPRINT \"行\" + STR(i), i * 2\nNEXT"));
     w->Menu_Run_Click();
     EXPECT_EQ(LogLines(*w), (QStringList{"行1\t2", "行2\t4", "行3\t6", "終了しました。"}));
-    EXPECT_EQ(w->pic_Msg->text(), QString());
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝1")); // the caret's line again
     EXPECT_FALSE(w->IsRunning());
     EXPECT_TRUE(w->Menu_Run->isEnabled());
     EXPECT_FALSE(w->Menu_Stop->isEnabled());
@@ -119,7 +119,7 @@ TEST(EditorRun, StopEndsAnEndlessLoopWithCode100) {
     EXPECT_EQ(LogLines(*w).size(), 4); // the stop's three error lines and the closing line
     EXPECT_EQ(LogLines(*w).last(), QStringLiteral("終了しました。"));
     EXPECT_FALSE(w->UserInterfaceOfWindow().IsMessageWindowOpen());
-    EXPECT_EQ(w->pic_Msg->text(), QString());
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝1"));
     // The next run starts afresh.
     w->ClearLog();
     w->txt_Macro->setPlainText(QStringLiteral("PRINT \"again\""));
