@@ -120,8 +120,9 @@ class frm_MacroWindow : public QMainWindow {
 
     // --- the authoring aids of ツール (frm_macro_window_aids.cpp) ---
     // Inserts whole lines at the caret as one undo step: before the caret's line when the caret is at its
-    // start, else after it.
-    void InsertLinesAtCaret(const QStringList& lines);
+    // start, else after it. The caret ends at the end of the inserted line `caretLine`, or after the lines
+    // when it is -1.
+    void InsertLinesAtCaret(const QStringList& lines, int caretLine = -1);
     // The capture's steps after the rectangle is chosen: saves the picture (asking for the name), searches
     // the live screen for it, says where it was found and inserts the FINDIMG line. False when nothing was
     // saved.

@@ -119,9 +119,11 @@ class EditorWindow(unittest.TestCase):
         at.set_text(at.find(mouse, "text", "X座標"), "100")
         at.set_text(at.find(mouse, "text", "Y座標"), "200")
         at.press(at.find(mouse, "push button", "入力"))
-        at.wait_for_value(lambda: at.text_of(area), "MUS LEFTPRESS,100,200,0\n", "the mouse line in the text area")
+        # The pixel the absolute position lands on, on the 1280 x 1024 test screen, follows as a comment.
+        line = "MUS LEFTPRESS,100,200,0 ' (1, 3)"
+        at.wait_for_value(lambda: at.text_of(area), line + "\n", "the mouse line in the text area")
         at.press(at.find(dialog, "push button", "適用"))
-        at.wait_for_value(lambda: at.text_of(self.editor), "PRINT 1\nMUSORG 1\nMUS LEFTPRESS,100,200,0\n",
+        at.wait_for_value(lambda: at.text_of(self.editor), "PRINT 1\nMUSORG 1\n" + line + "\n",
                           "the lines inserted at the editor's caret")
         at.wait_for(lambda: not any(c.getRoleName() == "dialog" for c in at.children(self.program.application)),
                     "the dialog to close")
