@@ -189,6 +189,37 @@ def session_was_unusable(result):
     problems = result.failures + result.errors
     return bool(problems) and all("RegistryUnavailable" in text for _, text in problems)
 
+    def test_typing_at_start_goes_to_the_search_box(self):
+        search = at.find(self.window, "text", "検索")
+        functions = at.find(self.window, "list", "関数の一覧")
+        at.wait_for(lambda: at.has_state(self.window, pyatspi.STATE_ACTIVE), "the viewer window to be active")
+        at.wait_for(lambda: at.has_state(search, pyatspi.STATE_FOCUSED), "the focus in the search box")
+        subprocess.run(["xdotool", "type", "--delay", "20", "mu"], check=True)
+        at.wait_for_value(lambda: at.text_of(search), "MU", "the typed letters in the search box")
+        at.wait_for_value(lambda: [i.name for i in at.find_all(functions, "list item")
+                                   if at.has_state(i, pyatspi.STATE_SELECTED)], ["MUS"], "the selected entry")
+
+
+class GlosselStartedAtAnEntry(unittest.TestCase):
+    def selected(self, window, list_name):
+        return [i.name for i in at.find_all(at.find(window, "list", list_name), "list item")
+                if at.has_state(i, pyatspi.STATE_SELECTED)]
+
+    def test_a_constant_opens_its_group_and_an_unknown_name_just_opens_the_viewer(self):
+        program = at.Program(VIEWER, "vk_return")
+        self.addCleanup(program.stop)
+        window = program.window("frame", "関数ビューア")
+        at.wait_for(lambda: at.showing(at.find(window, "list", "定数/他の一覧")), "the constants list")
+        self.assertEqual(self.selected(window, "定数/他の一覧"), ["VirtualKey"])
+        self.assertIn("VK_RETURN", at.text_of(at.find(window, "text", "説明")))
+
+        unknown = at.Program(VIEWER, "NOSUCHNAME")
+        self.addCleanup(unknown.stop)
+        window = unknown.window("frame", "関数ビューア")
+        self.assertTrue(at.showing(at.find(window, "list", "関数の一覧")))
+        self.assertEqual(self.selected(window, "関数の一覧"), [])
+        self.assertEqual(at.text_of(at.find(window, "text", "説明")), "")
+
 
 if __name__ == "__main__":
     outcome = unittest.main(argv=[sys.argv[0], "-v", *sys.argv[3:]], exit=False).result
