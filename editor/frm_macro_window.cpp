@@ -198,6 +198,7 @@ void frm_MacroWindow::BuildFileAndEditMenus() {
 
     mnuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    BuildTextEditingCommands();
     mnuAllSelect =
         mnuEdit->addAction(QStringLiteral("すべて選択"), this, &frm_MacroWindow::mnuAllSelect_Click);
     mnuAllSelect->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
@@ -259,6 +260,7 @@ void frm_MacroWindow::BuildToolsAndHelpMenus() {
     Menu_Etc->setObjectName(QStringLiteral("Menu_Etc"));
     Menu_MacroHelp =
         Menu_Etc->addAction(QStringLiteral("関数ビューア(&F)"), this, &frm_MacroWindow::Menu_MacroHelp_Click);
+    Menu_MacroHelp->setShortcut(QKeySequence(Qt::Key_F1));
     Menu_Etc->addSeparator();
     Menu_Source = Menu_Etc->addAction(QStringLiteral("Quillonタイプ・ソース投稿"), this,
                                       &frm_MacroWindow::Menu_Source_Click);

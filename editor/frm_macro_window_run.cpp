@@ -136,6 +136,7 @@ void frm_MacroWindow::SetRunningState(bool running) {
         stopHotkey_->Release();
     escapeStop_->setEnabled(running);
     txt_Macro->setEnabled(!running);
+    UpdateEditingCommands();
     // Disabling the editor moved the focus away; after a run it comes back, so keys typed next go to the
     // text.
     if (!running) txt_Macro->setFocus();

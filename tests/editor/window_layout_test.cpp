@@ -85,8 +85,12 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
     for (const QAction* a : w->menuBar()->actions()) top << a->text();
     EXPECT_EQ(top, (QStringList{"ファイル(&F)", "編集(&E)", "実行(&E)", "ツール(&T)", "ヘルプ(&H)"}));
     EXPECT_EQ(Captions(w->Menu_File), (QStringList{"新規作成(&N)", "開く(&O)", "保存(&S)", "-", "終了(&X)"}));
-    EXPECT_EQ(Captions(w->mnuEdit), (QStringList{"すべて選択", "-", "検索(&F)", "次を検索(&N)",
-                                                 "前を検索(&P)", "置換(&R)", "行へ移動(&G)"}));
+    EXPECT_EQ(Captions(w->mnuEdit),
+              (QStringList{"元に戻す(&U)", "やり直し(&Y)", "-", "切り取り(&T)", "コピー(&C)", "貼り付け(&V)",
+                           "-", "すべて選択", "-", "検索(&F)", "次を検索(&N)", "前を検索(&P)", "置換(&R)",
+                           "行へ移動(&G)", "-", "コメント(&M)", "インデント(&I)", "インデント解除(&D)",
+                           "拡大/縮小(&Z)"}));
+    EXPECT_EQ(Captions(w->mnuZoom), (QStringList{"拡大(&I)", "縮小(&O)", "元の大きさ(&R)"}));
     EXPECT_EQ(Captions(w->Menu_Execute),
               (QStringList{"先頭から実行(&R)", "強制停止(&S)", "関数呼び出し(&F)"}));
     EXPECT_EQ(Captions(w->Menu_Config),
@@ -106,6 +110,25 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
     EXPECT_EQ(w->mnuFindPrevious->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
     EXPECT_EQ(w->mnuReplace->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
     EXPECT_EQ(w->mnuGoToLine->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    EXPECT_EQ(w->Menu_MacroHelp->shortcut(), QKeySequence(Qt::Key_F1));
+    // The editor's own keys, shown beside their items; the keys stay the editor's (see EditorKeys).
+    const std::pair<QAction*, QKeySequence> editorKeys[] = {
+        {w->mnuUndo, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {w->mnuRedo, QKeySequence(Qt::CTRL | Qt::Key_Y)},
+        {w->mnuCut, QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {w->mnuCopy, QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {w->mnuPaste, QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {w->mnuComment, QKeySequence(Qt::CTRL | Qt::Key_Slash)},
+        {w->mnuIndent, QKeySequence(Qt::Key_Tab)},
+        {w->mnuOutdent, QKeySequence(Qt::SHIFT | Qt::Key_Tab)},
+        {w->mnuZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+        {w->mnuZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+        {w->mnuZoomReset, QKeySequence(Qt::CTRL | Qt::Key_0)},
+    };
+    for (const auto& [item, key] : editorKeys) {
+        EXPECT_EQ(item->shortcut(), key) << item->text().toStdString();
+        EXPECT_EQ(item->shortcutContext(), Qt::WidgetShortcut) << item->text().toStdString();
+    }
     EXPECT_FALSE(w->Menu_Font->isVisible());
     EXPECT_FALSE(w->Menu_Sync->isVisible());
     EXPECT_FALSE(w->Menu_Sync->isChecked());
