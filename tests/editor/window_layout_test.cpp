@@ -285,7 +285,13 @@ TEST(WindowStatus, CaretLineAfterEveryKindOfInsertAndAfterAStoppedRun) {
     w->txt_Macro->setPlainText(QStringLiteral("WHILE 1\nWEND"));
     w->txt_Macro->moveCursor(QTextCursor::End);
     After(300, [&] { QTest::keyClick(w.window.get(), Qt::Key_Escape, Qt::ShiftModifier); });
+    QTimer fallback; // a run Esc did not stop ends all the same, and the test fails
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, [&] { w->Menu_Stop_Click(); });
+    fallback.start(5000);
     w->Menu_Run_Click();
+    EXPECT_TRUE(fallback.isActive()) << "Esc did not stop the run";
+    fallback.stop();
     EXPECT_EQ(w->Macro().Error().ErrorCode(), 100);
     EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝2"));
 }
