@@ -3,12 +3,14 @@
 #include "auto_input_frm.h"
 
 #include "desktop_platform.h"
+#include "message_box_style.h"
 #include "quick_input_keys.h"
 #include "quick_input_lines.h"
 #include "status_label_accessible.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGridLayout>
@@ -86,10 +88,19 @@ QString WithLineFeeds(QString text) {
     return text.replace(kQuickInputLineEnd, QStringLiteral("\n"));
 }
 
+bool IsControlEnter(const QKeyEvent& event) {
+    return (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) &&
+           (event.modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
 } // namespace
 
 AutoInputFrm::AutoInputFrm(QPlainTextEdit* editor, QWidget* parent) : QDialog(parent), editor_(editor) {
     setObjectName(QStringLiteral("AutoInputFrm"));
+    ask_ = [this](const QString& text) {
+        return ShowStyledMessageBox(text, kStyleYesNoCancel + kStyleIconExclamation,
+                                    QStringLiteral("QuillonMacro"), this);
+    };
     setWindowTitle(QStringLiteral("MUS/KBD高速入力(現在調整中...)"));
     setModal(true);
     pickTimer_ = new QTimer(this);
@@ -218,7 +229,8 @@ void AutoInputFrm::BuildLayout() {
     CloseBtn = NewButton(QStringLiteral("CloseBtn"), QStringLiteral("閉じる"));
     ClearBtn = NewButton(QStringLiteral("ClearBtn"), QStringLiteral("クリア"));
     connect(InputBtn, &QPushButton::clicked, this, &AutoInputFrm::InputBtn_Click);
-    connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(CloseBtn, &QPushButton::clicked, this, &AutoInputFrm::CloseBtn_Click);
+    InputBtn->setToolTip(QStringLiteral("Ctrl+Enter"));
     connect(ClearBtn, &QPushButton::clicked, this, &AutoInputFrm::ClearBtn_Click);
 
     auto* frames = new QHBoxLayout;
@@ -269,7 +281,13 @@ bool AutoInputFrm::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (event->type() == QEvent::KeyPress) {
-            InputTxt_KeyDown(*static_cast<QKeyEvent*>(event));
+            const auto& key = *static_cast<QKeyEvent*>(event);
+            if (IsControlEnter(key)) {
+                ForgetControlKeyLines();
+                InputBtn_Click();
+            } else {
+                InputTxt_KeyDown(key);
+            }
             return true;
         }
     }
@@ -292,12 +310,34 @@ void AutoInputFrm::InputTxt_KeyDown(const QKeyEvent& event) {
     // A key the dialog has no name for would make a line without a key ("KBD ,PRESS,0"); it adds nothing.
     if (name.isEmpty()) return;
     const auto action = static_cast<QuickInputKeyAction>(KBDOpt->checkedId());
+    const bool controlKey = event.key() == Qt::Key_Control;
+    const QString before = InputTxt->toPlainText();
     PutTxt(KeyInputLines(name, action, WaitTimeTxt->text(), KBDShiftChk->isChecked(), KBDAltChk->isChecked(),
                          KBDCtrlChk->isChecked()));
+    lastLinesFromControlKey_ = controlKey;
+    if (controlKey) textBeforeControlKey_ = before;
 }
 
+void AutoInputFrm::ForgetControlKeyLines() {
+    if (!lastLinesFromControlKey_) return;
+    lastLinesFromControlKey_ = false;
+    InputTxt->setPlainText(textBeforeControlKey_);
+    inputText_ = textBeforeControlKey_;
+    inputText_.replace(u'\n', kQuickInputLineEnd);
+}
+
+// In absolute coordinates the line says, as a comment, which pixel of the screen it clicks.
 void AutoInputFrm::MUSInputBtn_Click() {
-    PutTxt(MouseInputLine(MUSOpt->checkedId(), MUSXTxt->text(), MUSYTxt->text(), WaitTimeTxt->text()));
+    QString line = MouseInputLine(MUSOpt->checkedId(), MUSXTxt->text(), MUSYTxt->text(), WaitTimeTxt->text());
+    if (MUSOrgChk->isChecked()) {
+        QPoint pointer;
+        ScreenRect primary;
+        PointerAndPrimaryMonitor(pointer, primary);
+        const std::optional<QPoint> pixel = PixelOfAbsoluteTexts(MUSXTxt->text(), MUSYTxt->text(), primary);
+        if (pixel) line += PixelComment(pixel->x(), pixel->y());
+    }
+    PutTxt(line);
+    lastLinesFromControlKey_ = false;
     TxtSetFocus();
 }
 
@@ -375,5 +415,51 @@ void AutoInputFrm::InputBtn_Click() {
 void AutoInputFrm::ClearBtn_Click() {
     inputText_.clear();
     InputTxt->clear();
+    lastLinesFromControlKey_ = false;
     TxtSetFocus();
+}
+
+QString AutoInputFrm::UnappliedLinesQuestion() {
+    return QStringLiteral("適用していない行があります。\n適用して閉じますか？");
+}
+
+// はい applies the lines (which closes the dialog), いいえ drops them, キャンセル keeps the dialog open.
+// Only the user's ways of closing ask: the window cancels the dialog outright when the program has to end.
+bool AutoInputFrm::MayClose() {
+    if (inputText_.isEmpty()) return true;
+    switch (ask_(UnappliedLinesQuestion())) {
+    case kButtonYes:
+        InputBtn_Click();
+        return false;
+    case kButtonNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void AutoInputFrm::CloseBtn_Click() {
+    if (MayClose()) reject();
+}
+
+// Ctrl+Enter applies from anywhere in the dialog; Esc closes as 閉じる does (the text area takes both keys
+// for itself before they come here, see eventFilter).
+void AutoInputFrm::keyPressEvent(QKeyEvent* event) {
+    if (IsControlEnter(*event)) {
+        InputBtn_Click();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        CloseBtn_Click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void AutoInputFrm::closeEvent(QCloseEvent* event) {
+    if (isVisible() && !MayClose()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }

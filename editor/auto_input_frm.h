@@ -1,5 +1,6 @@
 // AutoInputFrm, the keyboard/mouse quick-input dialog: records key presses and mouse settings as KBD and MUS
-// macro lines and inserts them into the editor at the caret.
+// macro lines and inserts them into the editor at the caret; Ctrl+Enter applies, and closing with lines not
+// yet applied asks first.
 #pragma once
 
 #include "desktop_platform.h"
@@ -7,6 +8,9 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+
+#include <cstdint>
+#include <functional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -40,8 +44,17 @@ class AutoInputFrm : public QDialog {
     // layout where it knows them.
     void SetDesktop(DesktopPlatform* desktop) { desktop_ = desktop; }
 
+    // The Yes/No/Cancel question asked before closing with lines not yet applied (kButtonYes, kButtonNo or
+    // kButtonCancel of message_box_style.h); a message box over the dialog unless replaced (tests script it).
+    using Question = std::function<int32_t(const QString& text)>;
+    void SetQuestion(Question ask) { ask_ = std::move(ask); }
+    // The question's text.
+    static QString UnappliedLinesQuestion();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     QGroupBox* BuildKeyboardFrame();
@@ -57,7 +70,16 @@ class AutoInputFrm : public QDialog {
     void PointerAndPrimaryMonitor(QPoint& pointer, ScreenRect& primary) const;
     void TakePointerPosition();
     void InputBtn_Click();
+    void CloseBtn_Click();
     void ClearBtn_Click();
+    bool MayClose();
+    void ForgetControlKeyLines();
+
+    Question ask_;
+    // The text before the lines the Ctrl key itself just added: Ctrl+Enter in the text area takes them back,
+    // as the key was pressed to apply, not to be recorded.
+    bool lastLinesFromControlKey_ = false;
+    QString textBeforeControlKey_;
 
     QPointer<QPlainTextEdit> editor_;
     DesktopPlatform* desktop_ = nullptr;

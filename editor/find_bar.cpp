@@ -197,12 +197,32 @@ void FindBar::ShowMessage(const QString& text) {
     message_->setText(text);
 }
 
+// The bar lies inside the editor, so a key its controls leave unused would go on to the editor and type
+// into the macro (a tab over the found text, say). Every such key ends here; Esc closes the bar.
 void FindBar::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        CloseBar();
-        return;
+    if (event->key() == Qt::Key_Escape) CloseBar();
+    event->accept();
+}
+
+QList<QWidget*> FindBar::TabStops() const {
+    QList<QWidget*> stops;
+    for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+        if (isAncestorOf(w) && w->isVisibleTo(this) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+            stops.append(w);
     }
-    QFrame::keyPressEvent(event);
+    return stops;
+}
+
+// Tab and Shift+Tab go round the bar's own controls. The editor would otherwise be asked, and an editor
+// that takes Tab as text answers that it does not move the focus, so the key would be typed into it.
+bool FindBar::focusNextPrevChild(bool next) {
+    const QList<QWidget*> stops = TabStops();
+    if (stops.isEmpty()) return false;
+    const qsizetype at = stops.indexOf(focusWidget());
+    const qsizetype count = stops.size();
+    const qsizetype to = at < 0 ? 0 : (at + (next ? 1 : count - 1)) % count;
+    stops[to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 // Enter in the find box finds the next match (Shift+Enter the previous one); in the replace box it replaces.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QList>
 #include <QTextDocument>
 
 class CodeTextEdit;
@@ -41,6 +42,8 @@ class FindBar : public QFrame {
     QCheckBox* CaseOption() const { return caseOption_; }
     QLabel* MessageLabel() const { return message_; }
     bool ReplaceRowShown() const;
+    // The bar's controls that Tab reaches, in their order.
+    QList<QWidget*> TabStops() const;
 
   signals:
     // The editor's caret was moved by a find or a replace.
@@ -49,6 +52,7 @@ class FindBar : public QFrame {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
     void Build();

@@ -60,6 +60,20 @@ QFont WindowFont() {
     return font;
 }
 
+// Esc alone and with every combination of Shift, Ctrl, Alt and the logo key.
+QList<QKeySequence> EscapeWithAnyModifiers() {
+    const Qt::KeyboardModifier modifiers[] = {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier,
+                                              Qt::MetaModifier};
+    QList<QKeySequence> keys;
+    for (int combination = 0; combination < 16; ++combination) {
+        Qt::KeyboardModifiers held;
+        for (int bit = 0; bit < 4; ++bit)
+            if (combination & (1 << bit)) held |= modifiers[bit];
+        keys.append(QKeySequence(QKeyCombination(held, Qt::Key_Escape)));
+    }
+    return keys;
+}
+
 } // namespace
 
 frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidget* parent)
@@ -118,6 +132,9 @@ void frm_MacroWindow::BuildClientArea() {
     highlighter_ = new MacroHighlighter(txt_Macro->document(), mMacro->Engine());
     connect(txt_Macro, &MacroTextEdit::fileDropped, this, &frm_MacroWindow::txt_Macro_FileDropped);
     connect(txt_Macro, &MacroTextEdit::caretEvent, this, &frm_MacroWindow::ShowCaretLine);
+    // The caret also moves without a key or a click: lines inserted by the aids and the quick-input
+    // dialog, a replace, an undo.
+    connect(txt_Macro, &QPlainTextEdit::cursorPositionChanged, this, &frm_MacroWindow::ShowCaretLine);
 
     pic_Sep = new SplitterBar(client_);
     pic_Sep->setAccessibleName(QStringLiteral("区切り"));
@@ -181,6 +198,7 @@ void frm_MacroWindow::BuildFileAndEditMenus() {
 
     mnuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    BuildTextEditingCommands();
     mnuAllSelect =
         mnuEdit->addAction(QStringLiteral("すべて選択"), this, &frm_MacroWindow::mnuAllSelect_Click);
     mnuAllSelect->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
@@ -197,9 +215,12 @@ void frm_MacroWindow::BuildRunMenu() {
         Menu_Execute->addAction(QStringLiteral("強制停止(&S)"), this, &frm_MacroWindow::Menu_Stop_Click);
     // The menu shows the stop key; the desktop-wide grab of Pause during a run is the stop hotkey's.
     Menu_Stop->setShortcut(QKeySequence(Qt::Key_Pause));
-    // Esc in the window stops a run too. It is live only during a run, so Esc keeps its usual meaning
-    // (closing a bar or a menu) otherwise.
-    escapeStop_ = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &frm_MacroWindow::Menu_Stop_Click);
+    // Esc in the window stops a run too, whatever modifiers are down: a macro that holds Shift makes the
+    // key arrive as Shift+Esc. It is live only during a run, so Esc keeps its usual meaning (closing a bar
+    // or a menu) otherwise.
+    escapeStop_ = new QShortcut(this);
+    escapeStop_->setKeys(EscapeWithAnyModifiers());
+    connect(escapeStop_, &QShortcut::activated, this, &frm_MacroWindow::Menu_Stop_Click);
     escapeStop_->setEnabled(false);
     Menu_RunFunction = Menu_Execute->addMenu(QStringLiteral("関数呼び出し(&F)"));
     Menu_RunFunction->setObjectName(QStringLiteral("Menu_RunFunction"));
@@ -239,6 +260,7 @@ void frm_MacroWindow::BuildToolsAndHelpMenus() {
     Menu_Etc->setObjectName(QStringLiteral("Menu_Etc"));
     Menu_MacroHelp =
         Menu_Etc->addAction(QStringLiteral("関数ビューア(&F)"), this, &frm_MacroWindow::Menu_MacroHelp_Click);
+    Menu_MacroHelp->setShortcut(QKeySequence(Qt::Key_F1));
     Menu_Etc->addSeparator();
     Menu_Source = Menu_Etc->addAction(QStringLiteral("Quillonタイプ・ソース投稿"), this,
                                       &frm_MacroWindow::Menu_Source_Click);
@@ -330,6 +352,7 @@ void frm_MacroWindow::ApplyTabSize() {
 
 // Repaints at once: the strip must show "実行中" even while a macro keeps the event loop busy.
 void frm_MacroWindow::ShowStatus(const QString& text) {
+    if (pic_Msg->text() == text) return;
     pic_Msg->setText(text);
     pic_Msg->repaint();
 }

@@ -71,6 +71,11 @@ class frm_MacroWindow : public QMainWindow {
     // The editing commands of 編集 beyond select all, and the find bar under the editor text.
     QAction *mnuFind = nullptr, *mnuFindNext = nullptr, *mnuFindPrevious = nullptr, *mnuReplace = nullptr,
             *mnuGoToLine = nullptr;
+    // The editor's own editing keys, listed in 編集 with their keys so they can be found there.
+    QAction *mnuUndo = nullptr, *mnuRedo = nullptr, *mnuCut = nullptr, *mnuCopy = nullptr,
+            *mnuPaste = nullptr, *mnuComment = nullptr, *mnuIndent = nullptr, *mnuOutdent = nullptr,
+            *mnuZoomIn = nullptr, *mnuZoomOut = nullptr, *mnuZoomReset = nullptr;
+    QMenu* mnuZoom = nullptr;
     FindBar* bar_Find = nullptr;
 
     const QString& SavedText() const { return savedText_; }
@@ -120,8 +125,9 @@ class frm_MacroWindow : public QMainWindow {
 
     // --- the authoring aids of ツール (frm_macro_window_aids.cpp) ---
     // Inserts whole lines at the caret as one undo step: before the caret's line when the caret is at its
-    // start, else after it.
-    void InsertLinesAtCaret(const QStringList& lines);
+    // start, else after it. The caret ends at the end of the inserted line `caretLine`, or after the lines
+    // when it is -1.
+    void InsertLinesAtCaret(const QStringList& lines, int caretLine = -1);
     // The capture's steps after the rectangle is chosen: saves the picture (asking for the name), searches
     // the live screen for it, says where it was found and inserts the FINDIMG line. False when nothing was
     // saved.
@@ -172,6 +178,17 @@ class frm_MacroWindow : public QMainWindow {
     void Menu_Hp_Click();
     void Menu_About_Click();
     void mnuGoToLine_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    void mnuCut_Click();
+    void mnuCopy_Click();
+    void mnuPaste_Click();
+    void mnuComment_Click();
+    void mnuIndent_Click();
+    void mnuOutdent_Click();
+    void mnuZoomIn_Click();
+    void mnuZoomOut_Click();
+    void mnuZoomReset_Click();
     void btn_ToolBar_Click(int index);
     void mMacro_PrintOut(const QString& message);
     void txt_Macro_FileDropped(const QString& path);
@@ -187,6 +204,11 @@ class frm_MacroWindow : public QMainWindow {
     void BuildMenus();
     void BuildFileAndEditMenus();
     void BuildEditCommands();
+    void BuildTextEditingCommands();
+    void BuildLineAndZoomCommands();
+    QAction* EditorKeyAction(QMenu* menu, const QString& caption, const QKeySequence& key,
+                             void (frm_MacroWindow::*slot)());
+    void UpdateEditingCommands();
     void BuildRunMenu();
     void BuildToolsAndHelpMenus();
     void OnClientResized();

@@ -56,18 +56,24 @@ RecorderFrm* frm_MacroWindow::Recorder() const {
     return recorder_;
 }
 
-void frm_MacroWindow::InsertLinesAtCaret(const QStringList& lines) {
+void frm_MacroWindow::InsertLinesAtCaret(const QStringList& lines, int caretLine) {
     if (lines.isEmpty()) return;
     QTextCursor cursor = txt_Macro->textCursor();
     cursor.clearSelection();
+    const bool before = cursor.positionInBlock() == 0;
+    const int firstLine = cursor.blockNumber() + (before ? 0 : 1);
     cursor.beginEditBlock();
-    if (cursor.positionInBlock() == 0) {
+    if (before) {
         cursor.insertText(lines.join(u'\n') + u'\n');
     } else {
         cursor.movePosition(QTextCursor::EndOfBlock);
         cursor.insertText(u'\n' + lines.join(u'\n'));
     }
     cursor.endEditBlock();
+    if (caretLine >= 0 && caretLine < lines.size()) {
+        cursor.setPosition(txt_Macro->document()->findBlockByNumber(firstLine + caretLine).position());
+        cursor.movePosition(QTextCursor::EndOfBlock);
+    }
     txt_Macro->setTextCursor(cursor);
 }
 
@@ -75,7 +81,7 @@ void frm_MacroWindow::Menu_WindowInfo_Click() {
     if (!windowInfo_) {
         windowInfo_ = new WindowInfoFrm(
             desktop_.get(), CreateGlobalHotkey(kFreezeKey, kHotkeyControl | kHotkeyShift),
-            [this](const QStringList& lines) { InsertLinesAtCaret(lines); }, this);
+            [this](const QStringList& lines, int caretLine) { InsertLinesAtCaret(lines, caretLine); }, this);
         windowInfo_->setAttribute(Qt::WA_DeleteOnClose);
     }
     windowInfo_->show();

@@ -1,5 +1,5 @@
-// The main window's editing commands beyond select all: the find bar's commands and go to line in the 編集
-// menu, and the shortcuts of the file commands.
+// The main window's editing commands beyond select all: undo, the clipboard, the line edits and zoom of the
+// editor, the find bar's commands and go to line in the 編集 menu, and the shortcuts of the file commands.
 #include "editor_widgets.h"
 #include "find_bar.h"
 #include "frm_macro_window.h"
@@ -42,6 +42,130 @@ void frm_MacroWindow::BuildEditCommands() {
     mnuGoToLine =
         mnuEdit->addAction(QStringLiteral("行へ移動(&G)"), this, &frm_MacroWindow::mnuGoToLine_Click);
     mnuGoToLine->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    BuildLineAndZoomCommands();
+}
+
+// An item for a command the editor already does on its own key. The menu shows that key, but the key stays
+// the editor's: it acts only while the editor has the focus, and some keys mean more than one thing there
+// (Tab indents a selection over several lines and types a tab otherwise), which a window-wide shortcut would
+// override. An item whose key is live only in a widget it is not added to is never set off by the key.
+QAction* frm_MacroWindow::EditorKeyAction(QMenu* menu, const QString& caption, const QKeySequence& key,
+                                          void (frm_MacroWindow::*slot)()) {
+    QAction* action = menu->addAction(caption, this, slot);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    return action;
+}
+
+void frm_MacroWindow::BuildTextEditingCommands() {
+    mnuUndo = EditorKeyAction(mnuEdit, QStringLiteral("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                              &frm_MacroWindow::mnuUndo_Click);
+    mnuRedo = EditorKeyAction(mnuEdit, QStringLiteral("やり直し(&Y)"), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                              &frm_MacroWindow::mnuRedo_Click);
+    mnuEdit->addSeparator();
+    mnuCut = EditorKeyAction(mnuEdit, QStringLiteral("切り取り(&T)"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                             &frm_MacroWindow::mnuCut_Click);
+    mnuCopy = EditorKeyAction(mnuEdit, QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                              &frm_MacroWindow::mnuCopy_Click);
+    mnuPaste = EditorKeyAction(mnuEdit, QStringLiteral("貼り付け(&V)"), QKeySequence(Qt::CTRL | Qt::Key_V),
+                               &frm_MacroWindow::mnuPaste_Click);
+    mnuEdit->addSeparator();
+    for (auto signal :
+         {&QPlainTextEdit::undoAvailable, &QPlainTextEdit::redoAvailable, &QPlainTextEdit::copyAvailable})
+        connect(txt_Macro, signal, this, &frm_MacroWindow::UpdateEditingCommands);
+    connect(mnuEdit, &QMenu::aboutToShow, this, &frm_MacroWindow::UpdateEditingCommands);
+}
+
+void frm_MacroWindow::BuildLineAndZoomCommands() {
+    mnuEdit->addSeparator();
+    mnuComment = EditorKeyAction(mnuEdit, QStringLiteral("コメント(&M)"),
+                                 QKeySequence(Qt::CTRL | Qt::Key_Slash), &frm_MacroWindow::mnuComment_Click);
+    mnuIndent = EditorKeyAction(mnuEdit, QStringLiteral("インデント(&I)"), QKeySequence(Qt::Key_Tab),
+                                &frm_MacroWindow::mnuIndent_Click);
+    mnuOutdent = EditorKeyAction(mnuEdit, QStringLiteral("インデント解除(&D)"),
+                                 QKeySequence(Qt::SHIFT | Qt::Key_Tab), &frm_MacroWindow::mnuOutdent_Click);
+    mnuZoom = mnuEdit->addMenu(QStringLiteral("拡大/縮小(&Z)"));
+    mnuZoom->setObjectName(QStringLiteral("mnuZoom"));
+    mnuZoomIn = EditorKeyAction(mnuZoom, QStringLiteral("拡大(&I)"), QKeySequence(Qt::CTRL | Qt::Key_Plus),
+                                &frm_MacroWindow::mnuZoomIn_Click);
+    mnuZoomOut = EditorKeyAction(mnuZoom, QStringLiteral("縮小(&O)"), QKeySequence(Qt::CTRL | Qt::Key_Minus),
+                                 &frm_MacroWindow::mnuZoomOut_Click);
+    mnuZoomReset = EditorKeyAction(mnuZoom, QStringLiteral("元の大きさ(&R)"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_0), &frm_MacroWindow::mnuZoomReset_Click);
+    UpdateEditingCommands();
+}
+
+// The commands that change the text wait while a macro runs, as the editor itself does; undo, redo, cut and
+// copy also wait for something to undo, redo or copy.
+void frm_MacroWindow::UpdateEditingCommands() {
+    if (mnuComment == nullptr) return; // still being built
+    const bool editable = !running_;
+    const QTextDocument* document = txt_Macro->document();
+    const bool selection = txt_Macro->textCursor().hasSelection();
+    mnuUndo->setEnabled(editable && document->isUndoAvailable());
+    mnuRedo->setEnabled(editable && document->isRedoAvailable());
+    mnuCut->setEnabled(editable && selection);
+    mnuCopy->setEnabled(selection);
+    for (QAction* action : {mnuPaste, mnuComment, mnuIndent, mnuOutdent}) action->setEnabled(editable);
+}
+
+// Each command acts on the macro text as its key does there, and leaves the focus in the text.
+void frm_MacroWindow::mnuUndo_Click() {
+    if (running_) return;
+    txt_Macro->undo();
+    txt_Macro->setFocus();
+}
+
+void frm_MacroWindow::mnuRedo_Click() {
+    if (running_) return;
+    txt_Macro->redo();
+    txt_Macro->setFocus();
+}
+
+void frm_MacroWindow::mnuCut_Click() {
+    if (running_) return;
+    txt_Macro->cut();
+    txt_Macro->setFocus();
+}
+
+void frm_MacroWindow::mnuCopy_Click() {
+    txt_Macro->copy();
+}
+
+void frm_MacroWindow::mnuPaste_Click() {
+    if (running_) return;
+    txt_Macro->paste();
+    txt_Macro->setFocus();
+}
+
+void frm_MacroWindow::mnuComment_Click() {
+    if (running_) return;
+    txt_Macro->ToggleCommentOfSelectedLines();
+    txt_Macro->setFocus();
+}
+
+void frm_MacroWindow::mnuIndent_Click() {
+    if (running_) return;
+    txt_Macro->IndentSelectedLines();
+    txt_Macro->setFocus();
+}
+
+void frm_MacroWindow::mnuOutdent_Click() {
+    if (running_) return;
+    txt_Macro->OutdentSelectedLines();
+    txt_Macro->setFocus();
+}
+
+void frm_MacroWindow::mnuZoomIn_Click() {
+    txt_Macro->ZoomIn();
+}
+
+void frm_MacroWindow::mnuZoomOut_Click() {
+    txt_Macro->ZoomOut();
+}
+
+void frm_MacroWindow::mnuZoomReset_Click() {
+    txt_Macro->ZoomReset();
 }
 
 // Asks for a line number (1..line count) as the tab-size command asks for its size, and refuses anything else

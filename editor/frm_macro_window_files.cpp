@@ -5,6 +5,7 @@
 #include "editor_widgets.h"
 #include "frm_macro_window.h"
 #include "editor_files.h"
+#include "line_editing.h"
 #include "message_box_style.h"
 #include "value_ops.h"
 #include "web_pages.h"
@@ -169,6 +170,8 @@ void frm_MacroWindow::Menu_LogClear_Click() {
 // The viewer is a program of its own beside this one. When it is missing or cannot start, the log says so
 // and the editor goes on.
 // Only the program's own folder is searched, with the system's program suffix (Glossel.exe on Windows).
+// The viewer opens at the name under the caret (F1 on a word looks it up); a name it does not list leaves it
+// as it starts.
 void frm_MacroWindow::Menu_MacroHelp_Click() {
     const QString path = QStandardPaths::findExecutable(QStringLiteral("Glossel"), {programDirectory_});
     if (path.isEmpty()) {
@@ -176,7 +179,10 @@ void frm_MacroWindow::Menu_MacroHelp_Click() {
                   QDir::toNativeSeparators(QDir(programDirectory_).filePath(QStringLiteral("Glossel"))));
         return;
     }
-    if (!QProcess::startDetached(path, {}, programDirectory_))
+    const QTextCursor caret = txt_Macro->textCursor();
+    const QString word = WordAt(caret.block().text(), caret.positionInBlock());
+    const QStringList arguments = word.isEmpty() ? QStringList() : QStringList{word};
+    if (!QProcess::startDetached(path, arguments, programDirectory_))
         AppendLog(QStringLiteral("関数ビューアを起動できませんでした。 - ") + path);
 }
 

@@ -136,10 +136,15 @@ void frm_MacroWindow::SetRunningState(bool running) {
         stopHotkey_->Release();
     escapeStop_->setEnabled(running);
     txt_Macro->setEnabled(!running);
+    UpdateEditingCommands();
     // Disabling the editor moved the focus away; after a run it comes back, so keys typed next go to the
     // text.
     if (!running) txt_Macro->setFocus();
-    ShowStatus(running ? QStringLiteral("実行中") : QString());
+    // Idle, the strip shows the caret's line again, however the run ended.
+    if (running)
+        ShowStatus(QStringLiteral("実行中"));
+    else
+        ShowCaretLine();
 }
 
 void frm_MacroWindow::btn_ToolBar_Click(int index) {

@@ -1,5 +1,5 @@
-// The pure line edits of the macro editor: indentation, outdentation, comment toggling and the line span of
-// a selection.
+// The pure line edits of the macro editor: indentation, outdentation, comment toggling, the line span of a
+// selection and the word at the caret.
 #include "line_editing.h"
 
 #include <algorithm>
@@ -71,4 +71,13 @@ QStringList CommentToggledLines(const QStringList& lines) {
 LineSpan SelectedLineSpan(int startLine, int endLine, int endColumn) {
     if (endLine > startLine && endColumn == 0) --endLine;
     return {startLine, endLine};
+}
+
+QString WordAt(const QString& line, int column) {
+    const auto isNamePart = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
+    qsizetype start = std::clamp<qsizetype>(column, 0, line.size());
+    qsizetype end = start;
+    while (start > 0 && isNamePart(line[start - 1])) --start;
+    while (end < line.size() && isNamePart(line[end])) ++end;
+    return line.mid(start, end - start);
 }

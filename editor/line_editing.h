@@ -1,5 +1,6 @@
 // Line edits of the macro editor as pure functions of line texts: indenting, outdenting and commenting out
-// whole lines, the indentation Enter carries to a new line, and the lines a selection covers.
+// whole lines, the indentation Enter carries to a new line, the lines a selection covers, and the word at the
+// caret.
 #pragma once
 
 #include <QString>
@@ -27,3 +28,7 @@ struct LineSpan {
     int last = 0;
 };
 LineSpan SelectedLineSpan(int startLine, int endLine, int endColumn);
+
+// The name (letters, digits and "_") the caret at `column` of the line is in or just after; "" when there
+// is none there.
+QString WordAt(const QString& line, int column);

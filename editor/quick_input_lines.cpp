@@ -59,6 +59,21 @@ QString MouseInputLine(int option, const QString& xText, const QString& yText, c
     return QStringLiteral("MUS ") + MouseActionName(option) + u',' + xText + u',' + yText + u',' + waitText;
 }
 
+QString PixelComment(int32_t x, int32_t y) {
+    return QStringLiteral(" ' (%1, %2)").arg(x).arg(y);
+}
+
+std::optional<QPoint> PixelOfAbsoluteTexts(const QString& xText, const QString& yText,
+                                           const ScreenRect& primary) {
+    bool xRead = false;
+    bool yRead = false;
+    const int32_t x = xText.trimmed().toInt(&xRead);
+    const int32_t y = yText.trimmed().toInt(&yRead);
+    if (!xRead || !yRead) return std::nullopt;
+    return QPoint(PixelOfAbsolutePosition(x, primary.left, primary.width),
+                  PixelOfAbsolutePosition(y, primary.top, primary.height));
+}
+
 QString CasedLines(const QString& lines, bool upperCase) {
     return upperCase ? lines.toUpper() : lines.toLower();
 }

@@ -7,6 +7,8 @@
 #include <QPoint>
 #include <QString>
 
+#include <optional>
+
 // Line break between the dialog's lines, as macro files have it.
 inline const QString kQuickInputLineEnd = QStringLiteral("\r\n");
 
@@ -24,6 +26,15 @@ QString MouseActionName(int option);
 
 // "MUS action,x,y,wait" with the texts as typed.
 QString MouseInputLine(int option, const QString& xText, const QString& yText, const QString& waitText);
+
+// " ' (x, y)": the screen pixel a MUS line brings the pointer to, as a comment at the end of the line, so
+// the reader of a macro sees where a click goes.
+QString PixelComment(int32_t x, int32_t y);
+
+// The pixel that MUS's absolute position given as two texts lands on over the primary monitor; nothing when
+// a text is not a whole number.
+std::optional<QPoint> PixelOfAbsoluteTexts(const QString& xText, const QString& yText,
+                                           const ScreenRect& primary);
 
 // The lines in capitals or in small letters, as the dialog's case setting asks.
 QString CasedLines(const QString& lines, bool upperCase);

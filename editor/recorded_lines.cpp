@@ -196,7 +196,7 @@ class LineWriter {
             where = QString::number(static_cast<int64_t>(x) - pointerX_) + u',' +
                     QString::number(static_cast<int64_t>(y) - pointerY_);
         }
-        lines_ << QStringLiteral("MUS ") + action + u',' + where;
+        lines_ << QStringLiteral("MUS ") + action + u',' + where + PixelComment(x, y);
         afterButton_ = action != QStringLiteral("MOVE");
         pointerX_ = x;
         pointerY_ = y;

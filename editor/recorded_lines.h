@@ -29,5 +29,6 @@ struct RecordingOptions {
 
 // The lines, MUSORG first. Left and right Shift, Ctrl and Alt are written as the plain keys; a key held
 // down by its auto-repeat is written once; keys and buttons still down at the end are released by the last
-// lines, so a replay never leaves one held.
+// lines, so a replay never leaves one held. Each MUS line ends with the screen pixel it goes to as a
+// comment.
 QStringList RecordedMacroLines(const std::vector<RecordedInput>& events, const RecordingOptions& options);

@@ -9,6 +9,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -116,6 +117,14 @@ void WindowInfoFrm::BuildLayout() {
     layout->addLayout(buttons);
 }
 
+void WindowInfoFrm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void WindowInfoFrm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (freezeKey_) freezeKey_->Grab();
@@ -195,21 +204,23 @@ void WindowInfoFrm::ShowWindow(const WindowDescription& window, bool found) {
 
 void WindowInfoFrm::GetWinIdBtn_Click() {
     if (!windowFound_ || desktop_ == nullptr) return;
-    insert_(GetWinIdLines(window_, [this](const std::u16string& name, const std::u16string* title) {
-        return desktop_->FindTopLevelWindow(name, title);
-    }));
+    insert_(GetWinIdLines(window_,
+                          [this](const std::u16string& name, const std::u16string* title) {
+                              return desktop_->FindTopLevelWindow(name, title);
+                          }),
+            -1);
 }
 
 void WindowInfoFrm::SetWinBtn_Click() {
-    if (windowFound_) insert_({SetWinLine(window_)});
+    if (windowFound_) insert_({SetWinLine(window_)}, -1);
 }
 
 void WindowInfoFrm::MusMoveBtn_Click() {
     ScreenRect primary;
     if (desktop_ != nullptr) desktop_->PrimaryMonitor(primary);
-    insert_(MusMoveLines(pointerX_, pointerY_, primary));
+    insert_(MusMoveLines(pointerX_, pointerY_, primary), -1);
 }
 
 void WindowInfoFrm::GetColorBtn_Click() {
-    insert_(GetColorLines(pointerX_, pointerY_, colour_));
+    insert_(GetColorLines(pointerX_, pointerY_, colour_), kGetColorCaretLine);
 }

@@ -20,10 +20,11 @@ class WindowInfoFrm : public QWidget {
     Q_OBJECT
 
   public:
-    using InsertLines = std::function<void(const QStringList&)>;
+    // Lines to insert, and the one of them the caret is to end on (-1: after them all).
+    using InsertLines = std::function<void(const QStringList& lines, int caretLine)>;
 
     // The readings come from `desktop`; `freezeKey` (may be null) is grabbed while the window is shown and
-    // freezes or thaws the readings; the buttons hand their lines to `insert`.
+    // freezes or thaws the readings; the buttons hand their lines to `insert`. Esc closes the window.
     WindowInfoFrm(DesktopPlatform* desktop, std::unique_ptr<StopHotkey> freezeKey, InsertLines insert,
                   QWidget* parent = nullptr);
     ~WindowInfoFrm() override;
@@ -38,6 +39,7 @@ class WindowInfoFrm : public QWidget {
     void Sample();
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 

@@ -64,10 +64,10 @@ QString SetWinLine(const WindowDescription& window) {
 QStringList MusMoveLines(int32_t x, int32_t y, const ScreenRect& primaryMonitor) {
     const QPoint position = AbsoluteMousePosition(x, y, primaryMonitor);
     return {QStringLiteral("MUSORG 1"),
-            QStringLiteral("MUS MOVE, %1, %2").arg(position.x()).arg(position.y())};
+            QStringLiteral("MUS MOVE, %1, %2").arg(position.x()).arg(position.y()) + PixelComment(x, y)};
 }
 
 QStringList GetColorLines(int32_t x, int32_t y, int32_t colour) {
-    return {QStringLiteral("IF GETCOLOR(%1, %2) = %3 THEN").arg(x).arg(y).arg(colour),
+    return {QStringLiteral("IF GETCOLOR(%1, %2) = %3 THEN").arg(x).arg(y).arg(colour), QStringLiteral("\t"),
             QStringLiteral("END IF")};
 }

@@ -25,8 +25,11 @@ QStringList GetWinIdLines(const WindowDescription& window, const WindowFinder& f
 // "SETWIN w, left, top": the window back to where its frame is now.
 QString SetWinLine(const WindowDescription& window);
 
-// "MUSORG 1" and "MUS MOVE, x, y" to the pointer's pixel, in absolute coordinates over the primary monitor.
+// "MUSORG 1" and "MUS MOVE, x, y" to the pointer's pixel, in absolute coordinates over the primary monitor,
+// with the pixel as a comment.
 QStringList MusMoveLines(int32_t x, int32_t y, const ScreenRect& primaryMonitor);
 
-// "IF GETCOLOR(x, y) = colour THEN" with its "END IF", the colour as GETCOLOR gives it.
+// "IF GETCOLOR(x, y) = colour THEN", an indented empty line for what is to be done then, and "END IF"; the
+// colour as GETCOLOR gives it. The caret belongs on the line kGetColorCaretLine, inside the block.
 QStringList GetColorLines(int32_t x, int32_t y, int32_t colour);
+inline constexpr int kGetColorCaretLine = 1;

@@ -89,6 +89,52 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
                 [this, list](QListWidgetItem* item) { List_Click(list, list->row(item)); });
     }
     connect(TextTxt, &QPlainTextEdit::textChanged, this, &Form1::TextTxt_Change);
+    // Typing goes straight to the search: the first letters of a name jump to it.
+    Text1->setFocus();
+}
+
+bool Form1::ShowEntry(const QString& name) {
+    const QString wanted = name.trimmed();
+    if (wanted.isEmpty()) return false;
+    for (int row = 0; row < List1->count(); ++row) {
+        if (List1->item(row)->text().trimmed().compare(wanted, Qt::CaseInsensitive) == 0) {
+            SelectEntry(0, List1, row);
+            return true;
+        }
+    }
+    for (int row = 0; row < List2->count(); ++row) {
+        if (List2->item(row)->text().compare(wanted, Qt::CaseInsensitive) == 0) {
+            SelectEntry(1, List2, row);
+            return true;
+        }
+    }
+    const int group = ConstantGroupListing(wanted);
+    if (group < 0) return false;
+    SelectEntry(1, List2, group);
+    return true;
+}
+
+// The row of the constant group whose file has a line starting with the name, as "VK_A = 65" or
+// "IMG_X（FINDIMG が設定）" do; -1 when none has.
+int Form1::ConstantGroupListing(const QString& name) const {
+    const QRegularExpression entry(
+        QStringLiteral("^%1(?![A-Za-z0-9_])").arg(QRegularExpression::escape(name)),
+        QRegularExpression::CaseInsensitiveOption);
+    for (int row = 0; row < List2->count(); ++row) {
+        const QStringList lines =
+            ReadDataLines(List2->item(row)->text() + QStringLiteral(".cnt")).value_or(QStringList());
+        for (const QString& line : lines)
+            if (entry.match(line).hasMatch()) return row;
+    }
+    return -1;
+}
+
+void Form1::SelectEntry(int option, QListWidget* list, int row) {
+    Option1[static_cast<size_t>(option)]->setChecked(true);
+    if (list->currentRow() == row)
+        TextShow(list->item(row)->text());
+    else
+        list->setCurrentRow(row);
 }
 
 QListWidget* Form1::VisibleList() const {

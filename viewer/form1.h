@@ -1,6 +1,6 @@
 // Form1: the viewer's window. Two option buttons choose between the function list and the constant-group
-// list, a search field selects the entry with the longest common prefix as the user types, and the
-// description box shows the selected entry's description from the data files.
+// list, a search field (where the focus starts) selects the entry with the longest common prefix as the user
+// types, and the description box shows the selected entry's description from the data files.
 #pragma once
 
 #include <QWidget>
@@ -23,6 +23,11 @@ class Form1 : public QWidget {
     // no regular file or too large is named with the reason instead).
     void TextShow(const QString& name);
 
+    // Shows the entry a name asks for, whatever its case: a function or keyword of the function list, a
+    // constant group by its name, or the group that lists the name as one of its constants (VK_RETURN
+    // opens VirtualKey). False, with nothing changed, for a name neither list knows.
+    bool ShowEntry(const QString& name);
+
     // The controls, for the program's own wiring and for tests.
     std::array<QRadioButton*, 2> Option1{};
     QLineEdit* Text1 = nullptr;
@@ -32,6 +37,8 @@ class Form1 : public QWidget {
 
   private:
     QListWidget* VisibleList() const;
+    int ConstantGroupListing(const QString& name) const;
+    void SelectEntry(int option, QListWidget* list, int row);
     void Option1_Click(int index);
     void Text1_Change();
     void List_Click(QListWidget* list, int row);

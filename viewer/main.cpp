@@ -1,5 +1,6 @@
-// Entry of Glossel, the reference viewer: shows Form1 and runs until its window is closed. Without any
-// display to show it on, it says so and ends instead of letting the toolkit abort.
+// Entry of Glossel, the reference viewer: shows Form1, at the entry named on the command line when there is
+// one (the editor's F1), and runs until its window is closed. Without any display to show it on, it says so
+// and ends instead of letting the toolkit abort.
 #include "form1.h"
 #include "qt_japanese.h"
 
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Glossel"));
     InstallQtJapaneseTranslation(app);
     Form1 window;
+    const QStringList arguments = QCoreApplication::arguments();
+    // An unknown name just opens the viewer as usual.
+    if (arguments.size() > 1) window.ShowEntry(arguments.at(1));
     window.show();
     return QApplication::exec();
 }

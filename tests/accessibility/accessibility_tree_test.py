@@ -3,6 +3,7 @@
 # Usage: accessibility_tree_test.py QUILLONMACRO GLOSSEL [unittest arguments, e.g. EditorWindow]
 import configparser
 import os
+import signal
 import subprocess
 import sys
 import unittest
@@ -131,12 +132,62 @@ class EditorWindow(unittest.TestCase):
         at.set_text(at.find(mouse, "text", "X座標"), "100")
         at.set_text(at.find(mouse, "text", "Y座標"), "200")
         at.press(at.find(mouse, "push button", "入力"))
-        at.wait_for_value(lambda: at.text_of(area), "MUS LEFTPRESS,100,200,0\n", "the mouse line in the text area")
+        # The pixel the absolute position lands on, on the 1280 x 1024 test screen, follows as a comment.
+        line = "MUS LEFTPRESS,100,200,0 ' (1, 3)"
+        at.wait_for_value(lambda: at.text_of(area), line + "\n", "the mouse line in the text area")
         at.press(at.find(dialog, "push button", "適用"))
-        at.wait_for_value(lambda: at.text_of(self.editor), "PRINT 1\nMUSORG 1\nMUS LEFTPRESS,100,200,0\n",
+        at.wait_for_value(lambda: at.text_of(self.editor), "PRINT 1\nMUSORG 1\n" + line + "\n",
                           "the lines inserted at the editor's caret")
         at.wait_for(lambda: not any(c.getRoleName() == "dialog" for c in at.children(self.program.application)),
                     "the dialog to close")
+        self.close_without_saving()
+
+    def focus_editor_at(self, offset):
+        """Makes the window active and puts the focus in the editor with the caret at offset, so real keys
+        typed next go there."""
+        at.wait_for(lambda: at.has_state(self.window, pyatspi.STATE_ACTIVE), "the editor window to be active")
+        self.editor.queryComponent().grabFocus()
+        at.wait_for(lambda: at.has_state(self.editor, pyatspi.STATE_FOCUSED), "the focus in the editor")
+        self.editor.queryText().setCaretOffset(offset)
+
+    def test_keys_typed_in_the_find_bar_stay_in_the_bar(self):
+        text = "alpha = 1\nbeta = alpha\n"
+        at.set_text(self.editor, text)
+        self.focus_editor_at(0)
+        subprocess.run(["xdotool", "key", "ctrl+f"], check=True)
+        bar = at.wait_for(lambda: at.find(self.window, name="検索バー"), "the find bar")
+        find_box = at.find(bar, "text", "検索")
+        at.wait_for(lambda: at.has_state(find_box, pyatspi.STATE_FOCUSED), "the focus in the find box")
+        subprocess.run(["xdotool", "type", "--delay", "20", "alpha"], check=True)
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+        at.wait_for_value(lambda: self.editor.queryText().getSelection(0)[:2], (0, 5), "the match selected")
+        # Tab moves to the bar's next control; the selected match in the macro stays as it is.
+        subprocess.run(["xdotool", "key", "Tab"], check=True)
+        at.wait_for(lambda: at.has_state(at.find(bar, "push button", "次を検索"), pyatspi.STATE_FOCUSED),
+                    "the focus on 次を検索")
+        subprocess.run(["xdotool", "key", "shift+Tab"], check=True)
+        at.wait_for(lambda: at.has_state(find_box, pyatspi.STATE_FOCUSED), "the focus back in the find box")
+        subprocess.run(["xdotool", "key", "ctrl+slash", "Tab", "x", "Delete"], check=True)
+        at.wait_for(lambda: not at.has_state(find_box, pyatspi.STATE_FOCUSED), "the focus to leave the find box")
+        self.assertEqual(at.text_of(self.editor), text)
+        self.close_without_saving()
+
+    def test_f1_opens_the_viewer_at_the_word_under_the_caret(self):
+        at.set_text(self.editor, "x = 1\nMUS LEFTPRESS, 1, 2\n")
+        self.focus_editor_at(len("x = 1\nMU"))
+        subprocess.run(["xdotool", "key", "F1"], check=True)
+
+        def viewer():
+            for application in at.children(pyatspi.Registry.getDesktop(0)):
+                for window in at.children(application):
+                    if window.getRoleName() == "frame" and window.name == "関数ビューア" and at.showing(window):
+                        return application, window
+            return None
+        application, window = at.wait_for(viewer, "the viewer started by F1", 60)
+        self.addCleanup(os.kill, application.get_process_id(), signal.SIGTERM)
+        functions = at.find(window, "list", "関数の一覧")
+        at.wait_for_value(lambda: [i.name for i in at.find_all(functions, "list item")
+                                   if at.has_state(i, pyatspi.STATE_SELECTED)], ["MUS"], "MUS selected")
         self.close_without_saving()
 
     def test_message_window_of_a_run_and_the_stop_button(self):
@@ -193,6 +244,37 @@ class GlosselWindow(unittest.TestCase):
         at.press(at.find(self.window, "radio button", "定数/他"))
         at.wait_for(lambda: at.showing(constants) and not at.showing(functions), "the constants list")
         self.assertEqual(child_names(constants, "list item"), ["VirtualKey", "その他", "特殊変数"])
+
+    def test_typing_at_start_goes_to_the_search_box(self):
+        search = at.find(self.window, "text", "検索")
+        functions = at.find(self.window, "list", "関数の一覧")
+        at.wait_for(lambda: at.has_state(self.window, pyatspi.STATE_ACTIVE), "the viewer window to be active")
+        at.wait_for(lambda: at.has_state(search, pyatspi.STATE_FOCUSED), "the focus in the search box")
+        subprocess.run(["xdotool", "type", "--delay", "20", "mu"], check=True)
+        at.wait_for_value(lambda: at.text_of(search), "MU", "the typed letters in the search box")
+        at.wait_for_value(lambda: [i.name for i in at.find_all(functions, "list item")
+                                   if at.has_state(i, pyatspi.STATE_SELECTED)], ["MUS"], "the selected entry")
+
+
+class GlosselStartedAtAnEntry(unittest.TestCase):
+    def selected(self, window, list_name):
+        return [i.name for i in at.find_all(at.find(window, "list", list_name), "list item")
+                if at.has_state(i, pyatspi.STATE_SELECTED)]
+
+    def test_a_constant_opens_its_group_and_an_unknown_name_just_opens_the_viewer(self):
+        program = at.Program(VIEWER, "vk_return")
+        self.addCleanup(program.stop)
+        window = program.window("frame", "関数ビューア")
+        at.wait_for(lambda: at.showing(at.find(window, "list", "定数/他の一覧")), "the constants list")
+        self.assertEqual(self.selected(window, "定数/他の一覧"), ["VirtualKey"])
+        self.assertIn("VK_RETURN", at.text_of(at.find(window, "text", "説明")))
+
+        unknown = at.Program(VIEWER, "NOSUCHNAME")
+        self.addCleanup(unknown.stop)
+        window = unknown.window("frame", "関数ビューア")
+        self.assertTrue(at.showing(at.find(window, "list", "関数の一覧")))
+        self.assertEqual(self.selected(window, "関数の一覧"), [])
+        self.assertEqual(at.text_of(at.find(window, "text", "説明")), "")
 
 
 def session_was_unusable(result):

@@ -131,8 +131,12 @@ TEST(AidWindows, WindowInformationFollowsFreezesAndInserts) {
     bool grabbed = false;
     int presses = 0;
     QStringList inserted;
+    QList<int> caretLines;
     WindowInfoFrm info(&desktop, std::make_unique<TestKey>(&grabbed, &presses),
-                       [&](const QStringList& lines) { inserted += lines; });
+                       [&](const QStringList& lines, int caretLine) {
+                           inserted += lines;
+                           caretLines += caretLine;
+                       });
     info.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&info));
     EXPECT_TRUE(grabbed) << "the freeze key is taken while the window is open";
@@ -167,7 +171,8 @@ TEST(AidWindows, WindowInformationFollowsFreezesAndInserts) {
     info.findChild<QPushButton*>(QStringLiteral("btn_SetWin"))->click();
     info.findChild<QPushButton*>(QStringLiteral("btn_GetColor"))->click();
     EXPECT_EQ(inserted, QStringList({"DIM w", "w = GETWINID(\"XTerm\")", "SETWIN w, 10, 20",
-                                     "IF GETCOLOR(20, 30) = 7700 THEN", "END IF"}));
+                                     "IF GETCOLOR(20, 30) = 7700 THEN", "\t", "END IF"}));
+    EXPECT_EQ(caretLines, QList<int>({-1, -1, 1})) << "the caret goes inside the IF block";
 
     // Nothing under the pointer: no window lines.
     presses = 1;
@@ -228,7 +233,8 @@ TEST(AidWindows, RecorderTurnsTheRecordingIntoLinesWhenStopped) {
     QTRY_VERIFY_WITH_TIMEOUT(!recorder.IsRecording(), 2000);
     EXPECT_EQ(desktop.recordingsAlive, 0) << "the recording ends with the window's work";
     EXPECT_FALSE(grabbed);
-    EXPECT_EQ(inserted, QStringList({"MUSORG 1", "KBD VK_A,PRESS", "WAIT 850", "MUS LEFTPRESS,32794,32800"}));
+    EXPECT_EQ(inserted, QStringList({"MUSORG 1", "KBD VK_A,PRESS", "WAIT 850",
+                                     "MUS LEFTPRESS,32794,32800 ' (640, 512)"}));
 
     // A desktop that cannot be recorded says so and inserts nothing.
     desktop.recordable = false;

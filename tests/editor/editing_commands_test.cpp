@@ -1,6 +1,6 @@
-// Tests of the editing commands on a real window: find, replace and go to line; Tab, Shift+Tab, Enter, Ctrl+/
-// and Ctrl+Y through key events; block-word and bracket highlights at the caret; zoom; and the gutter and
-// find bar fitting inside the fixed editor pane.
+// Tests of the editing commands on a real window: find, replace and go to line, and keys kept inside the find
+// bar; Tab, Shift+Tab, Enter, Ctrl+/, Ctrl+Y and F1 through key events, and the 編集 items; block-word and
+// bracket highlights at the caret; zoom; and the gutter and find bar fitting inside the fixed editor pane.
 #include "block_matcher.h"
 #include "editor_test_support.h"
 #include "find_bar.h"
@@ -158,6 +158,52 @@ TEST(EditorFind, ReplaceAndReplaceAllAsOneUndoStep) {
     EXPECT_EQ(w->EditorText(), text);
 }
 
+// The bar lies inside the editor: no key typed in it may reach the macro. Tab and Shift+Tab go round the
+// bar's controls (with the found text selected, a Tab used to replace it in the macro).
+TEST(EditorFind, KeysTypedInTheBarNeverReachTheMacro) {
+    TestWindow w;
+    const QString text = QStringLiteral("alpha = 1\nbeta = alpha");
+    Prepare(w, text);
+    FindBar* bar = w->bar_Find;
+    QTest::keyClick(w->txt_Macro, Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(WaitFor([&] { return bar->FindBox()->hasFocus(); }));
+    QTest::keyClicks(bar->FindBox(), QStringLiteral("alpha"));
+    QTest::keyClick(bar->FindBox(), Qt::Key_Return);
+    ASSERT_EQ(SelectionAt(w), QStringLiteral("0:0:alpha"));
+
+    // Find box, next, previous, close, replace box, replace, replace all, the case option; round and back.
+    const QList<QWidget*> stops = bar->TabStops();
+    ASSERT_EQ(stops.size(), 8);
+    EXPECT_EQ(stops.first(), bar->FindBox());
+    for (qsizetype i = 1; i <= stops.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), stops[i % stops.size()]) << i;
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), stops.last());
+    EXPECT_EQ(w->EditorText(), text);
+    EXPECT_EQ(SelectionAt(w), QStringLiteral("0:0:alpha"));
+
+    // Keys the controls do not use: letters and Delete on the buttons, the editor's own command keys
+    // everywhere, Tab with Ctrl (which a text box would take as a tab).
+    for (QWidget* stop : stops) {
+        stop->setFocus();
+        ASSERT_TRUE(WaitFor([&] { return stop->hasFocus(); }));
+        if (qobject_cast<QLineEdit*>(stop) == nullptr) {
+            QTest::keyClicks(stop, QStringLiteral("xy"));
+            QTest::keyClick(stop, Qt::Key_Delete);
+            QTest::keyClick(stop, Qt::Key_Backspace);
+        }
+        QTest::keyClick(stop, Qt::Key_Slash, Qt::ControlModifier);
+        QTest::keyClick(stop, Qt::Key_Y, Qt::ControlModifier);
+        QTest::keyClick(stop, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_EQ(w->EditorText(), text) << stop->metaObject()->className();
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(w->EditorText(), text);
+}
+
 TEST(EditorFind, GoToLineAsksAndRefuses) {
     TestWindow w;
     Prepare(w, QStringLiteral("l1\nl2\nl3\nl4\nl5"), 2, 1);
@@ -250,6 +296,82 @@ TEST(EditorKeys, CommentToggleAndRedoKeys) {
     Prepare(w, QStringLiteral("x\n  ' y"), 1, 0);
     QTest::keyClick(w->txt_Macro, Qt::Key_Slash, Qt::ControlModifier);
     EXPECT_EQ(w->EditorText(), QStringLiteral("x\n   y"));
+}
+
+// The 編集 items do what their keys do in the text; the text-changing ones wait while a macro runs.
+TEST(EditorKeys, EditMenuItemsActOnTheMacro) {
+    TestWindow w;
+    Prepare(w, QStringLiteral("a = 1\nb = 2"));
+    Select(w, 0, 0, 1, 1);
+    w->mnuComment->trigger();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("'a = 1\n'b = 2"));
+    w->mnuIndent->trigger();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("\t'a = 1\n\t'b = 2"));
+    w->mnuOutdent->trigger();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("'a = 1\n'b = 2"));
+    ASSERT_TRUE(w->mnuUndo->isEnabled());
+    w->mnuUndo->trigger();
+    w->mnuUndo->trigger();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("'a = 1\n'b = 2"));
+    w->mnuUndo->trigger();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("a = 1\nb = 2"));
+    w->mnuRedo->trigger();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("'a = 1\n'b = 2"));
+
+    Select(w, 1, 1, 1, 6);
+    ASSERT_TRUE(w->mnuCut->isEnabled());
+    w->mnuCut->trigger();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("'a = 1\n'"));
+    w->mnuPaste->trigger();
+    w->mnuPaste->trigger();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("'a = 1\n'b = 2b = 2"));
+    EXPECT_FALSE(w->mnuCut->isEnabled()) << "nothing selected";
+    EXPECT_FALSE(w->mnuCopy->isEnabled());
+
+    const qreal points = w->txt_Macro->font().pointSizeF();
+    w->mnuZoomIn->trigger();
+    EXPECT_DOUBLE_EQ(w->txt_Macro->font().pointSizeF(), points + 1);
+    w->mnuZoomReset->trigger();
+    w->mnuZoomOut->trigger();
+    EXPECT_DOUBLE_EQ(w->txt_Macro->font().pointSizeF(), points - 1);
+
+    w->SetRunningState(true);
+    for (QAction* item :
+         {w->mnuUndo, w->mnuRedo, w->mnuCut, w->mnuPaste, w->mnuComment, w->mnuIndent, w->mnuOutdent}) {
+        EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
+        item->trigger();
+    }
+    w->mnuComment_Click();
+    w->mnuUndo_Click();
+    w->SetRunningState(false);
+    EXPECT_EQ(w->EditorText(), QStringLiteral("'a = 1\n'b = 2b = 2"));
+    EXPECT_TRUE(w->mnuComment->isEnabled());
+}
+
+// F1 starts the viewer at the name under the caret (inside it or just after it); with none there, without a
+// name. The viewer here is a script that writes down what it was given.
+TEST(EditorKeys, F1OpensTheViewerAtTheWordUnderTheCaret) {
+    TestWindow w;
+    const QString viewer = w.Path(QStringLiteral("Glossel"));
+    {
+        QFile file(viewer);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho \"[$*]\" >> asked.txt\n");
+    }
+    QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString asked = w.Path(QStringLiteral("asked.txt"));
+    const auto f1At = [&](int line, int column, const QByteArray& expected) {
+        QFile::remove(asked);
+        Prepare(w, QStringLiteral("MUS LEFTPRESS, 1, 2\nKBD vk_return\n\n x = GETCOLOR(1, 2)"), line, column);
+        QTest::keyClick(w->txt_Macro, Qt::Key_F1);
+        EXPECT_TRUE(WaitFor([&] { return ReadAll(asked) == expected; })) << ReadAll(asked).toStdString();
+    };
+    f1At(0, 1, "[MUS]\n");
+    f1At(1, 13, "[vk_return]\n");
+    f1At(3, 9, "[GETCOLOR]\n");
+    f1At(2, 0, "[]\n");
+    EXPECT_EQ(w->Menu_MacroHelp->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_TRUE(LogLines(*w).isEmpty());
 }
 
 TEST(BlockMatching, CaretOnBlockWordsOfNestedBlocks) {

@@ -1,6 +1,6 @@
 // Drives the real QuillonMacro program on the test display with synthetic X events (xdotool): types a macro,
 // runs it with F5, sees the message window and the buffer file, stops the endless loop with Pause while
-// another program has the focus, runs again, and closes the window answering the unsaved-text question.
+// another program has the focus and with Esc while the macro holds Shift, and closes answering the question.
 #include "program_driver.h"
 
 #include <QCoreApplication>
@@ -67,6 +67,28 @@ TEST(EndToEnd, TypeRunStopWithPauseAndClose) {
     }
     EXPECT_EQ(editor.exitCode(), 0);
     EXPECT_FALSE(QFile::exists(buffer));
+}
+
+// A macro that holds Shift: the Esc typed into the editor arrives as Shift+Esc, and still stops the run
+// (the message window closes with the stop). The key goes without --clearmodifiers, so Shift stays down.
+TEST(EndToEnd, EscStopsARunWhileTheMacroHoldsShift) {
+    const Installation installed;
+    std::unique_ptr<QProcess> started = installed.Start();
+    ASSERT_TRUE(started);
+    QProcess& editor = *started;
+    const qint64 pid = editor.processId();
+    ASSERT_TRUE(WaitFor([&] { return Windows(pid).size() == 1; }));
+    const QString mainWindow = Windows(pid).first();
+    Activate(mainWindow);
+    TypeLines({QStringLiteral("MES \"shift\""), QStringLiteral("KBD VK_SHIFT, DOWN"),
+               QStringLiteral("WHILE 1"), QStringLiteral("WEND")});
+    Key(QStringLiteral("F5"));
+    ASSERT_TRUE(WaitFor([&] { return Windows(pid).size() == 2; }));
+    Activate(mainWindow);
+    Tool({QStringLiteral("key"), QStringLiteral("Escape")});
+    EXPECT_TRUE(WaitFor([&] { return Windows(pid).size() == 1; }, 5000)) << "Shift+Esc did not stop the run";
+    editor.kill();
+    editor.waitForFinished(5000);
 }
 
 TEST(EndToEnd, EditOpensTheFileInTheEditorWithoutRunningIt) {

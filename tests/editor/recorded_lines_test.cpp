@@ -72,15 +72,18 @@ TEST(RecordedLines, ClicksAndDragsInAbsoluteAndRelativePositions) {
         Button(Kind::ButtonUp, 1, 165, 100, 230),
     };
     EXPECT_EQ(Text(RecordedMacroLines(events, Absolute())),
-              "MUSORG 1 | MUS LEFTPRESS,32794,32800 | MUS RIGHTPRESS,5124,6407 | MUS LEFTDOWN,5124,6407 | "
-              "MUS MOVE,6662,6407 | MUS MOVE,8199,6407 | MUS LEFTUP,8455,6407");
+              "MUSORG 1 | MUS LEFTPRESS,32794,32800 ' (640, 512) | MUS RIGHTPRESS,5124,6407 ' (100, 100) | "
+              "MUS LEFTDOWN,5124,6407 ' (100, 100) | MUS MOVE,6662,6407 ' (130, 100) | "
+              "MUS MOVE,8199,6407 ' (160, 100) | MUS LEFTUP,8455,6407 ' (165, 100)");
 
-    // Relative: each position is the motion from the previous one, the first from where the pointer was.
+    // Relative: each position is the motion from the previous one, the first from where the pointer was;
+    // the comment still names the pixel the pointer goes to.
     RecordingOptions relative = Absolute();
     relative.absolute = false;
     EXPECT_EQ(Text(RecordedMacroLines(events, relative)),
-              "MUSORG 0 | MUS LEFTPRESS,630,502 | MUS RIGHTPRESS,-540,-412 | MUS LEFTDOWN,0,0 | MUS "
-              "MOVE,30,0 | MUS MOVE,30,0 | MUS LEFTUP,5,0");
+              "MUSORG 0 | MUS LEFTPRESS,630,502 ' (640, 512) | MUS RIGHTPRESS,-540,-412 ' (100, 100) | "
+              "MUS LEFTDOWN,0,0 ' (100, 100) | MUS MOVE,30,0 ' (130, 100) | MUS MOVE,30,0 ' (160, 100) | "
+              "MUS LEFTUP,5,0 ' (165, 100)");
 }
 
 // With the primary monitor on the right of another, positions count from its corner, and a click on the
@@ -95,7 +98,7 @@ TEST(RecordedLines, AbsolutePositionsAreOverThePrimaryMonitor) {
         Button(Kind::ButtonUp, 1, 500, 300, 30),
     };
     EXPECT_EQ(Text(RecordedMacroLines(events, options)),
-              "MUSORG 1 | MUS LEFTPRESS,24589,30369 | MUS LEFTPRESS,-26624,18222");
+              "MUSORG 1 | MUS LEFTPRESS,24589,30369 ' (2000, 500) | MUS LEFTPRESS,-26624,18222 ' (500, 300)");
 }
 
 TEST(RecordedLines, WhatIsStillHeldAtTheEndIsReleased) {
@@ -107,8 +110,9 @@ TEST(RecordedLines, WhatIsStillHeldAtTheEndIsReleased) {
     };
     RecordingOptions options = Absolute();
     options.absolute = false;
-    EXPECT_EQ(Text(RecordedMacroLines(events, options)),
-              "MUSORG 0 | KBD VK_CONTROL,DOWN | MUS MIDDLEDOWN,20,30 | MUS MOVE,180,0 | KBD VK_CONTROL,UP | "
-              "MUS MIDDLEUP,0,0");
+    EXPECT_EQ(
+        Text(RecordedMacroLines(events, options)),
+        "MUSORG 0 | KBD VK_CONTROL,DOWN | MUS MIDDLEDOWN,20,30 ' (20, 30) | MUS MOVE,180,0 ' (200, 30) | "
+        "KBD VK_CONTROL,UP | MUS MIDDLEUP,0,0 ' (200, 30)");
     EXPECT_EQ(Text(RecordedMacroLines({}, options)), "MUSORG 0");
 }

@@ -1,6 +1,6 @@
 // Saves PNG pictures of the main window (idle, during a run, after an error, with the find bar and the
-// gutter) and of the recovery question under build/screenshots/ so a person can look at them; each must be a
-// real picture with more than one colour.
+// gutter), of the recovery question and of the open 編集 menu under build/screenshots/ so a person can look
+// at them; each must be a real picture with more than one colour.
 #include "block_matcher.h"
 #include "editor_test_support.h"
 #include "find_bar.h"
@@ -101,4 +101,15 @@ TEST(Screenshots, FindBarGutterAndPairs) {
     QApplication::processEvents();
     ASSERT_EQ(w->txt_Macro->MatchSelections().size(), 2);
     Save(*w, QStringLiteral("editor_find_bar.png"));
+}
+
+// The 編集 menu open, with the keys beside its items.
+TEST(Screenshots, EditMenuWithItsKeys) {
+    TestWindow w;
+    w->txt_Macro->setPlainText(QStringLiteral("PRINT 1"));
+    w->txt_Macro->selectAll();
+    w->mnuEdit->popup(w->mapToGlobal(QPoint(40, 20)));
+    ASSERT_TRUE(WaitFor([&] { return w->mnuEdit->isVisible(); }));
+    Save(*w->mnuEdit, QStringLiteral("editor_edit_menu.png"));
+    w->mnuEdit->close();
 }

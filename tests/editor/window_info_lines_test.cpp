@@ -80,8 +80,8 @@ TEST(WindowInfoLines, InsertedLinesParseAsAMacro) {
     lines << SetWinLine(desktop.windows[0]) << MusMoveLines(640, 512, {0, 0, 1280, 1024})
           << GetColorLines(3, 4, 0x00FF8000);
     EXPECT_EQ(Text(lines),
-              "DIM w | w = GETWINID(\"XTerm\") | SETWIN w, 100, 50 | MUSORG 1 | MUS MOVE, 32794, 32800 "
-              "| IF GETCOLOR(3, 4) = 16744448 THEN | END IF");
+              "DIM w | w = GETWINID(\"XTerm\") | SETWIN w, 100, 50 | MUSORG 1 | "
+              "MUS MOVE, 32794, 32800 ' (640, 512) | IF GETCOLOR(3, 4) = 16744448 THEN | \t | END IF");
     cMoMacro macro;
     macro.SetMacroText(lines.join(QStringLiteral("\r\n")).toStdU16String());
     EXPECT_EQ(macro.Error().ErrorCode(), 0) << Text(lines);

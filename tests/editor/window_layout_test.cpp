@@ -1,11 +1,17 @@
 // Tests of the main window's shape: start geometry, menus and tool buttons, the splitter's drag limits, the
 // log keeping its height and the grow-back of a too short window, the log's line limit and the status strip.
+#include "auto_input_frm.h"
 #include "editor_test_support.h"
+#include "find_bar.h"
+#include "window_info_frm.h"
 #include "window_manager_waits.h"
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -21,6 +27,24 @@ QStringList Captions(const QMenu* menu) {
     for (const QAction* action : menu->actions())
         list << (action->isSeparator() ? QStringLiteral("-") : action->text());
     return list;
+}
+
+// Calls `action` with the next message box once one is shown over whatever modal window is open.
+void WhenQuestionShown(std::function<void(QMessageBox*)> action) {
+    auto* timer = new QTimer();
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        timer->stop();
+        timer->deleteLater();
+        action(box);
+    });
+    timer->start(20);
+}
+
+void Answer(QMessageBox* box, int32_t number) {
+    for (QAbstractButton* button : box->buttons())
+        if (button->property("buttonNumber").toInt() == number) button->click();
 }
 
 void DragSplitter(frm_MacroWindow& w, int fromY, int toY) {
@@ -73,8 +97,12 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
     for (const QAction* a : w->menuBar()->actions()) top << a->text();
     EXPECT_EQ(top, (QStringList{"ファイル(&F)", "編集(&E)", "実行(&E)", "ツール(&T)", "ヘルプ(&H)"}));
     EXPECT_EQ(Captions(w->Menu_File), (QStringList{"新規作成(&N)", "開く(&O)", "保存(&S)", "-", "終了(&X)"}));
-    EXPECT_EQ(Captions(w->mnuEdit), (QStringList{"すべて選択", "-", "検索(&F)", "次を検索(&N)",
-                                                 "前を検索(&P)", "置換(&R)", "行へ移動(&G)"}));
+    EXPECT_EQ(Captions(w->mnuEdit),
+              (QStringList{"元に戻す(&U)", "やり直し(&Y)", "-", "切り取り(&T)", "コピー(&C)", "貼り付け(&V)",
+                           "-", "すべて選択", "-", "検索(&F)", "次を検索(&N)", "前を検索(&P)", "置換(&R)",
+                           "行へ移動(&G)", "-", "コメント(&M)", "インデント(&I)", "インデント解除(&D)",
+                           "拡大/縮小(&Z)"}));
+    EXPECT_EQ(Captions(w->mnuZoom), (QStringList{"拡大(&I)", "縮小(&O)", "元の大きさ(&R)"}));
     EXPECT_EQ(Captions(w->Menu_Execute),
               (QStringList{"先頭から実行(&R)", "強制停止(&S)", "関数呼び出し(&F)"}));
     EXPECT_EQ(Captions(w->Menu_Config),
@@ -94,6 +122,25 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
     EXPECT_EQ(w->mnuFindPrevious->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
     EXPECT_EQ(w->mnuReplace->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
     EXPECT_EQ(w->mnuGoToLine->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    EXPECT_EQ(w->Menu_MacroHelp->shortcut(), QKeySequence(Qt::Key_F1));
+    // The editor's own keys, shown beside their items; the keys stay the editor's (see EditorKeys).
+    const std::pair<QAction*, QKeySequence> editorKeys[] = {
+        {w->mnuUndo, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {w->mnuRedo, QKeySequence(Qt::CTRL | Qt::Key_Y)},
+        {w->mnuCut, QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {w->mnuCopy, QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {w->mnuPaste, QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {w->mnuComment, QKeySequence(Qt::CTRL | Qt::Key_Slash)},
+        {w->mnuIndent, QKeySequence(Qt::Key_Tab)},
+        {w->mnuOutdent, QKeySequence(Qt::SHIFT | Qt::Key_Tab)},
+        {w->mnuZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+        {w->mnuZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+        {w->mnuZoomReset, QKeySequence(Qt::CTRL | Qt::Key_0)},
+    };
+    for (const auto& [item, key] : editorKeys) {
+        EXPECT_EQ(item->shortcut(), key) << item->text().toStdString();
+        EXPECT_EQ(item->shortcutContext(), Qt::WidgetShortcut) << item->text().toStdString();
+    }
     EXPECT_FALSE(w->Menu_Font->isVisible());
     EXPECT_FALSE(w->Menu_Sync->isVisible());
     EXPECT_FALSE(w->Menu_Sync->isChecked());
@@ -230,6 +277,119 @@ TEST(WindowStatus, CaretLineAndLogLineActivation) {
     QTest::mouseDClick(w->txt_Log->viewport(), Qt::LeftButton, {}, point);
     EXPECT_EQ(w->txt_Macro->textCursor().blockNumber(), 3);
     EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝4"));
+}
+
+// The strip follows the caret however it moves: lines of the window information (GETCOLOR leaves the caret
+// inside its IF block) and of the quick-input dialog (applied with Ctrl+Enter), an undo, a replace, and the
+// end of a run stopped by Esc while Shift was down.
+TEST(WindowStatus, CaretLineAfterEveryKindOfInsertAndAfterAStoppedRun) {
+    TestWindow w;
+    w->txt_Macro->setPlainText(QStringLiteral("a\nb\nc"));
+    w->txt_Macro->moveCursor(QTextCursor::End);
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝3"));
+
+    w->Menu_WindowInfo_Click();
+    WindowInfoFrm* info = w->WindowInfo();
+    ASSERT_NE(info, nullptr);
+    info->SetFrozen(true);
+    info->findChild<QPushButton*>(QStringLiteral("btn_GetColor"))->click();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("a\nb\nc\nIF GETCOLOR(0, 0) = -1 THEN\n\t\nEND IF"));
+    EXPECT_EQ(w->txt_Macro->textCursor().blockNumber(), 4);
+    EXPECT_EQ(w->txt_Macro->textCursor().positionInBlock(), 1);
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝5"));
+    // Esc closes the window information.
+    info->activateWindow();
+    QTest::keyClick(info, Qt::Key_Escape);
+    EXPECT_TRUE(WaitFor([&] { return w->WindowInfo() == nullptr; }));
+
+    // The Ctrl that starts Ctrl+Enter in the text area is not kept as a line.
+    WhenModalShown([](QWidget* dialog) {
+        auto* area = dialog->findChild<QPlainTextEdit*>(QStringLiteral("InputTxt"));
+        QTest::keyClick(area, Qt::Key_A);
+        // QTest presses Ctrl on its own first, then Enter with Ctrl down, as a keyboard does.
+        QTest::keyClick(area, Qt::Key_Return, Qt::ControlModifier);
+    });
+    w->menu_MusKbd->trigger();
+    EXPECT_EQ(w->EditorText(),
+              QStringLiteral("a\nb\nc\nIF GETCOLOR(0, 0) = -1 THEN\n\tMUSORG 1\nKBD VK_A,PRESS,0\n\nEND IF"))
+        << w->EditorText().toStdString();
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝7"));
+    w->txt_Macro->undo();
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝5"));
+
+    w->bar_Find->OpenReplace();
+    w->bar_Find->FindBox()->setText(QStringLiteral("b"));
+    w->bar_Find->ReplaceBox()->setText(QStringLiteral("bb"));
+    w->bar_Find->ReplaceCurrent();
+    w->bar_Find->ReplaceCurrent();
+    EXPECT_TRUE(w->EditorText().startsWith(QStringLiteral("a\nbb\n")));
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝2"));
+
+    w->txt_Macro->setPlainText(QStringLiteral("WHILE 1\nWEND"));
+    w->txt_Macro->moveCursor(QTextCursor::End);
+    After(300, [&] { QTest::keyClick(w.window.get(), Qt::Key_Escape, Qt::ShiftModifier); });
+    QTimer fallback; // a run Esc did not stop ends all the same, and the test fails
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, [&] { w->Menu_Stop_Click(); });
+    fallback.start(5000);
+    w->Menu_Run_Click();
+    EXPECT_TRUE(fallback.isActive()) << "Esc did not stop the run";
+    fallback.stop();
+    EXPECT_EQ(w->Macro().Error().ErrorCode(), 100);
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝2"));
+}
+
+// Closing the quick-input dialog with lines not yet applied asks first: キャンセル keeps the dialog, いいえ
+// closes it without them, はい applies them.
+TEST(WindowLayout, QuickInputAsksBeforeDroppingLinesNotApplied) {
+    TestWindow w;
+    w->txt_Macro->setPlainText(QStringLiteral("x"));
+    QStringList asked;
+    bool keptOpen = false;
+    WhenModalShown([&](QWidget* dialog) {
+        QTest::keyClick(dialog->findChild<QPlainTextEdit*>(QStringLiteral("InputTxt")), Qt::Key_B);
+        WhenQuestionShown([&](QMessageBox* box) {
+            asked << box->text();
+            Answer(box, kButtonCancel);
+        });
+        dialog->findChild<QPushButton*>(QStringLiteral("CloseBtn"))->click();
+        keptOpen = dialog->isVisible();
+        WhenQuestionShown([&](QMessageBox* box) {
+            asked << box->text();
+            Answer(box, kButtonNo);
+        });
+        dialog->close(); // the window's close button
+    });
+    w->menu_MusKbd->trigger();
+    EXPECT_TRUE(keptOpen);
+    EXPECT_EQ(asked, QStringList(2, AutoInputFrm::UnappliedLinesQuestion()));
+    EXPECT_EQ(AutoInputFrm::UnappliedLinesQuestion(),
+              QStringLiteral("適用していない行があります。\n適用して閉じますか？"));
+    EXPECT_EQ(w->EditorText(), QStringLiteral("x"));
+
+    WhenModalShown([&](QWidget* dialog) {
+        QTest::keyClick(dialog->findChild<QPlainTextEdit*>(QStringLiteral("InputTxt")), Qt::Key_B);
+        WhenQuestionShown([](QMessageBox* box) { Answer(box, kButtonYes); });
+        dialog->findChild<QPushButton*>(QStringLiteral("CloseBtn"))->click();
+    });
+    w->menu_MusKbd->trigger();
+    EXPECT_EQ(w->EditorText(), QStringLiteral("MUSORG 1\nKBD VK_B,PRESS,0\nx"));
+
+    // Nothing recorded: closing asks nothing.
+    asked.clear();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked << box->text();
+            Answer(box, kButtonNo);
+        }
+    });
+    watch.start(20);
+    WhenModalShown(
+        [](QWidget* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("CloseBtn"))->click(); });
+    w->menu_MusKbd->trigger();
+    watch.stop();
+    EXPECT_TRUE(asked.isEmpty());
 }
 
 TEST(WindowLayout, QuickInputItemOpensTheDialogModallyOverTheEditor) {

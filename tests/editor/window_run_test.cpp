@@ -51,7 +51,7 @@ TEST(EditorRun, CleanRunLogsPrintAndEnd) {
     w->txt_Macro->setPlainText(QStringLiteral("DIM i\nFOR i = 1 TO 3\nPRINT \"行\" + STR(i), i * 2\nNEXT"));
     w->Menu_Run_Click();
     EXPECT_EQ(LogLines(*w), (QStringList{"行1\t2", "行2\t4", "行3\t6", "終了しました。"}));
-    EXPECT_EQ(w->pic_Msg->text(), QString());
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝1")); // the caret's line again
     EXPECT_FALSE(w->IsRunning());
     EXPECT_TRUE(w->Menu_Run->isEnabled());
     EXPECT_FALSE(w->Menu_Stop->isEnabled());
@@ -119,7 +119,7 @@ TEST(EditorRun, StopEndsAnEndlessLoopWithCode100) {
     EXPECT_EQ(LogLines(*w).size(), 4); // the stop's three error lines and the closing line
     EXPECT_EQ(LogLines(*w).last(), QStringLiteral("終了しました。"));
     EXPECT_FALSE(w->UserInterfaceOfWindow().IsMessageWindowOpen());
-    EXPECT_EQ(w->pic_Msg->text(), QString());
+    EXPECT_EQ(w->pic_Msg->text(), QStringLiteral("行＝1"));
     // The next run starts afresh.
     w->ClearLog();
     w->txt_Macro->setPlainText(QStringLiteral("PRINT \"again\""));
@@ -286,4 +286,30 @@ TEST(EditorRun, EscapeStopsARunAndTheFocusReturnsToTheEditor) {
     w->txt_Macro->moveCursor(QTextCursor::End);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
     EXPECT_EQ(w->EditorText(), QStringLiteral("WHILE 1\nWENDx"));
+}
+
+// A macro that holds a modifier makes Esc arrive with it (Shift+Esc while it holds Shift): Esc stops the run
+// whatever modifiers are down. A run Esc did not stop is stopped after a while, and the test fails.
+TEST(EditorRun, EscapeWithModifiersDownStopsARun) {
+    TestWindow w;
+    w->activateWindow();
+    w->txt_Macro->setPlainText(QStringLiteral("WHILE 1\nWEND"));
+    const Qt::KeyboardModifiers held[] = {Qt::ShiftModifier, Qt::ControlModifier | Qt::ShiftModifier,
+                                          Qt::AltModifier,
+                                          Qt::MetaModifier | Qt::ShiftModifier | Qt::AltModifier};
+    for (const Qt::KeyboardModifiers modifiers : held) {
+        QTimer fallback;
+        fallback.setSingleShot(true);
+        bool notStopped = false;
+        QObject::connect(&fallback, &QTimer::timeout, [&] {
+            notStopped = true;
+            w->Menu_Stop_Click();
+        });
+        fallback.start(5000);
+        After(300, [&] { QTest::keyClick(w.window.get(), Qt::Key_Escape, modifiers); });
+        w->Menu_Run_Click();
+        fallback.stop();
+        EXPECT_FALSE(notStopped) << "Esc with modifiers " << modifiers.toInt();
+        EXPECT_EQ(w->Macro().Error().ErrorCode(), 100);
+    }
 }

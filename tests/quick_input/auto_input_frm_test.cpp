@@ -1,6 +1,7 @@
 // Tests of the quick-input dialog AutoInputFrm on Qt's offscreen platform: controls, lines recorded from key
 // events (with and without native key numbers), mouse lines, the pointer pick, "適用" into a real editor.
 #include "auto_input_frm.h"
+#include "message_box_style.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -309,13 +310,20 @@ void AutoInputFrmTest::NamelessAndRepeatedKeysAddNothing() {
     QCOMPARE(dialog_->InputText(), QStringLiteral("KBD VK_B,PRESS,0\r\n"));
 }
 
+// In absolute coordinates a mouse line ends with the pixel it clicks, over the primary screen (Qt's here:
+// the test gives the dialog no desktop).
 void AutoInputFrmTest::MouseLines() {
     ShowDialog();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QString pixel = QStringLiteral(" ' (%1, %2)")
+                              .arg(static_cast<int>(int64_t{100} * screen.width() / 65536))
+                              .arg(static_cast<int>(int64_t{200} * screen.height() / 65536));
     Control<QLineEdit>(*dialog_, "MUSXTxt")->setText(QStringLiteral("100"));
     Control<QLineEdit>(*dialog_, "MUSYTxt")->setText(QStringLiteral("200"));
     Control<QLineEdit>(*dialog_, "WaitTimeTxt")->setText(QStringLiteral("50"));
     Click("MUSInputBtn");
-    QCOMPARE(dialog_->InputText(), QStringLiteral("MUS LEFTPRESS,100,200,50\r\n"));
+    QCOMPARE(dialog_->InputText(),
+             QStringLiteral("MUS LEFTPRESS,100,200,50") + pixel + QStringLiteral("\r\n"));
     // The button hands the focus back to the text area for the next key.
     QCOMPARE(QApplication::focusWidget(), Area());
 
@@ -326,15 +334,27 @@ void AutoInputFrmTest::MouseLines() {
     for (int i = 0; i < 7; ++i) {
         Click(qPrintable(QStringLiteral("MUSOpt%1").arg(i)));
         Click("MUSInputBtn");
-        expected += QStringLiteral("MUS ") + actions[i] + QStringLiteral(",100,200,0\r\n");
+        expected += QStringLiteral("MUS ") + actions[i] + QStringLiteral(",100,200,0") + pixel +
+                    QStringLiteral("\r\n");
     }
-    QCOMPARE(dialog_->InputText(), QStringLiteral("MUS LEFTPRESS,100,200,50\r\n") + expected);
+    QCOMPARE(dialog_->InputText(),
+             QStringLiteral("MUS LEFTPRESS,100,200,50") + pixel + QStringLiteral("\r\n") + expected);
 
     Click("ClearBtn");
     Click("UcaseChk");
     Click("MUSOpt5");
     Click("MUSInputBtn");
-    QCOMPARE(dialog_->InputText(), QStringLiteral("mus rightpress,100,200,0\r\n"));
+    QCOMPARE(dialog_->InputText(),
+             QStringLiteral("mus rightpress,100,200,0") + pixel + QStringLiteral("\r\n"));
+
+    // No pixel for positions that are no whole numbers, nor for relative motions.
+    Click("ClearBtn");
+    Control<QLineEdit>(*dialog_, "MUSXTxt")->setText(QStringLiteral("x"));
+    Click("MUSInputBtn");
+    Control<QLineEdit>(*dialog_, "MUSXTxt")->setText(QStringLiteral("100"));
+    Click("MUSOrgChk");
+    Click("MUSInputBtn");
+    QCOMPARE(dialog_->InputText(), QStringLiteral("mus rightpress,x,200,0\r\nmus rightpress,100,200,0\r\n"));
 }
 
 void AutoInputFrmTest::ClearEmptiesTheTextArea() {
@@ -363,7 +383,7 @@ void AutoInputFrmTest::ApplyReplacesTheSelectionAndCanBeUndone() {
     Click("InputBtn");
     QCOMPARE(dialog_->result(), int(QDialog::Accepted));
     QVERIFY(!dialog_->isVisible());
-    const QString inserted = QStringLiteral("MUSORG 1\nKBD VK_A,PRESS,0\nMUS LEFTPRESS,0,0,0\n");
+    const QString inserted = QStringLiteral("MUSORG 1\nKBD VK_A,PRESS,0\nMUS LEFTPRESS,0,0,0 ' (0, 0)\n");
     QCOMPARE(editor_->toPlainText(), QStringLiteral("first\n") + inserted + QStringLiteral("\nlast"));
     QCOMPARE(editor_->blockCount(), 6);
     // The caret stands after the inserted lines, nothing selected.
@@ -404,12 +424,19 @@ void AutoInputFrmTest::ApplyNothingLeavesTheSelection() {
     QCOMPARE(editor_->textCursor().selectedText(), QStringLiteral("keep this"));
 }
 
+// 閉じる with a line not applied asks first; いいえ closes without inserting it.
 void AutoInputFrmTest::CloseLeavesTheEditor() {
     editor_->setPlainText(QStringLiteral("text"));
     editor_->selectAll();
     ShowDialog();
+    QStringList asked;
+    dialog_->SetQuestion([&](const QString& text) {
+        asked << text;
+        return int32_t{kButtonNo};
+    });
     PressKey(Area(), Qt::Key_A, Qt::NoModifier, 38, 0x61);
     Click("CloseBtn");
+    QCOMPARE(asked, QStringList{AutoInputFrm::UnappliedLinesQuestion()});
     QCOMPARE(dialog_->result(), int(QDialog::Rejected));
     QVERIFY(!dialog_->isVisible());
     QCOMPARE(editor_->toPlainText(), QStringLiteral("text"));
@@ -488,6 +515,11 @@ void AutoInputFrmTest::PointerPickInAbsoluteSpace() {
     const int y = Control<QLineEdit>(*dialog_, "MUSYTxt")->text().toInt();
     QCOMPARE(static_cast<int>(int64_t{x} * screen.width() / 65536), middle.x() - screen.x());
     QCOMPARE(static_cast<int>(int64_t{y} * screen.height() / 65536), middle.y() - screen.y());
+    // The line names the pixel that was picked.
+    Click("MUSInputBtn");
+    QCOMPARE(
+        dialog_->InputText(),
+        QStringLiteral("MUS LEFTPRESS,%1,%2,0 ' (%3, %4)\r\n").arg(x).arg(y).arg(middle.x()).arg(middle.y()));
 }
 
 QTEST_MAIN(AutoInputFrmTest)

@@ -1,9 +1,10 @@
 // Tests of the viewer's window on real files in a temporary data folder: search as the user types, the
 // option switch, descriptions with "|" line breaks, long descriptions that viewing must leave unchanged,
-// missing data files, and writing an edited description back in the file's encoding.
+// missing data files, an edit written back in the file's encoding, the entry named at start, the first focus.
 #include "form1.h"
 #include "ini.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -200,6 +201,52 @@ class Form1Test : public QObject {
         form.List2->setCurrentRow(1);
         form.List2->setCurrentRow(0);
         QCOMPARE(form.TextTxt->toPlainText(), QString("一\n二"));
+    }
+
+    // The entry named on the command line (the editor's F1): a function or keyword in any case, a constant
+    // group, or the group whose file lists the constant; an unknown name changes nothing.
+    void anEntryIsShownByItsName() {
+        WriteBytes(IniPath(), QString("[FUNCTION]\r\nMUS=マウス\r\nINT =整数\r\n").toUtf8());
+        WriteBytes(dir_.filePath("VirtualKey.cnt"),
+                   QString("名前 = 値\nVK_A = 65\nVK_RETURN = 13\n").toUtf8());
+        WriteBytes(dir_.filePath("特殊変数.cnt"), QString("IMG_X（FINDIMG が設定）: x\n").toUtf8());
+        Form1 form;
+        QVERIFY(form.ShowEntry("mus"));
+        QCOMPARE(Selected(form.List1), QString("MUS"));
+        QCOMPARE(form.TextTxt->toPlainText(), QString("マウス"));
+        QVERIFY(form.ShowEntry("Int"));
+        QCOMPARE(Selected(form.List1), QString("INT "));
+
+        QVERIFY(form.ShowEntry("vk_return"));
+        QVERIFY(form.Option1[1]->isChecked());
+        QVERIFY(form.List1->isHidden());
+        QCOMPARE(Selected(form.List2), QString("VirtualKey"));
+        QVERIFY(form.ShowEntry("IMG_X"));
+        QCOMPARE(Selected(form.List2), QString("特殊変数"));
+        QVERIFY(form.ShowEntry("mid")); // back to the function list
+        QVERIFY(form.Option1[0]->isChecked());
+        QVERIFY(!form.List1->isHidden());
+        QCOMPARE(Selected(form.List1), QString("MID"));
+
+        // Only a whole name counts: "VK" is no constant, "VK_" no group; an unknown name leaves all as it is.
+        for (const char* unknown : {"VK", "VK_", "NOSUCH", "", " "})
+            QVERIFY2(!form.ShowEntry(unknown), unknown);
+        QCOMPARE(Selected(form.List1), QString("MID"));
+        QVERIFY(form.Option1[0]->isChecked());
+
+        Form1 fresh;
+        QVERIFY(!fresh.ShowEntry("xyz"));
+        QCOMPARE(Selected(fresh.List1), QString("<none>"));
+        QVERIFY(fresh.Text1->text().isEmpty());
+    }
+
+    // Typing after the start goes to the search box.
+    void theFocusStartsInTheSearchBox() {
+        Form1 form;
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.Text1));
     }
 };
 
