@@ -1,6 +1,8 @@
 // Tests of the dialogs of a run from the command line on the test display (run-with-display.sh: Xvfb with
 // openbox): MES, MSGBOX and INPUTBOX show the editor's windows (the message window where MES puts it),
 // answered with real keys (xdotool), and load Qt for the run; a stop signal while a box waits cancels it.
+#include "editor/program_driver.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,33 +19,7 @@
 
 namespace {
 
-QString Tool(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), args);
-    if (!process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-
-// The visible windows of the process with this title (a regular expression).
-QStringList Windows(qint64 pid, const QString& name) {
-    const QString out =
-        Tool({"search", "--onlyvisible", "--pid", QString::number(pid), "--all", "--name", name});
-    return out.isEmpty() ? QStringList() : out.split(u'\n');
-}
+using namespace program_driver;
 
 // Where the window's client area is on the screen, as the X server tells it.
 QPoint WindowPlace(const QString& window) {

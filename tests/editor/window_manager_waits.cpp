@@ -2,9 +2,9 @@
 // Qt's events are processed.
 #include "window_manager_waits.h"
 
-#include <QApplication>
+#include "editor_test_support.h"
+
 #include <QGuiApplication>
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include <X11/Xatom.h>
@@ -19,7 +19,7 @@ namespace {
 
 // Far beyond any answer of a window manager, even on a machine loaded with other tests: only a hang gets
 // here.
-constexpr qint64 kHangGuardMs = 60000;
+constexpr int kHangGuardMs = 60000;
 
 class ServerConnection {
   public:
@@ -61,30 +61,20 @@ class ServerConnection {
     Display* display_;
 };
 
-bool ProcessEventsUntil(const std::function<bool()>& condition) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > kHangGuardMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
 } // namespace
 
 bool WaitUntilFramed(QWidget& window) {
     const ServerConnection server;
     if (!server.IsOpen()) return false;
     const auto id = static_cast<Window>(window.winId());
-    return ProcessEventsUntil([&] { return window.isVisible() && server.HasFrameExtents(id); });
+    return WaitFor([&] { return window.isVisible() && server.HasFrameExtents(id); }, kHangGuardMs);
 }
 
 bool WaitForServerSize(QWidget& window, QSize size, const std::function<bool()>& check) {
     const ServerConnection server;
     if (!server.IsOpen()) return false;
     const auto id = static_cast<Window>(window.winId());
-    return ProcessEventsUntil([&] { return server.Size(id) == size && window.size() == size && check(); });
+    return WaitFor([&] { return server.Size(id) == size && window.size() == size && check(); }, kHangGuardMs);
 }
 
 bool ServerReaches(QWidget& window, QSize size) {
