@@ -94,13 +94,7 @@ host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools 2>/dev/null || true)
 # Debian's source package through a private apt configuration holding only a deb-src entry for bookworm, on
 # the mirror the system itself uses; the system's own sources and lists stay untouched.
 step "sources"
-mirror=$(sed -n 's/^URIs:[[:space:]]*\([^[:space:]]*debian\)[[:space:]]*$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null |
-  head -n 1)
-if [ -z "$mirror" ]; then
-  mirror=$(sed -n 's/^deb[[:space:]]\+\(\[[^]]*\][[:space:]]\+\)\?\([^[:space:]]*debian\)\/\?[[:space:]]\+bookworm[[:space:]].*/\2/p' \
-    /etc/apt/sources.list 2>/dev/null | head -n 1)
-fi
-mirror=${mirror:-http://deb.debian.org/debian}
+mirror=$("$here/debian-mirror.sh")
 apt_dir="$work/apt"
 mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$work/src"
 cat >"$apt_dir/sources.list.d/qt6-base-source.sources" <<EOF
