@@ -38,10 +38,19 @@ void EditorSession::FocusText() const {
     ClickInWindow(window_, kTextX, kTextY);
 }
 
+// On a loaded machine a click or keys can be lost while the window is being activated, and F5 would then run
+// the old text: the text is typed again (over a select-all, so never twice) until the editor holds it.
 void EditorSession::TypeMacro(const std::string& text) const {
-    FocusText();
-    PressKeys({VK_CONTROL, 'A'});
-    TypeText(text);
+    constexpr int kAttempts = 3;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        FocusText();
+        PressKeys({VK_CONTROL, 'A'});
+        TypeText(text);
+        if (Text() == text) break;
+    }
+    // The check copied the whole text and left it selected: the caret goes back to the end, where typing left
+    // it.
+    PressKeys({VK_CONTROL, VK_END});
 }
 
 // A click or keys can be lost while the window is still being activated, so the copy is tried again until

@@ -30,7 +30,7 @@ class EditorSession {
     bool Activate() const { return GuiDriver::BringToFront(window_); }
     // Clicks into the macro text, so keys go to it.
     void FocusText() const;
-    // Replaces the whole macro text with the typed lines (UTF-8).
+    // Replaces the whole macro text with the typed lines (UTF-8), typing again until the editor holds them.
     void TypeMacro(const std::string& text) const;
     // The macro text, selected with Ctrl+A and copied (UTF-8, lines ending in line feeds).
     std::optional<std::string> Text() const;
