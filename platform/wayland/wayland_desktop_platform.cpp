@@ -110,43 +110,59 @@ void WaylandDesktopPlatform::EndOfRun() {
 
 void WaylandDesktopPlatform::ReleaseHeldKeys() {
     for (int code = 0; code < 256; ++code)
-        if (held_[code] != 0) SendKey(static_cast<uint8_t>(code), false);
+        if (pressed_.IsDown(static_cast<uint8_t>(code))) SendKey(static_cast<uint8_t>(code), false);
 }
 
 void WaylandDesktopPlatform::SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t) {
     if (Ready(DesktopPart::Input)) SendKey(virtualKey, (flags & kKeyUp) == 0);
 }
 
-// A key-up sends what the key-down sent; a code with neither a key on the layout nor a keysym sends nothing.
+// What a key-down of the code presses: a Linux input code, a keysym (with kSentAsKeySym) or a button (with
+// kSentAsButton); 0 for a code with neither a key on the layout nor a keysym.
+uint32_t WaylandDesktopPlatform::KeyToPress(uint8_t virtualKey) {
+    const WaylandLayoutKeys& keys = LayoutKeys();
+    const uint32_t button = LinuxButton(PointerButtonOfVirtualKey(virtualKey));
+    const uint32_t keysym = static_cast<uint32_t>(KeySymOfVirtualKey(virtualKey));
+    if (button != 0) return button | kSentAsButton;
+    if (keys.HasNoKey(virtualKey)) return 0;
+    if (keys.EvdevCodeOf(virtualKey) != 0 && !DependsOnNumLock(virtualKey))
+        return keys.EvdevCodeOf(virtualKey);
+    if (keysym != 0 && keys.EvdevCodeOfKeySym(keysym) != 0) return keys.EvdevCodeOfKeySym(keysym);
+    if (keysym != 0) return keysym | kSentAsKeySym;
+    return 0;
+}
+
+// A key-up sends what the key-down sent. The compositor counts every press of a key and lets it go only
+// after as many releases, so a key-down of a key held already is never passed on as a second press.
 void WaylandDesktopPlatform::SendKey(uint8_t virtualKey, bool down) {
-    CompositorInput& input = session_->Input();
-    uint32_t sent = held_[virtualKey];
-    if (!down && sent == 0) return;
-    if (sent == 0) {
-        const WaylandLayoutKeys& keys = LayoutKeys();
-        const uint32_t button = LinuxButton(PointerButtonOfVirtualKey(virtualKey));
-        const uint32_t keysym = static_cast<uint32_t>(KeySymOfVirtualKey(virtualKey));
-        if (button != 0)
-            sent = button | kSentAsButton;
-        else if (keys.HasNoKey(virtualKey))
-            return;
-        else if (keys.EvdevCodeOf(virtualKey) != 0 && !DependsOnNumLock(virtualKey))
-            sent = keys.EvdevCodeOf(virtualKey);
-        else if (keysym != 0 && keys.EvdevCodeOfKeySym(keysym) != 0)
-            sent = keys.EvdevCodeOfKeySym(keysym);
-        else if (keysym != 0)
-            sent = keysym | kSentAsKeySym;
-        else
-            return;
+    if (!down) {
+        if (const uint32_t key = pressed_.Up(virtualKey); key != 0) SendToCompositor(key, false);
+        return;
     }
-    if (down && held_[virtualKey] == 0) CountPress(virtualKey);
-    held_[virtualKey] = down ? sent : 0;
-    if ((sent & kSentAsButton) != 0)
-        input.Button(sent & kSentMask, down);
-    else if ((sent & kSentAsKeySym) != 0)
-        input.KeySym(sent & kSentMask, down);
+    const uint32_t key = pressed_.IsDown(virtualKey) ? pressed_.KeyOf(virtualKey) : KeyToPress(virtualKey);
+    if (key == 0) return;
+    if (!pressed_.IsDown(virtualKey)) CountPress(virtualKey);
+    switch (pressed_.Down(virtualKey, key)) {
+    case KeyDownSend::Press:
+        SendToCompositor(key, true);
+        break;
+    case KeyDownSend::ReleasePress:
+        SendToCompositor(key, false);
+        SendToCompositor(key, true);
+        break;
+    case KeyDownSend::Nothing:
+        break;
+    }
+}
+
+void WaylandDesktopPlatform::SendToCompositor(uint32_t key, bool down) {
+    CompositorInput& input = session_->Input();
+    if ((key & kSentAsButton) != 0)
+        input.Button(key & kSentMask, down);
+    else if ((key & kSentAsKeySym) != 0)
+        input.KeySym(key & kSentMask, down);
     else
-        input.Key(sent, down);
+        input.Key(key, down);
 }
 
 void WaylandDesktopPlatform::SendMouseEvent(uint32_t flags, int32_t dx, int32_t dy) {
@@ -181,9 +197,9 @@ void WaylandDesktopPlatform::SendMouseEvent(uint32_t flags, int32_t dx, int32_t 
 uint16_t WaylandDesktopPlatform::AsyncKeyState(int32_t virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) return 0;
     const uint8_t code = static_cast<uint8_t>(virtualKey);
-    bool down = held_[code] != 0;
+    bool down = pressed_.IsDown(code);
     if (const uint8_t left = LeftSideOfModifier(code); left != 0)
-        down = down || held_[left] != 0 || held_[left + 1] != 0;
+        down = down || pressed_.IsDown(left) || pressed_.IsDown(static_cast<uint8_t>(left + 1));
     const bool pressed = pressedSinceQuery_[code];
     pressedSinceQuery_[code] = false;
     return static_cast<uint16_t>((down ? 0x8000 : 0) | (pressed ? 1 : 0));

@@ -5,6 +5,7 @@
 #include "compositor_session.h"
 #include "desktop_platform.h"
 #include "media_command_player.h"
+#include "pressed_keys.h"
 #include "process_starter.h"
 
 #include <array>
@@ -55,7 +56,9 @@ class WaylandDesktopPlatform final : public DesktopPlatform {
     // The part is set up and the compositor still there: only then is anything sent or read.
     bool Ready(DesktopPart part);
     const WaylandLayoutKeys& LayoutKeys();
+    uint32_t KeyToPress(uint8_t virtualKey);
     void SendKey(uint8_t virtualKey, bool down);
+    void SendToCompositor(uint32_t key, bool down);
     void ReleaseHeldKeys();
     void CountPress(uint8_t virtualKey);
 
@@ -63,9 +66,8 @@ class WaylandDesktopPlatform final : public DesktopPlatform {
     std::unique_ptr<CompositorSession> session_;
     std::array<bool, 3> opened_{}; // each part once its Open succeeded
     std::unique_ptr<WaylandLayoutKeys> layoutKeys_;
-    // What each code's last key-down sent, so its key-up releases the same: a Linux input code, or a keysym
-    // (with kSentAsKeySym), or a button (with kSentAsButton); 0 while the code is up.
-    std::array<uint32_t, 256> held_{};
+    // What each code's key-down pressed, so its key-up releases the same even when the layout has changed.
+    PressedKeys pressed_;
     std::array<bool, 256> pressedSinceQuery_{}; // bit 0 of the key state, for this program's own presses
     ProcessStarter processes_;
     MediaCommandPlayer media_;

@@ -74,19 +74,17 @@ X11Keyboard::~X11Keyboard() {
 }
 
 void X11Keyboard::ForgetServer() {
-    pressedKeycode_.fill(0);
+    pressed_.Forget();
     bindings_.clear();
     serverGone_ = true;
 }
 
 void X11Keyboard::EndOfRun() {
-    for (size_t virtualKey = 0; virtualKey < pressedKeycode_.size(); ++virtualKey) {
-        const unsigned int keycode = pressedKeycode_[virtualKey];
-        if (keycode == 0) continue;
-        XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
-        pressedKeycode_[virtualKey] = 0;
-        MarkBinding(keycode, false);
-    }
+    for (size_t virtualKey = 0; virtualKey < 256; ++virtualKey)
+        if (const unsigned int keycode = pressed_.Up(static_cast<uint8_t>(virtualKey)); keycode != 0) {
+            XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
+            MarkBinding(keycode, false);
+        }
     UnbindAfterGrace();
 }
 
@@ -105,21 +103,35 @@ void X11Keyboard::UnbindAfterGrace() {
     XSync(display_, False);
 }
 
+// A key-down of a key held already is a repeat, as a held key's own repeats are: a letter goes up and down
+// again (the server would drop a second press), a modifier stays as it is.
 void X11Keyboard::Send(uint8_t virtualKey, bool down) {
     RemoveExpiredBindings();
-    unsigned int keycode = 0;
-    if (down) {
-        keycode = ResolveForPress(virtualKey);
-    } else if (pressedKeycode_[virtualKey] != 0) {
+    if (!down) {
         // The key-up goes to the keycode that went down, even if the map has changed since.
-        keycode = pressedKeycode_[virtualKey];
-    } else {
-        keycode = ResolveForRelease(virtualKey);
+        unsigned int keycode = pressed_.Up(virtualKey);
+        if (keycode == 0) keycode = ResolveForRelease(virtualKey);
+        if (keycode != 0) FakeKey(keycode, false);
+        return;
     }
+    const unsigned int keycode = ResolveForPress(virtualKey);
     if (keycode == 0) return;
+    switch (pressed_.Down(virtualKey, keycode)) {
+    case KeyDownSend::Press:
+        FakeKey(keycode, true);
+        break;
+    case KeyDownSend::ReleasePress:
+        FakeKey(keycode, false);
+        FakeKey(keycode, true);
+        break;
+    case KeyDownSend::Nothing:
+        break;
+    }
+}
+
+void X11Keyboard::FakeKey(unsigned int keycode, bool down) {
     XTestFakeKeyEvent(display_, keycode, down ? True : False, CurrentTime);
     XSync(display_, False);
-    pressedKeycode_[virtualKey] = down ? keycode : 0;
     MarkBinding(keycode, down);
 }
 
@@ -134,7 +146,7 @@ unsigned int X11Keyboard::LayoutKeycode(uint8_t virtualKey, bool& noKey) {
 }
 
 unsigned int X11Keyboard::ResolveForPress(uint8_t virtualKey) {
-    if (pressedKeycode_[virtualKey] != 0) return pressedKeycode_[virtualKey];
+    if (pressed_.IsDown(virtualKey)) return pressed_.KeyOf(virtualKey);
     bool noKey = false;
     if (const unsigned int physical = LayoutKeycode(virtualKey, noKey); physical != 0) return physical;
     const KeySym keysym = KeySymOfVirtualKey(virtualKey);

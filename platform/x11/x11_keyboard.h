@@ -4,9 +4,9 @@
 // symbols, and unbound again after its key-up.
 #pragma once
 
+#include "pressed_keys.h"
 #include "x11_layout_keys.h"
 
-#include <array>
 #include <chrono>
 #include <cstdint>
 #include <vector>
@@ -44,6 +44,7 @@ class X11Keyboard {
 
     unsigned int ResolveForPress(uint8_t virtualKey);
     unsigned int ResolveForRelease(uint8_t virtualKey);
+    void FakeKey(unsigned int keycode, bool down);
     unsigned int LayoutKeycode(uint8_t virtualKey, bool& noKey);
     unsigned int BindSpareKeycode(KeySym keysym);
     void Unbind(const Binding& binding);
@@ -56,6 +57,6 @@ class X11Keyboard {
     unsigned int device_; // the XTest keyboard that carries our events, or the core keyboard
     X11LayoutKeys layoutKeys_;
     std::vector<Binding> bindings_;
-    std::array<unsigned int, 256> pressedKeycode_{}; // keycode of each code's last key-down, 0 when up
+    PressedKeys pressed_; // the keycode each code pressed
     bool serverGone_ = false;
 };

@@ -83,6 +83,30 @@ TEST(Keyboard, EventsArriveInOrderWithTheirKeysyms) {
     EXPECT_EQ(KeyEvents(recorder).size(), 16u);
 }
 
+// A key-down of a key held already is no second press: one key-up lets Shift go ("AbC"), a held letter
+// repeats, and the end of the run releases Shift pressed twice, so a later run of the same platform (as in
+// the editor) types small letters and nothing is down in between.
+TEST(Keyboard, AKeyDownOfAHeldKeyIsNoSecondPress) {
+    Recorder recorder("QmRecorder", "twice");
+    ASSERT_NE(recorder.Window(), 0u);
+    Probe probe;
+    DesktopMacro macro;
+    ASSERT_EQ(macro.Run({"KBD VK_SHIFT, DOWN", "KBD VK_SHIFT, DOWN", "KBD VK_A, PRESS", "KBD VK_SHIFT, UP",
+                         "KBD VK_B, PRESS", "KBD VK_SHIFT, DOWN", "KBD VK_C, PRESS", "KBD VK_SHIFT, DOWN"}),
+              0)
+        << macro.Info();
+    XSync(probe.Get(), False);
+    char keys[32];
+    XQueryKeymap(probe.Get(), keys);
+    EXPECT_EQ(std::string(keys, sizeof keys), std::string(sizeof keys, '\0'));
+    ASSERT_EQ(macro.Run({"KBD VK_D, DOWN", "KBD VK_D, DOWN", "KBD VK_D, UP", "KBD VK_D, UP"}), 0);
+    ASSERT_TRUE(recorder.WaitForEvents("key", 14)) << Describe(KeyEvents(recorder));
+    Sleep(200);
+    EXPECT_EQ(Describe(KeyEvents(recorder)),
+              "+Shift_L +A -A -Shift_L +b -b +Shift_L +C -C -Shift_L +d -d +d -d ");
+    EXPECT_FALSE(probe.KeysymDown(XK_d));
+}
+
 TEST(Keyboard, DelayComesBeforeTheKeyUp) {
     Recorder recorder("QmRecorder", "delay");
     ASSERT_NE(recorder.Window(), 0u);

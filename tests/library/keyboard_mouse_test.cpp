@@ -231,6 +231,19 @@ TEST_F(KeyboardMouse, EveryEndOfARunReleasesWhatItHeld) {
               (std::vector<std::vector<uint32_t>>{{16, 0, 0}, {16, kUp, 0}, {66, 0, 0}, {66, kUp, 0}}));
 }
 
+// A second key-down of a held key goes to the desktop as it is (Windows takes it as a repeat, the other
+// desktops make it one too): one key-up lets the key go, and the end of the run releases a key pressed
+// twice once.
+TEST_F(KeyboardMouse, AKeyPressedTwiceIsReleasedOnce) {
+    RunMacro(Lines({u"KBD VK_SHIFT, DOWN", u"KBD VK_SHIFT, DOWN", u"KBD VK_SHIFT, UP", u"KBD VK_A, PRESS"}),
+             nullptr, &desktop);
+    EXPECT_EQ(Keys(), (std::vector<std::vector<uint32_t>>{
+                          {16, 0, 0}, {16, 0, 0}, {16, kUp, 0}, {65, 0, 0}, {65, kUp, 10}}));
+    desktop.events.clear();
+    RunMacro(Lines({u"KBD VK_SHIFT, DOWN", u"KBD VK_SHIFT, DOWN"}), nullptr, &desktop);
+    EXPECT_EQ(Keys(), (std::vector<std::vector<uint32_t>>{{16, 0, 0}, {16, 0, 0}, {16, kUp, 0}}));
+}
+
 TEST_F(KeyboardMouse, TheDesktopHearsOfEveryEnd) {
     // Normal end, error and a function run on its own: each is one end.
     RunMacro(Lines({u"KBD VK_A"}), nullptr, &desktop);

@@ -152,6 +152,13 @@ class Keys(GnomeCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assert_typed(["Shift_L", "H", "exclam", "i", "space", "minus"])
 
+    def test_a_key_down_of_a_held_key_is_no_second_press(self):
+        """Shift down twice and up once lets Shift go ("AbC"); the end of the run lets go of Shift held twice."""
+        result = self.run_focused("KBD VK_SHIFT, DOWN\nKBD VK_SHIFT, DOWN\nKBD VK_A, PRESS\nKBD VK_SHIFT, UP\n"
+                                  "KBD VK_B, PRESS\nKBD VK_SHIFT, DOWN\nKBD VK_C, PRESS\nKBD VK_SHIFT, DOWN\n")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assert_typed(["Shift_L", "A", "b", "Shift_L", "C"])
+
     def test_keypad_digits_type_digits(self):
         result = self.run_focused("KBD VK_NUMPAD5, PRESS\nKBD VK_NUMPAD0, PRESS\nKBD VK_DECIMAL, PRESS\n")
         self.assertEqual(result.returncode, 0, result.stderr)

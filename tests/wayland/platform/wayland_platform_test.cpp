@@ -209,6 +209,38 @@ TEST_F(WaylandPlatform, KeyStateIsWhatThisProgramHolds) {
     EXPECT_EQ(desktop.AsyncKeyState(kVkShift), 1); // up now, pressed since the last query
 }
 
+// The compositor counts every press of a key: Shift down twice reaches it once, so one key-up lets it go
+// and the letters after it are small; a held letter pressed again repeats; the end of a run releases the
+// held key once.
+TEST_F(WaylandPlatform, AKeyDownOfAHeldKeyIsNoSecondPress) {
+    desktop.SendKeyEvent(kVkShift, 0, 0);
+    desktop.SendKeyEvent(kVkShift, 0, 0);
+    desktop.SendKeyEvent(kVkShift, DesktopPlatform::kKeyUp, 0);
+    EXPECT_EQ(log.events,
+              (std::vector<SentEvent>{{"key", kKeyLeftShift, true}, {"key", kKeyLeftShift, false}}));
+    EXPECT_EQ(desktop.AsyncKeyState(kVkShift), 1);
+
+    log.events.clear();
+    desktop.SendKeyEvent('Z', 0, 0);
+    desktop.SendKeyEvent('Z', 0, 0);
+    desktop.SendKeyEvent('Z', DesktopPlatform::kKeyUp, 0);
+    desktop.SendKeyEvent('Z', DesktopPlatform::kKeyUp, 0);
+    EXPECT_EQ(log.events,
+              (std::vector<SentEvent>{
+                  {"key", kKeyZ, true}, {"key", kKeyZ, false}, {"key", kKeyZ, true}, {"key", kKeyZ, false}}));
+
+    log.events.clear();
+    desktop.SendKeyEvent(kVkShift, 0, 0);
+    desktop.SendKeyEvent(0xA0, 0, 0); // VK_LSHIFT: the same key
+    desktop.SendKeyEvent(kVkLButton, 0, 0);
+    desktop.SendKeyEvent(kVkLButton, 0, 0);
+    desktop.EndOfRun();
+    EXPECT_EQ(log.events, (std::vector<SentEvent>{{"key", kKeyLeftShift, true},
+                                                  {"button", kButtonLeft, true},
+                                                  {"button", kButtonLeft, false},
+                                                  {"key", kKeyLeftShift, false}}));
+}
+
 // A key-up releases what its key-down pressed, even when the layout has changed in between.
 TEST_F(WaylandPlatform, KeyUpReleasesWhatWasPressed) {
     log.layout = "de";

@@ -55,6 +55,30 @@ TEST(SwayKeys, ARunEndingInAnErrorReleasesItsKeys) {
     EXPECT_KEYS(recorder, "+Shift_L +A -A -Shift_L");
 }
 
+// sway counts every press of the virtual keyboard's keys: Shift down twice must reach it once, so one key-up
+// lets it go ("AbC", not "ABC"), and nothing stays held after the run, also for a platform that lives on as
+// the editor's does.
+TEST(SwayKeys, AKeyDownOfAHeldKeyIsNoSecondPress) {
+    REQUIRE_SWAY();
+    Recorder recorder(QStringLiteral("qm-twice"), QStringLiteral("twice"));
+    ASSERT_TRUE(recorder.Ready());
+    const MacroRun run =
+        RunMacro("KBD VK_SHIFT, DOWN\nKBD VK_SHIFT, DOWN\nKBD VK_A, PRESS\nKBD VK_SHIFT, UP\n"
+                 "KBD VK_B, PRESS\nKBD VK_SHIFT, DOWN\nKBD VK_C, PRESS\nKBD VK_SHIFT, DOWN\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_KEYS(recorder, "+Shift_L +A -A -Shift_L +b -b +Shift_L +C -C -Shift_L");
+
+    recorder.Clear();
+    std::unique_ptr<DesktopPlatform> platform = CreateDesktopPlatform();
+    platform->SendKeyEvent(kVkShift, 0, 0);
+    platform->SendKeyEvent(kVkShift, 0, 0);
+    platform->SendKeyEvent(kVkShift, DesktopPlatform::kKeyUp, 0);
+    platform->EndOfRun();
+    platform->SendKeyEvent(kVkA, 0, 0);
+    platform->SendKeyEvent(kVkA, DesktopPlatform::kKeyUp, 0);
+    EXPECT_KEYS(recorder, "+Shift_L -Shift_L +a -a");
+}
+
 TEST(SwayKeys, KeyStateIsWhatTheMacroPressedAndHolds) {
     REQUIRE_SWAY();
     Recorder recorder(QStringLiteral("qm-state"), QStringLiteral("state"));
