@@ -216,6 +216,28 @@ TEST_F(FocusAfterDialogs, RunWithMessageBox) {
     ExpectEditorActiveWithFocus("a run with MSGBOX");
 }
 
+// ツール → タブサイズ (its mnemonic T), answered with a size and Enter.
+TEST_F(FocusAfterDialogs, TabSizeInput) {
+    Key(QStringLiteral("alt+t"));
+    Key(QStringLiteral("t"));
+    ActiveDialog(QStringLiteral("^タブサイズの設定$"));
+    Key(QStringLiteral("ctrl+a"));
+    Type(QStringLiteral("8"));
+    Key(QStringLiteral("Return"));
+    ExpectEditorActiveWithFocus("the tab size");
+}
+
+// An INPUTBOX answered with Enter, and the MES window the editor closes when the run ends.
+TEST_F(FocusAfterDialogs, RunWithInputBoxAndMessageWindow) {
+    TypeLines(
+        {QStringLiteral("MES \"focus\""), QStringLiteral("PRINT INPUTBOX(\"focus\", \"focus-input\")")});
+    Key(QStringLiteral("F5"));
+    ActiveDialog(QStringLiteral("^focus-input$"));
+    Type(QStringLiteral("1"));
+    Key(QStringLiteral("Return"));
+    ExpectEditorActiveWithFocus("a run with INPUTBOX and MES");
+}
+
 // The check itself ends with a plain run; a second check shows the state after it.
 TEST_F(FocusAfterDialogs, PlainRun) {
     TypeLines({QStringLiteral("PRINT 1")});
