@@ -127,6 +127,7 @@ class FocusAfterDialogs : public ::testing::Test {
                 break;
             }
         Tool({QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())});
+        Tool({QStringLiteral("click"), QStringLiteral("1")});
         return dialog;
     }
 
@@ -141,7 +142,9 @@ class FocusAfterDialogs : public ::testing::Test {
 } // namespace
 
 // Ctrl+S, a name that exists, Enter, and はい in the overwrite question: the question closes, then its
-// file dialog at once.
+// file dialog at once. Whether the window manager then took the pointer's window varied from save to save,
+// so the save is made three times: first to a name typed into the dialog, then to the name the dialog
+// fills in.
 TEST_F(FocusAfterDialogs, SaveOverwritingAFile) {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("kept.qlx"));
@@ -151,14 +154,17 @@ TEST_F(FocusAfterDialogs, SaveOverwritingAFile) {
     existing.close();
 
     TypeLines({QStringLiteral("PRINT 1")});
-    Key(QStringLiteral("ctrl+s"));
-    const QString dialog = ActiveDialog();
-    Type(path);
-    Key(QStringLiteral("Return"));
-    ActiveDialog(QStringLiteral("."), {dialog});
-    Key(QStringLiteral("alt+y"));
-    ASSERT_TRUE(WaitFor([&] { return ReadAll(path) == QByteArray("PRINT 1\r\n"); }));
-    ExpectEditorActiveWithFocus("the save over a file");
+    for (int save = 0; save < 3 && !HasFailure(); ++save) {
+        const QByteArray before = ReadAll(path);
+        Key(QStringLiteral("ctrl+s"));
+        const QString dialog = ActiveDialog();
+        if (save == 0) Type(path);
+        Key(QStringLiteral("Return"));
+        ActiveDialog(QStringLiteral("."), {dialog});
+        Key(QStringLiteral("alt+y"));
+        ASSERT_TRUE(WaitFor([&] { return ReadAll(path).startsWith("PRINT 1") && ReadAll(path) != before; }));
+        ExpectEditorActiveWithFocus("the save over a file");
+    }
 }
 
 TEST_F(FocusAfterDialogs, OpenDialogCancelled) {
