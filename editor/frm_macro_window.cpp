@@ -8,6 +8,7 @@
 #include "editor_widgets.h"
 #include "macro_facade.h"
 #include "editor_files.h"
+#include "focus_return.h"
 #include "macro_highlighter.h"
 #include "message_box_style.h"
 #include "status_label_accessible.h"
@@ -97,6 +98,7 @@ frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidg
     setFont(WindowFont());
     minPaneHeight_ = 2 * QFontMetrics(font()).height();
     BuildClientArea();
+    focusReturn_ = new FocusReturn(this, txt_Macro);
     BuildMenus();
     SetCaption(QString());
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());

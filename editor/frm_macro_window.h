@@ -25,6 +25,7 @@
 
 class DebugLog;
 class FindBar;
+class FocusReturn;
 class LogTextEdit;
 class MacroHighlighter;
 class MacroTextEdit;
@@ -237,6 +238,7 @@ class frm_MacroWindow : public QMainWindow {
     std::unique_ptr<DebugLog> log_;
     MacroHighlighter* highlighter_ = nullptr;
     QShortcut* escapeStop_ = nullptr;
+    FocusReturn* focusReturn_ = nullptr; // activates the window again after dialogs and runs
     QWidget* client_ = nullptr;
     EditorDialogs dialogs_;
     QString bufferPath_;

@@ -5,6 +5,7 @@
 #include "editor_files.h"
 #include "editor_widgets.h"
 #include "frm_macro_window.h"
+#include "focus_return.h"
 #include "macro_facade.h"
 #include "stop_hotkey.h"
 
@@ -138,8 +139,12 @@ void frm_MacroWindow::SetRunningState(bool running) {
     txt_Macro->setEnabled(!running);
     UpdateEditingCommands();
     // Disabling the editor moved the focus away; after a run it comes back, so keys typed next go to the
-    // text.
-    if (!running) txt_Macro->setFocus();
+    // text, and the window is the desktop's active one again (a box of the run or a click elsewhere during
+    // the run may have left another program's window active).
+    if (!running) {
+        txt_Macro->setFocus();
+        focusReturn_->ReturnNow();
+    }
     // Idle, the strip shows the caret's line again, however the run ended.
     if (running)
         ShowStatus(QStringLiteral("実行中"));
