@@ -33,6 +33,12 @@ class PressedKeys {
     std::array<uint32_t, 256> keys_{};
 };
 
+// Sends what Down() decided through `send(down)`: nothing, a press, or a release and a press.
+template <typename SendKey> void SendKeyDown(KeyDownSend what, SendKey&& send) {
+    if (what == KeyDownSend::ReleasePress) send(false);
+    if (what != KeyDownSend::Nothing) send(true);
+}
+
 // True for the codes whose key-down a held key repeats (letters, digits, arrows, Return…); false for the
 // modifiers, the locks and the mouse buttons, which a repeat leaves as they are.
 bool RepeatsWhileHeld(uint8_t virtualKey);

@@ -142,17 +142,7 @@ void WaylandDesktopPlatform::SendKey(uint8_t virtualKey, bool down) {
     const uint32_t key = pressed_.IsDown(virtualKey) ? pressed_.KeyOf(virtualKey) : KeyToPress(virtualKey);
     if (key == 0) return;
     if (!pressed_.IsDown(virtualKey)) CountPress(virtualKey);
-    switch (pressed_.Down(virtualKey, key)) {
-    case KeyDownSend::Press:
-        SendToCompositor(key, true);
-        break;
-    case KeyDownSend::ReleasePress:
-        SendToCompositor(key, false);
-        SendToCompositor(key, true);
-        break;
-    case KeyDownSend::Nothing:
-        break;
-    }
+    SendKeyDown(pressed_.Down(virtualKey, key), [&](bool down) { SendToCompositor(key, down); });
 }
 
 void WaylandDesktopPlatform::SendToCompositor(uint32_t key, bool down) {

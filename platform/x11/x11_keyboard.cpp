@@ -116,17 +116,7 @@ void X11Keyboard::Send(uint8_t virtualKey, bool down) {
     }
     const unsigned int keycode = ResolveForPress(virtualKey);
     if (keycode == 0) return;
-    switch (pressed_.Down(virtualKey, keycode)) {
-    case KeyDownSend::Press:
-        FakeKey(keycode, true);
-        break;
-    case KeyDownSend::ReleasePress:
-        FakeKey(keycode, false);
-        FakeKey(keycode, true);
-        break;
-    case KeyDownSend::Nothing:
-        break;
-    }
+    SendKeyDown(pressed_.Down(virtualKey, keycode), [&](bool down) { FakeKey(keycode, down); });
 }
 
 void X11Keyboard::FakeKey(unsigned int keycode, bool down) {
