@@ -214,6 +214,7 @@ class frm_MacroWindow : public QMainWindow {
     void BuildToolsAndHelpMenus();
     void OnClientResized();
     void GrowBackIfTooShort();
+    void EditMacroText(void (MacroTextEdit::*command)());
     void OnSplitterDragStarted(int y);
     void OnSplitterDragMoved(int y);
     void SetCaption(const QString& path);

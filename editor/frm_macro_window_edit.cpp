@@ -109,23 +109,24 @@ void frm_MacroWindow::UpdateEditingCommands() {
     for (QAction* action : {mnuPaste, mnuComment, mnuIndent, mnuOutdent}) action->setEnabled(editable);
 }
 
-// Each command acts on the macro text as its key does there, and leaves the focus in the text.
-void frm_MacroWindow::mnuUndo_Click() {
+// Each command acts on the macro text as its key does there, and leaves the focus in the text; the commands
+// that change the text do nothing while a run holds it.
+void frm_MacroWindow::EditMacroText(void (MacroTextEdit::*command)()) {
     if (running_) return;
-    txt_Macro->undo();
+    (txt_Macro->*command)();
     txt_Macro->setFocus();
+}
+
+void frm_MacroWindow::mnuUndo_Click() {
+    EditMacroText(&MacroTextEdit::undo);
 }
 
 void frm_MacroWindow::mnuRedo_Click() {
-    if (running_) return;
-    txt_Macro->redo();
-    txt_Macro->setFocus();
+    EditMacroText(&MacroTextEdit::redo);
 }
 
 void frm_MacroWindow::mnuCut_Click() {
-    if (running_) return;
-    txt_Macro->cut();
-    txt_Macro->setFocus();
+    EditMacroText(&MacroTextEdit::cut);
 }
 
 void frm_MacroWindow::mnuCopy_Click() {
@@ -133,27 +134,19 @@ void frm_MacroWindow::mnuCopy_Click() {
 }
 
 void frm_MacroWindow::mnuPaste_Click() {
-    if (running_) return;
-    txt_Macro->paste();
-    txt_Macro->setFocus();
+    EditMacroText(&MacroTextEdit::paste);
 }
 
 void frm_MacroWindow::mnuComment_Click() {
-    if (running_) return;
-    txt_Macro->ToggleCommentOfSelectedLines();
-    txt_Macro->setFocus();
+    EditMacroText(&MacroTextEdit::ToggleCommentOfSelectedLines);
 }
 
 void frm_MacroWindow::mnuIndent_Click() {
-    if (running_) return;
-    txt_Macro->IndentSelectedLines();
-    txt_Macro->setFocus();
+    EditMacroText(&MacroTextEdit::IndentSelectedLines);
 }
 
 void frm_MacroWindow::mnuOutdent_Click() {
-    if (running_) return;
-    txt_Macro->OutdentSelectedLines();
-    txt_Macro->setFocus();
+    EditMacroText(&MacroTextEdit::OutdentSelectedLines);
 }
 
 void frm_MacroWindow::mnuZoomIn_Click() {
