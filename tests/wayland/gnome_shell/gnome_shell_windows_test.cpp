@@ -15,12 +15,15 @@ std::string OutFile(const std::string& name) {
     return std::string(work != nullptr ? work : "/tmp") + "/" + name + ".jsonl";
 }
 
-// The handle of the window with this title once the extension lists it and the client has drawn.
+// The handle of the window with this title once the extension lists it with its frame placed and the
+// client has drawn. A loaded shell can list a shown window a moment before it gives the frame a size.
 int32_t Shown(SizedWindow& window, const std::string& title) {
     int32_t handle = 0;
     WaitUntil([&] {
+        handle = 0;
         for (const Listed& listed : ListWithGdbus())
-            if (listed.title == title && listed.shown) handle = listed.handle;
+            if (listed.title == title && listed.shown && listed.width > 0 && listed.height > 0)
+                handle = listed.handle;
         return handle != 0 && window.State().width > 0;
     });
     return handle;
