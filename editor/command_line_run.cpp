@@ -3,6 +3,7 @@
 #include "command_line_run.h"
 
 #include "codepage.h"
+#include "common/emergency_stop.h"
 #include "desktop_platform_factory.h"
 #include "editor_part.h"
 #include "error.h"
@@ -47,8 +48,16 @@ void InstallStopSignals() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-bool StopWasSignalled() {
-    return stopSignalled.load(std::memory_order_relaxed);
+// The emergency stop of the run (Pause, taken by this run or by another of the user's runs on the desktop),
+// and whether it has asked this run to stop. Both are used on the main thread only.
+EmergencyStop* emergencyStop = nullptr;
+bool stopAsked = false;
+
+// Whether the run was asked to stop, by a signal or by the emergency stop; also asked by a dialog while it
+// waits for an answer.
+bool StopWasAsked() {
+    if (emergencyStop != nullptr && emergencyStop->TakeStop()) stopAsked = true;
+    return stopAsked || stopSignalled.load(std::memory_order_relaxed);
 }
 
 // The dialogs of MSGBOX, INPUTBOX and MES: Qt's, from the editor part, loaded on the first dialog and only
@@ -64,7 +73,7 @@ std::unique_ptr<UserInterface> OpenDialogs(const DesktopPlatform& desktop) {
         std::fputs(line.c_str(), stderr);
         return nullptr;
     }
-    std::unique_ptr<UserInterface> dialogs(open(&StopWasSignalled));
+    std::unique_ptr<UserInterface> dialogs(open(&StopWasAsked));
     // Qt has just connected to the display and put in handlers that end the program when the server goes;
     // the run's own connections keep theirs, so such a loss still ends the run with its code-7 lines.
     KeepWatchingAfterToolkit();
@@ -96,16 +105,22 @@ int RunMacroFileFromCommandLine(const std::string& path) {
     TerminalUserInterface userInterface([&desktop] { return OpenDialogs(*desktop); });
     cMoMacro macro(&userInterface, desktop.get());
     macro.SetSyncRun(false);
+    // Pause stops the run as a signal does.
+    EmergencyStop runStop(desktop->HasDisplay() ? CreateStopHotkey() : nullptr, OpenStopBroadcast());
+    runStop.Begin();
+    emergencyStop = &runStop;
     userInterface.SetYieldHook([&macro] {
-        if (StopWasSignalled()) macro.ForceStop();
+        if (StopWasAsked()) macro.ForceStop();
     });
     InstallStopSignals();
     // The buffer file is only a copy for the duration of the run; it goes when the program ends.
     OwnBufferFile buffer(BufferFilePath());
     int32_t code = RunMacroFromTop(macro, JoinMacroLines(lines), buffer, sinks);
     buffer.Remove();
+    runStop.End();
+    emergencyStop = nullptr;
     // The run loop looks for the request only now and then, so a macro may end before it sees one: a stop
     // that was asked for still ends the program as a stopped run.
-    if (code == 0 && stopSignalled.load()) code = kStopCode;
+    if (code == 0 && StopWasAsked()) code = kStopCode;
     return code;
 }

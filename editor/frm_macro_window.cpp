@@ -12,7 +12,6 @@
 #include "macro_highlighter.h"
 #include "message_box_style.h"
 #include "status_label_accessible.h"
-#include "stop_hotkey.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -62,7 +61,7 @@ QFont WindowFont() {
 }
 
 // Esc alone and with every combination of Shift, Ctrl, Alt and the logo key.
-QList<QKeySequence> EscapeWithAnyModifiers() {
+QList<QKeySequence> WithAnyModifiers(Qt::Key key) {
     const Qt::KeyboardModifier modifiers[] = {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier,
                                               Qt::MetaModifier};
     QList<QKeySequence> keys;
@@ -70,7 +69,7 @@ QList<QKeySequence> EscapeWithAnyModifiers() {
         Qt::KeyboardModifiers held;
         for (int bit = 0; bit < 4; ++bit)
             if (combination & (1 << bit)) held |= modifiers[bit];
-        keys.append(QKeySequence(QKeyCombination(held, Qt::Key_Escape)));
+        keys.append(QKeySequence(QKeyCombination(held, key)));
     }
     return keys;
 }
@@ -83,7 +82,7 @@ frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidg
     dialogs_ = RealEditorDialogs(this);
     bufferPath_ = QtPath(BufferFilePath());
     programDirectory_ = QCoreApplication::applicationDirPath();
-    stopHotkey_ = CreateStopHotkey();
+    emergencyStop_ = std::make_unique<EmergencyStop>(CreateStopHotkey(), OpenStopBroadcast());
 
     // Window load, in its order: the facade, the minimum pane height, font, layout, idle state, saved text
     // and tab size.
@@ -92,7 +91,7 @@ frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidg
         [this](const std::u16string& line) { mMacro_PrintOut(QString::fromStdU16String(line)); });
     ui_.SetPumpHook([this] {
         log_->Flush();
-        if (running_ && stopHotkey_->TakePressed()) Menu_Stop_Click();
+        if (running_ && emergencyStop_->TakeStop()) Menu_Stop_Click();
     });
 
     setFont(WindowFont());
@@ -118,7 +117,7 @@ frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidg
 frm_MacroWindow::~frm_MacroWindow() {
     ForgetEnding();
     disconnect(txt_Macro, nullptr, this, nullptr);
-    stopHotkey_->Release();
+    emergencyStop_->End();
 }
 
 void frm_MacroWindow::BuildClientArea() {
@@ -215,13 +214,21 @@ void frm_MacroWindow::BuildRunMenu() {
     Menu_Run->setShortcut(QKeySequence(Qt::Key_F5));
     Menu_Stop =
         Menu_Execute->addAction(QStringLiteral("強制停止(&S)"), this, &frm_MacroWindow::Menu_Stop_Click);
-    // The menu shows the stop key; the desktop-wide grab of Pause during a run is the stop hotkey's.
+    // The menu shows the stop key. During a run Pause is the desktop's emergency stop (held by whichever
+    // running QuillonMacro process took it); when it reaches this window instead (a desktop where no
+    // process can hold it), the window's own Pause shortcut below stops every run just the same. The
+    // menu's copy of the key therefore only works while the menu itself has the focus.
     Menu_Stop->setShortcut(QKeySequence(Qt::Key_Pause));
+    Menu_Stop->setShortcutContext(Qt::WidgetShortcut);
+    pauseStop_ = new QShortcut(this);
+    pauseStop_->setKeys(WithAnyModifiers(Qt::Key_Pause));
+    connect(pauseStop_, &QShortcut::activated, this, &frm_MacroWindow::PauseKey_Pressed);
+    pauseStop_->setEnabled(false);
     // Esc in the window stops a run too, whatever modifiers are down: a macro that holds Shift makes the
     // key arrive as Shift+Esc. It is live only during a run, so Esc keeps its usual meaning (closing a bar
     // or a menu) otherwise.
     escapeStop_ = new QShortcut(this);
-    escapeStop_->setKeys(EscapeWithAnyModifiers());
+    escapeStop_->setKeys(WithAnyModifiers(Qt::Key_Escape));
     connect(escapeStop_, &QShortcut::activated, this, &frm_MacroWindow::Menu_Stop_Click);
     escapeStop_->setEnabled(false);
     Menu_RunFunction = Menu_Execute->addMenu(QStringLiteral("関数呼び出し(&F)"));
@@ -422,5 +429,5 @@ void frm_MacroWindow::closeEvent(QCloseEvent* event) {
 void frm_MacroWindow::ReleaseOnClose() {
     ui_.CloseMessageWindow();
     buffer_.reset(); // deletes the copy, if it is still the file this window wrote
-    stopHotkey_->Release();
+    emergencyStop_->End();
 }

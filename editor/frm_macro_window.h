@@ -9,7 +9,7 @@
 #include "macro_facade.h"
 #include "qt_user_interface.h"
 #include "recovery_store.h"
-#include "stop_hotkey.h"
+#include "common/emergency_stop.h"
 
 #include <QLabel>
 #include <QList>
@@ -166,6 +166,7 @@ class frm_MacroWindow : public QMainWindow {
     void Menu_Execute_Click();
     void Menu_FunctionCall_Click(int index);
     void Menu_Stop_Click();
+    void PauseKey_Pressed();
     void Menu_Sync_Click();
     void menu_MusKbd_Click();
     void Menu_Tab_Click();
@@ -235,10 +236,11 @@ class frm_MacroWindow : public QMainWindow {
     std::unique_ptr<DesktopPlatform> desktop_;
     QtUserInterface ui_;
     std::unique_ptr<cMoMacro> mMacro;
-    std::unique_ptr<StopHotkey> stopHotkey_;
+    std::unique_ptr<EmergencyStop> emergencyStop_;
     std::unique_ptr<DebugLog> log_;
     MacroHighlighter* highlighter_ = nullptr;
     QShortcut* escapeStop_ = nullptr;
+    QShortcut* pauseStop_ = nullptr;
     FocusReturn* focusReturn_ = nullptr; // activates the window again after dialogs and runs
     QWidget* client_ = nullptr;
     EditorDialogs dialogs_;

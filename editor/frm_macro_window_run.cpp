@@ -7,7 +7,6 @@
 #include "frm_macro_window.h"
 #include "focus_return.h"
 #include "macro_facade.h"
-#include "stop_hotkey.h"
 
 #include <QShortcut>
 #include <QTimer>
@@ -115,6 +114,12 @@ void frm_MacroWindow::Menu_Stop_Click() {
     ui_.CloseMessageWindow();
 }
 
+// Pause typed into this window during a run: the emergency stop, for every run on the desktop.
+void frm_MacroWindow::PauseKey_Pressed() {
+    emergencyStop_->StopAll();
+    Menu_Stop_Click();
+}
+
 void frm_MacroWindow::Menu_Sync_Click() {
     // The action toggles its own check mark; the next run reads it.
 }
@@ -132,10 +137,11 @@ void frm_MacroWindow::SetRunningState(bool running) {
     }
     // The stop key is the desktop's only while a macro runs.
     if (running)
-        stopHotkey_->Grab();
+        emergencyStop_->Begin();
     else
-        stopHotkey_->Release();
+        emergencyStop_->End();
     escapeStop_->setEnabled(running);
+    pauseStop_->setEnabled(running);
     txt_Macro->setEnabled(!running);
     UpdateEditingCommands();
     // Disabling the editor moved the focus away; after a run it comes back, so keys typed next go to the

@@ -1,9 +1,10 @@
 // Entry of QuillonMacro: without arguments, the editor window; "--edit FILE" opens the file in the editor;
-// "--help" and "--version" print the usage and the version; with a macro file on the command line, runs it
-// once without a window and exits with its final error code.
+// "--help" and "--version" print the usage and the version; "--stop" stops every run on the desktop; with a
+// macro file on the command line, runs it once without a window and exits with its final error code.
 #include "command_line_run.h"
 #include "command_line_usage.h"
 #include "editor_part.h"
+#include "stop_broadcast.h"
 #ifndef QM_EDITOR_LINKED_IN
 #include "program_part.h"
 #endif
@@ -74,17 +75,22 @@ int RunEditor(int argc, char** argv, const std::string& path = {}) {
 #endif
 }
 
-// "--help", "-h" and "--version" alone on the command line, when no file of that name exists (the whole
-// command line is a path, so such a file still runs).
+// "--help", "-h", "--version" and "--stop" alone on the command line, when no file of that name exists (the
+// whole command line is a path, so such a file still runs).
 const char* OwnOption(int argc, char** argv) {
     if (argc != 2) return nullptr;
     const char* option = argv[1];
     const bool known = std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0 ||
-                       std::strcmp(option, "--version") == 0;
+                       std::strcmp(option, "--version") == 0 || std::strcmp(option, "--stop") == 0;
     return known && IsMissing(option) ? option : nullptr;
 }
 
-int PrintOwnOption(const char* option) {
+int RunOwnOption(const char* option) {
+    if (std::strcmp(option, "--stop") == 0) {
+        // What Pause does during a run, for desktops where a key of the user's own choice runs this.
+        OpenStopBroadcast()->Raise();
+        return 0;
+    }
     const std::string text = std::strcmp(option, "--version") == 0 ? VersionText() : UsageText();
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
@@ -94,7 +100,7 @@ int PrintOwnOption(const char* option) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return RunEditor(argc, argv);
-    if (const char* option = OwnOption(argc, argv)) return PrintOwnOption(option);
+    if (const char* option = OwnOption(argc, argv)) return RunOwnOption(option);
     if (IsEditRequest(argc, argv)) {
         const std::string path = CommandLinePath(argc, argv, 2);
         int qtArgc = 1; // the file is ours, not an option for Qt

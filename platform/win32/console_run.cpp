@@ -3,6 +3,7 @@
 #include "console_run.h"
 
 #include "codepage.h"
+#include "common/emergency_stop.h"
 #include "common/own_buffer_file.h"
 #include "console_macro_file.h"
 #include "console_user_interface.h"
@@ -33,17 +34,19 @@ constexpr std::u16string_view kUsageLines[] = {
     u"                                    コンソールで実行します（引数がなければこの説明を表示します）",
     u"  --help | -h                       この説明を表示します",
     u"  --version                         バージョンを表示します",
+    u"  --stop                            このデスクトップで実行中のマクロをすべて停止します",
     u"",
     u"コマンドライン全体が一つのパスです（空白を含むパスは引用符なしでも指定できます）。",
     u"--help などと同じ名前のファイルがあれば、そのファイルを実行します。",
     u"PRINT の行と「終了しました。」は標準出力に、エラーの行は標準エラー出力に出ます。",
+    u"Pause キーは、実行中のマクロ（エディタのものもコマンドラインのものも）をすべて停止します。",
     u"",
     u"終了ステータス（マクロの実行）:",
     u"  0     正常に終了しました",
     u"  1～7  マクロのエラーコード（1 不正な文字、2 構文、3 ブロック構造、4 計算、5 未定義の名前、",
     u"        6 添字、7 関数の呼び出し）",
     u"  2     マクロファイルが見つからない、または読み込めない",
-    u"  100   停止されました（Ctrl+C、Ctrl+Break、コンソールを閉じる）",
+    u"  100   停止されました（Pause、--stop、Ctrl+C、Ctrl+Break、コンソールを閉じる）",
     u"",
     u"プログラムのフォルダに書き込めないとき、作業ファイル macrobuf.qlx は",
     u"%LOCALAPPDATA%\\QuillonMacro に置きます。",
@@ -149,11 +152,17 @@ bool AttachParentConsole() {
 std::u16string OwnOption(const std::vector<std::u16string>& arguments) {
     if (arguments.size() != 2) return {};
     const std::u16string& option = arguments[1];
-    const bool known = option == u"--help" || option == u"-h" || option == u"--version";
+    const bool known =
+        option == u"--help" || option == u"-h" || option == u"--version" || option == u"--stop";
     return known && ConsoleMacroFile::IsMissing(option) ? option : std::u16string();
 }
 
 int WriteOwnOption(const std::u16string& option) {
+    if (option == u"--stop") {
+        // What Pause does during a run.
+        OpenStopBroadcast()->Raise();
+        return 0;
+    }
     if (option == u"--version") {
         WriteOutput(u"QuillonMacro " + FromUtf8(QM_VERSION));
         return 0;
@@ -181,7 +190,11 @@ int RunMacroFile(const std::u16string& path, MissingFile missing) {
     Win32DesktopPlatform desktop;
     cMoMacro macro(&userInterface, &desktop);
     macro.SetSyncRun(false);
-    userInterface.SetYieldHook([&macro] {
+    // Pause (taken by this run or by another of the user's runs) stops the run as Ctrl+C does.
+    EmergencyStop emergencyStop(CreateStopHotkey(), OpenStopBroadcast());
+    emergencyStop.Begin();
+    userInterface.SetYieldHook([&macro, &emergencyStop] {
+        if (emergencyStop.TakeStop()) stopSignalled.store(true);
         if (stopSignalled.load(std::memory_order_relaxed)) macro.ForceStop();
     });
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
@@ -189,6 +202,7 @@ int RunMacroFile(const std::u16string& path, MissingFile missing) {
     OwnBufferFile buffer(ToUtf8(ConsoleMacroFile::BufferFilePath()));
     const int32_t code = RunFromTop(macro, JoinMacroLines(lines), buffer);
     buffer.Remove();
+    emergencyStop.End();
     return code;
 }
 

@@ -11,25 +11,13 @@
 #include <gtest/gtest.h>
 
 // Xlib after GoogleTest and Qt, whose names its macros (None, Bool, Status) would break.
-#include <X11/Xlib.h>
+#include "x_key_state.h"
 
 #include <csignal>
 
 using namespace program_driver;
 
 namespace {
-
-// A key still down on the display, read with XQueryKeymap on a connection of the test's own.
-bool AnyKeyDown() {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) return true;
-    char keys[32] = {};
-    XQueryKeymap(display, keys);
-    XCloseDisplay(display);
-    for (char byte : keys)
-        if (byte != 0) return true;
-    return false;
-}
 
 const QStringList kHoldingMacro = {QStringLiteral("KBD VK_SHIFT, DOWN"), QStringLiteral("PRINT \"held\""),
                                    QStringLiteral("WHILE 1"), QStringLiteral("WEND")};

@@ -124,6 +124,29 @@ TEST_P(Runner, MissingFileEndsWithStatusTwoAndNoOutputAFolderWithTheLoadLines) {
     EXPECT_EQ(std::count(folder.err.begin(), folder.err.end(), '\n'), 2) << folder.err;
 }
 
+// Pause stops every run at once, whichever of them holds the key; "--stop" from another program does the
+// same. (Two editors and a command-line run on Linux: the editor's end-to-end tests.)
+TEST_P(Runner, PauseAndTheStopOptionStopEveryRun) {
+    const std::wstring endless = Quoted(Write(L"endless.qlx", "PRINT \"started\"\r\nWHILE 1\r\nWEND\r\n"));
+    RunResult second;
+    std::thread secondRun;
+    // The first run holds the key; the second presses it once it runs too.
+    const RunResult first = Run(endless, [&](const PROCESS_INFORMATION&) {
+        secondRun = std::thread(
+            [&] { second = Run(endless, [](const PROCESS_INFORMATION&) { WineTest::PressPause(); }); });
+    });
+    secondRun.join();
+    EXPECT_EQ(first.exitCode, 100u);
+    EXPECT_EQ(second.exitCode, 100u);
+    EXPECT_EQ(second.out, "started\r\n終了しました。\r\n");
+
+    RunResult stop;
+    const RunResult stopped = Run(endless, [&](const PROCESS_INFORMATION&) { stop = Run(L"--stop"); });
+    EXPECT_EQ(stopped.exitCode, 100u);
+    EXPECT_EQ(stop.exitCode, 0u);
+    EXPECT_EQ(stop.out, "");
+}
+
 // (The editor program opens its window instead.)
 TEST(ConsoleRunner, WithoutArgumentsPrintsItsUsage) {
     const RunResult usage = RunRunner(L"");

@@ -9,18 +9,8 @@
 
 namespace {
 
+using WineTest::PressPause;
 using WineTest::WaitUntil;
-
-// A Pause press and release as the keyboard makes it, through the system's input queue.
-void PressPause() {
-    INPUT input[2] = {};
-    for (INPUT& one : input) {
-        one.type = INPUT_KEYBOARD;
-        one.ki.wVk = VK_PAUSE;
-    }
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-}
 
 TEST(StopHotkey, PauseIsTakenOnlyWhileGrabbed) {
     const std::unique_ptr<StopHotkey> hotkey = CreateStopHotkey();

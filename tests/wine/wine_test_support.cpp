@@ -64,6 +64,16 @@ void LetTheDesktopSettle() {
     Sleep(400);
 }
 
+void PressPause() {
+    INPUT input[2] = {};
+    for (INPUT& one : input) {
+        one.type = INPUT_KEYBOARD;
+        one.ki.wVk = VK_PAUSE;
+    }
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
 std::vector<std::string> ReadLines(const std::wstring& path) {
     std::vector<std::string> lines;
     FILE* file = _wfopen(path.c_str(), L"rb");

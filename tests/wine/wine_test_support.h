@@ -38,6 +38,9 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kPatience
 // which can undo input injected in between; tests give the desktop this moment before they inject more.
 void LetTheDesktopSettle();
 
+// A Pause press and release as the keyboard makes it, through the system's input queue.
+void PressPause();
+
 std::vector<std::string> ReadLines(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 

@@ -1,0 +1,111 @@
+// The emergency-stop counter on Linux: eight bytes of a file in the user's private runtime folder, mapped
+// shared by every QuillonMacro process of the same desktop and changed with atomic operations.
+#include "stop_broadcast.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// A folder only this user can enter: a real folder (not a link), owned by the user, with no rights for
+// anyone else. Another user who made the folder first, or opened it up, cannot reach or fake the counter.
+bool IsPrivateFolder(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+           (info.st_mode & 077) == 0;
+}
+
+// XDG_RUNTIME_DIR when it is private, as the session manager makes it; otherwise a folder of our own in
+// /tmp, made private when it is created. Empty when neither can be had.
+std::string PrivateFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) return runtime;
+    const std::string own = "/tmp/quillonmacro-" + std::to_string(geteuid());
+    mkdir(own.c_str(), 0700);
+    return IsPrivateFolder(own) ? own : std::string();
+}
+
+class LocalStopBroadcast final : public StopBroadcast {
+  public:
+    uint64_t Count() const override { return count_.load(std::memory_order_acquire); }
+    void Raise() override { count_.fetch_add(1, std::memory_order_acq_rel); }
+
+  private:
+    std::atomic<uint64_t> count_{0};
+};
+
+class SharedStopBroadcast final : public StopBroadcast {
+  public:
+    explicit SharedStopBroadcast(void* mapping) : mapping_(mapping) {}
+    ~SharedStopBroadcast() override { munmap(mapping_, sizeof(uint64_t)); }
+
+    uint64_t Count() const override { return Counter().load(std::memory_order_acquire); }
+    void Raise() override { Counter().fetch_add(1, std::memory_order_acq_rel); }
+
+  private:
+    std::atomic_ref<uint64_t> Counter() const {
+        return std::atomic_ref<uint64_t>(*static_cast<uint64_t*>(mapping_));
+    }
+
+    void* mapping_;
+};
+
+static_assert(std::atomic_ref<uint64_t>::is_always_lock_free, "the shared counter needs lock-free atomics");
+
+// The counter's file, created when missing; only a regular file of this user's is used (never through a
+// link). It is never shortened, so a mapping stays valid while other processes come and go.
+void* MapCounter(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    void* mapping = MAP_FAILED;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+        (info.st_size >= static_cast<off_t>(sizeof(uint64_t)) || ftruncate(fd, sizeof(uint64_t)) == 0))
+        mapping = mmap(nullptr, sizeof(uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    close(fd);
+    return mapping == MAP_FAILED ? nullptr : mapping;
+}
+
+} // namespace
+
+const char* StopBroadcastDesktopName(const char* waylandDisplay, const char* display, char (&out)[64]) {
+    std::string name;
+    if (waylandDisplay != nullptr && waylandDisplay[0] != '\0') {
+        name = waylandDisplay;
+    } else if (display != nullptr && display[0] != '\0') {
+        name = display;
+        const size_t colon = name.rfind(':');
+        const size_t dot = name.rfind('.');
+        if (colon != std::string::npos && dot != std::string::npos && dot > colon) name.erase(dot);
+    } else {
+        name = "none";
+    }
+    size_t length = 0;
+    for (char c : name) {
+        if (length + 1 >= sizeof out) break;
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           c == '-' || c == '.' || c == ':';
+        out[length++] = plain ? c : '_';
+    }
+    out[length] = '\0';
+    if (std::strcmp(out, ".") == 0 || std::strcmp(out, "..") == 0) std::strcpy(out, "_");
+    return out;
+}
+
+std::unique_ptr<StopBroadcast> OpenStopBroadcast() {
+    const std::string folder = PrivateFolder();
+    if (!folder.empty()) {
+        char desktop[64];
+        StopBroadcastDesktopName(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"), desktop);
+        const std::string path = folder + "/quillonmacro-stop-" + desktop;
+        if (void* mapping = MapCounter(path)) return std::make_unique<SharedStopBroadcast>(mapping);
+    }
+    return std::make_unique<LocalStopBroadcast>();
+}
