@@ -1,6 +1,7 @@
 // Drives the real QuillonMacro program beside another program's window and checks, through the window
 // manager's active window, that the editor window is active again after each of its dialogs closes and
-// after runs, and that the keys typed next (text and F5) reach its macro text.
+// after runs, the aids' windows and the recovery question at start-up, and that the keys typed next (text
+// and F5) reach its macro text.
 #include "program_driver.h"
 
 #include <QCoreApplication>
@@ -74,6 +75,11 @@ class FocusAfterDialogs : public ::testing::Test {
         Tool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), otherWindow_});
         ASSERT_TRUE(WaitActive(otherWindow_));
 
+        StartEditor();
+    }
+
+    // Starts the editor, moves it to its place and activates it.
+    void StartEditor() {
         editor_ = installed_.Start();
         ASSERT_TRUE(editor_);
         pid_ = editor_->processId();
@@ -242,6 +248,56 @@ TEST_F(FocusAfterDialogs, RunWithInputBoxAndMessageWindow) {
     Type(QStringLiteral("1"));
     Key(QStringLiteral("Return"));
     ExpectEditorActiveWithFocus("a run with INPUTBOX and MES");
+}
+
+// ツール → ウィンドウ情報 (its mnemonic W), a window of its own beside the editor, closed with Esc once the
+// user has made it active.
+TEST_F(FocusAfterDialogs, WindowInformationClosedWithEsc) {
+    Key(QStringLiteral("alt+t"));
+    Key(QStringLiteral("w"));
+    // It shows without taking the activation (the user points at other windows with it open); a click on
+    // it makes it active.
+    const QString information = WaitForNewWindow(pid_, {main_}, QStringLiteral("^ウィンドウ情報$"));
+    ASSERT_FALSE(information.isEmpty());
+    Tool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), information});
+    ASSERT_TRUE(WaitActive(information));
+    Key(QStringLiteral("Escape"));
+    ExpectEditorActiveWithFocus("the window information");
+}
+
+// ツール → 記録 (its mnemonic R): the recorder's window, ended with Pause, which inserts what it recorded.
+TEST_F(FocusAfterDialogs, RecorderEndedWithPause) {
+    Key(QStringLiteral("alt+t"));
+    Key(QStringLiteral("r"));
+    WaitForNewWindow(pid_, {main_}, QStringLiteral("^記録$"));
+    QThread::msleep(500);
+    Tool({QStringLiteral("key"), QStringLiteral("Pause")});
+    ExpectEditorActiveWithFocus("the recorder");
+}
+
+// The question at start-up about an unsaved text kept from an editor that did not end: answered with
+// Enter (復元), the editor is active with the restored text.
+TEST_F(FocusAfterDialogs, RecoveryQuestionAnswered) {
+    TypeLines({QStringLiteral("' kept")});
+    ASSERT_TRUE(WaitFor([&] { return installed_.SomeCopyIs(CopyBytes(QStringLiteral("' kept"))); }));
+    editor_->kill();
+    editor_->waitForFinished(5000);
+    editor_ = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_STATE_HOME"), installed_.state.path());
+    editor_->setProcessEnvironment(env);
+    editor_->start(installed_.program);
+    ASSERT_TRUE(editor_->waitForStarted(10000));
+    pid_ = editor_->processId();
+    // The question comes before the window has been placed: the pointer is not moved onto it, as a click
+    // there could land on one of its buttons.
+    const QString question = WaitForNewWindow(pid_, {}, QStringLiteral("^QuillonMacro$"));
+    ASSERT_FALSE(question.isEmpty());
+    EXPECT_TRUE(WaitActive(question));
+    Key(QStringLiteral("Return"));
+    ASSERT_TRUE(WaitFor([&] { return !(main_ = MainWindow(pid_)).isEmpty(); }));
+    ExpectEditorActiveWithFocus("the recovery question");
+    EXPECT_TRUE(ReadAll(installed_.buffer).startsWith("' kept")) << ReadAll(installed_.buffer).toStdString();
 }
 
 // The check itself ends with a plain run; a second check shows the state after it.
