@@ -106,7 +106,7 @@ int RunMacroFileFromCommandLine(const std::string& path) {
     cMoMacro macro(&userInterface, desktop.get());
     macro.SetSyncRun(false);
     // Pause stops the run as a signal does.
-    EmergencyStop runStop(desktop->HasDisplay() ? CreateStopHotkey() : nullptr, OpenStopBroadcast());
+    EmergencyStop runStop(desktop->HasDisplay() ? CreateEmergencyStopKey() : nullptr, OpenStopBroadcast());
     runStop.Begin();
     emergencyStop = &runStop;
     userInterface.SetYieldHook([&macro] {

@@ -82,7 +82,7 @@ frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidg
     dialogs_ = RealEditorDialogs(this);
     bufferPath_ = QtPath(BufferFilePath());
     programDirectory_ = QCoreApplication::applicationDirPath();
-    emergencyStop_ = std::make_unique<EmergencyStop>(CreateStopHotkey(), OpenStopBroadcast());
+    emergencyStop_ = std::make_unique<EmergencyStop>(CreateEmergencyStopKey(), OpenStopBroadcast());
 
     // Window load, in its order: the facade, the minimum pane height, font, layout, idle state, saved text
     // and tab size.

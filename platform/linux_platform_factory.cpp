@@ -1,8 +1,10 @@
 // The desktop platform of a Linux session: Wayland when the session is a Wayland one and its compositor can
 // be driven, X11 otherwise (an X11 session, or Xwayland's X clients when the compositor offers nothing).
-// QUILLONMACRO_DESKTOP=x11 or =wayland overrides the choice.
+// QUILLONMACRO_DESKTOP=x11 or =wayland overrides the choice. The emergency-stop key follows the same choice.
 #include "desktop_platform_factory.h"
 
+#include "stop_hotkey.h"
+#include "sway_stop_key.h"
 #include "wayland_platform_choice.h"
 #include "x11_desktop_platform.h"
 
@@ -16,11 +18,18 @@ std::string_view Environment(const char* name) {
     return value != nullptr ? std::string_view(value) : std::string_view();
 }
 
+// The desktop asked for: Wayland when QUILLONMACRO_DESKTOP says so, or when it does not say x11 and a Wayland
+// display is named.
+bool WaylandAsked() {
+    const std::string_view choice = Environment("QUILLONMACRO_DESKTOP");
+    return choice == "wayland" || (choice != "x11" && !Environment("WAYLAND_DISPLAY").empty());
+}
+
 } // namespace
 
 std::unique_ptr<DesktopPlatform> CreateDesktopPlatform() {
     const std::string_view choice = Environment("QUILLONMACRO_DESKTOP");
-    const bool wayland = choice == "wayland" || (choice != "x11" && !Environment("WAYLAND_DISPLAY").empty());
+    const bool wayland = WaylandAsked();
     if (wayland) {
         // Without the compositor's interfaces, X11 still reaches Xwayland's windows; with no X display
         // either, the Wayland platform says why nothing can be driven.
@@ -28,4 +37,9 @@ std::unique_ptr<DesktopPlatform> CreateDesktopPlatform() {
         if (auto platform = CreateWaylandDesktopPlatform(onlyWayland)) return platform;
     }
     return std::make_unique<X11DesktopPlatform>();
+}
+
+std::unique_ptr<StopHotkey> CreateEmergencyStopKey() {
+    if (WaylandAsked() && !Environment("SWAYSOCK").empty()) return CreateSwayStopKey();
+    return CreateStopHotkey();
 }

@@ -20,6 +20,10 @@ class StopHotkey {
 // The hotkey of the display named by DISPLAY, on a connection of its own.
 std::unique_ptr<StopHotkey> CreateStopHotkey();
 
+// The Pause key of the emergency stop of runs (common/emergency_stop.h) on the desktop the runs drive: the
+// hotkey above, or on sway, where no client can take a key from the others, a binding in sway itself.
+std::unique_ptr<StopHotkey> CreateEmergencyStopKey();
+
 // Modifiers of a global hotkey.
 inline constexpr unsigned kHotkeyShift = 1;
 inline constexpr unsigned kHotkeyControl = 2;

@@ -2,6 +2,8 @@
 // shared by every QuillonMacro process of the same desktop and changed with atomic operations.
 #include "stop_broadcast.h"
 
+#include "private_runtime_folder.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -13,24 +15,6 @@
 #include <string>
 
 namespace {
-
-// A folder only this user can enter: a real folder (not a link), owned by the user, with no rights for
-// anyone else. Another user who made the folder first, or opened it up, cannot reach or fake the counter.
-bool IsPrivateFolder(const std::string& path) {
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
-           (info.st_mode & 077) == 0;
-}
-
-// XDG_RUNTIME_DIR when it is private, as the session manager makes it; otherwise a folder of our own in
-// /tmp, made private when it is created. Empty when neither can be had.
-std::string PrivateFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) return runtime;
-    const std::string own = "/tmp/quillonmacro-" + std::to_string(geteuid());
-    mkdir(own.c_str(), 0700);
-    return IsPrivateFolder(own) ? own : std::string();
-}
 
 class LocalStopBroadcast final : public StopBroadcast {
   public:
@@ -100,11 +84,9 @@ const char* StopBroadcastDesktopName(const char* waylandDisplay, const char* dis
 }
 
 std::unique_ptr<StopBroadcast> OpenStopBroadcast() {
-    const std::string folder = PrivateFolder();
+    const std::string folder = PrivateRuntimeFolder();
     if (!folder.empty()) {
-        char desktop[64];
-        StopBroadcastDesktopName(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"), desktop);
-        const std::string path = folder + "/quillonmacro-stop-" + desktop;
+        const std::string path = folder + "/quillonmacro-stop-" + RuntimeDesktopName();
         if (void* mapping = MapCounter(path)) return std::make_unique<SharedStopBroadcast>(mapping);
     }
     return std::make_unique<LocalStopBroadcast>();

@@ -11,6 +11,7 @@ class SwayIpc {
   public:
     static constexpr uint32_t kRunCommand = 0;
     static constexpr uint32_t kGetTree = 4;
+    static constexpr uint32_t kGetConfig = 9;
     static constexpr uint32_t kGetInputs = 100;
 
     // The socket SWAYSOCK names; unusable when it is unset.

@@ -191,7 +191,7 @@ int RunMacroFile(const std::u16string& path, MissingFile missing) {
     cMoMacro macro(&userInterface, &desktop);
     macro.SetSyncRun(false);
     // Pause (taken by this run or by another of the user's runs) stops the run as Ctrl+C does.
-    EmergencyStop emergencyStop(CreateStopHotkey(), OpenStopBroadcast());
+    EmergencyStop emergencyStop(CreateEmergencyStopKey(), OpenStopBroadcast());
     emergencyStop.Begin();
     userInterface.SetYieldHook([&macro, &emergencyStop] {
         if (emergencyStop.TakeStop()) stopSignalled.store(true);

@@ -79,6 +79,10 @@ std::unique_ptr<StopHotkey> CreateStopHotkey() {
     return CreateGlobalHotkey(VK_PAUSE, 0);
 }
 
+std::unique_ptr<StopHotkey> CreateEmergencyStopKey() {
+    return CreateStopHotkey();
+}
+
 std::unique_ptr<StopHotkey> CreateGlobalHotkey(uint8_t virtualKey, unsigned modifiers) {
     UINT mod = 0;
     if ((modifiers & kHotkeyShift) != 0) mod |= MOD_SHIFT;
