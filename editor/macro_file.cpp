@@ -81,7 +81,18 @@ std::string BufferFilePath() {
     if (!programFolder.empty() && ::access(programFolder.c_str(), W_OK) == 0)
         return (programFolder / kName).string();
     const std::filesystem::path cache = CacheFolder();
-    std::error_code ignored; // a folder that cannot be made shows when the buffer file is written
-    std::filesystem::create_directories(cache, ignored);
+    MakePrivateFolder(cache.string());
     return (cache / kName).string();
+}
+
+void MakePrivateFolder(const std::string& folder) {
+    std::error_code ignored; // a folder that cannot be made shows when the buffer file is written
+    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
+    ::mkdir(folder.c_str(), 0700);
+    // A folder made by an earlier version (0755) is closed to others; a link or another user's folder is
+    // left alone: the file is then made beside whatever the link leads to only as a name of our own.
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+        (info.st_mode & 077) != 0)
+        ::chmod(folder.c_str(), 0700);
 }

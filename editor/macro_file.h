@@ -33,5 +33,10 @@ bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines,
 bool WriteBufferFile(OwnBufferFile& file, std::u16string_view text, const MacroFileLog& log);
 
 // Where runs from the top write their copy of the macro text: "macrobuf.qlx" in the program's folder when
-// that folder is writable, otherwise in the user's cache folder (created when missing).
+// that folder is writable, otherwise in the user's cache folder (created when missing, and only the user's:
+// the copy may hold a macro's passwords).
 std::string BufferFilePath();
+
+// Linux: makes the folder (and its parents) when missing, with rights for the user alone, and takes the
+// rights of others away from a folder of the user's that has them. A link is not followed.
+void MakePrivateFolder(const std::string& folder);

@@ -50,7 +50,8 @@ bool OwnBufferFile::Create(std::u16string& errorText) {
             attempt < 0
                 ? preferred_
                 : OwnBufferFileAlternative(preferred_, static_cast<unsigned long>(::getpid()), attempt);
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        // Readable by the user alone: a macro may hold a password.
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0) {
             struct stat created {};
             ::fstat(fd, &created);

@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -178,6 +179,40 @@ TEST(MacroFileSave, FailedSaveLeavesOldFileWholeAndLogsTwoLines) {
     ASSERT_EQ(missingDir.lines.size(), 2u);
     EXPECT_EQ(missingDir.lines[0], u"マクロの保存に失敗しました。 - " + U16(unreachable));
     EXPECT_EQ(missingDir.lines[1], u"ファイルまたはフォルダが見つかりません");
+}
+
+// The copy may hold a macro's password: only its user may read it, and its cache folder is closed to others,
+// whatever the umask and however an earlier version made the folder.
+TEST(MacroFileBuffer, TheCopyAndItsFolderAreTheUsersAlone) {
+    QTemporaryDir dir;
+    const mode_t oldMask = ::umask(0);
+    {
+        LogRecorder log;
+        OwnBufferFile buffer(dir.filePath("macrobuf.qlx").toStdString());
+        ASSERT_TRUE(WriteBufferFile(buffer, u"PRINT \"secret\"", log.Sink()));
+        struct stat info {};
+        ASSERT_EQ(::stat(buffer.Path().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+    }
+    const std::string made = dir.filePath("cache/QuillonMacro").toStdString();
+    MakePrivateFolder(made);
+    const std::string opened = dir.filePath("old").toStdString();
+    ::mkdir(opened.c_str(), 0755);
+    MakePrivateFolder(opened);
+    // A link in the folder's place is not followed: its target keeps its rights.
+    const std::string target = dir.filePath("target").toStdString();
+    ::mkdir(target.c_str(), 0755);
+    const std::string link = dir.filePath("linked").toStdString();
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    MakePrivateFolder(link);
+    ::umask(oldMask);
+    struct stat info {};
+    ASSERT_EQ(::stat(made.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(::stat(opened.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u);
 }
 
 TEST(MacroFileBuffer, WritesTheSavedBytesInPlaceAndLeavesNoCutOffCopy) {
