@@ -4,6 +4,7 @@
 
 #include "codepage.h"
 #include "common/emergency_stop.h"
+#include "common/system_error_texts.h"
 #include "desktop_platform_factory.h"
 #include "editor_part.h"
 #include "error.h"
@@ -17,6 +18,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -27,6 +29,8 @@ namespace {
 
 constexpr int kExitFileMissing = 2;
 constexpr int32_t kStopCode = 100;
+// The status of a run whose lines could not be written to standard output (sysexits' EX_IOERR).
+constexpr int kExitOutputFailed = 74;
 
 // Set by a stop signal; the run loop's yield turns it into a stop request, so an interrupted run still ends
 // through the normal steps (code 100, keys and buttons released, lent keycodes unbound, the closing line, the
@@ -80,18 +84,42 @@ std::unique_ptr<UserInterface> OpenDialogs(const DesktopPlatform& desktop) {
     return dialogs;
 }
 
-void WriteLine(std::FILE* stream, const std::u16string& text) {
+// Writes the line; false with errno set when it did not all reach the stream.
+bool WriteLine(std::FILE* stream, const std::u16string& text) {
     std::string bytes = ToUtf8(text);
     bytes += '\n';
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
-    std::fflush(stream);
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    const bool flushed = std::fflush(stream) == 0;
+    if (!(written && flushed) && errno == 0) errno = EIO;
+    return written && flushed;
 }
+
+// The macro's lines on standard output. When a write fails (a full disk, a closed pipe, /dev/full) the
+// lines would be lost unseen: the run is stopped, standard error says why, and the program ends with its
+// own status.
+class OutputLines {
+  public:
+    void Write(const std::u16string& line) {
+        if (failure_ != 0 || WriteLine(stdout, line)) return;
+        failure_ = errno;
+        WriteLine(stderr, u"標準出力に書き込めないため、マクロを停止しました。 - " + ErrnoText(failure_));
+        if (macro_ != nullptr) macro_->ForceStop();
+    }
+    void Watch(cMoMacro* macro) { macro_ = macro; }
+    bool Failed() const { return failure_ != 0; }
+
+  private:
+    cMoMacro* macro_ = nullptr;
+    int failure_ = 0;
+};
 
 } // namespace
 
 int RunMacroFileFromCommandLine(const std::string& path) {
+    OutputLines output;
     RunSinks sinks;
-    sinks.output = [](const std::u16string& line) { WriteLine(stdout, line); };
+    sinks.output = [&output](const std::u16string& line) { output.Write(line); };
     sinks.errors = [](const std::u16string& line) { WriteLine(stderr, line); };
 
     std::vector<std::u16string> lines;
@@ -105,6 +133,7 @@ int RunMacroFileFromCommandLine(const std::string& path) {
     TerminalUserInterface userInterface([&desktop] { return OpenDialogs(*desktop); });
     cMoMacro macro(&userInterface, desktop.get());
     macro.SetSyncRun(false);
+    output.Watch(&macro);
     // Pause stops the run as a signal does.
     EmergencyStop runStop(desktop->HasDisplay() ? CreateEmergencyStopKey() : nullptr, OpenStopBroadcast());
     runStop.Begin();
@@ -122,5 +151,5 @@ int RunMacroFileFromCommandLine(const std::string& path) {
     // The run loop looks for the request only now and then, so a macro may end before it sees one: a stop
     // that was asked for still ends the program as a stopped run.
     if (code == 0 && StopWasAsked()) code = kStopCode;
-    return code;
+    return output.Failed() ? kExitOutputFailed : code;
 }

@@ -221,6 +221,25 @@ TEST_F(CommandLine, TerminationSignalStopsTheRunLikeTheStopCommand) {
         process.readAllStandardError().toStdString().starts_with("ユーザによって終了されました\n\n行="));
 }
 
+// Standard output that takes nothing (a full disk): the lines are not lost unseen. An endless printing
+// macro stops at the first failed line, standard error says why, and the status is its own.
+TEST_F(CommandLine, AFailedWriteToStandardOutputStopsTheRunAndSaysSo) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    process.setProcessEnvironment(environment);
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(QStringLiteral(QM_PROGRAM), {Write("printing.qlx", "WHILE 1\nPRINT \"line\"\nWEND\n")});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 74);
+    const std::string err = process.readAllStandardError().toStdString();
+    EXPECT_TRUE(err.starts_with("標準出力に書き込めないため、マクロを停止しました。 - "
+                                "ディスクの空き容量が足りません\n"))
+        << err;
+}
+
 TEST(CommandLineDemo, DemoMacroRunsToTheEnd) {
     const ProgramResult result = RunProgram({QStringLiteral(QM_EXAMPLES_DIR "/demo.qlx")});
     EXPECT_EQ(result.exitCode, 0);
