@@ -21,9 +21,12 @@ QSize MagnifierView::sizeHint() const {
 
 void MagnifierView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    // The frame: dark outside, light inside, so the view stands out from dark and light screens alike.
-    painter.fillRect(rect(), QColor(32, 32, 32));
+    // The frame: a light band between two dark lines, so it stands out from dark and light screens and from
+    // the pixels inside alike.
+    const QColor dark(32, 32, 32);
+    painter.fillRect(rect(), dark);
     painter.fillRect(rect().adjusted(1, 1, -1, -1), Qt::white);
+    painter.fillRect(rect().adjusted(kFrame - 1, kFrame - 1, 1 - kFrame, 1 - kFrame), dark);
     painter.fillRect(rect().adjusted(kFrame, kFrame, -kFrame, -kFrame), Qt::black);
     if (image_.isNull()) return;
     painter.setClipRect(rect().adjusted(kFrame, kFrame, -kFrame, -kFrame));

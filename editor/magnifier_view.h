@@ -19,7 +19,7 @@ class MagnifierView : public QWidget {
     QSize sizeHint() const override;
 
     // Width of the frame around the pixels.
-    static constexpr int kFrame = 3;
+    static constexpr int kFrame = 4;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
