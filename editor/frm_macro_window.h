@@ -135,8 +135,11 @@ class frm_MacroWindow : public QMainWindow {
     // line; when none does, offers to take it again into the same file. False when nothing was saved.
     bool SaveCapturedPicture(const PixelGrid& screen, const QRect& rect, const QString& path = QString());
     // The editor steps aside, the screen is frozen (after `countdownSeconds`, when not 0) and a rectangle of
-    // it chosen; the editor comes back where it was and the picture is saved (to `path`, or as asked).
+    // it chosen; the editor comes back where it was and the picture is saved (to `path`, or as asked). A
+    // picture taken again into `path` and then cancelled leaves the first one there, with its FINDIMG line.
     void CapturePicture(int countdownSeconds, const QString& path);
+    // Inserts `FINDIMG "path" ' comment` at the caret (or says why the path cannot be written in a macro).
+    void InsertFindImageLine(const QString& path, const QString& comment);
     WindowInfoFrm* WindowInfo() const;
     RecorderFrm* Recorder() const;
 

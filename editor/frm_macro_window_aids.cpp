@@ -129,11 +129,19 @@ void frm_MacroWindow::CapturePicture(int countdownSeconds, const QString& path) 
     }
     ShowWindowAt(*this, place);
     activateWindow();
-    if (failure != 0) {
-        AppendLog(QStringLiteral("画面を取り込めませんでした。"));
+    if (failure != 0) AppendLog(QStringLiteral("画面を取り込めませんでした。"));
+    if (failure == 0 && rect && SaveCapturedPicture(screen, *rect, path)) return;
+    // A picture taken again and then cancelled: the file keeps the first one, and it gets its line.
+    if (!path.isEmpty()) InsertFindImageLine(path, CaptureCheckReportOf(ImageMatchCount{}).comment);
+}
+
+void frm_MacroWindow::InsertFindImageLine(const QString& path, const QString& comment) {
+    const std::optional<QString> literal = MacroStringLiteral(QDir::toNativeSeparators(path));
+    if (!literal) {
+        AppendLog(QStringLiteral("ファイル名にマクロで書けない文字があります。"));
         return;
     }
-    if (rect) SaveCapturedPicture(screen, *rect, path);
+    InsertLinesAtCaret({QStringLiteral("FINDIMG ") + *literal + QStringLiteral(" ' ") + comment});
 }
 
 bool frm_MacroWindow::SaveCapturedPicture(const PixelGrid& screen, const QRect& rect, const QString& toPath) {
@@ -160,17 +168,12 @@ bool frm_MacroWindow::SaveCapturedPicture(const PixelGrid& screen, const QRect& 
     AppendLog(QStringLiteral("画像を保存しました。 - ") + QDir::toNativeSeparators(path));
     for (const QString& line : report.log) AppendLog(line);
     // Nothing matches: the picture shows a state the screen has left. Taken again into the same file, it
-    // gets one FINDIMG line, with the new check's comment.
+    // gets one FINDIMG line, with the last check's comment.
     if (report.offerRetake && dialogs_.askYesNo &&
         dialogs_.askYesNo(CaptureRetakeQuestion(kCaptureCountdownSeconds))) {
         QTimer::singleShot(0, this, [this, path] { CapturePicture(kCaptureCountdownSeconds, path); });
         return true;
     }
-    const std::optional<QString> literal = MacroStringLiteral(QDir::toNativeSeparators(path));
-    if (!literal) {
-        AppendLog(QStringLiteral("ファイル名にマクロで書けない文字があります。"));
-        return true;
-    }
-    InsertLinesAtCaret({QStringLiteral("FINDIMG ") + *literal + QStringLiteral(" ' ") + report.comment});
+    InsertFindImageLine(path, report.comment);
     return true;
 }

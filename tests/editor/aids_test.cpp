@@ -10,6 +10,7 @@
 #include "window_manager_waits.h"
 
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -552,4 +553,43 @@ TEST(AidWindows, CaptureFoundNowhereOffersAnotherAfterTheCountdown) {
     EXPECT_TRUE(w.EditorText().contains(QStringLiteral("' (640, 480) で見つかりました\n")))
         << w.EditorText().toStdString();
     EXPECT_EQ(QImage(editor.PicturePath()).size(), kPatch);
+}
+
+// Taken again and cancelled with Esc: the first picture stays in its file and gets its line all the same.
+TEST(AidWindows, CaptureTakenAgainAndCancelledKeepsTheFirstPicturesLine) {
+    CaptureEditor editor;
+    frm_MacroWindow& w = *editor.window;
+    w.show();
+    ASSERT_TRUE(WaitUntilFramed(w));
+    PixelGrid frozen = PlainScreen();
+    Plant(frozen, QPoint(300, 200));
+    editor.desktop->screens = {frozen, PlainScreen()};
+    editor.dialogs.questionAnswers = {kButtonYes};
+    WhenCaptureShown([](CaptureFrm& capture) {
+        ChooseAndConfirm(capture, QPoint(300, 200));
+        WhenCaptureShown([](CaptureFrm& again) { QTest::keyClick(&again, Qt::Key_Escape); });
+    });
+    w.Menu_Capture_Click();
+    ASSERT_TRUE(WaitFor([&] { return w.EditorText().contains(QStringLiteral("FINDIMG")); }, 20000));
+    EXPECT_EQ(w.EditorText().count(QStringLiteral("FINDIMG")), 1);
+    EXPECT_TRUE(w.EditorText().contains(QStringLiteral("' 今の画面では見つかりませんでした")))
+        << w.EditorText().toStdString();
+    EXPECT_EQ(QImage(editor.PicturePath()).size(), kPatch);
+}
+
+// Real input from the X server: a drag that starts under the hint (the labels let the mouse through), an
+// arrow key, Enter.
+TEST(AidWindows, CaptureRectangleChosenWithRealMouseAndKeys) {
+    PixelGrid screen = PlainScreen();
+    CaptureFrm capture(ImageOfPixels(screen));
+    // A guard against a hang: the window closes itself if the input never arrives.
+    After(20000, [&] { capture.hide(); });
+    QProcess::startDetached(QStringLiteral("sh"),
+                            {QStringLiteral("-c"),
+                             QStringLiteral("sleep 1; xdotool mousemove 640 24 mousedown 1 sleep 0.2 "
+                                            "mousemove 660 40 sleep 0.2 mousemove 700 60 sleep 0.2 mouseup 1 "
+                                            "sleep 0.3 key Right sleep 0.3 key Return")});
+    const std::optional<QRect> chosen = capture.Choose();
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, QRect(QPoint(640, 24), QPoint(701, 60)));
 }
