@@ -54,6 +54,9 @@ EditorDialogs RealEditorDialogs(QWidget* owner) {
     d.askYesNoCancel = [owner](const QString& text) {
         return ShowStyledMessageBox(text, kStyleYesNoCancel + kStyleIconExclamation, kTitle, owner);
     };
+    d.askYesNo = [owner](const QString& text) {
+        return ShowStyledMessageBox(text, kStyleYesNo + kStyleIconQuestion, kTitle, owner) == kButtonYes;
+    };
     d.openFileName = [owner](const QString& start) {
         return AskFileName(owner, QFileDialog::AcceptOpen, start);
     };

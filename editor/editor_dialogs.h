@@ -15,6 +15,8 @@ class QWidget;
 struct EditorDialogs {
     // A Yes/No/Cancel question; returns kButtonYes, kButtonNo or kButtonCancel (message_box_style.h).
     std::function<int32_t(const QString& text)> askYesNoCancel;
+    // A Yes/No question; true for Yes.
+    std::function<bool(const QString& text)> askYesNo;
     // The file to open or to save to; "" when the dialog was cancelled. The open dialog starts in the folder
     // of `startPath`, the save dialog there with its name filled in; both in the default folder when it is
     // "".

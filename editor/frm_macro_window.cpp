@@ -262,6 +262,9 @@ void frm_MacroWindow::BuildToolsAndHelpMenus() {
                                              &frm_MacroWindow::Menu_WindowInfo_Click);
     Menu_Capture = Menu_Config->addAction(QStringLiteral("画像の切り取り(&P)"), this,
                                           &frm_MacroWindow::Menu_Capture_Click);
+    // Menus and hover states vanish with the first click: the screen is frozen after a countdown instead.
+    Menu_CaptureLater = Menu_Config->addAction(QStringLiteral("3秒後に画像の切り取り(&L)"), this,
+                                               &frm_MacroWindow::Menu_CaptureLater_Click);
     Menu_Record =
         Menu_Config->addAction(QStringLiteral("記録(&R)"), this, &frm_MacroWindow::Menu_Record_Click);
 

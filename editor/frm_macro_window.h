@@ -66,8 +66,9 @@ class frm_MacroWindow : public QMainWindow {
     QAction *Menu_New = nullptr, *Menu_Open = nullptr, *Menu_Save = nullptr, *Menu_End = nullptr,
             *mnuAllSelect = nullptr, *Menu_Run = nullptr, *Menu_Stop = nullptr, *menu_MusKbd = nullptr,
             *Menu_Tab = nullptr, *Menu_Font = nullptr, *Menu_LogClear = nullptr, *Menu_Sync = nullptr,
-            *Menu_WindowInfo = nullptr, *Menu_Capture = nullptr, *Menu_Record = nullptr,
-            *Menu_MacroHelp = nullptr, *Menu_Source = nullptr, *Menu_Hp = nullptr, *Menu_About = nullptr;
+            *Menu_WindowInfo = nullptr, *Menu_Capture = nullptr, *Menu_CaptureLater = nullptr,
+            *Menu_Record = nullptr, *Menu_MacroHelp = nullptr, *Menu_Source = nullptr, *Menu_Hp = nullptr,
+            *Menu_About = nullptr;
     QList<QAction*> Menu_FunctionCall;
     // The editing commands of 編集 beyond select all, and the find bar under the editor text.
     QAction *mnuFind = nullptr, *mnuFindNext = nullptr, *mnuFindPrevious = nullptr, *mnuReplace = nullptr,
@@ -129,10 +130,16 @@ class frm_MacroWindow : public QMainWindow {
     // start, else after it. The caret ends at the end of the inserted line `caretLine`, or after the lines
     // when it is -1.
     void InsertLinesAtCaret(const QStringList& lines, int caretLine = -1);
-    // The capture's steps after the rectangle is chosen: saves the picture (asking for the name), searches
-    // the live screen for it, says where it was found and inserts the FINDIMG line. False when nothing was
-    // saved.
-    bool SaveCapturedPicture(const PixelGrid& screen, const QRect& rect);
+    // The capture's steps after the rectangle is chosen: saves the picture (to `path`, or asking for the name
+    // when it is ""), counts the places of the live screen that show it, says so and inserts the FINDIMG
+    // line; when none does, offers to take it again into the same file. False when nothing was saved.
+    bool SaveCapturedPicture(const PixelGrid& screen, const QRect& rect, const QString& path = QString());
+    // The editor steps aside, the screen is frozen (after `countdownSeconds`, when not 0) and a rectangle of
+    // it chosen; the editor comes back where it was and the picture is saved (to `path`, or as asked). A
+    // picture taken again into `path` and then cancelled leaves the first one there, with its FINDIMG line.
+    void CapturePicture(int countdownSeconds, const QString& path);
+    // Inserts `FINDIMG "path" ' comment` at the caret (or says why the path cannot be written in a macro).
+    void InsertFindImageLine(const QString& path, const QString& comment);
     WindowInfoFrm* WindowInfo() const;
     RecorderFrm* Recorder() const;
 
@@ -174,6 +181,7 @@ class frm_MacroWindow : public QMainWindow {
     void Menu_LogClear_Click();
     void Menu_WindowInfo_Click();
     void Menu_Capture_Click();
+    void Menu_CaptureLater_Click();
     void Menu_Record_Click();
     void Menu_MacroHelp_Click();
     void Menu_Source_Click();

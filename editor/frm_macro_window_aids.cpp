@@ -1,6 +1,7 @@
 // The authoring aids of the editor's ツール menu: the window information, the capture of a picture for
 // FINDIMG and the recorder. Each writes ready lines into the macro text at the caret.
 #include "capture_frm.h"
+#include "capture_steps.h"
 #include "editor_widgets.h"
 #include "frm_macro_window.h"
 #include "image_search.h"
@@ -17,6 +18,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -99,9 +101,23 @@ void frm_MacroWindow::Menu_Record_Click() {
 }
 
 void frm_MacroWindow::Menu_Capture_Click() {
+    CapturePicture(0, QString());
+}
+
+void frm_MacroWindow::Menu_CaptureLater_Click() {
+    CapturePicture(kCaptureCountdownSeconds, QString());
+}
+
+void frm_MacroWindow::CapturePicture(int countdownSeconds, const QString& path) {
     if (!desktop_ || !desktop_->HasDisplay() || running_) return;
-    // The editor steps aside while the screen is taken, and comes back whatever the user chooses.
+    // The editor steps aside while the screen is taken, and comes back where it was whatever the user
+    // chooses: hidden and shown again, a window is placed anew by some window managers.
+    const WindowPlace place = WindowPlaceOf(*this);
     hide();
+    if (countdownSeconds > 0) {
+        CaptureCountdown countdown;
+        countdown.Run(countdownSeconds);
+    }
     QThread::msleep(kHideBeforeCaptureMs);
     QCoreApplication::processEvents();
     PixelGrid screen;
@@ -111,21 +127,32 @@ void frm_MacroWindow::Menu_Capture_Click() {
         CaptureFrm capture(ImageOfPixels(screen));
         rect = capture.Choose();
     }
-    show();
+    ShowWindowAt(*this, place);
     activateWindow();
-    if (failure != 0) {
-        AppendLog(QStringLiteral("画面を取り込めませんでした。"));
-        return;
-    }
-    if (rect) SaveCapturedPicture(screen, *rect);
+    if (failure != 0) AppendLog(QStringLiteral("画面を取り込めませんでした。"));
+    if (failure == 0 && rect && SaveCapturedPicture(screen, *rect, path)) return;
+    // A picture taken again and then cancelled: the file keeps the first one, and it gets its line.
+    if (!path.isEmpty()) InsertFindImageLine(path, CaptureCheckReportOf(ImageMatchCount{}).comment);
 }
 
-bool frm_MacroWindow::SaveCapturedPicture(const PixelGrid& screen, const QRect& rect) {
-    const QString folder = currentFilePath_.isEmpty()
-                               ? QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)
-                               : QFileInfo(currentFilePath_).absolutePath();
-    QDir().mkpath(folder);
-    const QString path = dialogs_.savePictureName(SuggestedPicturePath(folder));
+void frm_MacroWindow::InsertFindImageLine(const QString& path, const QString& comment) {
+    const std::optional<QString> literal = MacroStringLiteral(QDir::toNativeSeparators(path));
+    if (!literal) {
+        AppendLog(QStringLiteral("ファイル名にマクロで書けない文字があります。"));
+        return;
+    }
+    InsertLinesAtCaret({QStringLiteral("FINDIMG ") + *literal + QStringLiteral(" ' ") + comment});
+}
+
+bool frm_MacroWindow::SaveCapturedPicture(const PixelGrid& screen, const QRect& rect, const QString& toPath) {
+    QString path = toPath;
+    if (path.isEmpty()) {
+        const QString folder = currentFilePath_.isEmpty()
+                                   ? QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)
+                                   : QFileInfo(currentFilePath_).absolutePath();
+        QDir().mkpath(folder);
+        path = dialogs_.savePictureName(SuggestedPicturePath(folder));
+    }
     if (path.isEmpty()) return false;
     if (!WritePng(CapturedPicture(screen, rect), path)) {
         AppendLog(QStringLiteral("画像を保存できませんでした。 - ") + QDir::toNativeSeparators(path));
@@ -134,20 +161,19 @@ bool frm_MacroWindow::SaveCapturedPicture(const PixelGrid& screen, const QRect& 
     // The live screen, as FINDIMG will see it, searched for the picture read back from its file.
     PixelGrid picture;
     PixelGrid live;
-    int32_t x = 0;
-    int32_t y = 0;
-    const bool found = ReadBack(*desktop_, path, picture) && desktop_->CaptureScreen(live) == 0 &&
-                       FindImage(live, picture, x, y);
-    const QString where =
-        found ? QStringLiteral("(%1, %2) で見つかりました").arg(x).arg(y)
-              : QStringLiteral("今の画面では見つかりませんでした（画面が変わった可能性があります）");
+    std::optional<ImageMatchCount> matches;
+    if (ReadBack(*desktop_, path, picture) && desktop_->CaptureScreen(live) == 0)
+        matches = CountImageMatches(live, picture, kCaptureMatchLimit);
+    const CaptureCheckReport report = CaptureCheckReportOf(matches);
     AppendLog(QStringLiteral("画像を保存しました。 - ") + QDir::toNativeSeparators(path));
-    AppendLog(QStringLiteral("FINDIMG: ") + where);
-    const std::optional<QString> literal = MacroStringLiteral(QDir::toNativeSeparators(path));
-    if (!literal) {
-        AppendLog(QStringLiteral("ファイル名にマクロで書けない文字があります。"));
+    for (const QString& line : report.log) AppendLog(line);
+    // Nothing matches: the picture shows a state the screen has left. Taken again into the same file, it
+    // gets one FINDIMG line, with the last check's comment.
+    if (report.offerRetake && dialogs_.askYesNo &&
+        dialogs_.askYesNo(CaptureRetakeQuestion(kCaptureCountdownSeconds))) {
+        QTimer::singleShot(0, this, [this, path] { CapturePicture(kCaptureCountdownSeconds, path); });
         return true;
     }
-    InsertLinesAtCaret({QStringLiteral("FINDIMG ") + *literal + QStringLiteral(" ' ") + where});
+    InsertFindImageLine(path, report.comment);
     return true;
 }

@@ -1,5 +1,6 @@
-// The magnifier: nearest-neighbour drawing of a small picture, a grid-free view where every screen pixel is
-// one flat square, and a two-colour outline around the centre square that shows on any background.
+// The magnifier: nearest-neighbour drawing of a small picture inside a frame, a grid-free view where every
+// screen pixel is one flat square, and a two-colour outline around the centre square that shows on any
+// background.
 #include "magnifier_view.h"
 
 #include <QPainter>
@@ -15,13 +16,21 @@ void MagnifierView::SetImage(const QImage& image) {
 }
 
 QSize MagnifierView::sizeHint() const {
-    return QSize(15 * zoom_, 15 * zoom_);
+    return QSize(15 * zoom_ + 2 * kFrame, 15 * zoom_ + 2 * kFrame);
 }
 
 void MagnifierView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    // The frame: a light band between two dark lines, so it stands out from dark and light screens and from
+    // the pixels inside alike.
+    const QColor dark(32, 32, 32);
+    painter.fillRect(rect(), dark);
+    painter.fillRect(rect().adjusted(1, 1, -1, -1), Qt::white);
+    painter.fillRect(rect().adjusted(kFrame - 1, kFrame - 1, 1 - kFrame, 1 - kFrame), dark);
+    painter.fillRect(rect().adjusted(kFrame, kFrame, -kFrame, -kFrame), Qt::black);
     if (image_.isNull()) return;
+    painter.setClipRect(rect().adjusted(kFrame, kFrame, -kFrame, -kFrame));
+    painter.translate(kFrame, kFrame);
     const QRect target(0, 0, image_.width() * zoom_, image_.height() * zoom_);
     painter.drawImage(target, image_); // scaling without smoothing keeps every pixel a flat square
     const QRect centre((image_.width() / 2) * zoom_, (image_.height() / 2) * zoom_, zoom_, zoom_);

@@ -15,7 +15,11 @@ class MagnifierView : public QWidget {
     void SetImage(const QImage& image);
     const QImage& Image() const { return image_; }
 
+    // The pixels drawn large, with the frame around them.
     QSize sizeHint() const override;
+
+    // Width of the frame around the pixels.
+    static constexpr int kFrame = 4;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

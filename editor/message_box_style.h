@@ -22,6 +22,7 @@ enum MessageBoxButton : int32_t {
 
 // Style numbers of the editor's questions.
 inline constexpr int32_t kStyleYesNoCancel = 3;
+inline constexpr int32_t kStyleYesNo = 4;
 inline constexpr int32_t kStyleIconQuestion = 32;
 inline constexpr int32_t kStyleIconExclamation = 48;
 inline constexpr int32_t kStyleIconInformation = 64;

@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -71,7 +72,8 @@ std::vector<int32_t> FailureLinks(const std::vector<uint64_t>& pattern) {
 
 } // namespace
 
-bool FindImageByRowHashes(const PixelGrid& screen, const PixelGrid& templ, int32_t& x, int32_t& y) {
+void VisitMatchesByRowHashes(const PixelGrid& screen, const PixelGrid& templ,
+                             const std::function<bool(int32_t x, int32_t y)>& visit) {
     std::random_device seed;
     std::mt19937_64 random((static_cast<uint64_t>(seed()) << 32) ^ seed());
     const uint64_t base = std::uniform_int_distribution<uint64_t>(256, kPrime - 1)(random);
@@ -96,6 +98,8 @@ bool FindImageByRowHashes(const PixelGrid& screen, const PixelGrid& templ, int32
                 row[static_cast<size_t>(left)];
     }
 
+    // After a match (or a hash match the pixels refuse) the failure link keeps the rows that may start the
+    // next one, so overlapping occurrences down a column are all seen.
     const std::vector<int32_t> links = FailureLinks(pattern);
     const int32_t length = templ.height;
     for (int32_t left = 0; left < columns; ++left) {
@@ -108,13 +112,19 @@ bool FindImageByRowHashes(const PixelGrid& screen, const PixelGrid& templ, int32
             if (h == pattern[static_cast<size_t>(matched)]) ++matched;
             if (matched < length) continue;
             const int32_t start = top - length + 1;
-            if (MatchesAt(screen, templ, left, start)) {
-                x = left;
-                y = start;
-                return true;
-            }
+            if (MatchesAt(screen, templ, left, start) && !visit(left, start)) return;
             matched = links[static_cast<size_t>(matched) - 1];
         }
     }
-    return false;
+}
+
+bool FindImageByRowHashes(const PixelGrid& screen, const PixelGrid& templ, int32_t& x, int32_t& y) {
+    bool found = false;
+    VisitMatchesByRowHashes(screen, templ, [&](int32_t left, int32_t top) {
+        x = left;
+        y = top;
+        found = true;
+        return false;
+    });
+    return found;
 }

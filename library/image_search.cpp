@@ -292,3 +292,22 @@ bool FindImage(const PixelGrid& screen, const PixelGrid& templ, int32_t& x, int3
     }
     return found;
 }
+
+// The row hashes cost the same whatever the pictures hold, and give the occurrences in column order, so the
+// first one counted is the one FINDIMG takes.
+ImageMatchCount CountImageMatches(const PixelGrid& screen, const PixelGrid& templ, int32_t limit) {
+    ImageMatchCount result;
+    if (!WellFormed(screen) || !WellFormed(templ)) return result;
+    if (templ.width > screen.width || templ.height > screen.height) return result;
+    limit = std::max(limit, 1);
+    VisitMatchesByRowHashes(screen, templ, [&](int32_t x, int32_t y) {
+        if (result.count == 0) {
+            result.x = x;
+            result.y = y;
+        }
+        ++result.count;
+        result.capped = result.count >= limit;
+        return !result.capped;
+    });
+    return result;
+}

@@ -126,7 +126,7 @@ TEST(AidsOnTheDesktop, CapturedPictureIsFoundWhereItWasTaken) {
         capture.show();
         capture.Selection().Start(rect.topLeft());
         capture.Selection().MoveCorner(rect.bottomRight());
-        capture.update();
+        capture.SelectionChanged();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&capture));
         QTest::qWait(300);
         SaveScreenshot("capture.png");

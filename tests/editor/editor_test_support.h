@@ -38,6 +38,13 @@ struct ScriptedDialogs {
             questionAnswers.pop_front();
             return answer;
         };
+        d.askYesNo = [this](const QString& text) {
+            questions.push_back(text);
+            if (questionAnswers.empty()) return false;
+            const int32_t answer = questionAnswers.front();
+            questionAnswers.pop_front();
+            return answer == kButtonYes;
+        };
         d.openFileName = [this](const QString& start) {
             openStarts.push_back(start);
             return Take(openNames);

@@ -1,13 +1,16 @@
 // Saves PNG pictures of the main window (idle, during a run, after an error, with the find bar and the
-// gutter), of the recovery question and of the open 編集 menu under build/screenshots/ so a person can look
-// at them; each must be a real picture with more than one colour.
+// gutter), of the recovery question, of the open 編集 and ヘルプ menus, of the capture mode and its countdown
+// under build/screenshots/ so a person can look at them; each must be a real picture with more than one
+// colour.
 #include "block_matcher.h"
+#include "capture_frm.h"
 #include "editor_test_support.h"
 #include "find_bar.h"
 
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSet>
 #include <QWindow>
@@ -112,4 +115,51 @@ TEST(Screenshots, EditMenuWithItsKeys) {
     ASSERT_TRUE(WaitFor([&] { return w->mnuEdit->isVisible(); }));
     Save(*w->mnuEdit, QStringLiteral("editor_edit_menu.png"));
     w->mnuEdit->close();
+}
+
+// The ヘルプ menu open.
+TEST(Screenshots, HelpMenu) {
+    TestWindow w;
+    w->Menu_Etc->popup(w->mapToGlobal(QPoint(160, 20)));
+    ASSERT_TRUE(WaitFor([&] { return w->Menu_Etc->isVisible(); }));
+    Save(*w->Menu_Etc, QStringLiteral("editor_help_menu.png"));
+    w->Menu_Etc->close();
+}
+
+// The capture mode over a desktop with the editor on it: the hint, the rest of the screen dimmed around the
+// rectangle, its position and size, and the magnifier at its moving corner.
+TEST(Screenshots, CaptureMode) {
+    TestWindow w;
+    w->txt_Macro->setPlainText(
+        QStringLiteral("' 画面から画像を探します\nFINDIMG \"button.png\"\nPRINT IMG_X"));
+    QApplication::processEvents();
+    QImage desktop(1280, 1024, QImage::Format_RGB32);
+    desktop.fill(QColor(0x3A, 0x6E, 0xA5));
+    {
+        QPainter painter(&desktop);
+        painter.drawImage(QPoint(240, 180), GrabWhenDrawn(*w));
+    }
+    CaptureFrm capture(desktop);
+    capture.setGeometry(0, 0, 1280, 1024);
+    capture.show();
+    ASSERT_TRUE(
+        WaitFor([&] { return capture.windowHandle() != nullptr && capture.windowHandle()->isExposed(); }));
+    // The tool strip's first buttons, as a user would cut them for FINDIMG.
+    capture.Selection().Start(QPoint(242, 205));
+    capture.Selection().MoveCorner(QPoint(300, 228));
+    capture.SelectionChanged();
+    Save(capture, QStringLiteral("capture_mode.png"));
+}
+
+// The countdown before a delayed capture, in the screen's top-right corner.
+TEST(Screenshots, CaptureCountdown) {
+    CaptureCountdown countdown;
+    bool saved = false;
+    After(300, [&] {
+        Save(countdown, QStringLiteral("capture_countdown.png"));
+        saved = true;
+    });
+    countdown.Run(1);
+    EXPECT_TRUE(saved);
+    EXPECT_FALSE(countdown.isVisible()) << "off the screen before the capture";
 }

@@ -107,7 +107,8 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
               (QStringList{"先頭から実行(&R)", "強制停止(&S)", "関数呼び出し(&F)"}));
     EXPECT_EQ(Captions(w->Menu_Config),
               (QStringList{"MUS/KBD高速入力", "-", "タブサイズ(&T)", "フォント(&F)", "デバッグのクリア(&C)",
-                           "同期実行(&S)", "-", "ウィンドウ情報(&W)", "画像の切り取り(&P)", "記録(&R)"}));
+                           "同期実行(&S)", "-", "ウィンドウ情報(&W)", "画像の切り取り(&P)",
+                           "3秒後に画像の切り取り(&L)", "記録(&R)"}));
     EXPECT_EQ(Captions(w->Menu_Etc),
               (QStringList{"関数ビューア(&F)", "-", "Quillonタイプ・ソース投稿",
                            "他にも様々なソフトを公開しています", "-", "バージョン情報"}));

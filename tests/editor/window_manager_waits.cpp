@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace editor_testing {
 
@@ -57,6 +58,39 @@ class ServerConnection {
         return QSize(static_cast<int>(width), static_cast<int>(height));
     }
 
+    QRect ClientRect(Window window) const {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display_, window, &attributes) == 0 || attributes.map_state != IsViewable)
+            return {};
+        int x = 0;
+        int y = 0;
+        Window child = 0;
+        XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+        return QRect(x, y, attributes.width, attributes.height);
+    }
+
+    bool HasStates(Window window, const std::vector<const char*>& names) const {
+        const Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display_, window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after,
+                               &data) != Success)
+            return false;
+        const auto* atoms = reinterpret_cast<const Atom*>(data);
+        bool all = data != nullptr;
+        for (const char* name : names) {
+            const Atom wanted = XInternAtom(display_, name, False);
+            bool present = false;
+            for (unsigned long i = 0; i < count && !present; ++i) present = atoms[i] == wanted;
+            all = all && present;
+        }
+        if (data != nullptr) XFree(data);
+        return all;
+    }
+
   private:
     Display* display_;
 };
@@ -92,6 +126,18 @@ bool ServerReaches(QWidget& window, QSize size) {
 void FlushRequests() {
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 != nullptr) XFlush(x11->display());
+}
+
+QRect ServerClientRect(QWidget& window) {
+    const ServerConnection server;
+    return server.IsOpen() ? server.ClientRect(static_cast<Window>(window.winId())) : QRect();
+}
+
+bool ServerMaximised(QWidget& window) {
+    const ServerConnection server;
+    return server.IsOpen() &&
+           server.HasStates(static_cast<Window>(window.winId()),
+                            {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"});
 }
 
 QSize ServerSize(QWidget& window) {

@@ -3,6 +3,7 @@
 // either.
 #pragma once
 
+#include <QRect>
 #include <QSize>
 
 #include <functional>
@@ -25,6 +26,12 @@ bool ServerReaches(QWidget& window, QSize size);
 
 // The size of `window` as the X server holds it now, for the message of a failed wait.
 QSize ServerSize(QWidget& window);
+
+// Where the X server shows the client area of `window` now, in root coordinates (null when unmapped).
+QRect ServerClientRect(QWidget& window);
+
+// True when the window manager has marked `window` maximised both ways (_NET_WM_STATE).
+bool ServerMaximised(QWidget& window);
 
 // Sends the requests Qt has buffered for the X server without taking in any of its events.
 void FlushRequests();

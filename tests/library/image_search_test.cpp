@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <random>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -219,6 +221,84 @@ TEST(ImageSearch, PeriodicScreensAreAnsweredExactly) {
     int32_t y = -1;
     ASSERT_TRUE(FindImageByRowHashes(s, t, x, y));
     EXPECT_EQ(std::make_pair(x, y), std::make_pair(601, 500));
+}
+
+// Every position where the template matches, in column order, by the plain scan.
+std::vector<std::pair<int32_t, int32_t>> ReferenceMatches(const PixelGrid& s, const PixelGrid& t) {
+    std::vector<std::pair<int32_t, int32_t>> all;
+    for (int32_t x = 0; x + t.width <= s.width; ++x)
+        for (int32_t y = 0; y + t.height <= s.height; ++y)
+            if (ReferenceScan(Crop(s, x, y, t.width, t.height), t)) all.emplace_back(x, y);
+    return all;
+}
+
+// The count of places behind the capture's check: on random pictures of few colours it is the number of
+// positions the plain scan finds (overlaps included), capped at the limit, and its first place is
+// FindImage's.
+TEST(ImageMatchCount, AgreesWithReferenceOnRandomPictures) {
+    std::mt19937 rng(37);
+    const uint32_t palette[] = {0x000000, 0xFFFFFF, 0x0000FF};
+    int several = 0;
+    for (int round = 0; round < 300; ++round) {
+        const int32_t w = 8 + static_cast<int32_t>(rng() % 30);
+        const int32_t h = 6 + static_cast<int32_t>(rng() % 20);
+        const size_t colours = 2 + rng() % 2;
+        PixelGrid s = Grid(w, h);
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) Set(s, x, y, palette[rng() % colours]);
+        const int32_t tw = 1 + static_cast<int32_t>(rng() % 3);
+        const int32_t th = 1 + static_cast<int32_t>(rng() % 3);
+        const PixelGrid t = Crop(s, static_cast<int32_t>(rng() % static_cast<uint32_t>(w - tw + 1)),
+                                 static_cast<int32_t>(rng() % static_cast<uint32_t>(h - th + 1)), tw, th);
+        const auto expected = ReferenceMatches(s, t);
+        ASSERT_FALSE(expected.empty());
+        several += expected.size() > 1;
+        const int32_t limit = 1 + static_cast<int32_t>(rng() % 12);
+        const ImageMatchCount counted = CountImageMatches(s, t, limit);
+        ASSERT_EQ(counted.count, std::min<int32_t>(limit, static_cast<int32_t>(expected.size())))
+            << "round " << round;
+        ASSERT_EQ(counted.capped, static_cast<int32_t>(expected.size()) >= limit) << "round " << round;
+        ASSERT_EQ(std::make_pair(counted.x, counted.y), expected.front()) << "round " << round;
+        ASSERT_EQ(Search(s, t), expected.front()) << "round " << round;
+    }
+    EXPECT_GT(several, 50);
+}
+
+TEST(ImageMatchCount, TwiceOverlappingAndNowhere) {
+    PixelGrid s = Grid(60, 40, 0x202020);
+    PixelGrid t = Grid(4, 3, 0xFF0000);
+    Set(t, 1, 1, 0x00FF00);
+    Paste(s, t, 40, 5);
+    Paste(s, t, 10, 30);
+    ImageMatchCount twice = CountImageMatches(s, t, 100);
+    EXPECT_EQ(twice.count, 2);
+    EXPECT_FALSE(twice.capped);
+    EXPECT_EQ(std::make_pair(twice.x, twice.y), std::make_pair(10, 30))
+        << "the leftmost, as FINDIMG takes it";
+
+    // Stripes "ABABA" across and down: "ABA" lies at every second place, each copy sharing a column or row
+    // with the next.
+    PixelGrid stripes = Grid(5, 5);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 5; ++x) Set(stripes, x, y, (x + y) % 2 == 0 ? 0xAAAAAA : 0x555555);
+    const ImageMatchCount overlapping = CountImageMatches(stripes, Crop(stripes, 0, 0, 3, 3), 100);
+    EXPECT_EQ(overlapping.count, 5); // (0,0) (0,2) (1,1) (2,0) (2,2)
+    EXPECT_EQ(std::make_pair(overlapping.x, overlapping.y), std::make_pair(0, 0));
+
+    Set(t, 3, 2, 0x0000FE);
+    EXPECT_EQ(CountImageMatches(s, t, 100).count, 0);
+    EXPECT_EQ(CountImageMatches(s, PixelGrid{}, 100).count, 0);
+    EXPECT_EQ(CountImageMatches(s, Grid(61, 1), 100).count, 0);
+}
+
+// A plain picture on a plain screen matches almost everywhere: the count stops at the limit at once.
+TEST(ImageMatchCount, PlainPictureOnAPlainScreenStopsAtTheLimit) {
+    const PixelGrid s = Grid(1280, 1024, 0x336699);
+    const ImageMatchCount plain = CountImageMatches(s, Grid(30, 20, 0x336699), 50);
+    EXPECT_EQ(plain.count, 50);
+    EXPECT_TRUE(plain.capped);
+    EXPECT_EQ(std::make_pair(plain.x, plain.y), std::make_pair(0, 0));
+    EXPECT_EQ(CountImageMatches(s, Grid(1, 1, 0x336699), 0).count, 1) << "a limit below 1 counts one";
 }
 
 } // namespace
