@@ -16,15 +16,6 @@ std::u16string ToU16(const QString& text) {
     return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
 }
 
-// Qt's text of the file's last error, in the table's Japanese when it is one of the system's errors (Qt
-// gives a few of those through its own translation).
-std::u16string SystemErrorOf(const QString& error) {
-    return JapaneseSystemErrorText(ToU16(error), [](const std::u16string& english) {
-        const QByteArray source = QString::fromStdU16String(english).toUtf8();
-        return ToU16(QCoreApplication::translate("QIODevice", source.constData()));
-    });
-}
-
 // Writes everything, retrying after a short write so that the system's reason for stopping is reported.
 bool WriteAll(QIODevice& file, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -74,18 +65,25 @@ bool SaveMacroFile(const QString& path, std::u16string_view text, const MacroFil
     // system accepts only part of a write (a full disk, a file size limit) without reporting an error.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        LogFileFailure(log, kSaveFailedText, SystemPath(path), SystemErrorOf(file.errorString()));
+        LogFileFailure(log, kSaveFailedText, SystemPath(path), QtFileErrorText(file.errorString()));
         return false;
     }
     if (!WriteAll(file, bytes)) {
         const QString error = file.errorString();
         file.cancelWriting();
-        LogFileFailure(log, kSaveFailedText, SystemPath(path), SystemErrorOf(error));
+        LogFileFailure(log, kSaveFailedText, SystemPath(path), QtFileErrorText(error));
         return false;
     }
     if (!file.commit()) {
-        LogFileFailure(log, kSaveFailedText, SystemPath(path), SystemErrorOf(file.errorString()));
+        LogFileFailure(log, kSaveFailedText, SystemPath(path), QtFileErrorText(file.errorString()));
         return false;
     }
     return true;
+}
+
+std::u16string QtFileErrorText(const QString& error) {
+    return JapaneseSystemErrorText(ToU16(error), [](const std::u16string& english) {
+        const QByteArray source = QString::fromStdU16String(english).toUtf8();
+        return ToU16(QCoreApplication::translate("QIODevice", source.constData()));
+    });
 }

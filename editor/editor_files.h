@@ -20,4 +20,8 @@ bool SaveMacroFile(const QString& path, std::u16string_view text, const MacroFil
 
 // A Qt path as the system's bytes, for the file routines every run uses, and back.
 std::string SystemPath(const QString& path);
+
+// Qt's text of a file's last error, in the table's Japanese when it is one of the system's errors (Qt gives a
+// few of those through its own translation).
+std::u16string QtFileErrorText(const QString& error);
 QString QtPath(const std::string& path);

@@ -235,6 +235,7 @@ class frm_MacroWindow : public QMainWindow {
     void OnEditorTextChanged();
     void WriteRecoveryCopy();
     void DiscardRecoveryCopy();
+    void KeepCopyInFallback();
     void ContinueEnding();
     bool CloseOtherWindows();
     void ReleaseOnClose();
@@ -261,6 +262,9 @@ class frm_MacroWindow : public QMainWindow {
     QString currentFilePath_;
     std::unique_ptr<RecoveryStore> recovery_;
     QTimer recoveryTimer_;
+    bool recoveryWritten_ = true;       // the last copy asked for was written
+    bool recoveryFailureShown_ = false; // the log said so since the last copy that was written
+    bool textLost_ = false;             // ending without a user, the text could be kept nowhere
     int minPaneHeight_ = 0;
     int lowerPaneHeight_ = 0;
     int tabSize_ = 4;

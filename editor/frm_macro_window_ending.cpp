@@ -38,6 +38,7 @@ void frm_MacroWindow::SetUpEnding() {
 void frm_MacroWindow::EndWithoutUser() {
     endingWithoutUser_ = true;
     KeepRecoveryCopyNow();
+    if (IsModified() && !recoveryWritten_) KeepCopyInFallback();
     if (running_) {
         closeAfterRun_ = true;
         Menu_Stop_Click();
@@ -69,6 +70,8 @@ void frm_MacroWindow::ContinueEnding() {
         close();
     else
         QCoreApplication::quit();
+    // An end that lost the text says so in its status too.
+    if (textLost_) QCoreApplication::exit(1);
 }
 
 // Cancels every dialog and closes every other window that is open; true when there was one.

@@ -3,9 +3,24 @@
 #include "editor_widgets.h"
 #include "frm_macro_window.h"
 
+#include <QDir>
+
+#include <cstdio>
+
 namespace {
 
 const QString kRestoreQuestion = QStringLiteral("前回保存されずに終了したマクロがあります。\n復元しますか？");
+const QString kRecoveryFailedText = QStringLiteral("復元用の控えを書き込めません。 - ");
+const QString kRecoveryFallbackText = QStringLiteral("編集中のマクロの控えを書き込みました。 - ");
+const QString kRecoveryLostText = QStringLiteral(
+    "編集中のマクロの控えをどこにも書き込めなかったため、保存されていない変更は失われました。 - ");
+
+// A line for whoever reads the program's standard error when no window is left to show it.
+void WriteStandardError(const QString& line) {
+    const QByteArray bytes = (line + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
 
 } // namespace
 
@@ -27,12 +42,41 @@ void frm_MacroWindow::OnEditorTextChanged() {
     recoveryTimer_.start();
 }
 
-// A text that is back to its saved state (undone, say) needs no copy any more.
+// A text that is back to its saved state (undone, say) needs no copy any more. A copy that cannot be written
+// is said once in the log, with the folder and the reason, while the copies keep failing: the user can save
+// the text elsewhere meanwhile.
 void frm_MacroWindow::WriteRecoveryCopy() {
-    if (IsModified())
-        recovery_->Write(EditorText(), currentFilePath_);
-    else
+    if (!IsModified()) {
         recovery_->Remove();
+        recoveryWritten_ = true;
+        return;
+    }
+    recoveryWritten_ = recovery_->Write(EditorText(), currentFilePath_);
+    if (recoveryWritten_) {
+        recoveryFailureShown_ = false;
+    } else if (!recoveryFailureShown_) {
+        recoveryFailureShown_ = true;
+        AppendLog(kRecoveryFailedText + QDir::toNativeSeparators(recovery_->Folder()));
+        AppendLog(recovery_->LastError());
+    }
+}
+
+// The end without a user, with a modified text that its folder could not take: the copy goes to the first
+// fallback folder that takes it, and standard error (the session's log) says where it went, or that the text
+// could be kept nowhere. The next start offers a copy from the fallback folders too.
+void frm_MacroWindow::KeepCopyInFallback() {
+    QString reason = recovery_->LastError();
+    for (const QString& folder : RecoveryStore::FallbackFolders()) {
+        recovery_->MoveTo(folder);
+        recoveryWritten_ = recovery_->Write(EditorText(), currentFilePath_);
+        if (recoveryWritten_) {
+            WriteStandardError(kRecoveryFallbackText + QDir::toNativeSeparators(recovery_->CopyPath()));
+            return;
+        }
+        reason = recovery_->LastError();
+    }
+    textLost_ = true;
+    WriteStandardError(kRecoveryLostText + reason);
 }
 
 void frm_MacroWindow::DiscardRecoveryCopy() {

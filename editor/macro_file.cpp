@@ -81,18 +81,45 @@ std::string BufferFilePath() {
     if (!programFolder.empty() && ::access(programFolder.c_str(), W_OK) == 0)
         return (programFolder / kName).string();
     const std::filesystem::path cache = CacheFolder();
-    MakePrivateFolder(cache.string());
+    std::u16string ignored; // a folder that cannot be used shows when the buffer file is written
+    MakePrivateFolder(cache.string(), ignored);
     return (cache / kName).string();
 }
 
-void MakePrivateFolder(const std::string& folder) {
-    std::error_code ignored; // a folder that cannot be made shows when the buffer file is written
-    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
-    ::mkdir(folder.c_str(), 0700);
-    // A folder made by an earlier version (0755) is closed to others; a link or another user's folder is
-    // left alone: the file is then made beside whatever the link leads to only as a name of our own.
+bool IsOwnRegularFile(const std::string& path, int64_t largest) {
     struct stat info {};
-    if (::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
-        (info.st_mode & 077) != 0)
-        ::chmod(folder.c_str(), 0700);
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+           info.st_size <= largest;
+}
+
+bool MakePrivateFolder(const std::string& folder, std::u16string& reason) {
+    std::error_code ignored; // a parent that cannot be made shows as the folder's own failure
+    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        reason = ErrnoText(errno);
+        return false;
+    }
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0) {
+        reason = ErrnoText(errno);
+        return false;
+    }
+    if (S_ISLNK(info.st_mode)) {
+        reason = u"フォルダがリンクになっています";
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        reason = u"同じ名前のファイルがあります";
+        return false;
+    }
+    if (info.st_uid != ::geteuid()) {
+        reason = u"ほかのユーザーのフォルダです";
+        return false;
+    }
+    // A folder made by an earlier version (0755) is closed to others.
+    if ((info.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) {
+        reason = ErrnoText(errno);
+        return false;
+    }
+    return true;
 }

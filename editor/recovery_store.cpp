@@ -2,11 +2,21 @@
 // editor's copy from an orphan, the atomic write through QSaveFile and the readable file format.
 #include "recovery_store.h"
 
+#include "editor_files.h"
+#include "macro_file.h"
+#include "macro_text.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QUuid>
+
+#include <algorithm>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -19,6 +29,13 @@ const QByteArray kHeader = QByteArrayLiteral("QuillonMacro recovery copy 1\n");
 const QByteArray kFileField = QByteArrayLiteral("file: ");
 const QString kCopySuffix = QStringLiteral(".recovery");
 const QString kLockSuffix = QStringLiteral(".lock");
+// The names this program gives its copies (a UUID, then the suffix): nothing else in the folder is looked at.
+const QString kCopyPattern = QString(8, u'?') + u'-' + QString(4, u'?') + u'-' + QString(4, u'?') + u'-' +
+                             QString(4, u'?') + u'-' + QString(12, u'?') + kCopySuffix;
+// Only the newest copies are tried at start, so a folder full of them cannot hold the start up.
+constexpr qsizetype kMostCopiesTried = 32;
+// A copy holds a macro text and a header with one path.
+constexpr qint64 kLargestCopy = static_cast<qint64>(kMacroFileByteLimit) + 64 * 1024;
 
 QByteArray EscapePath(const QString& path) {
     QByteArray bytes = path.toUtf8();
@@ -56,6 +73,19 @@ QString RecoveryStore::DefaultFolder() {
 #endif
 }
 
+QStringList RecoveryStore::FallbackFolders() {
+    QStringList folders;
+#ifdef Q_OS_WIN
+    folders << QDir(QDir::tempPath()).filePath(QStringLiteral("QuillonMacro-recovery"));
+#else
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
+        folders << QDir(runtime).filePath(QStringLiteral("quillonmacro-recovery"));
+    folders << QDir(QDir::tempPath()).filePath(QStringLiteral("quillonmacro-recovery-%1").arg(::geteuid()));
+#endif
+    return folders;
+}
+
 RecoveryStore::RecoveryStore(const QString& folder)
     : folder_(QDir(folder).absolutePath()),
       copyPath_(QDir(folder_).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces) + kCopySuffix)) {}
@@ -68,13 +98,22 @@ bool RecoveryStore::HasCopy() const {
     return QFileInfo::exists(copyPath_);
 }
 
-// The folder holds texts the user has not saved anywhere: only its owner may read it.
+// The folder holds texts the user has not saved anywhere: only its owner may read it, and a folder that is a
+// link or another user's is not written into.
 bool RecoveryStore::TakeLock() {
     if (lock_) return true;
-    if (!QDir().mkpath(folder_)) return false;
-    QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    std::u16string reason;
+    if (!MakePrivateFolder(SystemPath(folder_), reason)) {
+        lastError_ = QString::fromStdU16String(reason);
+        return false;
+    }
     std::unique_ptr<QLockFile> lock = LockOf(copyPath_);
-    if (!lock->tryLock(0)) return false;
+    if (!lock->tryLock(0)) {
+        lastError_ = lock->error() == QLockFile::PermissionError
+                         ? QStringLiteral("ロックファイルを作れません（権限がありません）")
+                         : QStringLiteral("ロックファイルを作れません");
+        return false;
+    }
     lock_ = std::move(lock);
     return true;
 }
@@ -89,12 +128,21 @@ bool RecoveryStore::Write(const QString& text, const QString& filePath) {
     if (!TakeLock()) return false;
     const QByteArray bytes = Encode(text, filePath);
     QSaveFile file(copyPath_);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
+    bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    if (written) written = file.commit();
+    if (!written) {
+        lastError_ = QString::fromStdU16String(QtFileErrorText(file.errorString()));
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    lastError_.clear();
+    return true;
+}
+
+void RecoveryStore::MoveTo(const QString& folder) {
+    ReleaseLock();
+    folder_ = QDir(folder).absolutePath();
+    copyPath_ = QDir(folder_).filePath(QFileInfo(copyPath_).fileName());
 }
 
 // The copy goes before the lock, so that no other editor can take the lock while the copy still exists.
@@ -105,10 +153,15 @@ void RecoveryStore::Remove() {
 
 std::optional<RecoveryCopy> RecoveryStore::ClaimNewestOrphan() {
     if (HasCopy()) return std::nullopt;
-    const QFileInfoList copies =
-        QDir(folder_).entryInfoList({QStringLiteral("*") + kCopySuffix}, QDir::Files, QDir::Time);
+    QFileInfoList copies;
+    for (const QString& folder : QStringList{folder_} + FallbackFolders())
+        copies += QDir(folder).entryInfoList({kCopyPattern}, QDir::Files | QDir::System | QDir::Hidden);
+    std::sort(copies.begin(), copies.end(),
+              [](const QFileInfo& a, const QFileInfo& b) { return a.lastModified() > b.lastModified(); });
+    if (copies.size() > kMostCopiesTried) copies.resize(kMostCopiesTried);
     for (const QFileInfo& info : copies) {
         const QString path = info.absoluteFilePath();
+        if (!IsOwnRegularFile(SystemPath(path), kLargestCopy)) continue; // left there, unread
         if (path == copyPath_) continue;
         // tryLock succeeds on a lock left by a dead process and fails while its editor lives.
         std::unique_ptr<QLockFile> lock = LockOf(path);
@@ -120,6 +173,7 @@ std::optional<RecoveryCopy> RecoveryStore::ClaimNewestOrphan() {
             continue;
         }
         ReleaseLock();
+        folder_ = info.absolutePath();
         copyPath_ = path;
         lock_ = std::move(lock);
         return copy;
@@ -128,9 +182,11 @@ std::optional<RecoveryCopy> RecoveryStore::ClaimNewestOrphan() {
 }
 
 std::optional<RecoveryCopy> RecoveryStore::Read(const QString& copyPath) {
+    if (!IsOwnRegularFile(SystemPath(copyPath), kLargestCopy)) return std::nullopt;
     QFile file(copyPath);
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.read(kLargestCopy + 1);
+    if (bytes.size() > kLargestCopy) return std::nullopt;
     if (!bytes.startsWith(kHeader)) return std::nullopt;
     const qsizetype fieldStart = kHeader.size();
     const qsizetype fieldEnd = bytes.indexOf('\n', fieldStart);

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QLockFile>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -27,6 +28,11 @@ class RecoveryStore {
     // ~/.local/state/quillonmacro/recovery; on Windows %LOCALAPPDATA%\QuillonMacro\recovery.
     static QString DefaultFolder();
 
+    // Where copies go when the folder cannot take them (a full disk, a folder that is a link or another
+    // user's): a folder of the user's in the runtime folder, then in the temporary folder. The claim at
+    // start looks there too.
+    static QStringList FallbackFolders();
+
     explicit RecoveryStore(const QString& folder = DefaultFolder());
     ~RecoveryStore();
     RecoveryStore(const RecoveryStore&) = delete;
@@ -38,17 +44,25 @@ class RecoveryStore {
     bool HasCopy() const;
 
     // Replaces this store's copy atomically with the text and the path of its file, taking the lock first.
-    // False when the folder, the lock or the write fails (the previous copy, if any, is then left whole).
+    // False when the folder, the lock or the write fails (the previous copy, if any, is then left whole);
+    // LastError then says why, in Japanese.
     bool Write(const QString& text, const QString& filePath);
+    const QString& LastError() const { return lastError_; }
+    // Makes `folder` the store's folder for its copy from now on (the fallback of a folder that fails); the
+    // copy already written, if any, stays where it is and is no longer this store's.
+    void MoveTo(const QString& folder);
     // Removes this store's copy and releases its lock; nothing remains in the folder of this store.
     void Remove();
 
-    // Claims the newest orphan: takes its lock, reads it and makes it this store's own copy (a later Write
-    // replaces it, Remove deletes it). Copies of living stores are never taken; orphans that cannot be read
-    // are left where they are. Only a store that holds no copy of its own claims; otherwise nothing.
+    // Claims the newest orphan of the folder and the fallback folders: takes its lock, reads it and makes it
+    // this store's own copy (a later Write replaces it, Remove deletes it). Copies of living stores are never
+    // taken. Only names this program writes are looked at, only the newest few of them, and only regular
+    // files of the user's (not links) within the macro size limit are read: anything else is left where it
+    // is, unread. Only a store that holds no copy of its own claims; otherwise nothing.
     std::optional<RecoveryCopy> ClaimNewestOrphan();
 
-    // Reads a copy file; nothing when it is missing or not a recovery copy.
+    // Reads a copy file; nothing when it is missing, not a regular file of the user's, larger than a macro
+    // may be, or not a recovery copy.
     static std::optional<RecoveryCopy> Read(const QString& copyPath);
 
   private:
@@ -57,5 +71,6 @@ class RecoveryStore {
 
     QString folder_;
     QString copyPath_;
+    QString lastError_;
     std::unique_ptr<QLockFile> lock_;
 };

@@ -182,31 +182,47 @@ TEST(MacroFileSave, FailedSaveLeavesOldFileWholeAndLogsTwoLines) {
 }
 
 // The copy may hold a macro's password: only its user may read it, and its cache folder is closed to others,
-// whatever the umask and however an earlier version made the folder.
+// whatever the umask and however an earlier version made the folder; a folder that cannot be the user's
+// alone is refused with its reason.
 TEST(MacroFileBuffer, TheCopyAndItsFolderAreTheUsersAlone) {
     QTemporaryDir dir;
     const mode_t oldMask = ::umask(0);
+    struct stat info {};
     {
         LogRecorder log;
         OwnBufferFile buffer(dir.filePath("macrobuf.qlx").toStdString());
         ASSERT_TRUE(WriteBufferFile(buffer, u"PRINT \"secret\"", log.Sink()));
-        struct stat info {};
         ASSERT_EQ(::stat(buffer.Path().c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0600u);
     }
+    std::u16string reason;
     const std::string made = dir.filePath("cache/QuillonMacro").toStdString();
-    MakePrivateFolder(made);
+    EXPECT_TRUE(MakePrivateFolder(made, reason));
     const std::string opened = dir.filePath("old").toStdString();
     ::mkdir(opened.c_str(), 0755);
-    MakePrivateFolder(opened);
+    EXPECT_TRUE(MakePrivateFolder(opened, reason));
     // A link in the folder's place is not followed: its target keeps its rights.
     const std::string target = dir.filePath("target").toStdString();
     ::mkdir(target.c_str(), 0755);
     const std::string link = dir.filePath("linked").toStdString();
     ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
-    MakePrivateFolder(link);
+    EXPECT_FALSE(MakePrivateFolder(link, reason));
+    EXPECT_EQ(reason, u"フォルダがリンクになっています");
+    // A file in its place, and another user's folder (made so by root, as after "sudo -E").
+    const std::string file = dir.filePath("file").toStdString();
+    ASSERT_TRUE(QFile(QString::fromStdString(file)).open(QIODevice::WriteOnly));
+    EXPECT_FALSE(MakePrivateFolder(file, reason));
+    EXPECT_EQ(reason, u"同じ名前のファイルがあります");
+    if (::geteuid() == 0) {
+        const std::string others = dir.filePath("others").toStdString();
+        ::mkdir(others.c_str(), 0755);
+        ASSERT_EQ(::chown(others.c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(MakePrivateFolder(others, reason));
+        EXPECT_EQ(reason, u"ほかのユーザーのフォルダです");
+        ASSERT_EQ(::stat(others.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0755u);
+    }
     ::umask(oldMask);
-    struct stat info {};
     ASSERT_EQ(::stat(made.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     ASSERT_EQ(::stat(opened.c_str(), &info), 0);

@@ -130,7 +130,8 @@ TEST(EndingEndToEnd, TheCopyOfferedAtTheEndStaysForTheNextStart) {
     const Installation installed;
     const QString text = QStringLiteral("PRINT \"left by a dead editor\"");
     ASSERT_TRUE(QDir().mkpath(installed.recovery));
-    QFile copy(QDir(installed.recovery).filePath(QStringLiteral("left.recovery")));
+    QFile copy(
+        QDir(installed.recovery).filePath(QStringLiteral("5a1e0b6c-1d2e-4f30-9a8b-7c6d5e4f3a2b.recovery")));
     ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
     copy.write(CopyBytes(text));
     copy.close();
@@ -147,6 +148,47 @@ TEST(EndingEndToEnd, TheCopyOfferedAtTheEndStaysForTheNextStart) {
     std::unique_ptr<QProcess> again = installed.Start();
     ASSERT_TRUE(again);
     ASSERT_TRUE(RestoreWithEnter(again->processId()));
+    again->kill();
+    again->waitForFinished(5000);
+}
+
+// The recovery folder cannot take the copy (a file stands in its place): the log says so once, and a stop
+// signal puts the copy into the fallback folder in the runtime folder, says where on standard error, and the
+// next start offers it.
+TEST(EndingEndToEnd, ACopyTheFolderRefusesGoesToAFallbackAtTheEnd) {
+    const Installation installed;
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(installed.recovery).path()));
+    ASSERT_TRUE(QFile(installed.recovery).open(QIODevice::WriteOnly));
+    const auto start = [&] {
+        auto editor = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_STATE_HOME"), installed.state.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        editor->setProcessEnvironment(env);
+        editor->start(installed.program);
+        return editor;
+    };
+    std::unique_ptr<QProcess> editor = start();
+    ASSERT_TRUE(WaitFor([&] { return !MainWindow(editor->processId()).isEmpty(); }));
+    Activate(MainWindow(editor->processId()));
+    TypeLines({QStringLiteral("PRINT \"nowhere else\"")});
+    QThread::msleep(2500); // the copy is tried once typing pauses
+    const Ending ending = SendSignals(*editor, {SIGTERM});
+    ASSERT_TRUE(ending.ended);
+    const QString errors = QString::fromUtf8(editor->readAllStandardError());
+    const QString fallback = QDir(runtime.path()).filePath(QStringLiteral("quillonmacro-recovery"));
+    EXPECT_TRUE(errors.contains(QStringLiteral("編集中のマクロの控えを書き込みました。 - ") + fallback))
+        << errors.toStdString();
+    const QStringList copies = QDir(fallback).entryList({QStringLiteral("*.recovery")}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(ReadAll(QDir(fallback).filePath(copies.first())),
+              CopyBytes(QStringLiteral("PRINT \"nowhere else\"")));
+
+    std::unique_ptr<QProcess> again = start();
+    ASSERT_TRUE(RestoreWithEnter(again->processId()));
+    EXPECT_EQ(TextThroughARun(again->processId(), installed), QByteArray("PRINT \"nowhere else\"\r\n"));
     again->kill();
     again->waitForFinished(5000);
 }

@@ -1,5 +1,6 @@
 // Tests of the recovery store: the state folder, the atomic replacement of a copy, removal, and orphans —
-// taken only from dead editors, newest first, each by one store, never from a living one.
+// taken only from dead editors, newest first, each by one store, never from a living one; the folders that
+// are refused, the files that are never read, and the fallback folders.
 #include "recovery_store.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -198,4 +200,114 @@ TEST(RecoveryStore, CopyWithoutAnyLockFileIsAnOrphan) {
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->text, QStringLiteral("left"));
     EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral(".lock"))); // held by its new owner
+}
+
+// Texts never saved anywhere are not written into a folder that is a link (its target is neither tightened
+// nor written into), another user's (as after "sudo -E"), or a file; the reason is given in Japanese.
+TEST(RecoveryStore, RefusesAFolderThatIsALinkAnotherUsersOrAFile) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("target"));
+    ASSERT_TRUE(QDir().mkpath(target));
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                      QFile::ExeOther);
+    const QString linked = dir.filePath(QStringLiteral("linked"));
+    ASSERT_TRUE(QFile::link(target, linked));
+    RecoveryStore viaLink(linked);
+    EXPECT_FALSE(viaLink.Write(QStringLiteral("PRINT 1"), {}));
+    EXPECT_EQ(viaLink.LastError(), QStringLiteral("フォルダがリンクになっています"));
+    EXPECT_TRUE(Entries(target).isEmpty());
+    EXPECT_TRUE(QFileInfo(target).permissions() & QFile::ReadOther);
+
+    const QString file = dir.filePath(QStringLiteral("file"));
+    ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
+    RecoveryStore intoFile(file);
+    EXPECT_FALSE(intoFile.Write(QStringLiteral("PRINT 1"), {}));
+    EXPECT_EQ(intoFile.LastError(), QStringLiteral("同じ名前のファイルがあります"));
+
+    if (::geteuid() != 0) return;
+    const QString others = dir.filePath(QStringLiteral("others"));
+    ASSERT_TRUE(QDir().mkpath(others));
+    ASSERT_EQ(::chown(QFile::encodeName(others).constData(), 65534, 65534), 0);
+    RecoveryStore intoOthers(others);
+    EXPECT_FALSE(intoOthers.Write(QStringLiteral("PRINT 1"), {}));
+    EXPECT_EQ(intoOthers.LastError(), QStringLiteral("ほかのユーザーのフォルダです"));
+    EXPECT_TRUE(Entries(others).isEmpty());
+}
+
+// At start only copies this program could have written are read: a FIFO or a link to /dev/zero named like a
+// copy, a copy larger than a macro may be, another user's file, and junk under other names are left in
+// place, unread (each of them hung or aborted the start), and the valid older copy is offered.
+TEST(RecoveryStore, OnlyTheUsersOwnRegularCopiesWithinTheLimitAreRead) {
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    const QString valid = LeaveOrphan(folder, QStringLiteral("PRINT \"kept\""), {});
+    SetAge(valid, 600);
+    const auto copyName = [&](const char* uuid) { return QDir(folder).filePath(QLatin1String(uuid)); };
+    const QString fifo = copyName("00000000-0000-0000-0000-000000000001.recovery");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = copyName("00000000-0000-0000-0000-000000000002.recovery");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString huge = copyName("00000000-0000-0000-0000-000000000003.recovery");
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("QuillonMacro recovery copy 1\nfile: \n\n");
+        ASSERT_TRUE(file.resize(qint64{65} << 20)); // sparse: costs no disk
+    }
+    const QString junkFifo = copyName("notes.recovery");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(junkFifo).constData(), 0600), 0);
+    if (::geteuid() == 0) {
+        const QString others = copyName("00000000-0000-0000-0000-000000000004.recovery");
+        QFile file(others);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("QuillonMacro recovery copy 1\nfile: \n\nPRINT \"planted\"");
+        file.close();
+        ASSERT_EQ(::chown(QFile::encodeName(others).constData(), 65534, 65534), 0);
+    }
+
+    RecoveryStore store(folder);
+    const std::optional<RecoveryCopy> claimed = store.ClaimNewestOrphan();
+    ASSERT_TRUE(claimed);
+    EXPECT_EQ(claimed->text, QStringLiteral("PRINT \"kept\""));
+    EXPECT_FALSE(RecoveryStore::Read(huge));
+    EXPECT_FALSE(RecoveryStore::Read(zero));
+    for (const QString& left : {fifo, zero, huge, junkFifo})
+        EXPECT_TRUE(QFileInfo(left).isSymLink() || QFileInfo::exists(left)) << left.toStdString();
+    // Nothing more to offer: the refused ones are never offered.
+    RecoveryStore next(folder);
+    EXPECT_FALSE(next.ClaimNewestOrphan());
+}
+
+// A folder that cannot take the copy: the store moves to a fallback folder, and a later start finds the copy
+// there.
+TEST(RecoveryStore, AFallbackFolderTakesTheCopyAndItIsOfferedAtTheNextStart) {
+    QTemporaryDir dir;
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QString broken = dir.filePath(QStringLiteral("recovery"));
+    ASSERT_TRUE(QFile(broken).open(QIODevice::WriteOnly)); // a file where the folder should be
+    ASSERT_EQ(RecoveryStore::FallbackFolders().first(),
+              runtime.filePath(QStringLiteral("quillonmacro-recovery")));
+    QString fallbackCopy;
+    {
+        RecoveryStore store(broken);
+        ASSERT_FALSE(store.Write(QStringLiteral("PRINT \"rescued\""), {}));
+        store.MoveTo(RecoveryStore::FallbackFolders().first());
+        ASSERT_TRUE(store.Write(QStringLiteral("PRINT \"rescued\""), {}));
+        fallbackCopy = store.CopyPath();
+        EXPECT_TRUE(fallbackCopy.startsWith(runtime.path()));
+    }
+    RecoveryStore next(broken);
+    const std::optional<RecoveryCopy> claimed = next.ClaimNewestOrphan();
+    if (oldRuntime.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    ASSERT_TRUE(claimed);
+    EXPECT_EQ(claimed->text, QStringLiteral("PRINT \"rescued\""));
+    EXPECT_EQ(next.CopyPath(), fallbackCopy);
+    next.Remove();
+    EXPECT_FALSE(QFileInfo::exists(fallbackCopy));
 }

@@ -79,6 +79,33 @@ TEST(WindowRecovery, CopyFollowsTheModifiedText) {
     EXPECT_FALSE(w->Recovery().HasCopy());
 }
 
+// A copy that cannot be written is said in the log once, with the folder and the reason, not at every pause
+// in typing; once copies are written again, a later failure is said again.
+TEST(WindowRecovery, ACopyThatCannotBeWrittenIsSaidOnce) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("recovery"));
+    ASSERT_TRUE(QFile(folder).open(QIODevice::WriteOnly)); // a file where the folder should be
+    TestWindow w(folder);
+    const QString said =
+        QStringLiteral("復元用の控えを書き込めません。 - ") + QDir::toNativeSeparators(folder);
+    const auto timesSaid = [&] { return LogLines(*w).count(said); };
+    w->txt_Macro->setPlainText(QStringLiteral("typed 1"));
+    ASSERT_TRUE(WaitFor([&] { return timesSaid() == 1; }));
+    EXPECT_EQ(LogLines(*w).at(LogLines(*w).indexOf(said) + 1),
+              QStringLiteral("同じ名前のファイルがあります"));
+    w->txt_Macro->setPlainText(QStringLiteral("typed 2"));
+    QTest::qWait(frm_MacroWindow::kRecoveryDelayMs + 500);
+    EXPECT_EQ(timesSaid(), 1);
+
+    ASSERT_TRUE(QFile::remove(folder));
+    w->txt_Macro->setPlainText(QStringLiteral("typed 3"));
+    ASSERT_TRUE(CopyHolds(*w, QStringLiteral("typed 3")));
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    ASSERT_TRUE(QFile(folder).open(QIODevice::WriteOnly));
+    w->txt_Macro->setPlainText(QStringLiteral("typed 4"));
+    EXPECT_TRUE(WaitFor([&] { return timesSaid() == 2; }));
+}
+
 TEST(WindowRecovery, ClosingLeavesNoCopy) {
     TestWindow w;
     const QString folder = QFileInfo(w->Recovery().CopyPath()).path();
