@@ -142,6 +142,7 @@ INT_PTR CALLBACK InputBoxProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
 
 std::u16string ShowInputBox(const std::u16string& prompt, const std::u16string& title,
                             const StopCheck& stopRequested) {
+    if (stopRequested && stopRequested()) return {};
     InputBoxState state{ToWide(prompt), ToWide(title), {}, nullptr};
     EmptyDialogTemplate frame{};
     frame.frame.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFOREGROUND;

@@ -42,6 +42,8 @@ int32_t UnansweredButton(UINT nativeStyle) {
 int32_t ShowMessageBox(const std::u16string& text, int32_t style, const std::u16string& title,
                        const StopCheck& stopRequested) {
     const UINT nativeStyle = NativeMessageBoxStyle(style);
+    // A run already asked to stop shows no box that would close again at once.
+    if (stopRequested && stopRequested()) return UnansweredButton(nativeStyle);
     shownBox = nullptr;
     const HHOOK hook =
         SetWindowsHookExW(WH_CALLWNDPROC, BeforeWindowProcedure, nullptr, GetCurrentThreadId());

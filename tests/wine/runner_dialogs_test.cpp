@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -209,7 +210,9 @@ TEST_P(RunnerDialogs, MessageWindowIsPlacedInTwipsAndFitsItsText) {
                  "MES \"こんにちは\", 1440, 720\r\n"
                  "PRINT MSGBOX(\"一つ目\")\r\n"
                  "MES \"もっと長いメッセージになりました\"\r\n"
-                 "PRINT MSGBOX(\"二つ目\")\r\n",
+                 "PRINT MSGBOX(\"二つ目\")\r\n"
+                 "MES \"三つ目\"\r\n"
+                 "PRINT MSGBOX(\"三つ目\")\r\n",
                  [](DWORD processId) {
                      const HDC screen = GetDC(nullptr);
                      const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
@@ -258,10 +261,19 @@ TEST_P(RunnerDialogs, MessageWindowIsPlacedInTwipsAndFitsItsText) {
                      const RECT longer = labelInside();
                      EXPECT_NEAR(clientWidth(), 2 * longer.left + (longer.right - longer.left), 1);
                      EXPECT_GT(clientWidth(), firstWidth);
+                     // Its close button hides it while the box waits; the next MES shows it again.
+                     PostMessageW(message, WM_SYSCOMMAND, SC_CLOSE, 0);
+                     EXPECT_TRUE(WineTest::WaitUntil([message] { return !IsWindowVisible(message); }));
                      Click(second, IDOK);
+
+                     const HWND third = WaitForBox(processId, second);
+                     ASSERT_NE(third, nullptr);
+                     EXPECT_TRUE(IsWindowVisible(message));
+                     EXPECT_EQ(TextOf(label), L"三つ目");
+                     Click(third, IDOK);
                  });
     EXPECT_EQ(result.exitCode, 0u) << result.err;
-    EXPECT_EQ(result.out, "ready\r\n1\r\n1\r\n終了しました。\r\n");
+    EXPECT_EQ(result.out, "ready\r\n1\r\n1\r\n1\r\n終了しました。\r\n");
 }
 
 // A box nobody answers does not hold up a stop: "--stop" (as Pause from another program) and Pause itself
@@ -288,6 +300,38 @@ TEST_P(RunnerDialogs, StopWhileABoxWaitsClosesItAndStopsTheRun) {
         EXPECT_EQ(result.err, "ユーザによって終了されました\r\n\r\n行=3\r\n") << box;
         EXPECT_FALSE(IsWindow(shown)) << box;
     }
+}
+
+// On a window station nobody sees (a service's, or a task's that runs whether the user is logged on or not)
+// no box could ever be answered: the dialog built-ins fail at once with code 7 instead of waiting for good.
+TEST(RunnerDialogsUnseen, OnAnInvisibleWindowStationTheDialogsFailWithCodeSeven) {
+    const HWINSTA station = CreateWindowStationW(L"QuillonMacroTestStation", 0, WINSTA_ALL_ACCESS, nullptr);
+    ASSERT_NE(station, nullptr);
+    USEROBJECTFLAGS flags{};
+    ASSERT_TRUE(GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr));
+    if ((flags.dwFlags & WSF_VISIBLE) != 0) GTEST_SKIP() << "this system shows every window station";
+    const HWINSTA own = GetProcessWindowStation();
+    ASSERT_TRUE(SetProcessWindowStation(station));
+    const HDESK desktop = CreateDesktopW(L"Unseen", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(own);
+    ASSERT_NE(desktop, nullptr);
+    WineTest::TemporaryFolder folder;
+    const std::wstring path = folder.File(L"unseen.qlx");
+    const std::pair<std::string, std::string> calls[] = {
+        {"x = MSGBOX(\"x\")", "MSGBOX"}, {"x = INPUTBOX(\"x\")", "INPUTBOX"}, {"MES \"x\"", "MES"}};
+    for (const auto& [call, name] : calls) {
+        WineTest::WriteBytes(path, "DIM x\r\nPRINT 1\r\n" + call + "\r\nPRINT 2\r\n");
+        const RunResult result =
+            WineTest::RunProgram(QM_RUNNER_NAME_W, Quoted(path), {}, L"QuillonMacroTestStation\\Unseen");
+        EXPECT_EQ(result.exitCode, 7u) << call;
+        EXPECT_EQ(result.out, "1\r\n終了しました。\r\n") << call;
+        EXPECT_EQ(result.err,
+                  "関数の呼び出しが不正です\r\n画面が使用できないため、ダイアログを表示できません - " + name +
+                      "\r\n行=3\r\n")
+            << call;
+    }
+    CloseDesktop(desktop);
+    CloseWindowStation(station);
 }
 
 // Only what macros know reaches MessageBoxW: bits such as MB_SERVICE_NOTIFICATION (the box would go to

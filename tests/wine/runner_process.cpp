@@ -57,11 +57,15 @@ RunResult RunProgram(const std::wstring& program, const std::wstring& arguments,
         }
         onFirstOutput(process);
     }
-    result.out += ReadAll(outRead);
-    errReader.join();
-    result.err = err;
+    std::string out;
+    std::thread outReader([&] { out = ReadAll(outRead); });
+    // A program that never ends (a box nobody answers) fails the test instead of holding it up.
     if (WaitForSingleObject(process.hProcess, kPatienceMs) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 9999);
+    outReader.join();
+    errReader.join();
+    result.out += out;
+    result.err = err;
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
