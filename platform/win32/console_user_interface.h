@@ -1,6 +1,5 @@
-// The user-interface side of a windowless run on Windows: the Win32 message box, input box and MES window
-// (made on the first one a macro asks for), and a yield that keeps the thread's window messages flowing and
-// lets a stop request reach the run.
+// The user-interface side of a windowless run on Windows: the Win32 message box, input box and MES window,
+// and a yield that keeps the thread's window messages flowing and lets a stop request reach the run.
 #pragma once
 
 #include "windowless_user_interface.h"

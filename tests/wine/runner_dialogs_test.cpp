@@ -1,8 +1,6 @@
-// Tests of MSGBOX, INPUTBOX and MES in a windowless run (the console runner and the editor program started
-// with a macro file): the boxes and the message window found among the process's windows, read, answered
-// with keys and clicks, and the answers in the run's output; a stop while a box waits.
+// Tests of MSGBOX, INPUTBOX and MES in a windowless run: the boxes and the message window found among the
+// process's windows, read, answered with keys and clicks, the answers in the output; stops; unseen desktops.
 #include "runner_process.h"
-#include "win32_dialogs.h"
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>
@@ -332,25 +330,6 @@ TEST(RunnerDialogsUnseen, OnAnInvisibleWindowStationTheDialogsFailWithCodeSeven)
     }
     CloseDesktop(desktop);
     CloseWindowStation(station);
-}
-
-// Only what macros know reaches MessageBoxW: bits such as MB_SERVICE_NOTIFICATION (the box would go to
-// another desktop and return at once), MB_HELP or a default button the box lacks would change what the user
-// sees or what the macro gets back.
-TEST(RunnerDialogStyles, OnlyTheButtonsIconAndDefaultButtonReachTheSystemBox) {
-    using Win32Dialogs::NativeMessageBoxStyle;
-    EXPECT_EQ(NativeMessageBoxStyle(0), static_cast<UINT>(MB_OK));
-    EXPECT_EQ(NativeMessageBoxStyle(3 + 48 + 512),
-              static_cast<UINT>(MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON3));
-    EXPECT_EQ(NativeMessageBoxStyle(5 + 64 + 256),
-              static_cast<UINT>(MB_RETRYCANCEL | MB_ICONASTERISK | MB_DEFBUTTON2));
-    EXPECT_EQ(NativeMessageBoxStyle(6), static_cast<UINT>(MB_OK));             // cancel, try, continue
-    EXPECT_EQ(NativeMessageBoxStyle(4 + 512), static_cast<UINT>(MB_YESNO));    // no third button
-    EXPECT_EQ(NativeMessageBoxStyle(1 + 768), static_cast<UINT>(MB_OKCANCEL)); // a fourth button
-    EXPECT_EQ(NativeMessageBoxStyle(80 + 1), static_cast<UINT>(MB_OKCANCEL));  // no such icon
-    EXPECT_EQ(NativeMessageBoxStyle(0x200000 | 0x40000 | 0x4000 | 0x1000 | 2),
-              static_cast<UINT>(MB_ABORTRETRYIGNORE));
-    EXPECT_EQ(NativeMessageBoxStyle(-1), static_cast<UINT>(MB_OK));
 }
 
 std::string ProgramName(const ::testing::TestParamInfo<const wchar_t*>& info) {
