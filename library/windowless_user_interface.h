@@ -1,5 +1,5 @@
 // WindowlessUserInterface: the user-interface side of a run that has no window to own dialogs (the command
-// line on Linux, the console runner on Windows): no dialogs or message window, and a yield hook.
+// line on Linux, the console runner on Windows): by itself no dialogs or message window, and a yield hook.
 #pragma once
 
 #include "user_interface.h"
@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 
-// Each realisation supplies Yield, which calls RunYieldHook and then keeps its own event loop turning.
+// Each realisation supplies Yield, which calls RunYieldHook and then keeps its own event loop turning, and
+// shows the dialogs itself where the desktop allows (Qt's from the editor part on Linux, Win32 windows on
+// Windows).
 class WindowlessUserInterface : public UserInterface {
   public:
     bool CanShowDialogs() const override { return false; }

@@ -190,12 +190,17 @@ int RunMacroFile(const std::u16string& path, MissingFile missing) {
     Win32DesktopPlatform desktop;
     cMoMacro macro(&userInterface, &desktop);
     macro.SetSyncRun(false);
-    // Pause (taken by this run or by another of the user's runs) stops the run as Ctrl+C does.
+    // Pause (taken by this run or by another of the user's runs) stops the run as Ctrl+C does; a box that
+    // waits for an answer asks too, and closes.
     EmergencyStop emergencyStop(CreateEmergencyStopKey(), OpenStopBroadcast());
     emergencyStop.Begin();
-    userInterface.SetYieldHook([&macro, &emergencyStop] {
+    const auto stopWasAsked = [&emergencyStop] {
         if (emergencyStop.TakeStop()) stopSignalled.store(true);
-        if (stopSignalled.load(std::memory_order_relaxed)) macro.ForceStop();
+        return stopSignalled.load(std::memory_order_relaxed);
+    };
+    userInterface.SetStopCheck(stopWasAsked);
+    userInterface.SetYieldHook([&macro, stopWasAsked] {
+        if (stopWasAsked()) macro.ForceStop();
     });
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     // The buffer file is only a copy for the duration of the run; it goes when the program ends.

@@ -32,10 +32,10 @@ int WriteOwnOption(const std::u16string& option);
 // program, which a user starts from Explorer as often as from a console, stays silent.
 enum class MissingFile { Report, Silent };
 
-// Reads the macro file and runs it from the top without a window: PRINT lines and "終了しました。" on
-// standard output, error lines on standard error, Ctrl+C or closing the console stops the run (code 100).
-// Returns the exit status: the final error code, 2 when the file does not exist (nothing on standard output)
-// or cannot be read.
+// Reads the macro file and runs it from the top without a window of its own (MSGBOX, INPUTBOX and MES show
+// theirs): PRINT lines and "終了しました。" on standard output, error lines on standard error; Pause, Ctrl+C
+// or closing the console stops the run (code 100), also while a box waits. Returns the exit status: the final
+// error code, 2 when the file does not exist (nothing on standard output) or cannot be read.
 int RunMacroFile(const std::u16string& path, MissingFile missing);
 
 } // namespace ConsoleRun

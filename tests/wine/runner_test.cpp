@@ -1,6 +1,7 @@
 // Tests of the console runner run as a program, and of the editor program QuillonMacro.exe started with a
 // macro file: what they write on standard output and standard error, their exit status, the macro-file
 // encodings and line ends. (The stop by Ctrl+C: runner-interrupt.sh.)
+#include "runner_process.h"
 #include "wine_test_support.h"
 
 #include <gtest/gtest.h>
@@ -12,72 +13,14 @@
 
 namespace {
 
-struct RunResult {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out;
-    std::string err;
-};
+using WineTest::Quoted;
+using WineTest::RunResult;
 
-std::string ReadAll(HANDLE pipe) {
-    std::string bytes;
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
-    return bytes;
-}
-
-// Starts the program (the runner unless named) with the arguments, its output and error in pipes. With
-// `onFirstOutput`, that is called once the program has printed its first output line.
-RunResult RunRunner(const std::wstring& arguments, DWORD creationFlags = 0,
+// The console runner without arguments, or a program of the test with them.
+RunResult RunRunner(const std::wstring& arguments,
                     const std::function<void(const PROCESS_INFORMATION&)>& onFirstOutput = {},
                     const std::wstring& program = QM_RUNNER_NAME_W) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
-    CreatePipe(&outRead, &outWrite, &inherit, 0);
-    CreatePipe(&errRead, &errWrite, &inherit, 0);
-    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = outWrite;
-    startup.hStdError = errWrite;
-    std::wstring commandLine = L"\"" + WineTest::ProgramFolder() + L"\\" + program + L"\"";
-    if (!arguments.empty()) commandLine += L" " + arguments;
-    PROCESS_INFORMATION process{};
-    RunResult result;
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, creationFlags, nullptr, nullptr,
-                        &startup, &process))
-        return result;
-    CloseHandle(outWrite);
-    CloseHandle(errWrite);
-    std::string err;
-    std::thread errReader([&] { err = ReadAll(errRead); });
-    if (onFirstOutput) {
-        char c = 0;
-        DWORD n = 0;
-        while (ReadFile(outRead, &c, 1, &n, nullptr) && n == 1) {
-            result.out += c;
-            if (c == '\n') break;
-        }
-        onFirstOutput(process);
-    }
-    result.out += ReadAll(outRead);
-    errReader.join();
-    result.err = err;
-    if (WaitForSingleObject(process.hProcess, WineTest::kPatienceMs) != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, 9999);
-    GetExitCodeProcess(process.hProcess, &result.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(outRead);
-    CloseHandle(errRead);
-    return result;
-}
-
-std::wstring Quoted(const std::wstring& path) {
-    return L"\"" + path + L"\"";
+    return WineTest::RunProgram(program, arguments, onFirstOutput);
 }
 
 // Each test runs once with every program that runs macro files from the command line: the console runner
@@ -91,7 +34,7 @@ class Runner : public ::testing::TestWithParam<const wchar_t*> {
     }
     RunResult Run(const std::wstring& arguments,
                   const std::function<void(const PROCESS_INFORMATION&)>& onFirstOutput = {}) {
-        return RunRunner(arguments, 0, onFirstOutput, GetParam());
+        return RunRunner(arguments, onFirstOutput, GetParam());
     }
     RunResult RunFile(const std::wstring& name, const std::string& bytes) {
         return Run(Quoted(Write(name, bytes)));
