@@ -11,6 +11,7 @@
 #include "library_state.h"
 #include "macro_facade.h"
 #include "macro_text.h"
+#include "program_errors.h"
 #include "program_part.h"
 #include "terminal_user_interface.h"
 #include "x11_connection_loss.h"
@@ -74,7 +75,7 @@ std::unique_ptr<UserInterface> OpenDialogs(const DesktopPlatform& desktop) {
         reinterpret_cast<OpenDialogsEntry>(OpenProgramPartEntry(kEditorPartFile, kOpenDialogsEntry, error));
     if (open == nullptr) {
         const std::string line = "エディタの部品を開けません: " + error + "\n";
-        std::fputs(line.c_str(), stderr);
+        std::fputs(line.c_str(), ProgramErrors());
         return nullptr;
     }
     std::unique_ptr<UserInterface> dialogs(open(&StopWasAsked));
@@ -103,7 +104,8 @@ class OutputLines {
     void Write(const std::u16string& line) {
         if (failure_ != 0 || WriteLine(stdout, line)) return;
         failure_ = errno;
-        WriteLine(stderr, u"標準出力に書き込めないため、マクロを停止しました。 - " + ErrnoText(failure_));
+        WriteLine(ProgramErrors(),
+                  u"標準出力に書き込めないため、マクロを停止しました。 - " + ErrnoText(failure_));
         if (macro_ != nullptr) macro_->ForceStop();
     }
     void Watch(cMoMacro* macro) { macro_ = macro; }
@@ -117,10 +119,12 @@ class OutputLines {
 } // namespace
 
 int RunMacroFileFromCommandLine(const std::string& path) {
+    // Standard error carries the program's own lines only; the libraries' go there when debugging.
+    QuietLibraryErrors();
     OutputLines output;
     RunSinks sinks;
     sinks.output = [&output](const std::u16string& line) { output.Write(line); };
-    sinks.errors = [](const std::u16string& line) { WriteLine(stderr, line); };
+    sinks.errors = [](const std::u16string& line) { WriteLine(ProgramErrors(), line); };
 
     std::vector<std::u16string> lines;
     std::u16string errorText;

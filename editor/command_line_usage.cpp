@@ -39,7 +39,9 @@ std::string UsageText() {
            "                        sway 以外の wlroots のデスクトップでのキーボード配列\n"
            "  XDG_CACHE_HOME        プログラムのフォルダに書き込めないときの、作業ファイル\n"
            "                        macrobuf.qlx の置き場所\n"
-           "  XDG_STATE_HOME        エディタの未保存のテキストの控えの置き場所\n";
+           "  XDG_STATE_HOME        エディタの未保存のテキストの控えの置き場所\n"
+           "  QUILLONMACRO_DEBUG    1 にすると、読み込んだライブラリが標準エラー出力に書くメッセージも\n"
+           "                        表示します（ふだんはこのプログラム自身の行だけです）\n";
 }
 
 std::string VersionText() {

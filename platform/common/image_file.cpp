@@ -2,6 +2,7 @@
 // that reads no picture file never loads Qt's GUI library and the dozens of libraries it brings.
 #include "image_file.h"
 
+#include "program_errors.h"
 #include "program_part.h"
 
 #include <cstdio>
@@ -15,7 +16,7 @@ DecodeImageEntry FindDecoder() {
     void* entry = OpenProgramPartEntry(kImagePartFile, kDecodeImageEntry, error);
     if (entry == nullptr) {
         const std::string line = "画像ファイルを読み込む部品を開けません: " + error + "\n";
-        std::fputs(line.c_str(), stderr);
+        std::fputs(line.c_str(), ProgramErrors());
     }
     return reinterpret_cast<DecodeImageEntry>(entry);
 }

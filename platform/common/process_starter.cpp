@@ -4,6 +4,7 @@
 
 #include "codepage.h"
 #include "command_line_words.h"
+#include "program_errors.h"
 #include "x11_window_style.h"
 
 #include <cerrno>
@@ -103,8 +104,14 @@ int ProcessStarter::Start(const std::u16string& commandLine, int32_t windowStyle
     argv.push_back(nullptr);
     SpawnAttributes attributes;
     pid_t pid = 0;
-    // The child keeps our standard input, output and error; every other descriptor we open is close-on-exec.
-    const int error = posix_spawn(&pid, program.c_str(), nullptr, attributes.Get(), argv.data(), environ);
+    // The child keeps our standard input, output and error (the user's, when the libraries' one is
+    // quietened); every other descriptor we open is close-on-exec.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (UserStandardError() != STDERR_FILENO)
+        posix_spawn_file_actions_adddup2(&actions, UserStandardError(), STDERR_FILENO);
+    const int error = posix_spawn(&pid, program.c_str(), &actions, attributes.Get(), argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     if (error != 0) return FailureOfSpawnError(error);
     // Starts happen on the GUI thread only, so the list of children still to reap needs no lock.
     static std::vector<pid_t> unreaped;

@@ -49,6 +49,7 @@ class LibraryLoading : public ::testing::Test {
         environment.insert("LD_DEBUG", "files");
         environment.insert("LD_DEBUG_OUTPUT", dir_.filePath("loader"));
         if (!libraryPath.isEmpty()) environment.insert("LD_LIBRARY_PATH", libraryPath);
+        if (debugging_) environment.insert("QUILLONMACRO_DEBUG", "1");
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(QM_PROGRAM), {Write("macro.qlx", macro)});
         LoadingRun run;
@@ -68,6 +69,7 @@ class LibraryLoading : public ::testing::Test {
     }
 
     QTemporaryDir dir_;
+    bool debugging_ = false;
 };
 
 bool Mentions(const std::string& text, const std::string& part) {
@@ -147,4 +149,28 @@ TEST_F(LibraryLoading, UnloadableLibraryAnswersTheMissingDeviceError) {
     EXPECT_EQ(withoutFunctions.exitCode, 0);
     EXPECT_EQ(withoutFunctions.out, "262\n263\n262\nafter\n終了しました。\n");
     EXPECT_TRUE(Mentions(withoutFunctions.loaded, "libSDL2_mixer-2.0.so.0"));
+}
+
+// What a library prints on standard error as the run loads it (SDL and its decoders, Qt's picture readers)
+// stays off the user's standard error, which carries the program's own lines and the lines of the programs
+// the macro starts; with QUILLONMACRO_DEBUG set it is shown.
+TEST_F(LibraryLoading, WhatALibraryPrintsIsShownOnlyWhenDebugging) {
+    const QString noisy = dir_.filePath("noisy");
+    ASSERT_TRUE(QDir().mkpath(noisy));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QM_NOISY_LIBRARY), noisy + "/libSDL2_mixer-2.0.so.0"));
+    const std::string macro = "SHELL \"sh -c 'echo started-program >&2'\"\r\nWAIT 500\r\n"
+                              "PRINT SOUND(\"open\", \"" +
+                              WriteTone() + "\")\r\nPRINT 1 / 0\r\n";
+    const LoadingRun quiet = Run(macro, noisy);
+    EXPECT_TRUE(Mentions(quiet.loaded, "libSDL2_mixer-2.0.so.0"));
+    EXPECT_EQ(quiet.out, "262\n終了しました。\n");
+    EXPECT_FALSE(Mentions(quiet.err, "noise")) << quiet.err;
+    EXPECT_TRUE(Mentions(quiet.err, "started-program\n")) << quiet.err;
+    EXPECT_TRUE(Mentions(quiet.err, "行=4\n")) << quiet.err;
+
+    debugging_ = true;
+    const LoadingRun debugged = Run(macro, noisy);
+    EXPECT_TRUE(Mentions(debugged.err, "noise written by a library\n")) << debugged.err;
+    EXPECT_TRUE(Mentions(debugged.err, "noise printed by a library\n")) << debugged.err;
+    EXPECT_TRUE(Mentions(debugged.err, "行=4\n")) << debugged.err;
 }
