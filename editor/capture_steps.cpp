@@ -3,7 +3,11 @@
 #include "capture_steps.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QSaveFile>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
@@ -92,4 +96,23 @@ void ShowWindowAt(QWidget& window, const WindowPlace& place) {
         QThread::msleep(5);
     }
     window.setWindowState(kept);
+}
+
+QString SuggestedPicturePath(const QString& folder) {
+    for (int n = 1;; ++n) {
+        const QString path = QDir(folder).filePath(QStringLiteral("picture%1.png").arg(n));
+        const QFileInfo info(path);
+        if (!info.exists() && !info.isSymLink()) return path;
+    }
+}
+
+// QSaveFile writes to a link's target, so a link is refused before it is opened.
+bool WritePng(const QImage& picture, const QString& path) {
+    if (QFileInfo(path).isSymLink()) return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }

@@ -1,9 +1,11 @@
 // The capture's steps that need no screen: what the check of a captured picture against the live screen
-// says, the countdown's text, the rectangle's size label and its place, and the editor's place kept across.
+// says, the countdown's text, the rectangle's size label and its place, the editor's place kept across, and
+// the picture file's name and writing.
 #pragma once
 
 #include "image_search.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -58,3 +60,11 @@ WindowPlace WindowPlaceOf(const QWidget& window);
 // manager puts it there instead of choosing a place of its own; a maximised window is maximised again over
 // its old normal place.
 void ShowWindowAt(QWidget& window, const WindowPlace& place);
+
+// "picture1.png", "picture2.png", … : the first name not taken in the folder in any form (a link, even one
+// that leads nowhere, takes its name).
+QString SuggestedPicturePath(const QString& folder);
+
+// Writes the picture as a PNG file, whole or not at all. A name that is a link is refused (false), never
+// written through: the picture goes only where the user chose.
+bool WritePng(const QImage& picture, const QString& path);

@@ -26,23 +26,6 @@ constexpr uint8_t kFreezeKey = 0x77; // F8
 // How long the editor stays out of sight before the screen is captured, so it is not in the picture.
 constexpr int kHideBeforeCaptureMs = 400;
 
-// "picture1.png", "picture2.png", … : the first name not taken in the folder.
-QString SuggestedPicturePath(const QString& folder) {
-    for (int n = 1;; ++n) {
-        const QString path = QDir(folder).filePath(QStringLiteral("picture%1.png").arg(n));
-        if (!QFileInfo::exists(path)) return path;
-    }
-}
-
-bool WritePng(const QImage& picture, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 // The picture back as the grid FINDIMG compares, from the very file written.
 bool ReadBack(DesktopPlatform& desktop, const QString& path, PixelGrid& out) {
     return desktop.LoadImageFile(path.toStdU16String(), out) == 0;

@@ -158,6 +158,23 @@ TEST(CaptureTool, CheckReportsTheReasonTheLimitAndAFailedComparison) {
     EXPECT_FALSE(unchecked.comment.contains(QStringLiteral("見つかりました")));
 }
 
+// A name taken in any form is not suggested (a link that leads nowhere included), and a link is never
+// written through: the picture would land wherever the link points.
+TEST(CaptureTool, PictureNamesSkipLinksAndLinksAreNotWrittenThrough) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile(dir.filePath(QStringLiteral("picture1.png"))).open(QIODevice::WriteOnly));
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.png"));
+    ASSERT_TRUE(QFile::link(elsewhere, dir.filePath(QStringLiteral("picture2.png"))));
+    EXPECT_EQ(SuggestedPicturePath(dir.path()), dir.filePath(QStringLiteral("picture3.png")));
+
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    EXPECT_FALSE(WritePng(picture, dir.filePath(QStringLiteral("picture2.png"))));
+    EXPECT_FALSE(QFileInfo::exists(elsewhere));
+    ASSERT_TRUE(WritePng(picture, dir.filePath(QStringLiteral("picture3.png"))));
+    EXPECT_EQ(QImage(dir.filePath(QStringLiteral("picture3.png"))).size(), QSize(4, 3));
+}
+
 TEST(CaptureTool, SizeLabelStaysOnTheScreen) {
     EXPECT_EQ(CaptureSizeText(QRect(QPoint(3, 4), QPoint(6, 9))), QStringLiteral("(3, 4) 4×6"));
     const QRect screen(0, 0, 1280, 1024);
