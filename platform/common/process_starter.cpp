@@ -1,5 +1,5 @@
 // Program start for SHELL: words split like a shell's (no shell runs), the program found along PATH and
-// started with posix_spawn, reaped by a waiter thread when it ends, its window styled on an X display.
+// started with posix_spawn, reaped by one waiter thread for all of them, its window styled on an X display.
 #include "process_starter.h"
 
 #include "codepage.h"
@@ -8,6 +8,8 @@
 #include "x11_window_style.h"
 
 #include <cerrno>
+#include <chrono>
+#include <mutex>
 #include <csignal>
 #include <cstdlib>
 #include <spawn.h>
@@ -28,24 +30,57 @@ bool IsKnownStyle(int32_t style) {
     return style == 0 || style == 1 || style == 2 || style == 3 || style == 4 || style == 6;
 }
 
-// Waits for exactly this child, so its exit status never lingers as a zombie and no other child's status is
-// taken from whoever waits for it.
-// When no thread can be made (the system is out of them), the child is reaped by a later start instead.
-void ReapWhenEnded(pid_t pid, std::vector<pid_t>& unreaped) {
-    for (auto it = unreaped.begin(); it != unreaped.end();) {
-        int status = 0;
-        it = waitpid(*it, &status, WNOHANG) == 0 ? it + 1 : unreaped.erase(it);
+// Reaps the children SHELL started, each by its own id, so an exit status never lingers as a zombie and no
+// other child's status (a player's, a dialog's) is taken. One thread looks after all of them, every
+// kReapEvery, and ends when none is left: a macro that starts hundreds of programs does not get a thread
+// each.
+class ChildReaper {
+  public:
+    void Add(pid_t pid) {
+        std::lock_guard<std::mutex> hold(lock_);
+        children_.push_back(pid);
+        if (running_) return;
+        try {
+            std::thread([this] { Loop(); }).detach();
+            running_ = true;
+        } catch (const std::system_error&) {
+            // No thread now: the next start tries again, and reaps what has ended meanwhile.
+            ReapEnded();
+        }
     }
-    try {
-        std::thread([pid] {
-            int status = 0;
-            while (waitpid(pid, &status, 0) == -1 && errno == EINTR) {
+
+  private:
+    static constexpr auto kReapEvery = std::chrono::milliseconds(200);
+
+    void Loop() {
+        while (true) {
+            {
+                std::lock_guard<std::mutex> hold(lock_);
+                ReapEnded();
+                if (children_.empty()) {
+                    running_ = false;
+                    return;
+                }
             }
-        }).detach();
-    } catch (const std::system_error&) {
-        unreaped.push_back(pid);
+            std::this_thread::sleep_for(kReapEvery);
+        }
     }
-}
+
+    // With the lock held.
+    void ReapEnded() {
+        std::erase_if(children_, [](pid_t pid) {
+            int status = 0;
+            pid_t result = 0;
+            while ((result = waitpid(pid, &status, WNOHANG)) == -1 && errno == EINTR) {
+            }
+            return result != 0; // ended and reaped, or not a child of ours any more
+        });
+    }
+
+    std::mutex lock_;
+    std::vector<pid_t> children_;
+    bool running_ = false;
+};
 
 // Spawn attributes that give the child a clean start: no blocked signals and every signal at its default,
 // whatever this program ignores or handles itself.
@@ -113,9 +148,8 @@ int ProcessStarter::Start(const std::u16string& commandLine, int32_t windowStyle
     const int error = posix_spawn(&pid, program.c_str(), &actions, attributes.Get(), argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) return FailureOfSpawnError(error);
-    // Starts happen on the GUI thread only, so the list of children still to reap needs no lock.
-    static std::vector<pid_t> unreaped;
-    ReapWhenEnded(pid, unreaped);
+    static ChildReaper* const reaper = new ChildReaper(); // lives as long as its detached thread may
+    reaper->Add(pid);
     ApplyWindowStyleLater(pid, windowStyle);
     processId = static_cast<double>(pid);
     return 0;

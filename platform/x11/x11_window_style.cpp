@@ -1,4 +1,4 @@
-// The window styles of SHELL on X11: a watcher thread with its own display connection finds the new
+// The window styles of SHELL on X11: one watcher thread with its own display connection finds each new
 // program's window by its _NET_WM_PID and withdraws, iconifies or maximises it (EWMH state message).
 #include "x11_window_style.h"
 
@@ -129,25 +129,79 @@ void CloseWatcherDisplay(Display* display) {
     CloseWatchedDisplay(display);
 }
 
-void Watch(pid_t pid, int32_t style) {
-    std::atomic<bool> lost{false};
-    Display* display = OpenWatcherDisplay(lost);
-    if (display == nullptr) return;
-    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-    const auto end = std::chrono::steady_clock::now() + kWatchFor;
-    // The watch ends when the window is found, when the program has ended, when the display has gone away,
-    // or after kWatchFor.
-    while (std::chrono::steady_clock::now() < end && kill(pid, 0) == 0 && !lost.load()) {
-        for (Window window : TopLevelWindows(display)) {
-            if (!HasProcessId(display, window, pidAtom, pid)) continue;
-            Apply(display, window, style);
-            CloseWatcherDisplay(display);
-            return;
+// One program whose window still waits for its style.
+struct Watched {
+    pid_t pid;
+    int32_t style;
+    std::chrono::steady_clock::time_point end;
+};
+
+// One thread with one display connection watches for every program SHELL started with a style: a macro that
+// starts hundreds of programs would otherwise use up the X server's clients and the process's threads. The
+// thread ends (closing its connection) when nothing is left to watch, and starts again with the next program.
+class StyleWatcher {
+  public:
+    void Add(pid_t pid, int32_t style) {
+        std::lock_guard<std::mutex> hold(lock_);
+        added_.push_back({pid, style, std::chrono::steady_clock::now() + kWatchFor});
+        if (running_) return;
+        try {
+            std::thread([this] { Loop(); }).detach();
+            running_ = true;
+        } catch (const std::system_error&) {
+            added_.clear(); // no thread to watch with: the programs keep the windows they open
         }
-        std::this_thread::sleep_for(kLookEvery);
     }
-    CloseWatcherDisplay(display);
-}
+
+  private:
+    // Each turn drops the programs that have ended or waited too long, then reads the window list once and
+    // styles the windows of the programs still waiting.
+    void Loop() {
+        std::atomic<bool> lost{false};
+        Display* display = OpenWatcherDisplay(lost);
+        std::vector<Watched> watched;
+        while (true) {
+            {
+                std::lock_guard<std::mutex> hold(lock_);
+                watched.insert(watched.end(), added_.begin(), added_.end());
+                added_.clear();
+                Forget(watched, display == nullptr || lost.load());
+                if (watched.empty()) {
+                    running_ = false;
+                    break;
+                }
+            }
+            StyleFoundWindows(display, watched);
+            std::this_thread::sleep_for(kLookEvery);
+        }
+        if (display != nullptr) CloseWatcherDisplay(display);
+    }
+
+    // Without a display (or after it has gone away) nothing can be styled any more.
+    static void Forget(std::vector<Watched>& watched, bool displayGone) {
+        const auto now = std::chrono::steady_clock::now();
+        std::erase_if(watched, [&](const Watched& one) {
+            return displayGone || now >= one.end || kill(one.pid, 0) != 0;
+        });
+    }
+
+    static void StyleFoundWindows(Display* display, std::vector<Watched>& watched) {
+        const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+        for (Window window : TopLevelWindows(display)) {
+            for (auto one = watched.begin(); one != watched.end(); ++one) {
+                if (!HasProcessId(display, window, pidAtom, one->pid)) continue;
+                Apply(display, window, one->style);
+                watched.erase(one);
+                break;
+            }
+            if (watched.empty()) return;
+        }
+    }
+
+    std::mutex lock_;
+    std::vector<Watched> added_;
+    bool running_ = false;
+};
 
 } // namespace
 
@@ -155,9 +209,6 @@ void ApplyWindowStyleLater(pid_t pid, int32_t style) {
     if (style == 1 || style == 4) return;
     const char* name = std::getenv("DISPLAY");
     if (name == nullptr || *name == '\0') return;
-    try {
-        std::thread(Watch, pid, style).detach();
-    } catch (const std::system_error&) {
-        // No thread to watch with: the program keeps the window it opens.
-    }
+    static StyleWatcher* const watcher = new StyleWatcher(); // lives as long as its detached thread may
+    watcher->Add(pid, style);
 }

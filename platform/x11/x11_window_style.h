@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <sys/types.h>
 
-// Does nothing for styles 1 and 4 (a normal window) or without a display. Otherwise a background thread
-// opens its own connection to DISPLAY and, for up to a few seconds, looks for a top-level window whose
-// _NET_WM_PID is pid; the first one found is withdrawn (0), minimised (2, 6) or maximised (3).
+// Does nothing for styles 1 and 4 (a normal window) or without a display. Otherwise one background thread,
+// with one connection to DISPLAY for all the programs it watches, looks for up to 20 s for a top-level
+// window whose _NET_WM_PID is pid; the first one found is withdrawn (0), minimised (2, 6) or maximised (3).
 void ApplyWindowStyleLater(pid_t pid, int32_t style);

@@ -9,6 +9,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -169,4 +171,45 @@ TEST_F(WindowStyle, NormalWithStyles1And4) {
         EXPECT_FALSE(HasState(display_, w, "_NET_WM_STATE_MAXIMIZED_VERT")) << style;
         kill(pid_, SIGTERM);
     }
+}
+
+namespace {
+
+// Entries of a folder of /proc/self: the process's threads (task) or open descriptors (fd).
+size_t CountOf(const char* folder) {
+    size_t count = 0;
+    if (DIR* dir = opendir(folder)) {
+        while (dirent* entry = readdir(dir))
+            if (entry->d_name[0] != '.') ++count;
+        closedir(dir);
+    }
+    return count;
+}
+
+} // namespace
+
+// Many programs started with a style that open no window (yet): one watcher thread with one connection waits
+// for all of them, instead of a thread and an X connection each (300 starts used up the server's clients),
+// and it still styles a window that comes while the others wait.
+TEST_F(WindowStyle, ManyStartsShareOneWatcher) {
+    const size_t threadsBefore = CountOf("/proc/self/task");
+    const size_t descriptorsBefore = CountOf("/proc/self/fd");
+    std::vector<pid_t> sleepers;
+    for (int i = 0; i < 40; ++i) {
+        double id = 0;
+        ASSERT_EQ(starter_.Start(u"sleep 60", 2, id), 0);
+        sleepers.push_back(static_cast<pid_t>(id));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // One reaper thread and one watcher thread; one connection of the watcher's.
+    EXPECT_LE(CountOf("/proc/self/task"), threadsBefore + 3);
+    EXPECT_LE(CountOf("/proc/self/fd"), descriptorsBefore + 3);
+
+    const Window w = Start(3);
+    ASSERT_NE(w, 0u);
+    EXPECT_TRUE(Eventually([&] {
+        return HasState(display_, w, "_NET_WM_STATE_MAXIMIZED_VERT") &&
+               HasState(display_, w, "_NET_WM_STATE_MAXIMIZED_HORZ");
+    }));
+    for (pid_t sleeper : sleepers) kill(sleeper, SIGTERM);
 }
