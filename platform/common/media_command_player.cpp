@@ -80,6 +80,15 @@ void Pause(std::chrono::milliseconds length) {
 // whole decoded bound needs a few times that on its way.
 constexpr uint64_t kOtherFormatBudget = 4 * kMaxDecodedSoundBytes;
 
+// What synthesising a MIDI file may allocate: as for other formats, a few times the sound its events last
+// plus the release of its last notes, and room for the decoder's own small blocks. A note that is never
+// released would otherwise be synthesised until the whole budget is used (a gigabyte and most of a minute).
+uint64_t MidiBudget(double seconds, int frequency, int frameBytes) {
+    constexpr uint64_t kDecoderBytes = uint64_t{8} << 20;
+    const double sound = (seconds + kMidiTailSeconds) * frequency * frameBytes;
+    return std::min<uint64_t>(kOtherFormatBudget, 4 * static_cast<uint64_t>(sound) + kDecoderBytes);
+}
+
 } // namespace
 
 struct MediaCommandPlayer::State {
@@ -189,13 +198,17 @@ int32_t MediaCommandPlayer::State::Open(const Words& words) {
 // than the bound: WAV and MIDI files are judged before they are decoded; other formats by the length their
 // header states, where the library can tell it, and in any case by what their decoding allocates.
 Mix_Chunk* MediaCommandPlayer::State::Decode(const std::string& file) {
-    const SoundFileCheck check =
-        CheckSoundFile(file, static_cast<uint32_t>(frequency), static_cast<uint32_t>(frameBytes));
+    double midiSeconds = 0;
+    const SoundFileCheck check = CheckSoundFile(file, static_cast<uint32_t>(frequency),
+                                                static_cast<uint32_t>(frameBytes), &midiSeconds);
     if (check == SoundFileCheck::Refused) return nullptr;
     // A WAV file's conversion may pass through several times its size in wider samples: its header has
     // already bounded it.
     std::optional<SdlAllocationBudget> budget;
-    if (check != SoundFileCheck::WaveAccepted) budget.emplace(kOtherFormatBudget);
+    if (check == SoundFileCheck::MidiAccepted)
+        budget.emplace(MidiBudget(midiSeconds, frequency, frameBytes));
+    else if (check != SoundFileCheck::WaveAccepted)
+        budget.emplace(kOtherFormatBudget);
     if (check == SoundFileCheck::Unchecked && StatedLengthTooLong(file)) return nullptr;
     SDL_RWops* stream = mix->RWFromFile(file.c_str(), "rb");
     return stream != nullptr ? mix->LoadWAV_RW(stream, 1) : nullptr;

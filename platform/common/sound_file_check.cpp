@@ -213,7 +213,8 @@ double Seconds(const std::vector<Tempo>& tempos, uint64_t end, uint32_t ticksPer
     return microsecondTicks / ticksPerQuarter / 1e6;
 }
 
-SoundFileCheck CheckMidi(std::ifstream& in, uint32_t outputRate, uint32_t outputFrameBytes) {
+SoundFileCheck CheckMidi(std::ifstream& in, uint32_t outputRate, uint32_t outputFrameBytes,
+                         double* midiSeconds) {
     std::array<unsigned char, 14> header{};
     in.seekg(0);
     if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) return SoundFileCheck::Refused;
@@ -259,17 +260,20 @@ SoundFileCheck CheckMidi(std::ifstream& in, uint32_t outputRate, uint32_t output
                          [](const Tempo& a, const Tempo& b) { return a.tick < b.tick; });
         seconds = Seconds(tempos, end, division);
     }
+    if (midiSeconds != nullptr) *midiSeconds = seconds;
     return WithinBound(seconds, outputRate, outputFrameBytes) ? SoundFileCheck::MidiAccepted
                                                               : SoundFileCheck::Refused;
 }
 
 } // namespace
 
-SoundFileCheck CheckSoundFile(const std::string& path, uint32_t outputRate, uint32_t outputFrameBytes) {
+SoundFileCheck CheckSoundFile(const std::string& path, uint32_t outputRate, uint32_t outputFrameBytes,
+                              double* midiSeconds) {
     std::ifstream in(path, std::ios::binary);
     std::array<char, 4> magic{};
     if (!in.read(magic.data(), magic.size())) return SoundFileCheck::Unchecked;
     if (std::memcmp(magic.data(), "RIFF", 4) == 0) return CheckWave(in, outputRate, outputFrameBytes);
-    if (std::memcmp(magic.data(), "MThd", 4) == 0) return CheckMidi(in, outputRate, outputFrameBytes);
+    if (std::memcmp(magic.data(), "MThd", 4) == 0)
+        return CheckMidi(in, outputRate, outputFrameBytes, midiSeconds);
     return SoundFileCheck::Unchecked;
 }

@@ -25,5 +25,11 @@ enum class SoundFileCheck {
 // Judges a WAV file by its RIFF chunks up to its data chunk (the samples are never read): the data chunk's
 // stated size must be within the bound (the audio library reserves that much before reading), and so must
 // the samples the file holds once converted to outputRate with outputFrameBytes a frame. Judges a MIDI file
-// by the time from its start to its last event, through its tempo changes, at the output rate.
-SoundFileCheck CheckSoundFile(const std::string& path, uint32_t outputRate, uint32_t outputFrameBytes);
+// by the time from its start to its last event, through its tempo changes, at the output rate; that time is
+// left in `midiSeconds` when given.
+SoundFileCheck CheckSoundFile(const std::string& path, uint32_t outputRate, uint32_t outputFrameBytes,
+                              double* midiSeconds = nullptr);
+
+// Seconds a synthesiser may go on sounding after a MIDI file's last event: the release of the notes still
+// held. A note never released would otherwise sound for as long as the synthesiser is asked to render.
+inline constexpr double kMidiTailSeconds = 10;

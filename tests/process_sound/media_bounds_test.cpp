@@ -178,6 +178,29 @@ TEST(MediaBounds, MidiPlayingLongerThanTheBoundIsRefusedBeforeItIsSynthesised) {
     EXPECT_EQ(CheckSoundFile(midi.string(), kRate, 4), SoundFileCheck::MidiAccepted);
 }
 
+// An organ note (it sounds as long as it is held) that is never released: the synthesiser went on sounding it
+// until the budget of a gigabyte was used, for most of a minute, before the open was refused. Synthesis is
+// bounded by the time of the events and a release tail: the open is refused within a few megabytes. The same
+// note released after a quarter plays.
+TEST(MediaBounds, AMidiNoteNeverReleasedIsSynthesisedOnlyForItsEventsAndATail) {
+    TemporaryFolder folder;
+    DiskPlayer player(folder);
+    const fs::path held = folder / "held.mid";
+    const std::string organ("\x00\xC0\x13", 3);
+    // The note, then a quarter later a volume change instead of its release.
+    WriteMidi(held, 0, 96, {organ + std::string("\x00\x90\x3C\x64", 4) + Delta(96) + "\xB0\x07\x64"});
+    const uint64_t peakBefore = PeakMemory();
+    EXPECT_EQ(player.Send("open \"" + held.string() + "\" alias held"), kUnreadable);
+    EXPECT_LT(PeakMemory() - peakBefore, kAllowedGrowth);
+
+    const fs::path released = folder / "released.mid";
+    WriteMidi(released, 0, 96, {organ + Note(96)});
+    ASSERT_EQ(player.Send("open \"" + released.string() + "\" alias released"), 0);
+    ASSERT_EQ(player.Send("play released wait"), 0);
+    const SoundFrames heard = player.Finish();
+    EXPECT_GT(heard.samples.size(), size_t{kRate / 4});
+}
+
 namespace {
 
 // A Creative Voice file of one block of 16-bit mono samples at any rate.
