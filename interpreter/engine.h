@@ -249,6 +249,7 @@ class cMoMacro_Engine {
     // skipBadLines: a line with a character outside the code page is left out instead of ending the split.
     bool SplitIntoLines(const std::u16string& text, bool skipBadLines = false);
     bool ChargeLineBytes(size_t bytes, int32_t lineNumber);
+    bool RoomForTokensOf(std::u16string_view line, int32_t lineNumber);
     void ReportAllocationFailure();
     TokenRef SplitLine(std::u16string_view line) const;
     void ClassifyTokens(cMoMacro_Token& list);

@@ -6,6 +6,7 @@
 #include "value_ops.h"
 
 #include <cmath>
+#include <new>
 
 namespace {
 
@@ -100,8 +101,18 @@ bool AppendInPlace(MacroValue& left, const MacroValue& right, Operator op, int& 
 
 } // namespace
 
-// The scan of an expression that has not been prepared yet (or has changed since).
+// The scan of an expression that has not been prepared yet (or has changed since). What the prepared forms of
+// an expression hold grows with its tokens; they count against the thread's memory budget before they are
+// made, so one line of millions of operators ends with the out-of-memory failure at its line instead of
+// taking gigabytes.
 [[gnu::noinline]] void cMoMacro_Engine::Prepare(const cMoMacro_Token& expression, TokenCache& cache) {
+    constexpr size_t kPreparedBytesPerToken = 160;
+    TextMemory::Refund(cache.charged);
+    cache.charged = 0;
+    const size_t bytes = static_cast<size_t>(expression.Count()) * kPreparedBytesPerToken;
+    if (!TextMemory::HasRoomFor(bytes)) throw std::bad_alloc();
+    TextMemory::Charge(bytes);
+    cache.charged = bytes;
     cMoMacro_Token work = expression;
     NormalizeOperators(work);
     PrepareExpression(work, cache.expression);

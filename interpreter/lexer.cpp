@@ -165,6 +165,7 @@ bool cMoMacro_Engine::SplitIntoLines(const std::u16string& text, bool skipBadLin
         if (c == u'\r') {
             ++lineNumber;
             if (!badLine && !IsBlankLine(buffer)) {
+                if (!RoomForTokensOf(buffer, lineNumber)) return false;
                 MacroLine line;
                 line.LineNumber = lineNumber;
                 line.Tokens = SplitLine(buffer);
@@ -269,6 +270,26 @@ void cMoMacro_Engine::SetMacroText(const std::u16string& text) {
         Clear();
         ReportAllocationFailure();
     }
+}
+
+// Whether the tokens a line can split into would fit the budget, judged before they are made: a line of
+// millions of operators would otherwise take gigabytes while it is split, before its bytes are charged. A
+// token can start only beside a character that is not part of a name or number outside the quotes of a text,
+// so a long text or name costs nothing here.
+bool cMoMacro_Engine::RoomForTokensOf(std::u16string_view line, int32_t lineNumber) {
+    constexpr size_t kTokenBytes = sizeof(cMoMacro_Token::Entry) + 32; // its entry and its value's text
+    size_t boundaries = 0;
+    bool quoted = false;
+    for (char16_t c : line) {
+        if (c == u'"') quoted = !quoted;
+        const bool wordCharacter = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
+                                   (c >= u'a' && c <= u'z') || c == u'_' || c == u'.' || c >= 0x80;
+        if (!quoted && !wordCharacter) ++boundaries;
+    }
+    if (TextMemory::HasRoomFor((2 * boundaries + 1) * kTokenBytes)) return true;
+    error_.SetErrorLine(lineNumber);
+    error_.ReportFailure(4, kFailOutOfMemory);
+    return false;
 }
 
 // Charges the bytes a parsed line holds; once the texts and lines of the thread are past their budget, the

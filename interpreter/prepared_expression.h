@@ -5,6 +5,7 @@
 
 #include "call_program.h"
 #include "macro_value.h"
+#include "memory_budget.h"
 #include "numeric_program.h"
 #include "operator.h"
 
@@ -66,9 +67,15 @@ inline bool IsLoneOperand(const PreparedExpression& p) {
 // What an engine keeps beside a token list it evaluates: the prepared expression, and the slot of the list's
 // first name when the list is an assignment or loop target (made only for targets: most lists are none).
 struct TokenCache {
+    TokenCache() = default;
+    TokenCache(const TokenCache&) = delete;
+    TokenCache& operator=(const TokenCache&) = delete;
+    ~TokenCache() { TextMemory::Refund(charged); }
+
     PreparedExpression expression;
     bool prepared = false;
     std::unique_ptr<NameSlot> target;
+    size_t charged = 0; // what the prepared expression counts against the thread's memory budget
 };
 
 // Prepares the (already normalised) token list of an expression.

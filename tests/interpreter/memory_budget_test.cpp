@@ -126,3 +126,42 @@ TEST(MemoryBudget, AFailedAllocationEndsTheRunWithItsLineAndTheEngineRunsAgain) 
     EXPECT_EQ(host.Run(u"print 3\n"), 0);
     EXPECT_EQ(host.output.back(), u"3");
 }
+
+namespace {
+
+// "print 1+1+…+1" with `terms` ones.
+std::u16string LongSum(int terms) {
+    std::u16string line = u"print 1";
+    line.reserve(static_cast<size_t>(terms) * 2 + 8);
+    for (int i = 1; i < terms; ++i) line += u"+1";
+    return line;
+}
+
+} // namespace
+
+// One line of a great many operators: its tokens, and the prepared forms of its expression, count against
+// the budget before they are made (a 58 MB line took 4.8 GB under a budget of 1 GiB), and the failure names
+// the line itself. A long text on a line is one token and costs nothing more than its characters.
+TEST(MemoryBudget, ALineOfManyOperatorsIsRefusedAtItsLineBeforeItsPartsAreMade) {
+    {
+        TextMemory::ScopedBudget budget(4 * kMiB);
+        TestHost host;
+        host.engine.SetMacroText(Crlf(u"print 1\n" + LongSum(50000) + u"\n"));
+        ExpectOutOfMemory(host, 2);
+    }
+    {
+        // Its tokens fit, the prepared expression does not: the run ends at the line.
+        TextMemory::ScopedBudget budget(16 * kMiB);
+        TestHost host;
+        host.Run(u"print 1\n" + LongSum(40000) + u"\n");
+        ExpectOutOfMemory(host, 2);
+        EXPECT_EQ(host.output, std::vector<std::u16string>{u"1"});
+    }
+    {
+        TextMemory::ScopedBudget budget(64 * kMiB);
+        TestHost host;
+        ASSERT_EQ(host.Run(LongSum(40000) + u"\nprint \"" + std::u16string(1 << 20, u'+') + u"\"\n"), 0)
+            << ToUtf8(host.Info());
+        EXPECT_EQ(host.output.front(), u"40000");
+    }
+}
