@@ -2,26 +2,32 @@
 // counter that carries a stop from whichever process took the key to every other run.
 #include "emergency_stop.h"
 
+#include <atomic>
+
 namespace {
 
 // How often a run whose key another process holds tries to take it over. A grab costs one round trip to the
 // display, and a run that ends gives the key up at once, so a quarter second leaves only a short gap.
 constexpr std::chrono::milliseconds kGrabRetry{250};
 
-class ProcessStopBroadcast final : public StopBroadcast {
+class LocalStopBroadcast final : public StopBroadcast {
   public:
-    uint64_t Count() const override { return count_; }
-    void Raise() override { ++count_; }
+    uint64_t Count() const override { return count_.load(std::memory_order_acquire); }
+    void Raise() override { count_.fetch_add(1, std::memory_order_acq_rel); }
 
   private:
-    uint64_t count_ = 0;
+    std::atomic<uint64_t> count_{0};
 };
 
 } // namespace
 
+std::unique_ptr<StopBroadcast> ProcessStopBroadcast() {
+    return std::make_unique<LocalStopBroadcast>();
+}
+
 EmergencyStop::EmergencyStop(std::unique_ptr<StopHotkey> key, std::unique_ptr<StopBroadcast> broadcast)
     : key_(std::move(key)), broadcast_(std::move(broadcast)) {
-    if (!broadcast_) broadcast_ = std::make_unique<ProcessStopBroadcast>();
+    if (!broadcast_) broadcast_ = ProcessStopBroadcast();
 }
 
 EmergencyStop::~EmergencyStop() {

@@ -16,15 +16,6 @@
 
 namespace {
 
-class LocalStopBroadcast final : public StopBroadcast {
-  public:
-    uint64_t Count() const override { return count_.load(std::memory_order_acquire); }
-    void Raise() override { count_.fetch_add(1, std::memory_order_acq_rel); }
-
-  private:
-    std::atomic<uint64_t> count_{0};
-};
-
 class SharedStopBroadcast final : public StopBroadcast {
   public:
     explicit SharedStopBroadcast(void* mapping) : mapping_(mapping) {}
@@ -89,5 +80,5 @@ std::unique_ptr<StopBroadcast> OpenStopBroadcast() {
         const std::string path = folder + "/quillonmacro-stop-" + RuntimeDesktopName();
         if (void* mapping = MapCounter(path)) return std::make_unique<SharedStopBroadcast>(mapping);
     }
-    return std::make_unique<LocalStopBroadcast>();
+    return ProcessStopBroadcast();
 }

@@ -4,20 +4,10 @@
 
 #include <windows.h>
 
-#include <atomic>
 
 namespace {
 
 constexpr wchar_t kCounterName[] = L"Local\\QuillonMacro.StopCounter";
-
-class LocalStopBroadcast final : public StopBroadcast {
-  public:
-    uint64_t Count() const override { return count_.load(std::memory_order_acquire); }
-    void Raise() override { count_.fetch_add(1, std::memory_order_acq_rel); }
-
-  private:
-    std::atomic<uint64_t> count_{0};
-};
 
 class SharedStopBroadcast final : public StopBroadcast {
   public:
@@ -48,5 +38,5 @@ std::unique_ptr<StopBroadcast> OpenStopBroadcast() {
             return std::make_unique<SharedStopBroadcast>(mapping, view);
         CloseHandle(mapping);
     }
-    return std::make_unique<LocalStopBroadcast>();
+    return ProcessStopBroadcast();
 }

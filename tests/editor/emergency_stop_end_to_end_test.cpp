@@ -71,24 +71,23 @@ TEST(EmergencyStopEndToEnd, PauseAndStopOptionStopEveryRunOfTheDesktop) {
     ASSERT_TRUE(first.Running());
     ASSERT_TRUE(second.Running());
 
+    // Pause pressed: every run stops, the command line's with status 100, and no key stays down.
+    const auto pauseStopsAll = [&] {
+        Tool({QStringLiteral("key"), QStringLiteral("Pause")});
+        EXPECT_TRUE(first.Stopped());
+        EXPECT_TRUE(second.Stopped());
+        ASSERT_TRUE(run.waitForFinished(5000));
+        EXPECT_EQ(run.exitCode(), 100);
+        EXPECT_FALSE(AnyKeyDown());
+    };
     // The first editor holds the key; Pause arrives as Shift+Pause while the command-line run holds Shift.
-    Tool({QStringLiteral("key"), QStringLiteral("Pause")});
-    EXPECT_TRUE(first.Stopped());
-    EXPECT_TRUE(second.Stopped());
-    ASSERT_TRUE(run.waitForFinished(5000));
-    EXPECT_EQ(run.exitCode(), 100);
-    EXPECT_FALSE(AnyKeyDown());
+    pauseStopsAll();
 
     // Now the second editor runs first and holds the key, the command line's run is the last to start.
     ASSERT_TRUE(second.RunAgain());
     ASSERT_TRUE(first.RunAgain());
     ASSERT_TRUE(StartHoldingRun(run, program, macro));
-    Tool({QStringLiteral("key"), QStringLiteral("Pause")});
-    EXPECT_TRUE(first.Stopped());
-    EXPECT_TRUE(second.Stopped());
-    ASSERT_TRUE(run.waitForFinished(5000));
-    EXPECT_EQ(run.exitCode(), 100);
-    EXPECT_FALSE(AnyKeyDown());
+    pauseStopsAll();
 
     // "--stop" from another program (a key of the user's own desktop settings, say) stops them all too.
     ASSERT_TRUE(first.RunAgain());
