@@ -2,6 +2,7 @@
 // description and writing an edited description back to Data.ini.
 #include "form1.h"
 
+#include "description_wrap.h"
 #include "function_lists.h"
 #include "ini.h"
 
@@ -152,6 +153,7 @@ void Form1::TextShow(const QString& name) {
         text = ReadDataLines(file).value_or(QStringList()).join(u'\n');
     }
     filling_ = true;
+    TextTxt->setWordWrapMode(DescriptionWrapMode(text));
     TextTxt->setPlainText(text);
     shownText_ = TextTxt->toPlainText();
     filling_ = false;
