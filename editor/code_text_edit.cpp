@@ -53,6 +53,9 @@ CodeTextEdit::CodeTextEdit(QWidget* parent) : QPlainTextEdit(parent), gutter_(ne
     connect(this, &QPlainTextEdit::updateRequest, this, &CodeTextEdit::OnUpdateRequest);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &CodeTextEdit::UpdateExtraSelections);
     connect(this, &QPlainTextEdit::cursorPositionChanged, gutter_, qOverload<>(&QWidget::update));
+    connect(document(), &QTextDocument::contentsChange, this, &CodeTextEdit::OnContentsChange);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWordWrapMode(QTextOption::WrapAnywhere);
     UpdateMargins();
     UpdateExtraSelections();
 }
@@ -168,6 +171,28 @@ void CodeTextEdit::UpdateExtraSelections() {
     line.cursor = textCursor();
     line.cursor.clearSelection();
     setExtraSelections(QList<QTextEdit::ExtraSelection>{line} + matchSelections_);
+}
+
+// Wrapping starts when a changed line is longer than kLongestUnwrappedLine and ends when no line is: all
+// lines are looked at only while wrapped, and only after text was taken away. A long line also keeps its
+// layout between paints, which the toolkit otherwise makes anew for every paint and caret move.
+void CodeTextEdit::OnContentsChange(int position, int removed, int added) {
+    bool longLine = false;
+    for (QTextBlock block = document()->findBlock(position);
+         block.isValid() && block.position() <= position + added; block = block.next()) {
+        if (block.length() <= kLongestUnwrappedLine) continue;
+        longLine = true;
+        block.layout()->setCacheEnabled(true);
+    }
+    if (!longLine && WrapsLongLines()) longLine = removed == 0 || HasLongLine();
+    if (longLine == WrapsLongLines()) return;
+    setLineWrapMode(longLine ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+bool CodeTextEdit::HasLongLine() const {
+    for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next())
+        if (block.length() > kLongestUnwrappedLine) return true;
+    return false;
 }
 
 void CodeTextEdit::keyPressEvent(QKeyEvent* event) {
