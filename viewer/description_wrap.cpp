@@ -16,5 +16,6 @@ bool HasUnbreakableRun(const QString& text, qsizetype longest) {
 }
 
 QTextOption::WrapMode DescriptionWrapMode(const QString& text) {
-    return HasUnbreakableRun(text) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (text.size() > kLongestCheckedText || HasUnbreakableRun(text)) return QTextOption::WrapAnywhere;
+    return QTextOption::WrapAtWordBoundaryOrAnywhere;
 }

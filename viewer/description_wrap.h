@@ -13,5 +13,10 @@ inline constexpr qsizetype kLongestWrappedRun = 1000;
 // Japanese characters, line ends) is longer than kLongestWrappedRun.
 bool HasUnbreakableRun(const QString& text, qsizetype longest = kLongestWrappedRun);
 
-// The box's wrap mode for the text: word boundaries, or anywhere for a text with an unbreakable run.
+// Texts longer than this many characters are wrapped anywhere without looking for runs: looking costs a tenth
+// of a second per million characters, and no description written to be read is that long.
+inline constexpr qsizetype kLongestCheckedText = 200000;
+
+// The box's wrap mode for the text: word boundaries, or anywhere for a text with an unbreakable run or longer
+// than kLongestCheckedText.
 QTextOption::WrapMode DescriptionWrapMode(const QString& text);

@@ -159,6 +159,9 @@ class Form1Test : public QObject {
             QString(3000, u'x').replace(800, 1, u' ').replace(1600, 1, u'\n').replace(2400, 1, u'-')));
         QVERIFY(!HasUnbreakableRun(QString(5000, QChar(0x8AAC)))); // Japanese breaks between characters
         QVERIFY(!HasUnbreakableRun(LongDescription(20000)));
+        QCOMPARE(DescriptionWrapMode(LongDescription(kLongestCheckedText)),
+                 QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QCOMPARE(DescriptionWrapMode(LongDescription(kLongestCheckedText + 1)), QTextOption::WrapAnywhere);
 
         const QString run = "数値 " + QString(20000, u'7') + " おわり";
         const QByteArray before =
