@@ -112,10 +112,19 @@ void CodeTextEdit::resizeEvent(QResizeEvent* event) {
     PlaceSideWidgets();
 }
 
-// A new font (the window's, or a zoom step) keeps the tab stops in characters and resizes the gutter.
+// A new font (the window's, or a zoom step) keeps the tab stops in characters and resizes the gutter. The
+// text is drawn without the font's shaping rules where its script needs none (Latin, Japanese): in the
+// editor's fixed-width font they change nothing visible, and they were half the time a key took at a very
+// long line.
 void CodeTextEdit::changeEvent(QEvent* event) {
     QPlainTextEdit::changeEvent(event);
     if (event->type() != QEvent::FontChange) return;
+    if (!(font().styleStrategy() & QFont::PreferNoShaping)) {
+        QFont unshaped = font();
+        unshaped.setStyleStrategy(QFont::StyleStrategy(unshaped.styleStrategy() | QFont::PreferNoShaping));
+        setFont(unshaped); // comes back here with the strategy set
+        return;
+    }
     SetTabSize(tabSize_);
     UpdateMargins();
     gutter_->update();
