@@ -1,5 +1,5 @@
-// The wrap mode of the description box. The toolkit's word-boundary wrapping measures the rest of a run at
-// every line it makes of it, so a run without a break opportunity costs time in the square of its length.
+// The layout of the description box. The toolkit's word-boundary wrapping measures the rest of a run at every
+// line it makes of it, so a run without a break opportunity costs time in the square of its length.
 #include "description_wrap.h"
 
 #include <QTextBoundaryFinder>
@@ -16,6 +16,11 @@ bool HasUnbreakableRun(const QString& text, qsizetype longest) {
 }
 
 QTextOption::WrapMode DescriptionWrapMode(const QString& text) {
-    if (text.size() > kLongestCheckedText || HasUnbreakableRun(text)) return QTextOption::WrapAnywhere;
+    if (text.size() > kLongestOrdinaryText || HasUnbreakableRun(text)) return QTextOption::WrapAnywhere;
     return QTextOption::WrapAtWordBoundaryOrAnywhere;
+}
+
+QFont::StyleStrategy DescriptionStyleStrategy(const QString& text, QFont::StyleStrategy own) {
+    if (text.size() > kLongestOrdinaryText) return QFont::StyleStrategy(own | QFont::PreferNoShaping);
+    return QFont::StyleStrategy(own & ~QFont::PreferNoShaping);
 }

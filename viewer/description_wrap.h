@@ -1,7 +1,9 @@
-// How the description box wraps a text: at word boundaries as usual, or anywhere when the text holds a run
-// of characters so long that looking for a word boundary in it would take the box seconds or minutes.
+// How the description box lays out a text: wrapped at word boundaries and shaped by the font's rules as
+// usual, or, for a text that would take the box seconds or minutes that way, wrapped anywhere and drawn
+// unshaped.
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QTextOption>
 
@@ -13,10 +15,15 @@ inline constexpr qsizetype kLongestWrappedRun = 1000;
 // Japanese characters, line ends) is longer than kLongestWrappedRun.
 bool HasUnbreakableRun(const QString& text, qsizetype longest = kLongestWrappedRun);
 
-// Texts longer than this many characters are wrapped anywhere without looking for runs: looking costs a tenth
-// of a second per million characters, and no description written to be read is that long.
-inline constexpr qsizetype kLongestCheckedText = 200000;
+// No description written to be read is longer than this many characters. A longer text is wrapped anywhere
+// without looking for runs (looking costs a tenth of a second per million characters), and drawn without
+// the font's shaping rules (kerning and the like), which take more than half of the time of its layout.
+inline constexpr qsizetype kLongestOrdinaryText = 200000;
 
 // The box's wrap mode for the text: word boundaries, or anywhere for a text with an unbreakable run or longer
-// than kLongestCheckedText.
+// than kLongestOrdinaryText.
 QTextOption::WrapMode DescriptionWrapMode(const QString& text);
+
+// The font's style strategy for the text: the box's own, with shaping turned off for a text longer than
+// kLongestOrdinaryText.
+QFont::StyleStrategy DescriptionStyleStrategy(const QString& text, QFont::StyleStrategy own);

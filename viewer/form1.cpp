@@ -154,6 +154,12 @@ void Form1::TextShow(const QString& name) {
     }
     filling_ = true;
     TextTxt->setWordWrapMode(DescriptionWrapMode(text));
+    const QFont::StyleStrategy strategy = DescriptionStyleStrategy(text, TextTxt->font().styleStrategy());
+    if (strategy != TextTxt->font().styleStrategy()) { // only then: the box keeps following the window's font
+        QFont font = TextTxt->font();
+        font.setStyleStrategy(strategy);
+        TextTxt->setFont(font);
+    }
     TextTxt->setPlainText(text);
     shownText_ = TextTxt->toPlainText();
     filling_ = false;

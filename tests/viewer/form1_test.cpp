@@ -149,8 +149,9 @@ class Form1Test : public QObject {
     }
 
     // Looking for a word boundary in a run without one costs the box time in the square of the run's length
-    // (a 3 MB one would take minutes): such a description is wrapped anywhere, ordinary ones at words.
-    void aRunWithoutBreaksIsWrappedAnywhereAndKeptWhole() {
+    // (a 3 MB one would take minutes): such a description is wrapped anywhere, ordinary ones at words. A
+    // description longer than any written to be read is also drawn without the font's shaping rules.
+    void longDescriptionsAreLaidOutCheaplyAndKeptWhole() {
         QVERIFY(!HasUnbreakableRun(QString(kLongestWrappedRun, u'x')));
         QVERIFY(HasUnbreakableRun(QString(kLongestWrappedRun + 1, u'x')));
         QVERIFY(HasUnbreakableRun("a b " + QString(kLongestWrappedRun + 1, u'x'))); // at the end
@@ -159,13 +160,14 @@ class Form1Test : public QObject {
             QString(3000, u'x').replace(800, 1, u' ').replace(1600, 1, u'\n').replace(2400, 1, u'-')));
         QVERIFY(!HasUnbreakableRun(QString(5000, QChar(0x8AAC)))); // Japanese breaks between characters
         QVERIFY(!HasUnbreakableRun(LongDescription(20000)));
-        QCOMPARE(DescriptionWrapMode(LongDescription(kLongestCheckedText)),
+        QCOMPARE(DescriptionWrapMode(LongDescription(kLongestOrdinaryText)),
                  QTextOption::WrapAtWordBoundaryOrAnywhere);
-        QCOMPARE(DescriptionWrapMode(LongDescription(kLongestCheckedText + 1)), QTextOption::WrapAnywhere);
+        QCOMPARE(DescriptionWrapMode(LongDescription(kLongestOrdinaryText + 1)), QTextOption::WrapAnywhere);
 
         const QString run = "数値 " + QString(20000, u'7') + " おわり";
-        const QByteArray before =
-            "[FUNCTION]\r\nABS=" + LongDescription(5000).toUtf8() + "\r\nBIN=" + run.toUtf8() + "\r\n";
+        const QString huge = LongDescription(kLongestOrdinaryText + 1);
+        const QByteArray before = "[FUNCTION]\r\nABS=" + LongDescription(5000).toUtf8() +
+                                  "\r\nBIN=" + run.toUtf8() + "\r\nMID=" + huge.toUtf8() + "\r\n";
         WriteBytes(IniPath(), before);
         Form1 form;
         form.show();
@@ -177,8 +179,15 @@ class Form1Test : public QObject {
         QCOMPARE(form.TextTxt->wordWrapMode(), QTextOption::WrapAnywhere);
         QCOMPARE(form.TextTxt->toPlainText(), run);
         QCOMPARE(form.TextTxt->document()->blockCount(), 1);
+        QVERIFY(!(form.TextTxt->font().styleStrategy() & QFont::PreferNoShaping));
+        form.Text1->clear();
+        QTest::keyClicks(form.Text1, "mid");
+        QCOMPARE(form.TextTxt->wordWrapMode(), QTextOption::WrapAnywhere);
+        QVERIFY(form.TextTxt->font().styleStrategy() & QFont::PreferNoShaping);
+        QCOMPARE(form.TextTxt->toPlainText(), QString(huge).replace(u'|', u'\n'));
         form.List1->setCurrentRow(form.List1->row(form.List1->findItems("ABS", Qt::MatchExactly).first()));
         QCOMPARE(form.TextTxt->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QVERIFY(!(form.TextTxt->font().styleStrategy() & QFont::PreferNoShaping));
         QCOMPARE(ReadBytes(IniPath()), before);
     }
 
