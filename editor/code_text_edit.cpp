@@ -53,6 +53,9 @@ CodeTextEdit::CodeTextEdit(QWidget* parent) : QPlainTextEdit(parent), gutter_(ne
     connect(this, &QPlainTextEdit::updateRequest, this, &CodeTextEdit::OnUpdateRequest);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &CodeTextEdit::UpdateExtraSelections);
     connect(this, &QPlainTextEdit::cursorPositionChanged, gutter_, qOverload<>(&QWidget::update));
+    connect(document(), &QTextDocument::contentsChange, this, &CodeTextEdit::OnContentsChange);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWordWrapMode(QTextOption::WrapAnywhere);
     UpdateMargins();
     UpdateExtraSelections();
 }
@@ -109,10 +112,19 @@ void CodeTextEdit::resizeEvent(QResizeEvent* event) {
     PlaceSideWidgets();
 }
 
-// A new font (the window's, or a zoom step) keeps the tab stops in characters and resizes the gutter.
+// A new font (the window's, or a zoom step) keeps the tab stops in characters and resizes the gutter. The
+// text is drawn without the font's shaping rules where its script needs none (Latin, Japanese): in the
+// editor's fixed-width font they change nothing visible, and they were half the time a key took at a very
+// long line.
 void CodeTextEdit::changeEvent(QEvent* event) {
     QPlainTextEdit::changeEvent(event);
     if (event->type() != QEvent::FontChange) return;
+    if (!(font().styleStrategy() & QFont::PreferNoShaping)) {
+        QFont unshaped = font();
+        unshaped.setStyleStrategy(QFont::StyleStrategy(unshaped.styleStrategy() | QFont::PreferNoShaping));
+        setFont(unshaped); // comes back here with the strategy set
+        return;
+    }
     SetTabSize(tabSize_);
     UpdateMargins();
     gutter_->update();
@@ -168,6 +180,28 @@ void CodeTextEdit::UpdateExtraSelections() {
     line.cursor = textCursor();
     line.cursor.clearSelection();
     setExtraSelections(QList<QTextEdit::ExtraSelection>{line} + matchSelections_);
+}
+
+// Wrapping starts when a changed line is longer than kLongestUnwrappedLine and ends when no line is: all
+// lines are looked at only while wrapped, and only after text was taken away. A long line also keeps its
+// layout between paints, which the toolkit otherwise makes anew for every paint and caret move.
+void CodeTextEdit::OnContentsChange(int position, int removed, int added) {
+    bool longLine = false;
+    for (QTextBlock block = document()->findBlock(position);
+         block.isValid() && block.position() <= position + added; block = block.next()) {
+        if (block.length() <= kLongestUnwrappedLine) continue;
+        longLine = true;
+        block.layout()->setCacheEnabled(true);
+    }
+    if (!longLine && WrapsLongLines()) longLine = removed == 0 || HasLongLine();
+    if (longLine == WrapsLongLines()) return;
+    setLineWrapMode(longLine ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+bool CodeTextEdit::HasLongLine() const {
+    for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next())
+        if (block.length() > kLongestUnwrappedLine) return true;
+    return false;
 }
 
 void CodeTextEdit::keyPressEvent(QKeyEvent* event) {

@@ -1,6 +1,7 @@
 // CodeTextEdit: the plain-text editor beneath the macro editor, with the commands people expect of a code
 // editor: line-number gutter, current line, whole-line Tab/Shift+Tab, Enter keeping the indentation, Ctrl+/
-// comments, Ctrl+Y redo, zoom, highlighted pairs and a panel (the find bar) under the text.
+// comments, Ctrl+Y redo, zoom, highlighted pairs and a panel (the find bar) under the text. Lines are not
+// wrapped, except while the text holds a very long line.
 #pragma once
 
 #include <QList>
@@ -18,6 +19,12 @@ class CodeTextEdit : public QPlainTextEdit {
   public:
     static constexpr qreal kMinZoomPoints = 4;
     static constexpr qreal kMaxZoomPoints = 72;
+
+    // A line longer than this many characters costs the toolkit its whole length at every paint, even a
+    // caret blink, while it stands on one row: while the text holds one, lines are wrapped at the window's
+    // width (anywhere, a word of such a line may be longer than the window), so that only the rows in view
+    // are painted, and such a line keeps its layout between paints. The text itself is never changed.
+    static constexpr int kLongestUnwrappedLine = 10000;
 
     explicit CodeTextEdit(QWidget* parent = nullptr);
 
@@ -50,6 +57,9 @@ class CodeTextEdit : public QPlainTextEdit {
     // it as its child and makes room for it.
     void SetBottomPanel(QWidget* panel);
 
+    // True while lines are wrapped because of a line longer than kLongestUnwrappedLine.
+    bool WrapsLongLines() const { return lineWrapMode() != QPlainTextEdit::NoWrap; }
+
     QWidget* Gutter() const;
     int GutterWidth() const;
 
@@ -67,6 +77,8 @@ class CodeTextEdit : public QPlainTextEdit {
     void PlaceSideWidgets();
     void OnUpdateRequest(const QRect& rect, int dy);
     void UpdateExtraSelections();
+    void OnContentsChange(int position, int removed, int added);
+    bool HasLongLine() const;
     bool HandleEditingKey(QKeyEvent* event);
     bool HandleZoomKey(QKeyEvent* event);
     void InsertLineKeepingIndent();

@@ -26,7 +26,6 @@ QString FirstDroppedFile(const QMimeData* data) {
 
 MacroTextEdit::MacroTextEdit(QWidget* parent) : CodeTextEdit(parent), matcher_(new BlockMatcher(this)) {
     setObjectName(QStringLiteral("txt_Macro"));
-    setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setAcceptDrops(true);

@@ -79,7 +79,7 @@ void MacroHighlighter::Colour(int start, int length, WordKind kind) {
 void MacroHighlighter::highlightBlock(const QString& text) {
     const int n = static_cast<int>(text.size());
     int i = 0;
-    while (i < n) {
+    while (i < n && i < kColouredColumns) {
         const QChar c = text[i];
         if (IsSeparator(c) || IsOperatorChar(c)) {
             ++i;

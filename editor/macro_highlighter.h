@@ -14,6 +14,11 @@ class MacroHighlighter : public QSyntaxHighlighter {
   public:
     enum class WordKind { Plain, Keyword, Builtin, Number, String, Comment };
 
+    // Only the words that start in the first kColouredColumns characters of a line are coloured; the rest of
+    // a longer line stays plain. Each coloured word is a run of its own that the toolkit lays out and paints
+    // at every key and caret blink, and a line of hundreds of thousands of them took seconds each time.
+    static constexpr int kColouredColumns = 1000;
+
     // The engine's word table tells keywords and built-in names; it must outlive the highlighter.
     MacroHighlighter(QTextDocument* document, const cMoMacro_Engine& engine);
 

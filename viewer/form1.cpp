@@ -2,6 +2,7 @@
 // description and writing an edited description back to Data.ini.
 #include "form1.h"
 
+#include "description_wrap.h"
 #include "function_lists.h"
 #include "ini.h"
 
@@ -152,6 +153,13 @@ void Form1::TextShow(const QString& name) {
         text = ReadDataLines(file).value_or(QStringList()).join(u'\n');
     }
     filling_ = true;
+    TextTxt->setWordWrapMode(DescriptionWrapMode(text));
+    const QFont::StyleStrategy strategy = DescriptionStyleStrategy(text, TextTxt->font().styleStrategy());
+    if (strategy != TextTxt->font().styleStrategy()) { // only then: the box keeps following the window's font
+        QFont font = TextTxt->font();
+        font.setStyleStrategy(strategy);
+        TextTxt->setFont(font);
+    }
     TextTxt->setPlainText(text);
     shownText_ = TextTxt->toPlainText();
     filling_ = false;

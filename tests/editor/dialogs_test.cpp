@@ -172,3 +172,30 @@ TEST(SyntaxColouring, WordsAndLines) {
     QSet<QRgb> distinct{keyword.rgb(), number.rgb(), builtin.rgb(), string.rgb(), comment.rgb()};
     EXPECT_EQ(distinct.size(), 5);
 }
+
+// Only the words that start in the first MacroHighlighter::kColouredColumns characters of a line are coloured
+// (a word running past them whole); the rest of a long line stays plain, and its text as it was.
+TEST(SyntaxColouring, LongLinesColouredOnlyAtTheirStart) {
+    TestWindow w;
+    const int columns = MacroHighlighter::kColouredColumns;
+    QString line = QStringLiteral("PRINT 1");
+    while (line.size() < columns - 3) line += QStringLiteral("+1");
+    line += QStringLiteral("+\"") + QString(20, u'x') + QStringLiteral("\"");
+    const int string = static_cast<int>(line.indexOf(u'"'));
+    while (line.size() < 3 * columns) line += QStringLiteral("+1");
+    line += QStringLiteral(" ' note");
+    w->txt_Macro->setPlainText(line + QStringLiteral("\nPRINT 1 ' note"));
+    QApplication::processEvents();
+
+    const QTextBlock block = w->txt_Macro->document()->firstBlock();
+    int lastColoured = 0;
+    bool stringWhole = false;
+    for (const QTextLayout::FormatRange& r : block.layout()->formats()) {
+        lastColoured = std::max(lastColoured, r.start + r.length);
+        stringWhole = stringWhole || (r.start == string && r.length == 22);
+    }
+    EXPECT_TRUE(stringWhole);
+    EXPECT_EQ(lastColoured, string + 22);
+    EXPECT_EQ(block.text(), line);
+    EXPECT_EQ(block.next().layout()->formats().size(), 3); // a short line: PRINT, 1 and the comment
+}

@@ -1,6 +1,7 @@
 // Tests of the viewer's window on real files in a temporary data folder: search as the user types, the
 // option switch, descriptions with "|" line breaks, long descriptions that viewing must leave unchanged,
 // missing data files, an edit written back in the file's encoding, the entry named at start, the first focus.
+#include "description_wrap.h"
 #include "form1.h"
 #include "ini.h"
 
@@ -144,6 +145,49 @@ class Form1Test : public QObject {
         form.List1->setCurrentRow(form.List1->row(form.List1->findItems("MUS", Qt::MatchExactly).first()));
         form.List1->setCurrentRow(form.List1->row(form.List1->findItems("MID", Qt::MatchExactly).first()));
         QCOMPARE(form.TextTxt->toPlainText().size(), qsizetype(5000));
+        QCOMPARE(ReadBytes(IniPath()), before);
+    }
+
+    // Looking for a word boundary in a run without one costs the box time in the square of the run's length
+    // (a 3 MB one would take minutes): such a description is wrapped anywhere, ordinary ones at words. A
+    // description longer than any written to be read is also drawn without the font's shaping rules.
+    void longDescriptionsAreLaidOutCheaplyAndKeptWhole() {
+        QVERIFY(!HasUnbreakableRun(QString(kLongestWrappedRun, u'x')));
+        QVERIFY(HasUnbreakableRun(QString(kLongestWrappedRun + 1, u'x')));
+        QVERIFY(HasUnbreakableRun("a b " + QString(kLongestWrappedRun + 1, u'x'))); // at the end
+        QVERIFY(HasUnbreakableRun(QString(kLongestWrappedRun + 1, u'x') + " a b")); // at the start
+        QVERIFY(!HasUnbreakableRun(
+            QString(3000, u'x').replace(800, 1, u' ').replace(1600, 1, u'\n').replace(2400, 1, u'-')));
+        QVERIFY(!HasUnbreakableRun(QString(5000, QChar(0x8AAC)))); // Japanese breaks between characters
+        QVERIFY(!HasUnbreakableRun(LongDescription(20000)));
+        QCOMPARE(DescriptionWrapMode(LongDescription(kLongestOrdinaryText)),
+                 QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QCOMPARE(DescriptionWrapMode(LongDescription(kLongestOrdinaryText + 1)), QTextOption::WrapAnywhere);
+
+        const QString run = "数値 " + QString(20000, u'7') + " おわり";
+        const QString huge = LongDescription(kLongestOrdinaryText + 1);
+        const QByteArray before = "[FUNCTION]\r\nABS=" + LongDescription(5000).toUtf8() +
+                                  "\r\nBIN=" + run.toUtf8() + "\r\nMID=" + huge.toUtf8() + "\r\n";
+        WriteBytes(IniPath(), before);
+        Form1 form;
+        form.show();
+        QTest::keyClicks(form.Text1, "abs");
+        QCOMPARE(form.TextTxt->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        form.Text1->clear();
+        QTest::keyClicks(form.Text1, "bin");
+        QCOMPARE(Selected(form.List1), QString("BIN"));
+        QCOMPARE(form.TextTxt->wordWrapMode(), QTextOption::WrapAnywhere);
+        QCOMPARE(form.TextTxt->toPlainText(), run);
+        QCOMPARE(form.TextTxt->document()->blockCount(), 1);
+        QVERIFY(!(form.TextTxt->font().styleStrategy() & QFont::PreferNoShaping));
+        form.Text1->clear();
+        QTest::keyClicks(form.Text1, "mid");
+        QCOMPARE(form.TextTxt->wordWrapMode(), QTextOption::WrapAnywhere);
+        QVERIFY(form.TextTxt->font().styleStrategy() & QFont::PreferNoShaping);
+        QCOMPARE(form.TextTxt->toPlainText(), QString(huge).replace(u'|', u'\n'));
+        form.List1->setCurrentRow(form.List1->row(form.List1->findItems("ABS", Qt::MatchExactly).first()));
+        QCOMPARE(form.TextTxt->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QVERIFY(!(form.TextTxt->font().styleStrategy() & QFont::PreferNoShaping));
         QCOMPARE(ReadBytes(IniPath()), before);
     }
 
