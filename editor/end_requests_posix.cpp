@@ -47,4 +47,8 @@ void CatchEndRequests(QObject* context, std::function<void()> onRequest) {
         if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
         sigaction(signal, &action, nullptr);
     }
+    // A write to a connection whose other end has gone (the X server killed while a run reads the screen,
+    // a closed pipe) fails as an error the caller handles, instead of ending the program before it has
+    // kept the text and removed its buffer file.
+    std::signal(SIGPIPE, SIG_IGN);
 }
