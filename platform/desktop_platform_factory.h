@@ -9,3 +9,8 @@
 // Opens the X display named by DISPLAY. Without one, or when it cannot be opened, the platform answers
 // HasDisplay() false at once; processes, the clock and sound still work.
 std::unique_ptr<DesktopPlatform> CreateDesktopPlatform();
+
+// Called by the QuillonMacro program itself (not by other programs that use the platform, such as tests):
+// on X11 the keys and buttons a run holds are then watched by a small process started from the program,
+// which lets go of them if the program is killed outright. Nothing on Windows.
+void EnableInputWatchdog();

@@ -7,6 +7,7 @@
 #include "sway_stop_key.h"
 #include "wayland_platform_choice.h"
 #include "x11_desktop_platform.h"
+#include "x11_input_watchdog.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -42,4 +43,8 @@ std::unique_ptr<DesktopPlatform> CreateDesktopPlatform() {
 std::unique_ptr<StopHotkey> CreateEmergencyStopKey() {
     if (WaylandAsked() && !Environment("SWAYSOCK").empty()) return CreateSwayStopKey();
     return CreateStopHotkey();
+}
+
+void EnableInputWatchdog() {
+    InputWatchdog::Enable();
 }

@@ -7,3 +7,6 @@
 std::unique_ptr<DesktopPlatform> CreateDesktopPlatform() {
     return std::make_unique<Win32DesktopPlatform>();
 }
+
+// Keys sent with SendInput are not held for a process that has ended: there is nothing to watch.
+void EnableInputWatchdog() {}

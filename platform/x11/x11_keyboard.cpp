@@ -4,6 +4,8 @@
 // digits whatever the NumLock state.
 #include "x11_keyboard.h"
 
+#include "x11_input_watchdog.h"
+
 #include "x11_keymap.h"
 #include "x11_virtual_keys.h"
 
@@ -83,6 +85,7 @@ void X11Keyboard::EndOfRun() {
     for (size_t virtualKey = 0; virtualKey < 256; ++virtualKey)
         if (const unsigned int keycode = pressed_.Up(static_cast<uint8_t>(virtualKey)); keycode != 0) {
             XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
+            InputWatchdog::KeyHeld(keycode, false);
             MarkBinding(keycode, false);
         }
     UnbindAfterGrace();
@@ -122,6 +125,7 @@ void X11Keyboard::Send(uint8_t virtualKey, bool down) {
 void X11Keyboard::FakeKey(unsigned int keycode, bool down) {
     XTestFakeKeyEvent(display_, keycode, down ? True : False, CurrentTime);
     XSync(display_, False);
+    InputWatchdog::KeyHeld(keycode, down);
     MarkBinding(keycode, down);
 }
 
@@ -209,6 +213,7 @@ unsigned int X11Keyboard::BindSpareKeycode(KeySym keysym) {
     KeySym symbols[2] = {lower, upper == lower ? static_cast<KeySym>(NoSymbol) : upper};
     XChangeKeyboardMapping(display_, static_cast<int>(keycode), 2, symbols, 1);
     XSync(display_, False);
+    InputWatchdog::KeycodeLent(keycode, true);
     std::this_thread::sleep_for(kMapSettle);
     Binding binding;
     binding.keycode = keycode;
@@ -220,6 +225,7 @@ unsigned int X11Keyboard::BindSpareKeycode(KeySym keysym) {
 void X11Keyboard::Unbind(const Binding& binding) {
     KeySym none[2] = {NoSymbol, NoSymbol};
     XChangeKeyboardMapping(display_, static_cast<int>(binding.keycode), 2, none, 1);
+    InputWatchdog::KeycodeLent(binding.keycode, false);
 }
 
 void X11Keyboard::RemoveExpiredBindings() {

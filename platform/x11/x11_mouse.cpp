@@ -1,6 +1,8 @@
 // Pointer motion and buttons through XTest, with exact relative motion and the absolute-space mapping.
 #include "x11_mouse.h"
 
+#include "x11_input_watchdog.h"
+
 #include "absolute_mouse_space.h"
 #include "desktop_platform.h"
 
@@ -85,4 +87,5 @@ void X11Mouse::MoveAbsolute(int32_t ax, int32_t ay) {
 
 void X11Mouse::Button(unsigned int button, bool down) {
     XTestFakeButtonEvent(display_, button, down ? True : False, CurrentTime);
+    InputWatchdog::ButtonHeld(button, down);
 }

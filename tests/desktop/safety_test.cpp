@@ -1,5 +1,5 @@
 // Desktop tests of what a run leaves behind: keys and buttons a macro held are released and lent keycodes are
-// empty again however the run ends (normally, after an error, after a stop signal of the program), and
+// empty again however the run ends (normally, after an error, after a stop signal, killed outright), and
 // without a display every desktop function fails at once with code 7.
 #include "desktop_test_support.h"
 
@@ -89,6 +89,27 @@ TEST(HeldInput, EveryStopSignalReleasesWhatTheMacroHeld) {
         EXPECT_EQ(probe.PointerMask() & Button1Mask, 0u);
         EXPECT_EQ(KeyboardMap(), mapBefore);
     }
+}
+
+// A run killed outright (kill -9) cannot let go of anything itself: its watchdog process does, once the
+// run's process has gone. Before, Shift, Right Alt and the button stayed down on the server for good and the
+// lent keycode stayed bound.
+TEST(HeldInput, AKilledRunsWatchdogLetsGoOfWhatItHeld) {
+    QTemporaryDir dir;
+    Probe probe;
+    const std::string mapBefore = KeyboardMap();
+    const std::string path = WriteMacro(dir, "hold.qlx",
+                                        {"KBD VK_SHIFT, DOWN", "KBD VK_RMENU, DOWN", "KBD VK_ATTN, DOWN",
+                                         "MUS LEFTDOWN, 0, 0", "PRINT \"held\"", "WHILE 1", "WEND"});
+    QProcess program;
+    StartHolding(program, path);
+    EXPECT_TRUE(probe.KeysymDown(XK_Shift_L));
+    EXPECT_NE(probe.PointerMask() & Button1Mask, 0u);
+    ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_TRUE(WaitUntil([&] { return !AnyKeyDown(probe); }));
+    EXPECT_TRUE(WaitUntil([&] { return (probe.PointerMask() & Button1Mask) == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return KeyboardMap() == mapBefore; }));
 }
 
 TEST(HeldInput, ALentKeycodeIsEmptyOnceTheRunIsOverWhileTheProgramGoesOn) {
