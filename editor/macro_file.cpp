@@ -91,35 +91,3 @@ bool IsOwnRegularFile(const std::string& path, int64_t largest) {
     return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
            info.st_size <= largest;
 }
-
-bool MakePrivateFolder(const std::string& folder, std::u16string& reason) {
-    std::error_code ignored; // a parent that cannot be made shows as the folder's own failure
-    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        reason = ErrnoText(errno);
-        return false;
-    }
-    struct stat info {};
-    if (::lstat(folder.c_str(), &info) != 0) {
-        reason = ErrnoText(errno);
-        return false;
-    }
-    if (S_ISLNK(info.st_mode)) {
-        reason = u"フォルダがリンクになっています";
-        return false;
-    }
-    if (!S_ISDIR(info.st_mode)) {
-        reason = u"同じ名前のファイルがあります";
-        return false;
-    }
-    if (info.st_uid != ::geteuid()) {
-        reason = u"ほかのユーザーのフォルダです";
-        return false;
-    }
-    // A folder made by an earlier version (0755) is closed to others.
-    if ((info.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) {
-        reason = ErrnoText(errno);
-        return false;
-    }
-    return true;
-}

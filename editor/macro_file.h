@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/own_buffer_file.h"
+#include "common/private_runtime_folder.h"
 #include "macro_text.h"
 
 #include <cstdint>
@@ -37,12 +38,6 @@ bool WriteBufferFile(OwnBufferFile& file, std::u16string_view text, const MacroF
 // that folder is writable, otherwise in the user's cache folder (created when missing, and only the user's:
 // the copy may hold a macro's passwords).
 std::string BufferFilePath();
-
-// Makes the folder (and its parents) when missing, with rights for the user alone, and takes the rights of
-// others away from a folder of the user's that has them. False, with the reason in Japanese, when the
-// folder is a link (never followed), not a folder, another user's, or cannot be made: nothing private can be
-// kept there.
-bool MakePrivateFolder(const std::string& folder, std::u16string& reason);
 
 // True when the path names a regular file of the user's, not a link, of at most `largest` bytes: a file that
 // can be read without blocking (a FIFO), without reaching through a link, and without running out of memory.

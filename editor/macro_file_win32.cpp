@@ -8,8 +8,6 @@
 
 #include <windows.h>
 
-#include <filesystem>
-
 bool ReadMacroLines(const std::string& path, std::vector<std::u16string>& lines, std::u16string& errorText) {
     return ConsoleMacroFile::ReadLines(FromUtf8(path), lines, errorText);
 }
@@ -25,31 +23,4 @@ bool IsOwnRegularFile(const std::string& path, int64_t largest) {
     return (data.dwFileAttributes &
             (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0 &&
            size <= largest;
-}
-
-// The user's folders under %LOCALAPPDATA% are the user's alone already; a junction or link in the folder's
-// place is refused rather than followed.
-bool MakePrivateFolder(const std::string& folder, std::u16string& reason) {
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(ToWide(FromUtf8(folder))).parent_path(),
-                                        ignored);
-    const std::wstring wide = ToWide(FromUtf8(folder));
-    if (!CreateDirectoryW(wide.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        reason = Win32ErrorText(GetLastError());
-        return false;
-    }
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        reason = Win32ErrorText(GetLastError());
-        return false;
-    }
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        reason = u"フォルダがリンクになっています";
-        return false;
-    }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        reason = u"同じ名前のファイルがあります";
-        return false;
-    }
-    return true;
 }

@@ -1,14 +1,20 @@
-// PrivateRuntimeFolder: a folder for the small files this user's QuillonMacro processes share while they
-// run (the stop counter, the lock of the stop key), which no other user can reach or fake.
+// Folders of the user's alone: making one (the run's buffer copy, the recovery copies), and on Linux the
+// runtime folder for the small files this user's QuillonMacro processes share while they run.
 #pragma once
 
 #include <string>
 
-// XDG_RUNTIME_DIR when it is private, as the session manager makes it; otherwise a folder of our own,
-// /tmp/quillonmacro-<uid>, made private when it is created. Empty when neither can be had (a folder of that
-// name that is a link, another user's, or open to others).
+// Makes the folder (and its parents) when missing, with rights for the user alone, and takes the rights of
+// others away from a folder of the user's that has them. False, with the reason in Japanese, when the
+// folder is a link (never followed), not a folder, another user's, or cannot be made: nothing private can be
+// kept there.
+bool MakePrivateFolder(const std::string& folder, std::u16string& reason);
+
+// Linux: XDG_RUNTIME_DIR when it is private, as the session manager makes it; otherwise a folder of our
+// own, /tmp/quillonmacro-<uid>, made as MakePrivateFolder makes one. Empty when neither can be had (a folder
+// of that name that is a link or another user's).
 std::string PrivateRuntimeFolder();
 
-// The name of this desktop for such files: WAYLAND_DISPLAY, else DISPLAY without its screen number, else
-// "none"; as StopBroadcastDesktopName makes it from the environment.
+// Linux: the name of this desktop for such files: WAYLAND_DISPLAY, else DISPLAY without its screen number,
+// else "none"; as StopBroadcastDesktopName makes it from the environment.
 std::string RuntimeDesktopName();
