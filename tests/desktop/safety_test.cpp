@@ -27,8 +27,14 @@ std::string KeyboardMap() {
     return Shell("xmodmap -pke");
 }
 
-// Starts the program on a macro that holds Shift, Right Alt, a lent key and the left button and then loops;
-// returns once it has printed that it holds them.
+// A macro that holds Shift, Right Alt, a lent key and the left button, says so and then loops.
+std::string WriteHoldingMacro(const QTemporaryDir& dir) {
+    return WriteMacro(dir, "hold.qlx",
+                      {"KBD VK_SHIFT, DOWN", "KBD VK_RMENU, DOWN", "KBD VK_ATTN, DOWN", "MUS LEFTDOWN, 0, 0",
+                       "PRINT \"held\"", "WHILE 1", "WEND"});
+}
+
+// Starts the program on such a macro; returns once it has printed that it holds them.
 void StartHolding(QProcess& program, const std::string& path) {
     program.start(QStringLiteral(QM_PROGRAM), {QString::fromStdString(path)});
     ASSERT_TRUE(program.waitForStarted(10000));
@@ -66,9 +72,7 @@ TEST(HeldInput, EveryStopSignalReleasesWhatTheMacroHeld) {
     QTemporaryDir dir;
     Probe probe;
     const std::string mapBefore = KeyboardMap();
-    const std::string path = WriteMacro(dir, "hold.qlx",
-                                        {"KBD VK_SHIFT, DOWN", "KBD VK_RMENU, DOWN", "KBD VK_ATTN, DOWN",
-                                         "MUS LEFTDOWN, 0, 0", "PRINT \"held\"", "WHILE 1", "WEND"});
+    const std::string path = WriteHoldingMacro(dir);
     // kill, a closed terminal, Ctrl+\\ and Ctrl+C; the second SIGTERM comes at once after the first, as an
     // impatient script sends it, and must not cut the release short.
     const std::vector<std::vector<int>> signalSets = {
@@ -98,9 +102,7 @@ TEST(HeldInput, AKilledRunsWatchdogLetsGoOfWhatItHeld) {
     QTemporaryDir dir;
     Probe probe;
     const std::string mapBefore = KeyboardMap();
-    const std::string path = WriteMacro(dir, "hold.qlx",
-                                        {"KBD VK_SHIFT, DOWN", "KBD VK_RMENU, DOWN", "KBD VK_ATTN, DOWN",
-                                         "MUS LEFTDOWN, 0, 0", "PRINT \"held\"", "WHILE 1", "WEND"});
+    const std::string path = WriteHoldingMacro(dir);
     QProcess program;
     StartHolding(program, path);
     EXPECT_TRUE(probe.KeysymDown(XK_Shift_L));
