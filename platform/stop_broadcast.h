@@ -24,8 +24,3 @@ std::unique_ptr<StopBroadcast> OpenStopBroadcast();
 // A counter of this process alone: where no shared one can be had, Pause still stops the process that took
 // it.
 std::unique_ptr<StopBroadcast> ProcessStopBroadcast();
-
-// Linux: the part of the counter's file name that tells desktops apart, from the values of WAYLAND_DISPLAY
-// and DISPLAY (either may be null): "wayland-0", ":1" (the screen number dropped: ":1.0" is the same
-// desktop), "none" without a desktop; characters that cannot be in a file name become '_'.
-const char* StopBroadcastDesktopName(const char* waylandDisplay, const char* display, char (&out)[64]);

@@ -2,7 +2,6 @@
 // QuillonMacro processes share there, and the making of such a folder.
 #include "private_runtime_folder.h"
 
-#include "stop_broadcast.h"
 #include "system_error_texts.h"
 
 #include <sys/stat.h>
@@ -33,8 +32,29 @@ std::string PrivateRuntimeFolder() {
 }
 
 std::string RuntimeDesktopName() {
-    char name[64];
-    return StopBroadcastDesktopName(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"), name);
+    return DesktopNameOf(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));
+}
+
+std::string DesktopNameOf(const char* waylandDisplay, const char* display) {
+    constexpr size_t kLongest = 63;
+    std::string name;
+    if (waylandDisplay != nullptr && waylandDisplay[0] != '\0') {
+        name = waylandDisplay;
+    } else if (display != nullptr && display[0] != '\0') {
+        name = display;
+        const size_t colon = name.rfind(':');
+        const size_t dot = name.rfind('.');
+        if (colon != std::string::npos && dot != std::string::npos && dot > colon) name.erase(dot);
+    } else {
+        name = "none";
+    }
+    if (name.size() > kLongest) name.resize(kLongest);
+    for (char& c : name) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           c == '-' || c == '.' || c == ':';
+        if (!plain) c = '_';
+    }
+    return name == "." || name == ".." ? "_" : name;
 }
 
 bool MakePrivateFolder(const std::string& folder, std::u16string& reason) {

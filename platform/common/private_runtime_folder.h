@@ -15,6 +15,9 @@ bool MakePrivateFolder(const std::string& folder, std::u16string& reason);
 // of that name that is a link or another user's).
 std::string PrivateRuntimeFolder();
 
-// Linux: the name of this desktop for such files: WAYLAND_DISPLAY, else DISPLAY without its screen number,
-// else "none"; as StopBroadcastDesktopName makes it from the environment.
+// Linux: the name of this desktop for such files, from WAYLAND_DISPLAY and DISPLAY.
 std::string RuntimeDesktopName();
+// The name from the values of WAYLAND_DISPLAY and DISPLAY (either may be null): "wayland-0", ":1" (the
+// screen number dropped: ":1.0" is the same desktop), "none" without a desktop; at most 63 characters, those
+// that cannot be in a file name turned into '_'.
+std::string DesktopNameOf(const char* waylandDisplay, const char* display);

@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -49,30 +48,6 @@ void* MapCounter(const std::string& path) {
 }
 
 } // namespace
-
-const char* StopBroadcastDesktopName(const char* waylandDisplay, const char* display, char (&out)[64]) {
-    std::string name;
-    if (waylandDisplay != nullptr && waylandDisplay[0] != '\0') {
-        name = waylandDisplay;
-    } else if (display != nullptr && display[0] != '\0') {
-        name = display;
-        const size_t colon = name.rfind(':');
-        const size_t dot = name.rfind('.');
-        if (colon != std::string::npos && dot != std::string::npos && dot > colon) name.erase(dot);
-    } else {
-        name = "none";
-    }
-    size_t length = 0;
-    for (char c : name) {
-        if (length + 1 >= sizeof out) break;
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                           c == '-' || c == '.' || c == ':';
-        out[length++] = plain ? c : '_';
-    }
-    out[length] = '\0';
-    if (std::strcmp(out, ".") == 0 || std::strcmp(out, "..") == 0) std::strcpy(out, "_");
-    return out;
-}
 
 std::unique_ptr<StopBroadcast> OpenStopBroadcast() {
     const std::string folder = PrivateRuntimeFolder();

@@ -1,6 +1,7 @@
 // Tests of the emergency stop shared by several runs on one display: the real Pause grab of the private X
 // display and the real shared counter in a private runtime folder; and where the counter may live.
 #include "common/emergency_stop.h"
+#include "common/private_runtime_folder.h"
 #include "desktop_test_support.h"
 
 #include <sys/stat.h>
@@ -16,15 +17,15 @@ using namespace desktop_testing;
 namespace {
 
 // XDG_RUNTIME_DIR pointed at a private folder of the test's for the life of the object.
-class PrivateRuntimeFolder {
+class TestRuntimeFolder {
   public:
-    PrivateRuntimeFolder() {
+    TestRuntimeFolder() {
         const char* old = std::getenv("XDG_RUNTIME_DIR");
         if (old != nullptr) old_ = old, hadOld_ = true;
         chmod(folder_.path().toUtf8().constData(), 0700);
         setenv("XDG_RUNTIME_DIR", folder_.path().toUtf8().constData(), 1);
     }
-    ~PrivateRuntimeFolder() {
+    ~TestRuntimeFolder() {
         if (hadOld_)
             setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
         else
@@ -51,7 +52,7 @@ bool Shared(StopBroadcast& one, StopBroadcast& other) {
 // takes the key over once the first run ends, and stops asked for between runs are not carried into the
 // next one.
 TEST(EmergencyStop, PauseStopsEveryRunAndTheKeyPassesOn) {
-    const PrivateRuntimeFolder runtime;
+    const TestRuntimeFolder runtime;
     EmergencyStop first(CreateStopHotkey(), OpenStopBroadcast());
     EmergencyStop second(CreateStopHotkey(), OpenStopBroadcast());
     first.Begin();
@@ -98,7 +99,7 @@ TEST(EmergencyStop, PauseStopsEveryRunAndTheKeyPassesOn) {
 
 // A run without a desktop key still stops when another run is told to stop everything.
 TEST(EmergencyStop, ARunWithoutTheKeyStopsWithTheOthers) {
-    const PrivateRuntimeFolder runtime;
+    const TestRuntimeFolder runtime;
     EmergencyStop keyless(nullptr, OpenStopBroadcast());
     keyless.Begin();
     EXPECT_FALSE(keyless.TakeStop());
@@ -110,15 +111,14 @@ TEST(EmergencyStop, ARunWithoutTheKeyStopsWithTheOthers) {
 // The counter is shared only through a folder and a file that are the user's own and private; a link or a
 // folder others can write to is not used (a process-local counter takes its place).
 TEST(EmergencyStop, TheCounterLivesOnlyInAPrivateFolder) {
-    const PrivateRuntimeFolder runtime;
+    const TestRuntimeFolder runtime;
     {
         auto one = OpenStopBroadcast();
         auto other = OpenStopBroadcast();
         EXPECT_TRUE(Shared(*one, *other));
     }
-    char name[64];
-    StopBroadcastDesktopName(nullptr, std::getenv("DISPLAY"), name);
-    const std::string counter = runtime.Path() + "/quillonmacro-stop-" + name;
+    const std::string counter =
+        runtime.Path() + "/quillonmacro-stop-" + DesktopNameOf(nullptr, std::getenv("DISPLAY"));
     struct stat info {};
     ASSERT_EQ(stat(counter.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
@@ -147,14 +147,12 @@ TEST(EmergencyStop, TheCounterLivesOnlyInAPrivateFolder) {
 }
 
 TEST(EmergencyStop, EachDesktopHasItsOwnCounterName) {
-    char name[64];
-    EXPECT_STREQ(StopBroadcastDesktopName("wayland-1", ":0", name), "wayland-1");
-    EXPECT_STREQ(StopBroadcastDesktopName("", ":3.0", name), ":3");
-    EXPECT_STREQ(StopBroadcastDesktopName(nullptr, ":3", name), ":3");
-    EXPECT_STREQ(StopBroadcastDesktopName(nullptr, "host.example:10.1", name), "host.example:10");
-    EXPECT_STREQ(StopBroadcastDesktopName(nullptr, nullptr, name), "none");
-    EXPECT_STREQ(StopBroadcastDesktopName("../../etc/x", nullptr, name), ".._.._etc_x");
-    EXPECT_STREQ(StopBroadcastDesktopName("..", nullptr, name), "_");
-    EXPECT_EQ(std::string(StopBroadcastDesktopName(std::string(200, 'w').c_str(), nullptr, name)).size(),
-              63u);
+    EXPECT_EQ(DesktopNameOf("wayland-1", ":0"), "wayland-1");
+    EXPECT_EQ(DesktopNameOf("", ":3.0"), ":3");
+    EXPECT_EQ(DesktopNameOf(nullptr, ":3"), ":3");
+    EXPECT_EQ(DesktopNameOf(nullptr, "host.example:10.1"), "host.example:10");
+    EXPECT_EQ(DesktopNameOf(nullptr, nullptr), "none");
+    EXPECT_EQ(DesktopNameOf("../../etc/x", nullptr), ".._.._etc_x");
+    EXPECT_EQ(DesktopNameOf("..", nullptr), "_");
+    EXPECT_EQ(DesktopNameOf(std::string(200, 'w').c_str(), nullptr).size(), 63u);
 }
