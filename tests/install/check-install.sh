@@ -22,7 +22,11 @@ expected=(
   share/mime/packages/quillonmacro.xml
   share/icons/hicolor/scalable/apps/quillonmacro.svg
   share/man/man1/QuillonMacro.1.gz
+  share/man/ja/man1/QuillonMacro.1.gz
   share/doc/quillonmacro/copyright
+  # the user guide, which the editor's help window reads from there
+  share/doc/quillonmacro/guide/index.md
+  share/doc/quillonmacro/guide/images/editor_idle.png
   # The window functions on GNOME: the extension (the script form system-wide for GNOME Shell 43-44, the
   # module form for 45 and later, which the enable command copies for the user) and the enable command.
   bin/quillonmacro-gnome-windows
@@ -43,6 +47,8 @@ fi
 for f in "${expected[@]}"; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
+diff -r "$source/docs/guide" "$prefix/share/doc/quillonmacro/guide" >"$work/guide.diff" ||
+  fail "the installed guide differs from docs/guide: $(head -5 "$work/guide.diff")"
 grep -q '^Exec=QuillonMacro --edit %f$' "$prefix/share/applications/quillonmacro.desktop" ||
   fail "the desktop entry must open files in the editor (--edit), never run them"
 

@@ -14,7 +14,8 @@ for package in "${packages[@]}"; do
   if [ ! -f "$package" ]; then
     stale=1
   elif [ -n "$(find "$build/bin" -maxdepth 1 -name '*.exe' -newer "$package" -print -quit)" ] ||
-    [ -n "$(find "$source/LICENSE" "$source/viewer/data" "$source/examples/demo.qlx" "$source/packaging/windows" \
+    [ -n "$(find "$source/LICENSE" "$source/viewer/data" "$source/examples/demo.qlx" "$source/docs/guide" \
+      "$source/packaging/windows" \
       -newer "$package" -print -quit 2>/dev/null)" ]; then
     stale=1
   fi

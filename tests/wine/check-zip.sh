@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The portable zip: one top folder holding the programs, the licence, the example and the viewer's data as in
-# the source tree, names that Windows reads as UTF-8, no uninstaller; unpacked into a folder whose path has a
+# The portable zip: one top folder holding the programs, the licence, the example, the viewer's data and the
+# user guide as in the source tree, names that Windows reads as UTF-8, no uninstaller; unpacked into a folder whose path has a
 # blank and Japanese in it, its console runner runs the example from there under Wine.
 # Usage: check-zip.sh BUILD_DIR SOURCE_DIR PACKAGE_NAME RUNNER_EXE [editor=EXE] [viewer=EXE]
 set -u
@@ -39,6 +39,12 @@ if [ -n "$viewer" ]; then
   diff -r "$source/viewer/data" "$top/data" >"$work/data.diff" || { cat "$work/data.diff"; fail "data/ differs from viewer/data"; }
 else
   [ ! -e "$top/data" ] || fail "data/ without the viewer"
+fi
+# The user guide beside the editor, which its help window reads from there.
+if [ -n "$editor" ]; then
+  diff -r "$source/docs/guide" "$top/guide" >"$work/guide.diff" || { cat "$work/guide.diff"; fail "guide/ differs from docs/guide"; }
+else
+  [ ! -e "$top/guide" ] || fail "guide/ without the editor"
 fi
 
 demo="Z:${top//\//\\}\\examples\\demo.qlx"
