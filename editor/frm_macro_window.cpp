@@ -273,6 +273,8 @@ void frm_MacroWindow::BuildToolsAndHelpMenus() {
     Menu_MacroHelp =
         Menu_Etc->addAction(QStringLiteral("関数ビューア(&F)"), this, &frm_MacroWindow::Menu_MacroHelp_Click);
     Menu_MacroHelp->setShortcut(QKeySequence(Qt::Key_F1));
+    Menu_Guide =
+        Menu_Etc->addAction(QStringLiteral("使い方ガイド(&G)"), this, &frm_MacroWindow::Menu_Guide_Click);
     Menu_Etc->addSeparator();
     Menu_Source = Menu_Etc->addAction(QStringLiteral("Quillonタイプ・ソース投稿"), this,
                                       &frm_MacroWindow::Menu_Source_Click);

@@ -26,6 +26,7 @@
 class DebugLog;
 class FindBar;
 class FocusReturn;
+class GuideFrm;
 class LogTextEdit;
 class MacroHighlighter;
 class MacroTextEdit;
@@ -67,8 +68,8 @@ class frm_MacroWindow : public QMainWindow {
             *mnuAllSelect = nullptr, *Menu_Run = nullptr, *Menu_Stop = nullptr, *menu_MusKbd = nullptr,
             *Menu_Tab = nullptr, *Menu_Font = nullptr, *Menu_LogClear = nullptr, *Menu_Sync = nullptr,
             *Menu_WindowInfo = nullptr, *Menu_Capture = nullptr, *Menu_CaptureLater = nullptr,
-            *Menu_Record = nullptr, *Menu_MacroHelp = nullptr, *Menu_Source = nullptr, *Menu_Hp = nullptr,
-            *Menu_About = nullptr;
+            *Menu_Record = nullptr, *Menu_MacroHelp = nullptr, *Menu_Guide = nullptr, *Menu_Source = nullptr,
+            *Menu_Hp = nullptr, *Menu_About = nullptr;
     QList<QAction*> Menu_FunctionCall;
     // The editing commands of 編集 beyond select all, and the find bar under the editor text.
     QAction *mnuFind = nullptr, *mnuFindNext = nullptr, *mnuFindPrevious = nullptr, *mnuReplace = nullptr,
@@ -96,7 +97,7 @@ class frm_MacroWindow : public QMainWindow {
     void SetBufferPath(const QString& path);
     // The file the last run wrote its copy to (the preferred path before the first run).
     QString BufferPath() const;
-    // The folder the function viewer is started from (normally the program's folder).
+    // The folder the function viewer is started from and the guide is found in (normally the program's).
     void SetProgramDirectory(const QString& dir) { programDirectory_ = dir; }
     // The file of the editor text (set by a successful load and by a save, "" after New); the file dialogs
     // start there.
@@ -142,6 +143,8 @@ class frm_MacroWindow : public QMainWindow {
     void InsertFindImageLine(const QString& path, const QString& comment);
     WindowInfoFrm* WindowInfo() const;
     RecorderFrm* Recorder() const;
+    // The open guide window, if any.
+    GuideFrm* Guide() const { return guide_; }
 
     // --- layout, font, log and status ---
     void LayoutPanes();
@@ -184,6 +187,7 @@ class frm_MacroWindow : public QMainWindow {
     void Menu_CaptureLater_Click();
     void Menu_Record_Click();
     void Menu_MacroHelp_Click();
+    void Menu_Guide_Click();
     void Menu_Source_Click();
     void Menu_Hp_Click();
     void Menu_About_Click();
@@ -258,6 +262,7 @@ class frm_MacroWindow : public QMainWindow {
     QString programDirectory_;
     QPointer<WindowInfoFrm> windowInfo_;
     QPointer<RecorderFrm> recorder_;
+    QPointer<GuideFrm> guide_;
     QString savedText_;
     QString currentFilePath_;
     std::unique_ptr<RecoveryStore> recovery_;

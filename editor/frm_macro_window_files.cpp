@@ -4,6 +4,7 @@
 #include "auto_input_frm.h"
 #include "editor_widgets.h"
 #include "frm_macro_window.h"
+#include "guide_frm.h"
 #include "editor_files.h"
 #include "line_editing.h"
 #include "message_box_style.h"
@@ -186,8 +187,31 @@ void frm_MacroWindow::Menu_MacroHelp_Click() {
         AppendLog(QStringLiteral("関数ビューアを起動できませんでした。 - ") + path);
 }
 
+// A web page opens in the desktop's browser; without an address of its own the item opens the guide.
 void frm_MacroWindow::HPShow(const char* address) {
+    if (address[0] == '\0') {
+        Menu_Guide_Click();
+        return;
+    }
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(address)));
+}
+
+// The guide is read from the disk beside the program (or from the install's documents); one window shows
+// it, brought to the front when it is already open. A missing guide is noted in the log.
+void frm_MacroWindow::Menu_Guide_Click() {
+    if (!guide_) {
+        const QString index = FindUserGuide(programDirectory_);
+        if (index.isEmpty()) {
+            AppendLog(QStringLiteral("使い方ガイドが見つかりません。 - ") +
+                      QDir::toNativeSeparators(QDir(programDirectory_).filePath(QStringLiteral("guide"))));
+            return;
+        }
+        guide_ = new GuideFrm(index, this);
+        guide_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    guide_->show();
+    guide_->raise();
+    guide_->activateWindow();
 }
 
 void frm_MacroWindow::Menu_Source_Click() {

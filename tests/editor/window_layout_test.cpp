@@ -110,7 +110,7 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
                            "同期実行(&S)", "-", "ウィンドウ情報(&W)", "画像の切り取り(&P)",
                            "3秒後に画像の切り取り(&L)", "記録(&R)"}));
     EXPECT_EQ(Captions(w->Menu_Etc),
-              (QStringList{"関数ビューア(&F)", "-", "Quillonタイプ・ソース投稿",
+              (QStringList{"関数ビューア(&F)", "使い方ガイド(&G)", "-", "Quillonタイプ・ソース投稿",
                            "他にも様々なソフトを公開しています", "-", "バージョン情報"}));
     EXPECT_EQ(w->Menu_Run->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(w->mnuAllSelect->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
