@@ -78,6 +78,8 @@ fi
 work=$(mktemp -d "$cache_root/$name.build.XXXXXX")
 cleanup() { rm -rf "$work"; }
 trap cleanup EXIT
+# Ended by the test command (a failure before the Windows build): the work folder of several GB goes too.
+trap 'exit 143' TERM INT HUP
 fail() {
   echo "build-qt-windows: $1; the end of $log:" >&2
   tail -n 40 "$log" >&2

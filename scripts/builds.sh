@@ -13,7 +13,8 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 build_linux() {
-  cmake -S . -B build -G Ninja -DQM_WERROR=ON >/dev/null
+  # The demo may have configured build/ without the tests and benchmarks: they are turned on again here.
+  cmake -S . -B build -G Ninja -DQM_WERROR=ON -DQM_TESTS=ON -DQM_BENCH=ON >/dev/null
   cmake --build build -j "$jobs"
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks that the install scripts are complete: makes a fresh Debian 12 root with debootstrap, copies a clean
-# clone of the committed tree into it, and there runs the install scripts, every build the test command makes
+# clone of the committed tree into it, and there runs the demo (with only what it installs), then the install
+# scripts of the test command, every build the test command makes
 # (scripts/builds.sh: Linux, Release, Windows with its icons and installer, sanitizer, fuzz) and the command-line,
 # unit and corpus tests on a private display. A machine that keeps what earlier runs installed cannot see a
 # missing install step; this can. Not part of the test command: run it (as root) when a dependency changes.
@@ -36,7 +37,7 @@ while [ $# -gt 0 ]; do
 done
 [ "$(id -u)" -eq 0 ] || { echo "check-fresh-install: needs root (debootstrap, chroot and mounts)" >&2; exit 2; }
 case "$root" in /|/usr|/var|/var/tmp|/tmp|"") echo "check-fresh-install: refusing --root $root" >&2; exit 2 ;; esac
-steps=(debootstrap clone install-deps build-linux build-release install-windows-deps build-windows build-asan
+steps=(debootstrap clone demo install-deps build-linux build-release install-windows-deps build-windows build-asan
        build-fuzz tests)
 if [ -n "$from" ]; then
   [[ " ${steps[*]} " == *" $from "* ]] || { echo "check-fresh-install: no step named $from" >&2; exit 2; }
@@ -167,7 +168,10 @@ step clone copy_tree
 printf '%-28s ' mounts
 mount_system
 echo ok
-step install-deps in_root scripts/install-deps.sh
+# The demo first, as a newcomer runs it: it installs only what building and running need, so this also checks
+# that those packages are enough.
+step demo in_root scripts/demo.sh
+step install-deps in_root scripts/install-deps.sh --test
 step build-linux in_root scripts/builds.sh linux
 step build-release in_root scripts/builds.sh release
 step install-windows-deps in_root scripts/install-windows-deps.sh

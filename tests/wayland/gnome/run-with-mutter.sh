@@ -20,7 +20,7 @@ done
 if [ -z "${QM_MUTTER_INNER:-}" ]; then
   for tool in dbus-run-session mutter pipewire wireplumber gsettings; do
     if ! command -v "$tool" >/dev/null; then
-      echo "run-with-mutter.sh: $tool is missing (scripts/install-deps.sh installs it)" >&2
+      echo "run-with-mutter.sh: $tool is missing (scripts/install-deps.sh --test installs it)" >&2
       exit 1
     fi
   done
