@@ -8,8 +8,7 @@
 #include "image_file.h"
 #include "monotonic_clock.h"
 #include "wayland_layout_keys.h"
-#include "x11_layout_keys.h"
-#include "x11_virtual_keys.h"
+#include "xkb_virtual_keys.h"
 
 #include <linux/input-event-codes.h>
 #include <wayland-client.h>

@@ -4,7 +4,7 @@
 #include "wayland_layout_keys.h"
 
 #include "keyboard_layouts.h"
-#include "x11_layout_keys.h"
+#include "xkb_virtual_keys.h"
 
 #include <xkbcommon/xkbcommon.h>
 

@@ -12,8 +12,8 @@
 #include "x11_layout_keys.h"
 #include "x11_monitors.h"
 #include "x11_mouse.h"
-#include "x11_virtual_keys.h"
 #include "x11_windows.h"
+#include "xkb_virtual_keys.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>

@@ -7,7 +7,7 @@
 #include "x11_input_watchdog.h"
 
 #include "x11_keymap.h"
-#include "x11_virtual_keys.h"
+#include "xkb_virtual_keys.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>

@@ -3,7 +3,7 @@
 #include "x11_keycode_table.h"
 
 #include "x11_layout_keys.h"
-#include "x11_virtual_keys.h"
+#include "xkb_virtual_keys.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>

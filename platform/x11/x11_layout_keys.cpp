@@ -7,7 +7,7 @@
 
 #include "keyboard_layouts.h"
 #include "x11_keymap.h"
-#include "x11_virtual_keys.h"
+#include "xkb_virtual_keys.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -20,10 +20,6 @@
 #include <utility>
 
 namespace {
-
-constexpr uint8_t kNumpad0 = 0x60;
-constexpr uint8_t kNumpad9 = 0x69;
-constexpr uint8_t kDecimal = 0x6E;
 
 // The fields of _XKB_RULES_NAMES (rules, model, layout, variant, options), which are NUL-separated.
 std::vector<std::string> RulesFields(const std::string& raw) {
@@ -101,10 +97,6 @@ bool HasSymbolsInGroup(XkbDescPtr map, unsigned int keycode, int group) {
 }
 
 } // namespace
-
-bool DependsOnNumLock(uint8_t virtualKey) {
-    return (virtualKey >= kNumpad0 && virtualKey <= kNumpad9) || virtualKey == kDecimal;
-}
 
 X11LayoutKeys::X11LayoutKeys(Display* display, unsigned int device) : display_(display), device_(device) {
     rulesAtom_ = XInternAtom(display_, "_XKB_RULES_NAMES", False);

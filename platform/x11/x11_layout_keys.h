@@ -54,7 +54,3 @@ class X11LayoutKeys {
     std::array<bool, 256> noKey_{};
     std::array<uint8_t, 256> reported_{};
 };
-
-// True for the codes whose key types a digit only while Num Lock is on (VK_NUMPAD0 … VK_NUMPAD9,
-// VK_DECIMAL).
-bool DependsOnNumLock(uint8_t virtualKey);

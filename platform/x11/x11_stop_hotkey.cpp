@@ -4,7 +4,7 @@
 #include "stop_hotkey.h"
 
 #include "x11_connection_loss.h"
-#include "x11_virtual_keys.h"
+#include "xkb_virtual_keys.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>

@@ -1,6 +1,6 @@
 // The virtual-key to keysym table: letters, digits and punctuation as on a US keyboard, the keypad, F1–F24,
 // navigation and editing keys, left and right modifiers, and the media, browser and launch keys X names.
-#include "x11_virtual_keys.h"
+#include "xkb_virtual_keys.h"
 
 // The 3270 and Korean keysym groups are only defined on request.
 #define XK_3270
@@ -173,12 +173,20 @@ bool IsNumpadDigit(uint8_t virtualKey) {
 
 namespace {
 
+constexpr uint8_t kNumpad0 = 0x60;
+constexpr uint8_t kNumpad9 = 0x69;
+constexpr uint8_t kDecimal = 0x6E;
+
 constexpr uint8_t kShift = 0x10;
 constexpr uint8_t kMenu = 0x12;
 constexpr uint8_t kLeftShift = 0xA0;
 constexpr uint8_t kRightMenu = 0xA5;
 
 } // namespace
+
+bool DependsOnNumLock(uint8_t virtualKey) {
+    return (virtualKey >= kNumpad0 && virtualKey <= kNumpad9) || virtualKey == kDecimal;
+}
 
 uint8_t CommonModifierCode(uint8_t virtualKey) {
     if (virtualKey < kLeftShift || virtualKey > kRightMenu) return virtualKey;

@@ -1,5 +1,6 @@
-// The table from the virtual-key codes of the macro language to X keysyms: which keysym a key event of a code
-// types, and which keysyms count as that key when its state is read.
+// The table from the virtual-key codes of the macro language to XKB keysyms, the same numbers on X11 and on
+// Wayland's libxkbcommon: which keysym a key event of a code types, and which keysyms count as that key when
+// its state is read; and the codes whose keys both desktops treat alike (keypad, modifiers, mouse buttons).
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,10 @@ int PointerButtonOfVirtualKey(uint8_t virtualKey);
 
 // True for the keypad digit codes VK_NUMPAD0 … VK_NUMPAD9.
 bool IsNumpadDigit(uint8_t virtualKey);
+
+// True for the codes whose key types a digit only while Num Lock is on (VK_NUMPAD0 … VK_NUMPAD9,
+// VK_DECIMAL).
+bool DependsOnNumLock(uint8_t virtualKey);
 
 // Shift, Ctrl and Alt have a common code (VK_SHIFT, VK_CONTROL, VK_MENU) and one per side (VK_LSHIFT,
 // VK_RSHIFT … VK_RMENU, in pairs from 0xA0).
