@@ -8,7 +8,6 @@
 
 #include <xkbcommon/xkbcommon.h>
 
-
 namespace {
 
 constexpr uint32_t kEvdevOffset = 8; // XKB keycodes of the evdev rules are the Linux input codes plus 8
