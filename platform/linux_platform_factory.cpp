@@ -3,11 +3,13 @@
 // QUILLONMACRO_DESKTOP=x11 or =wayland overrides the choice. The emergency-stop key follows the same choice.
 #include "desktop_platform_factory.h"
 
+#include "process_starter.h"
 #include "stop_hotkey.h"
 #include "sway_stop_key.h"
 #include "wayland_platform_choice.h"
 #include "x11_desktop_platform.h"
 #include "x11_input_watchdog.h"
+#include "x11_window_style.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -29,6 +31,9 @@ bool WaylandAsked() {
 } // namespace
 
 std::unique_ptr<DesktopPlatform> CreateDesktopPlatform() {
+    // SHELL styles its programs' windows on the X display on either desktop: on a Wayland session the X
+    // clients among them show through Xwayland.
+    SetWindowStyleStep(ApplyWindowStyleLater);
     const std::string_view choice = Environment("QUILLONMACRO_DESKTOP");
     const bool wayland = WaylandAsked();
     if (wayland) {

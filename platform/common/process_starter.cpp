@@ -1,12 +1,13 @@
 // Program start for SHELL: words split like a shell's (no shell runs), the program found along PATH and
-// started with posix_spawn, reaped by one waiter thread for all of them, its window styled on an X display.
+// started with posix_spawn, reaped by one waiter thread for all of them, its window styled by the step the
+// desktop platform set.
 #include "process_starter.h"
 
 #include "codepage.h"
 #include "command_line_words.h"
 #include "program_errors.h"
-#include "x11_window_style.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <mutex>
@@ -25,6 +26,8 @@ namespace {
 
 constexpr int kInvalidArgument = 5;
 constexpr int kFileNotFound = 53;
+
+std::atomic<WindowStyleStep> windowStyleStep{nullptr};
 
 bool IsKnownStyle(int32_t style) {
     return style == 0 || style == 1 || style == 2 || style == 3 || style == 4 || style == 6;
@@ -123,6 +126,10 @@ int FailureOfSpawnError(int error) {
 
 } // namespace
 
+void SetWindowStyleStep(WindowStyleStep step) {
+    windowStyleStep.store(step);
+}
+
 ProcessStarter::ProcessStarter() = default;
 ProcessStarter::~ProcessStarter() = default;
 
@@ -150,7 +157,8 @@ int ProcessStarter::Start(const std::u16string& commandLine, int32_t windowStyle
     if (error != 0) return FailureOfSpawnError(error);
     static ChildReaper* const reaper = new ChildReaper(); // lives as long as its detached thread may
     reaper->Add(pid);
-    ApplyWindowStyleLater(pid, windowStyle);
+    if (const WindowStyleStep styleWindow = windowStyleStep.load(); styleWindow != nullptr)
+        styleWindow(pid, windowStyle);
     processId = static_cast<double>(pid);
     return 0;
 }

@@ -3,6 +3,13 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/types.h>
+
+// The step that gives a started program's window the style SHELL asked for, called after each start with the
+// program's process id and the style. The desktop platform's factory sets it (on Linux the X display's, which
+// also reaches the X clients of a Wayland session); until then a start leaves the window as it opens.
+using WindowStyleStep = void (*)(pid_t pid, int32_t style);
+void SetWindowStyleStep(WindowStyleStep step);
 
 class ProcessStarter {
   public:

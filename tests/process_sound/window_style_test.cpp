@@ -1,6 +1,7 @@
 // Tests of SHELL window styles on a real X server with a window manager: xterm started maximised, minimised,
 // hidden or normal ends up that way, as the window manager reports it.
 #include "process_starter.h"
+#include "x11_window_style.h"
 
 // GoogleTest first: Xlib's None macro would break its headers.
 #include <gtest/gtest.h>
@@ -93,6 +94,7 @@ int IgnoreErrors(Display*, XErrorEvent*) {
 class WindowStyle : public ::testing::Test {
   protected:
     void SetUp() override {
+        SetWindowStyleStep(ApplyWindowStyleLater); // as the platform's factory sets it
         XSetErrorHandler(IgnoreErrors);
         display_ = XOpenDisplay(nullptr);
         ASSERT_NE(display_, nullptr) << "these tests need an X display";
