@@ -144,7 +144,7 @@ class frm_MacroWindow : public QMainWindow {
     WindowInfoFrm* WindowInfo() const;
     RecorderFrm* Recorder() const;
     // The open guide window, if any.
-    GuideFrm* Guide() const { return guide_; }
+    GuideFrm* Guide() const;
 
     // --- layout, font, log and status ---
     void LayoutPanes();

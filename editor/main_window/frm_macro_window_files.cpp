@@ -196,6 +196,10 @@ void frm_MacroWindow::HPShow(const char* address) {
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(address)));
 }
 
+GuideFrm* frm_MacroWindow::Guide() const {
+    return guide_;
+}
+
 // The guide is read from the disk beside the program (or from the install's documents); one window shows
 // it, brought to the front when it is already open. A missing guide is noted in the log.
 void frm_MacroWindow::Menu_Guide_Click() {

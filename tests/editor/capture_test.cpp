@@ -128,15 +128,25 @@ void ChooseAndConfirm(CaptureFrm& capture, QPoint topLeft) {
 
 // Moves the shown window as a user would and waits until the window manager has put it somewhere there and
 // Qt agrees with the X server about where: the client area on the screen.
+// The window manager answers in its own time (late on a busy machine), so the window must first leave the
+// place it had and then keep its new one for a tenth of a second, as the X server and Qt both see it.
 QRect PlaceWindow(QWidget& window, QPoint at) {
+    const QRect start = ServerClientRect(window);
     window.move(at);
     QRect last;
-    int same = 0;
+    QElapsedTimer steady;
     (void)WaitFor([&] {
         const QRect now = ServerClientRect(window);
-        same = now == last && now == window.geometry() ? same + 1 : 0;
-        last = now;
-        return same >= 5;
+        if (now == start || now != window.geometry()) {
+            last = QRect();
+            return false;
+        }
+        if (now != last) {
+            last = now;
+            steady.start();
+            return false;
+        }
+        return steady.elapsed() >= 100;
     });
     return last;
 }

@@ -62,6 +62,20 @@ PageLinks LinksOf(const QTextBrowser& browser) {
     return links;
 }
 
+// The middle of the link to `href` on the page shown, in the browser's viewport (null when there is none).
+QPoint LinkPlace(QTextBrowser& browser, const QString& href) {
+    for (QTextBlock block = browser.document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().anchorHref() != href) continue;
+            QTextCursor cursor(browser.document());
+            cursor.setPosition(fragment.position() + fragment.length() / 2);
+            return browser.cursorRect(cursor).center();
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 TEST(UserGuide, FoundBesideTheProgramOrInTheInstall) {
@@ -149,9 +163,14 @@ TEST(UserGuide, ButtonsKeysAndTheWebPageItems) {
     EXPECT_TRUE(index.endsWith(QStringLiteral("guide/index.md")));
     EXPECT_FALSE(guide->btn_Back->isEnabled());
 
-    // A link followed as a click on it would: the next page, then back, forward and the contents.
+    // A click on the contents' link to the editor page: that page, then back, forward and the contents.
     const QString editorPage = QFileInfo(index).dir().filePath(QStringLiteral("editor.md"));
-    guide->txt_Page->setSource(QUrl(QStringLiteral("editor.md")));
+    const QPoint link = LinkPlace(*guide->txt_Page, QStringLiteral("editor.md"));
+    ASSERT_FALSE(link.isNull());
+    guide->activateWindow();
+    QTest::mouseClick(guide->txt_Page->viewport(), Qt::LeftButton, Qt::NoModifier, link);
+    ASSERT_TRUE(WaitFor([&] { return guide->CurrentPage() == editorPage; }))
+        << guide->CurrentPage().toStdString();
     EXPECT_EQ(guide->CurrentPage(), editorPage);
     EXPECT_TRUE(guide->txt_Page->toPlainText().startsWith(QStringLiteral("エディタ")));
     EXPECT_EQ(guide->windowTitle(), QStringLiteral("使い方ガイド - エディタ"));
