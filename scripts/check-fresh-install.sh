@@ -7,12 +7,14 @@
 # missing install step; this can. Not part of the test command: run it (as root) when a dependency changes.
 # Prints each step's time; stops at the first step that fails and shows the end of its log.
 #
-# Usage: scripts/check-fresh-install.sh [--root DIR] [--logs DIR] [--keep] [--from STEP] [--reuse-qt-cache]
+# Usage: scripts/check-fresh-install.sh [--root DIR] [--logs DIR] [--keep] [--from STEP] [--to STEP]
+#                                      [--reuse-qt-cache]
 #   --root DIR        where the fresh root is made, emptied first (default /var/tmp/quillonmacro-fresh)
 #   --logs DIR        each step's full output (default /var/tmp/quillonmacro-fresh-logs)
 #   --keep            leave the root in place afterwards to look around (it is removed by default)
 #   --from STEP       go on in a root kept by an earlier run, from STEP (one of the names printed), after
 #                     mending what stopped it; the tree is not copied again
+#   --to STEP         stop after STEP (for example --to demo: a newcomer's first command alone)
 #   --reuse-qt-cache  lend the root this machine's finished Qt for Windows (read-only) instead of building it
 #                     there: saves the longest step, but then Qt's own build needs are not checked
 set -euo pipefail
@@ -24,13 +26,15 @@ logs=/var/tmp/quillonmacro-fresh-logs
 keep=no
 reuse_qt=no
 from=
-usage="usage: $0 [--root DIR] [--logs DIR] [--keep] [--from STEP] [--reuse-qt-cache]"
+to=
+usage="usage: $0 [--root DIR] [--logs DIR] [--keep] [--from STEP] [--to STEP] [--reuse-qt-cache]"
 while [ $# -gt 0 ]; do
   case "$1" in
     --root) root=$2; shift 2 ;;
     --logs) logs=$2; shift 2 ;;
     --keep) keep=yes; shift ;;
     --from) from=$2; shift 2 ;;
+    --to) to=$2; shift 2 ;;
     --reuse-qt-cache) reuse_qt=yes; shift ;;
     *) echo "$usage" >&2; exit 2 ;;
   esac
@@ -39,6 +43,9 @@ done
 case "$root" in /|/usr|/var|/var/tmp|/tmp|"") echo "check-fresh-install: refusing --root $root" >&2; exit 2 ;; esac
 steps=(debootstrap clone demo install-deps build-linux build-release install-windows-deps build-windows build-asan
        build-fuzz tests)
+if [ -n "$to" ]; then
+  [[ " ${steps[*]} " == *" $to "* ]] || { echo "check-fresh-install: no step named $to" >&2; exit 2; }
+fi
 if [ -n "$from" ]; then
   [[ " ${steps[*]} " == *" $from "* ]] || { echo "check-fresh-install: no step named $from" >&2; exit 2; }
   [ -d "$root/root/quillonmacro" ] || { echo "check-fresh-install: no kept root in $root" >&2; exit 2; }
@@ -85,6 +92,12 @@ mkdir -p "$logs"
 summary=()
 started_all=$(date +%s)
 skipping=${from:+yes}
+report_passed() {
+  local seconds=$(($(date +%s) - started_all))
+  echo
+  printf '%s\n' "${summary[@]}"
+  printf 'All steps%s passed in %d min %02d s.\n' "${to:+ up to $to}" $((seconds / 60)) $((seconds % 60))
+}
 step() { # step NAME COMMAND... : runs the command with its output in NAME.log, and times it
   local name=$1 start status
   shift
@@ -105,6 +118,10 @@ step() { # step NAME COMMAND... : runs the command with its output in NAME.log, 
     echo "--- the end of $logs/$name.log:" >&2
     tail -n 40 "$logs/$name.log" >&2
     exit 1
+  fi
+  if [ "$name" = "$to" ]; then
+    report_passed
+    exit 0
   fi
 }
 # Runs a command in the root as a fresh login would: a clean environment, root's home, the tree as the folder.
@@ -179,7 +196,4 @@ step build-windows in_root scripts/builds.sh windows
 step build-asan in_root scripts/builds.sh asan
 step build-fuzz in_root scripts/builds.sh fuzz
 step tests run_tests
-seconds=$(($(date +%s) - started_all))
-echo
-printf '%s\n' "${summary[@]}"
-printf 'All steps passed in %d min %02d s.\n' $((seconds / 60)) $((seconds % 60))
+report_passed
