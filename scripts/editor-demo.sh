@@ -32,9 +32,10 @@ build/bin/QuillonMacro --edit examples/editor_demo.qlx &
 editor=$!
 window=$(wait_window 300 '^Quillonマクロ - ') || fail "the editor window did not open"
 xdotool windowmove --sync "$window" 0 0
+# Keys go in through XTest to the active window, as a user's keys would.
 xdotool windowactivate --sync "$window"
 sleep 1
-xdotool key --window "$window" --clearmodifiers F5
+xdotool key --clearmodifiers F5
 wait_window 300 '^メッセージ$' >/dev/null || fail "the macro did not reach its message window"
 sleep 1
 import -window root build/screenshots/demo-desktop.png || fail "no picture of the desktop"
@@ -46,10 +47,13 @@ done
 sleep 1
 import -window "$window" build/screenshots/demo-editor.png || fail "no picture of the editor"
 # The text was not changed: the editor closes without a question.
-xdotool key --window "$window" ctrl+F4
+xdotool windowactivate --sync "$window"
+xdotool key --clearmodifiers ctrl+F4
 for _ in $(seq 100); do kill -0 "$editor" 2>/dev/null || break; sleep 0.1; done
 kill "$editor" 2>/dev/null
 exit 0
 INNER
+# A runtime folder of its own where the session has none (a fresh machine's root shell).
+[ -n "${XDG_RUNTIME_DIR:-}" ] || { mkdir -m 700 "$state/run"; export XDG_RUNTIME_DIR="$state/run"; }
 XDG_STATE_HOME="$state" tests/run-with-display.sh bash "$inner"
 echo "screenshots: build/screenshots/demo-editor.png, build/screenshots/demo-desktop.png"
