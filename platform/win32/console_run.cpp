@@ -23,6 +23,7 @@
 namespace {
 
 constexpr int kExitFileMissing = 2;
+constexpr int32_t kStopCode = 100;
 
 // The usage of "--help": the forms of the command and the exit statuses.
 constexpr std::u16string_view kUsageLines[] = {
@@ -205,8 +206,11 @@ int RunMacroFile(const std::u16string& path, MissingFile missing) {
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     // The buffer file is only a copy for the duration of the run; it goes when the program ends.
     OwnBufferFile buffer(ToUtf8(ConsoleMacroFile::BufferFilePath()));
-    const int32_t code = RunFromTop(macro, JoinMacroLines(lines), buffer);
+    int32_t code = RunFromTop(macro, JoinMacroLines(lines), buffer);
     buffer.Remove();
+    // The run loop looks for a stop only now and then, so a macro may end before it sees one: a stop that was
+    // asked for still ends the program as a stopped run.
+    if (code == 0 && stopWasAsked()) code = kStopCode;
     emergencyStop.End();
     return code;
 }
