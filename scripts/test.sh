@@ -22,7 +22,10 @@ end_qt_build() {
 }
 trap end_qt_build EXIT
 if [ "${QM_WIN_GUI:-ON}" != OFF ]; then
-  setsid nice -n 10 scripts/build-qt-windows.sh >"$qt_log" 2>&1 &
+  # A session of its own is also a scheduling group of its own (the kernel's autogroups), where nice alone
+  # would only rank the build against itself: the group's own nice value yields the CPUs to the Linux build.
+  setsid sh -c 'echo 10 >/proc/self/autogroup 2>/dev/null; exec nice -n 10 scripts/build-qt-windows.sh' \
+    >"$qt_log" 2>&1 &
   qt_build=$!
 fi
 
