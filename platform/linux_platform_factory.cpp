@@ -7,11 +7,13 @@
 #include "stop_hotkey.h"
 #include "sway_stop_key.h"
 #include "wayland_platform_choice.h"
+#include "x11_connection_loss.h"
 #include "x11_desktop_platform.h"
 #include "x11_input_watchdog.h"
 #include "x11_window_style.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -52,4 +54,16 @@ std::unique_ptr<StopHotkey> CreateEmergencyStopKey() {
 
 void EnableInputWatchdog() {
     InputWatchdog::Enable();
+}
+
+bool StartedAsInputWatchdog(int argc, const char* const* argv) {
+    return argc == 1 && std::strcmp(argv[0], kInputWatchdogName) == 0;
+}
+
+int RunAsInputWatchdog() {
+    return RunInputWatchdog();
+}
+
+void KeepDesktopConnectionsAfterToolkit() {
+    KeepWatchingAfterToolkit();
 }

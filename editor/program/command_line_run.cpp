@@ -14,7 +14,6 @@
 #include "program_errors.h"
 #include "program_part.h"
 #include "terminal_user_interface.h"
-#include "x11_connection_loss.h"
 
 #include <unistd.h>
 
@@ -81,7 +80,7 @@ std::unique_ptr<UserInterface> OpenDialogs(const DesktopPlatform& desktop) {
     std::unique_ptr<UserInterface> dialogs(open(&StopWasAsked));
     // Qt has just connected to the display and put in handlers that end the program when the server goes;
     // the run's own connections keep theirs, so such a loss still ends the run with its code-7 lines.
-    KeepWatchingAfterToolkit();
+    KeepDesktopConnectionsAfterToolkit();
     return dialogs;
 }
 

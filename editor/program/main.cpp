@@ -6,7 +6,6 @@
 #include "editor_part.h"
 #include "stop_broadcast.h"
 #include "desktop_platform_factory.h"
-#include "x11_input_watchdog.h"
 #ifndef QM_EDITOR_LINKED_IN
 #include "program_part.h"
 #endif
@@ -101,8 +100,8 @@ int RunOwnOption(const char* option) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Started again by itself to let go of a killed run's keys (x11_input_watchdog.h).
-    if (argc == 1 && std::strcmp(argv[0], kInputWatchdogName) == 0) return RunInputWatchdog();
+    // Started again by itself to let go of a killed run's keys.
+    if (StartedAsInputWatchdog(argc, argv)) return RunAsInputWatchdog();
     EnableInputWatchdog();
     if (argc < 2) return RunEditor(argc, argv);
     if (const char* option = OwnOption(argc, argv)) return RunOwnOption(option);
