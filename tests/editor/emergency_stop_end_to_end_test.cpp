@@ -142,8 +142,8 @@ TEST(EmergencyStopEndToEnd, AStopDuringALongBuiltInIsKeptUntilItEnds) {
         const Opening o{dir.filePath(name + QStringLiteral(".qlx")),
                         dir.filePath(name + QStringLiteral(".started")),
                         dir.filePath(name + QStringLiteral(".went-on"))};
-        WriteFile(o.path, QStringLiteral("MES \"%1\"\r\nWAIT 300\r\nSHELL \"touch %2\"\r\nWAIT 300\r\n"
-                                         "x = SOUND(\"open\", \"%3\")\r\nSHELL \"touch %4\"\r\n"
+        WriteFile(o.path, QStringLiteral("DIM x\r\nMES \"%1\"\r\nWAIT 300\r\nSHELL \"touch %2\"\r\n"
+                                         "WAIT 300\r\nx = SOUND(\"open\", \"%3\")\r\nSHELL \"touch %4\"\r\n"
                                          "WHILE 1\r\nWEND\r\n")
                               .arg(name, o.started, sound, o.wentOn)
                               .toUtf8());
