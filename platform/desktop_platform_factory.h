@@ -15,12 +15,13 @@ std::unique_ptr<DesktopPlatform> CreateDesktopPlatform();
 // which lets go of them if the program is killed outright. Nothing on Windows.
 void EnableInputWatchdog();
 
-// Whether the program was started again by itself to be that watchdog (its only argument its own name); the
-// program then runs RunAsInputWatchdog, which returns its exit status. Never on Windows.
+// The Linux program's start and its command-line run only (the Windows programs have their own entries and
+// nothing of the kind to do), defined by the Linux factory:
+// whether the program was started again by itself to be that watchdog (its only argument its own name); the
+// program then runs RunAsInputWatchdog, which returns its exit status;
 bool StartedAsInputWatchdog(int argc, const char* const* argv);
 int RunAsInputWatchdog();
-
-// After a toolkit has connected to the display and put in its own handlers (Qt's end the program when the
-// server goes): the platform's own connections get back their handling of a lost server, so such a loss still
-// ends a run with its code-7 lines. Nothing on Windows.
+// after a toolkit has connected to the display and put in its own handlers (Qt's end the program when the
+// server goes), the platform's own connections get back their handling of a lost server, so such a loss still
+// ends a run with its code-7 lines.
 void KeepDesktopConnectionsAfterToolkit();

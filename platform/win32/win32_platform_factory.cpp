@@ -10,14 +10,3 @@ std::unique_ptr<DesktopPlatform> CreateDesktopPlatform() {
 
 // Keys sent with SendInput are not held for a process that has ended: there is nothing to watch.
 void EnableInputWatchdog() {}
-
-bool StartedAsInputWatchdog(int, const char* const*) {
-    return false;
-}
-
-int RunAsInputWatchdog() {
-    return 0;
-}
-
-// Win32 has no connection to lose.
-void KeepDesktopConnectionsAfterToolkit() {}
