@@ -13,6 +13,10 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -59,6 +63,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     TextTxt = new QPlainTextEdit(this);
     TextTxt->setAccessibleName(QStringLiteral("説明"));
     TextTxt->setReadOnly(true);
+    TextTxt->setUndoRedoEnabled(false); // nothing to undo in a box only the program fills
     TextTxt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     auto* options = new QHBoxLayout;
@@ -153,16 +158,33 @@ void Form1::TextShow(const QString& name) {
         text = ReadDataLines(file).value_or(QStringList()).join(u'\n');
     }
     filling_ = true;
-    TextTxt->setWordWrapMode(DescriptionWrapMode(text));
     const QFont::StyleStrategy strategy = DescriptionStyleStrategy(text, TextTxt->font().styleStrategy());
     if (strategy != TextTxt->font().styleStrategy()) { // only then: the box keeps following the window's font
         QFont font = TextTxt->font();
         font.setStyleStrategy(strategy);
         TextTxt->setFont(font);
     }
-    TextTxt->setPlainText(text);
+    FillDescription(text);
     shownText_ = TextTxt->toPlainText();
     filling_ = false;
+}
+
+// The box is emptied, its one paragraph told to keep its layout, and the text inserted there: the box then
+// lays out each long paragraph once. setPlainText would lay out the new paragraph, drop that layout and make
+// it again for the caret, which for a description of megabytes is two layouts of a hundred megabytes each.
+void Form1::FillDescription(const QString& text) {
+    QTextDocument* document = TextTxt->document();
+    TextTxt->setWordWrapMode(DescriptionWrapMode(text));
+    document->setPlainText(QString());
+    document->firstBlock().layout()->setCacheEnabled(true);
+    QTextCursor caret = TextTxt->textCursor(); // stays before the text: a description opens at its top
+    caret.setKeepPositionOnInsert(true);
+    TextTxt->setTextCursor(caret);
+    QTextCursor(document).insertText(text);
+    caret.setKeepPositionOnInsert(false);
+    TextTxt->setTextCursor(caret);
+    for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next())
+        block.layout()->setCacheEnabled(block.length() > kLongestWrappedRun);
 }
 
 void Form1::Option1_Click(int index) {

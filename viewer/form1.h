@@ -39,6 +39,7 @@ class Form1 : public QWidget {
     QListWidget* VisibleList() const;
     int ConstantGroupListing(const QString& name) const;
     void SelectEntry(int option, QListWidget* list, int row);
+    void FillDescription(const QString& text);
     void Option1_Click(int index);
     void Text1_Change();
     void List_Click(QListWidget* list, int row);

@@ -25,32 +25,6 @@ bool IsBlank(QChar c) {
     return c == u' ' || c == u'\t';
 }
 
-// For each column: -1 when it is no bracket of the program text, else the partner's column or -2 for none.
-// A string constant runs from a quote to the next one (a doubled quote stays inside, as two quotes in a row
-// leave and re-enter it); an apostrophe outside a string starts a comment that ends the line.
-std::vector<int> BracketPartners(const QString& line) {
-    std::vector<int> partner(static_cast<size_t>(line.size()), -1);
-    std::vector<int> open;
-    bool inString = false;
-    for (int i = 0; i < static_cast<int>(line.size()); ++i) {
-        const QChar c = line[i];
-        if (c == u'"') inString = !inString;
-        if (inString || c == u'"') continue;
-        if (c == u'\'') break;
-        if (c == u'(') {
-            partner[static_cast<size_t>(i)] = -2;
-            open.push_back(i);
-        } else if (c == u')') {
-            partner[static_cast<size_t>(i)] = -2;
-            if (open.empty()) continue;
-            partner[static_cast<size_t>(i)] = open.back();
-            partner[static_cast<size_t>(open.back())] = i;
-            open.pop_back();
-        }
-    }
-    return partner;
-}
-
 QTextEdit::ExtraSelection Highlight(const QTextBlock& block, int start, int length, const QColor& colour) {
     QTextEdit::ExtraSelection selection;
     selection.format.setBackground(colour);
@@ -62,11 +36,36 @@ QTextEdit::ExtraSelection Highlight(const QTextBlock& block, int start, int leng
 
 } // namespace
 
+// A string constant runs from a quote to the next one (a doubled quote stays inside, as two quotes in a row
+// leave and re-enter it); an apostrophe outside a string starts a comment that ends the line. The scan stops as
+// soon as the column's partner is known, and a column that holds no bracket costs nothing: the caret may sit in
+// a line of megabytes, and this runs at every key.
 BracketMatch MatchBracketAt(const QString& line, int column) {
     if (column < 0 || column >= line.size()) return {};
-    const int partner = BracketPartners(line)[static_cast<size_t>(column)];
-    if (partner == -1) return {};
-    return {true, partner < 0 ? -1 : partner};
+    if (line[column] != u'(' && line[column] != u')') return {};
+    std::vector<int> open;
+    bool inString = false;
+    bool columnIsProgramText = false;
+    for (int i = 0; i < static_cast<int>(line.size()); ++i) {
+        const QChar c = line[i];
+        if (c == u'"') inString = !inString;
+        if (inString || c == u'"') continue;
+        if (c == u'\'') break;
+        if (c == u'(') {
+            open.push_back(i);
+            columnIsProgramText = columnIsProgramText || i == column;
+        } else if (c == u')') {
+            if (open.empty()) {
+                if (i == column) return {true, -1};
+                continue;
+            }
+            const int partner = open.back();
+            open.pop_back();
+            if (i == column) return {true, partner};
+            if (partner == column) return {true, i};
+        }
+    }
+    return {columnIsProgramText, -1};
 }
 
 WordSpan LeadingBlockWord(const QString& line) {

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -185,6 +186,9 @@ class Form1Test : public QObject {
         QCOMPARE(form.TextTxt->wordWrapMode(), QTextOption::WrapAnywhere);
         QVERIFY(form.TextTxt->font().styleStrategy() & QFont::PreferNoShaping);
         QCOMPARE(form.TextTxt->toPlainText(), QString(huge).replace(u'|', u'\n'));
+        QCOMPARE(form.TextTxt->textCursor().position(), 0); // a description opens at its top
+        QCOMPARE(form.TextTxt->verticalScrollBar()->value(), 0);
+        QVERIFY(!form.TextTxt->document()->isUndoAvailable());
         form.List1->setCurrentRow(form.List1->row(form.List1->findItems("ABS", Qt::MatchExactly).first()));
         QCOMPARE(form.TextTxt->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
         QVERIFY(!(form.TextTxt->font().styleStrategy() & QFont::PreferNoShaping));
