@@ -37,9 +37,9 @@ QTextEdit::ExtraSelection Highlight(const QTextBlock& block, int start, int leng
 } // namespace
 
 // A string constant runs from a quote to the next one (a doubled quote stays inside, as two quotes in a row
-// leave and re-enter it); an apostrophe outside a string starts a comment that ends the line. The scan stops as
-// soon as the column's partner is known, and a column that holds no bracket costs nothing: the caret may sit in
-// a line of megabytes, and this runs at every key.
+// leave and re-enter it); an apostrophe outside a string starts a comment that ends the line. The scan stops
+// as soon as the column's partner is known, and a column that holds no bracket costs nothing: the caret may
+// sit in a line of megabytes, and this runs at every key.
 BracketMatch MatchBracketAt(const QString& line, int column) {
     if (column < 0 || column >= line.size()) return {};
     if (line[column] != u'(' && line[column] != u')') return {};
