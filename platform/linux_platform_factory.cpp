@@ -4,6 +4,7 @@
 #include "desktop_platform_factory.h"
 
 #include "process_starter.h"
+#include "program_errors.h"
 #include "stop_hotkey.h"
 #include "sway_stop_key.h"
 #include "wayland_platform_choice.h"
@@ -12,9 +13,11 @@
 #include "x11_input_watchdog.h"
 #include "x11_window_style.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -28,6 +31,16 @@ std::string_view Environment(const char* name) {
 bool WaylandAsked() {
     const std::string_view choice = Environment("QUILLONMACRO_DESKTOP");
     return choice == "wayland" || (choice != "x11" && !Environment("WAYLAND_DISPLAY").empty());
+}
+
+// Said once a process, before the first key or mouse operation through Xwayland: the desktop's own windows
+// do not get them, and a user watching a Wayland window would otherwise see nothing happen without a word.
+void SayInputReachesXwaylandOnly() {
+    static bool said = false;
+    if (std::exchange(said, true)) return;
+    std::fputs("Xwayland を通して操作します。キーとマウスの操作は、X11 のウィンドウにだけ届きます\n",
+               ProgramErrors());
+    std::fflush(ProgramErrors());
 }
 
 } // namespace
@@ -44,7 +57,9 @@ std::unique_ptr<DesktopPlatform> CreateDesktopPlatform() {
         const bool onlyWayland = choice == "wayland" || Environment("DISPLAY").empty();
         if (auto platform = CreateWaylandDesktopPlatform(onlyWayland)) return platform;
     }
-    return std::make_unique<X11DesktopPlatform>();
+    auto x11 = std::make_unique<X11DesktopPlatform>();
+    x11->SetXwaylandInputNotice(SayInputReachesXwaylandOnly);
+    return x11;
 }
 
 std::unique_ptr<StopHotkey> CreateEmergencyStopKey() {

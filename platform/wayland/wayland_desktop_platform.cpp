@@ -21,8 +21,30 @@ constexpr uint32_t kSentAsKeySym = 0x40000000;
 constexpr uint32_t kSentAsButton = 0x20000000;
 constexpr uint32_t kSentMask = 0x0FFFFFFF;
 
-const char16_t kNoSession[] = u"このデスクトップ（Wayland）は、ほかのプログラムからのキーボード・マウス・画面"
-                              u"・ウィンドウの操作を受け付けません";
+// Without a session the compositor is neither a wlroots one nor GNOME (weston, for example): each part says
+// which of the interfaces it looked for are missing, so the user knows what the desktop would have to offer.
+const char16_t kNoInputInterfaces[] =
+    u"このデスクトップ（Wayland）には、ほかのプログラムからキーとマウスを受け取る仕組み（仮想キーボード "
+    u"zwp_virtual_keyboard_manager_v1 と仮想ポインター zwlr_virtual_pointer_manager_v1、または GNOME の"
+    u"リモートデスクトップ）がありません";
+const char16_t kNoScreenInterfaces[] =
+    u"このデスクトップ（Wayland）には、ほかのプログラムに画面の映像を渡す仕組み（zwlr_screencopy_manager_v1、"
+    u"または GNOME の画面の配信）がありません";
+const char16_t kNoWindowInterfaces[] =
+    u"このデスクトップ（Wayland）には、ほかのプログラムにウィンドウを見せる仕組み（"
+    u"zwlr_foreign_toplevel_manager_v1、または GNOME Shell）がありません";
+
+const char16_t* NoSessionReason(DesktopPart part) {
+    switch (part) {
+    case DesktopPart::Input:
+        return kNoInputInterfaces;
+    case DesktopPart::Screen:
+        return kNoScreenInterfaces;
+    case DesktopPart::Windows:
+        return kNoWindowInterfaces;
+    }
+    return kNoInputInterfaces;
+}
 
 size_t PartIndex(DesktopPart part) {
     return static_cast<size_t>(part);
@@ -67,7 +89,7 @@ bool WaylandDesktopPlatform::DisplayLost() const {
 }
 
 std::u16string WaylandDesktopPlatform::PartUnavailable(DesktopPart part) {
-    if (!session_) return kNoSession;
+    if (!session_) return NoSessionReason(part);
     bool& opened = opened_[PartIndex(part)];
     if (opened) return {};
     std::u16string why;

@@ -18,6 +18,16 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
+#include <utility>
+
+namespace {
+
+const char16_t kScreenThroughXwayland[] =
+    u"Xwayland を通しては画面を読み取れません（このデスクトップは、ほかのプログラム"
+    u"に画面の映像を渡しません）";
+
+} // namespace
+
 X11DesktopPlatform::X11DesktopPlatform() {
     display_ = OpenWatchedDisplay(nullptr, lost_);
     if (display_ == nullptr) return;
@@ -44,6 +54,13 @@ X11DesktopPlatform::~X11DesktopPlatform() {
     mouse_.reset();
     keyboard_.reset();
     CloseWatchedDisplay(display_);
+}
+
+std::u16string X11DesktopPlatform::PartUnavailable(DesktopPart part) {
+    if (!Live() || !ServedByXwayland()) return {};
+    if (part == DesktopPart::Screen) return kScreenThroughXwayland;
+    if (part == DesktopPart::Input && xwaylandInputNotice_) std::exchange(xwaylandInputNotice_, nullptr)();
+    return {};
 }
 
 // The extra information has nowhere to go in an X key event; the events themselves are what counts.

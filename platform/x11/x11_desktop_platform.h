@@ -15,6 +15,7 @@ class X11Monitors;
 class X11Windows;
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 typedef struct _XDisplay Display;
@@ -30,6 +31,13 @@ class X11DesktopPlatform final : public DesktopPlatform {
 
     bool HasDisplay() const override { return Live(); }
     bool DisplayLost() const override { return lost_.load(); }
+    // On Xwayland the screen cannot be read (its root window holds no other program's pixels): the screen
+    // functions end with the reason instead of answering -1 and "not found".
+    std::u16string PartUnavailable(DesktopPart part) override;
+    // True when the X server is Xwayland: keys and clicks reach its X clients only.
+    bool ServedByXwayland() const { return monitors_ != nullptr && monitors_->ServedByXwayland(); }
+    // Called once, before the first key or mouse operation on Xwayland, to tell the user where they land.
+    void SetXwaylandInputNotice(std::function<void()> notice) { xwaylandInputNotice_ = std::move(notice); }
 
     void EndOfRun() override;
     void SendKeyEvent(uint8_t virtualKey, uint32_t flags, uint32_t extraInfo) override;
@@ -75,4 +83,5 @@ class X11DesktopPlatform final : public DesktopPlatform {
     std::unique_ptr<X11Monitors> monitors_;
     ProcessStarter processes_;
     MediaCommandPlayer media_;
+    std::function<void()> xwaylandInputNotice_;
 };

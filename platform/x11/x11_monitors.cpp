@@ -1,9 +1,31 @@
-// The RandR 1.5 monitor list of the default screen (XRRGetMonitors), the primary monitor in it, and whether
-// a pixel lies on a monitor.
+// The RandR 1.5 monitor list of the default screen (XRRGetMonitors), the primary monitor in it, whether a
+// pixel lies on a monitor, and whether the outputs are Xwayland's.
 #include "x11_monitors.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+
+#include <cstring>
+
+namespace {
+
+// Xwayland names each output after the Wayland output it stands for, "XWAYLAND" and a number; no other X
+// server does.
+bool HasXwaylandOutputs(Display* display) {
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+    if (resources == nullptr) return false;
+    bool xwayland = false;
+    for (int i = 0; i < resources->noutput && !xwayland; ++i) {
+        XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i]);
+        if (output == nullptr) continue;
+        xwayland = output->name != nullptr && std::strncmp(output->name, "XWAYLAND", 8) == 0;
+        XRRFreeOutputInfo(output);
+    }
+    XRRFreeScreenResources(resources);
+    return xwayland;
+}
+
+} // namespace
 
 X11Monitors::X11Monitors(Display* display) : display_(display) {
     int eventBase = 0;
@@ -12,6 +34,7 @@ X11Monitors::X11Monitors(Display* display) : display_(display) {
     int minor = 0;
     hasMonitors_ = XRRQueryExtension(display_, &eventBase, &errorBase) &&
                    XRRQueryVersion(display_, &major, &minor) && (major > 1 || (major == 1 && minor >= 5));
+    xwayland_ = hasMonitors_ && HasXwaylandOutputs(display_);
 }
 
 std::vector<X11Monitors::Monitor> X11Monitors::List() {

@@ -1,5 +1,6 @@
 // X11Monitors: the monitors of an X screen as RandR 1.5 names them: the primary one, which MUS's absolute
-// space spans, and whether a pixel of the screen is shown by any monitor at all.
+// space spans, whether a pixel of the screen is shown by any monitor at all, and whether the server is
+// Xwayland.
 #pragma once
 
 #include "desktop_platform.h"
@@ -26,10 +27,15 @@ class X11Monitors {
     // one); true on every monitor, and everywhere when no monitors are known. Pixels outside the screen are
     // the caller's to reject.
     bool Shows(int32_t x, int32_t y);
+    // True when the server is Xwayland, the X server of a Wayland desktop, which names its outputs
+    // XWAYLAND0, XWAYLAND1…: its root window shows no other program's pixels, and its keys and clicks reach
+    // its own X clients only.
+    bool ServedByXwayland() const { return xwayland_; }
 
   private:
     ScreenRect WholeScreen();
 
     Display* display_;
     bool hasMonitors_ = false;
+    bool xwayland_ = false;
 };
