@@ -10,6 +10,9 @@ class SwayIpc;
 // `description`; false when none does.
 bool XkbNamesOfDescription(const std::string& rulesXml, const std::string& description, std::string& layout,
                            std::string& variant);
-// The active layout of the first keyboard sway lists that is not a virtual one; false when there is none
-// or its description is unknown.
+// The layout and variant sway's configuration text gives every keyboard ("input type:keyboard" or
+// "input *", on one line or in a block; the first of a list); false when it gives none.
+bool KeyboardLayoutOfConfig(const std::string& config, std::string& layout, std::string& variant);
+// The active layout of the first keyboard sway lists that is not a virtual one; without one, the layout of
+// sway's configuration; false when neither is known.
 bool SwayKeyboardLayout(SwayIpc& ipc, std::string& layout, std::string& variant);

@@ -54,7 +54,9 @@ if [ -z "$socket" ] || [ -z "$display" ]; then
   exit 1
 fi
 
+# The command does not get the layout in XKB's environment: a program in a session without a physical
+# keyboard (this one, a remote one) learns it from sway's configuration.
 status=0
-env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$display" SWAYSOCK="$socket" \
-  XKB_DEFAULT_LAYOUT="$layout" "$@" || status=$?
+env -u DISPLAY -u XKB_DEFAULT_LAYOUT -u XKB_DEFAULT_VARIANT XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$display" \
+  SWAYSOCK="$socket" "$@" || status=$?
 exit $status

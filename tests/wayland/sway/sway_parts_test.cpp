@@ -203,3 +203,29 @@ TEST(SwayLayoutParts, DescriptionsLeadBackToLayoutAndVariant) {
     EXPECT_EQ(layout, "us");
     EXPECT_FALSE(XkbNamesOfDescription(xml.str(), "Klingon", layout, variant));
 }
+
+// Without a physical keyboard sway's keyboards take the configuration's layout: every form of it counts
+// (one line, a block, "*", quotes, a list), settings of one named device and comments do not.
+TEST(SwayLayoutParts, TheConfigurationGivesTheLayoutOfEveryKeyboard) {
+    std::string layout;
+    std::string variant;
+    EXPECT_TRUE(KeyboardLayoutOfConfig("output * bg #000000 solid_color\ninput type:keyboard xkb_layout de\n",
+                                       layout, variant));
+    EXPECT_EQ(layout, "de");
+    EXPECT_EQ(variant, "");
+    EXPECT_TRUE(
+        KeyboardLayoutOfConfig("input * {\n  xkb_layout \"fr,us\"\n  xkb_variant oss\n}\n", layout, variant));
+    EXPECT_EQ(layout, "fr");
+    EXPECT_EQ(variant, "oss");
+    layout.clear();
+    variant.clear();
+    EXPECT_FALSE(KeyboardLayoutOfConfig("input \"1:1:AT_Translated_Set_2_keyboard\" xkb_layout jp\n"
+                                        "# input type:keyboard xkb_layout de\n"
+                                        "input type:pointer {\n  xkb_layout it\n}\n",
+                                        layout, variant));
+    EXPECT_TRUE(layout.empty());
+    // The later setting wins, as sway applies them in order.
+    EXPECT_TRUE(KeyboardLayoutOfConfig(
+        "input * xkb_layout us\ninput type:keyboard {\n\txkb_layout gb # UK\n}\n", layout, variant));
+    EXPECT_EQ(layout, "gb");
+}
