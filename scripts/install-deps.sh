@@ -51,8 +51,9 @@ test_packages=(
   # Wayland tests: headless mutter and GNOME Shell with PipeWire, sway, and native clients as targets (foot,
   # a GTK 3 program of ours through PyGObject)
   mutter gnome-shell pipewire wireplumber sway foot python3-gi python3-gi-cairo gir1.2-gtk-3.0
-  # a desktop the program cannot drive directly, with Xwayland (weston)
-  weston xwayland
+  # a desktop the program cannot drive directly, with Xwayland (weston); KDE Plasma's compositor and the tool
+  # that builds KDE's service cache, where KWin looks up which programs it lends its interfaces
+  weston xwayland kwin-wayland libkf5service-bin
   # the JavaScript of our GNOME Shell extension run outside the shell, in its module form (gjs -m)
   gjs
   # GNOME's keyboard layout is read with gsettings (the GNOME tests' harness uses it too)

@@ -90,3 +90,6 @@ std::unique_ptr<CompositorSession> OpenWlrootsSession(wl_display* display);
 // The session of GNOME's mutter, reached through the session bus: null when the bus has no mutter
 // remote-desktop service. Nothing is set up until a part's Open.
 std::unique_ptr<CompositorSession> OpenGnomeSession(wl_display* display);
+// The session of KDE Plasma's KWin: null when the compositor is not KWin or offers this program neither its
+// fake input nor its screen cast (it offers them only to programs its desktop file allows).
+std::unique_ptr<CompositorSession> OpenKdeSession(wl_display* display);

@@ -25,11 +25,11 @@ constexpr uint32_t kSentMask = 0x0FFFFFFF;
 // which of the interfaces it looked for are missing, so the user knows what the desktop would have to offer.
 const char16_t kNoInputInterfaces[] =
     u"このデスクトップ（Wayland）には、ほかのプログラムからキーとマウスを受け取る仕組み（仮想キーボード "
-    u"zwp_virtual_keyboard_manager_v1 と仮想ポインター zwlr_virtual_pointer_manager_v1、または GNOME の"
-    u"リモートデスクトップ）がありません";
+    u"zwp_virtual_keyboard_manager_v1 と仮想ポインター zwlr_virtual_pointer_manager_v1、GNOME の"
+    u"リモートデスクトップ、または KDE の org_kde_kwin_fake_input）がありません";
 const char16_t kNoScreenInterfaces[] =
     u"このデスクトップ（Wayland）には、ほかのプログラムに画面の映像を渡す仕組み（zwlr_screencopy_manager_v1、"
-    u"または GNOME の画面の配信）がありません";
+    u"GNOME の画面の配信、または KDE の zkde_screencast_unstable_v1）がありません";
 const char16_t kNoWindowInterfaces[] =
     u"このデスクトップ（Wayland）には、ほかのプログラムにウィンドウを見せる仕組み（"
     u"zwlr_foreign_toplevel_manager_v1、または GNOME Shell）がありません";
@@ -281,12 +281,18 @@ int32_t WaylandDesktopPlatform::SendSystemCommand(int32_t window, int32_t comman
     return Ready(DesktopPart::Windows) ? session_->Windows().Command(window, command) : 0;
 }
 
+// The desktop's size and monitors need no picture: a session that knows them before its screen is set up
+// (KWin and wlroots name their outputs to every client) answers at once, so MUS's absolute moves never wait
+// on, or fail with, the screen's stream.
 void WaylandDesktopPlatform::ScreenSize(int32_t& width, int32_t& height) {
     width = height = 0;
+    if (HasDisplay() && session_ && session_->Screen().Size(width, height)) return;
     if (Ready(DesktopPart::Screen) && !session_->Screen().Size(width, height)) width = height = 0;
 }
 
 bool WaylandDesktopPlatform::PrimaryMonitor(ScreenRect& out) {
+    out = ScreenRect{};
+    if (HasDisplay() && session_ && session_->Screen().Primary(out)) return out.width > 0 && out.height > 0;
     out = ScreenRect{};
     if (!Ready(DesktopPart::Screen)) return false;
     if (!session_->Screen().Primary(out)) {

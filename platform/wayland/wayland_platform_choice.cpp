@@ -1,5 +1,6 @@
 // Which Wayland compositor this is: a wlroots compositor announces its virtual keyboard and pointer among
-// the display's globals; GNOME's mutter offers its remote-desktop service on the session bus.
+// the display's globals; GNOME's mutter offers its remote-desktop service on the session bus; KWin announces
+// its fake input and screen cast to the programs it allows.
 #include "wayland_platform_choice.h"
 
 #include "wayland_desktop_platform.h"
@@ -11,6 +12,7 @@ std::unique_ptr<DesktopPlatform> CreateWaylandDesktopPlatform(bool evenWithoutSe
     if (display == nullptr) return nullptr;
     std::unique_ptr<CompositorSession> session = OpenWlrootsSession(display);
     if (!session) session = OpenGnomeSession(display);
+    if (!session) session = OpenKdeSession(display);
     if (!session && !evenWithoutSession) {
         wl_display_disconnect(display);
         return nullptr;

@@ -3,11 +3,13 @@
 // lost for good.
 #include "wlroots_connection.h"
 
+#include "kde-fake-input-client.h"
 #include "virtual-keyboard-unstable-v1-client.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
 #include "wlr-screencopy-unstable-v1-client.h"
 #include "wlr-virtual-pointer-unstable-v1-client.h"
 #include "xdg-output-unstable-v1-client.h"
+#include "zkde-screencast-unstable-v1-client.h"
 
 #include <wayland-client.h>
 
@@ -52,6 +54,8 @@ WlrootsConnection::~WlrootsConnection() {
     if (pointerManager_ != nullptr) zwlr_virtual_pointer_manager_v1_destroy(pointerManager_);
     if (screencopy_ != nullptr) zwlr_screencopy_manager_v1_destroy(screencopy_);
     if (toplevels_ != nullptr) zwlr_foreign_toplevel_manager_v1_destroy(toplevels_);
+    if (fakeInput_ != nullptr) org_kde_kwin_fake_input_destroy(fakeInput_);
+    if (screencast_ != nullptr) zkde_screencast_unstable_v1_destroy(screencast_);
     if (shm_ != nullptr) wl_shm_destroy(shm_);
     if (seat_ != nullptr) wl_seat_destroy(seat_);
     if (registry_ != nullptr) wl_registry_destroy(registry_);
@@ -95,7 +99,16 @@ void WlrootsConnection::GlobalAdded(uint32_t name, const char* interface, uint32
             static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, 3)));
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         outputs_.Add(name, static_cast<wl_output*>(bind(&wl_output_interface, 2)));
+    } else if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4) {
+        // Keys need version 4 (keyboard_key); absolute moves came with 3.
+        fakeInput_ = static_cast<org_kde_kwin_fake_input*>(bind(&org_kde_kwin_fake_input_interface, 4));
+    } else if (std::strcmp(interface, zkde_screencast_unstable_v1_interface.name) == 0) {
+        screencast_ =
+            static_cast<zkde_screencast_unstable_v1*>(bind(&zkde_screencast_unstable_v1_interface, 1));
     }
+    if (std::strcmp(interface, "org_kde_plasma_shell") == 0 ||
+        std::strcmp(interface, "kde_output_device_v2") == 0)
+        kwin_ = true;
 }
 
 zwlr_foreign_toplevel_manager_v1* WlrootsConnection::BindToplevels() {

@@ -1,5 +1,6 @@
-// WlrootsConnection: the globals of a wlroots compositor this program binds, and every wait on the compositor
-// bounded in time, so that a compositor that froze or went away makes the call fail instead of hanging.
+// WlrootsConnection: the globals of a wlroots compositor (or of KWin, whose own interfaces stand in for
+// wlroots' there) this program binds, and every wait on the compositor bounded in time, so that a compositor
+// that froze or went away makes the call fail instead of hanging.
 #pragma once
 
 #include "wlroots_outputs.h"
@@ -16,6 +17,8 @@ struct zwlr_virtual_pointer_manager_v1;
 struct zwlr_screencopy_manager_v1;
 struct zwlr_foreign_toplevel_manager_v1;
 struct zxdg_output_manager_v1;
+struct org_kde_kwin_fake_input;
+struct zkde_screencast_unstable_v1;
 
 class WlrootsConnection {
   public:
@@ -42,6 +45,11 @@ class WlrootsConnection {
     // window, which is only wanted once the window functions are used (and a listener is there to hear it).
     zwlr_foreign_toplevel_manager_v1* BindToplevels();
     WlrootsOutputs& Outputs() { return outputs_; }
+    // KWin's: its fake input and screen cast, offered only to programs its desktop file allows; and whether
+    // the compositor is KWin at all (it announces interfaces of its own to every program).
+    org_kde_kwin_fake_input* FakeInput() const { return fakeInput_; }
+    zkde_screencast_unstable_v1* Screencast() const { return screencast_; }
+    bool IsKwin() const { return kwin_; }
 
     // True once the compositor has closed the connection, reported a protocol error or stopped answering.
     // Reads what has already arrived without waiting, so a closed socket is seen at once.
@@ -78,6 +86,9 @@ class WlrootsConnection {
     uint32_t toplevelsName_ = 0;
     uint32_t toplevelsVersion_ = 0;
     zxdg_output_manager_v1* xdgOutputManager_ = nullptr;
+    org_kde_kwin_fake_input* fakeInput_ = nullptr;
+    zkde_screencast_unstable_v1* screencast_ = nullptr;
+    bool kwin_ = false;
     WlrootsOutputs outputs_;
     uint32_t seatCapabilities_ = 0;
     bool broken_ = false; // closed, or silent past the limit

@@ -49,8 +49,10 @@ for f in "${expected[@]}"; do
 done
 diff -r "$source/docs/guide" "$prefix/share/doc/quillonmacro/guide" >"$work/guide.diff" ||
   fail "the installed guide differs from docs/guide: $(head -5 "$work/guide.diff")"
-grep -q '^Exec=QuillonMacro --edit %f$' "$prefix/share/applications/quillonmacro.desktop" ||
-  fail "the desktop entry must open files in the editor (--edit), never run them"
+grep -qx "Exec=$prefix/bin/QuillonMacro --edit %f" "$prefix/share/applications/quillonmacro.desktop" ||
+  fail "the desktop entry must name the installed program by its path and open files in the editor (--edit)"
+grep -qx 'X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input,zkde_screencast_unstable_v1,org_kde_plasma_window_management' \
+  "$prefix/share/applications/quillonmacro.desktop" || fail "the desktop entry does not ask KWin for its interfaces"
 
 # The installed enable command finds the installed extension beside itself.
 shell_status=$(env -u DBUS_SESSION_BUS_ADDRESS -u DISPLAY HOME="$work/home" XDG_DATA_HOME="$work/home/data" \
@@ -114,6 +116,9 @@ if [ -f "$deb" ]; then
   dpkg-deb -f "$deb" Depends | grep -q 'libsdl2-mixer-2.0-0' || fail "package dependencies miss SDL2_mixer"
   # Qt's own texts in the dialogs are Japanese only with Qt's translations installed.
   dpkg-deb -f "$deb" Depends | grep -q 'qt6-translations-l10n' || fail "package dependencies miss Qt's translations"
+  # KWin matches the entry's program path against the running program's own.
+  dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/applications/quillonmacro.desktop |
+    grep -qx 'Exec=/usr/bin/QuillonMacro --edit %f' || fail "the package's desktop entry does not name /usr/bin/QuillonMacro"
   lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
   if grep -q '^E:' "$work/lintian.log"; then
     grep '^E:' "$work/lintian.log" >&2

@@ -242,7 +242,7 @@ class Loss(unittest.TestCase):
         run = subprocess.Popen([PROGRAM, path], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         self.assertEqual(run.stdout.readline(), "started\n")
         time.sleep(0.3)
-        os.kill(int(os.environ["QM_MUTTER_PID"]), signal.SIGKILL)
+        os.kill(int(os.environ.get("QM_COMPOSITOR_PID") or os.environ["QM_MUTTER_PID"]), signal.SIGKILL)
         killed = time.monotonic()
         try:
             out, err = run.communicate(timeout=20)

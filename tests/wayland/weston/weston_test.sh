@@ -62,7 +62,7 @@ grep -qF "$notice" "$work/err" && fail "the notice came without any key or click
 unset DISPLAY
 run 'MUS 1, 10, 10'
 expect_status 7 "MUS on weston alone"
-grep -q "zwp_virtual_keyboard_manager_v1.*GNOME のリモートデスクトップ）がありません - MUS$" "$work/err" ||
+grep -q "zwp_virtual_keyboard_manager_v1.*org_kde_kwin_fake_input）がありません - MUS$" "$work/err" ||
   fail "MUS on weston alone: $(cat "$work/err")"
 run 'PRINT GETCOLOR(1, 1)'
 expect_status 7 "GETCOLOR on weston alone"
