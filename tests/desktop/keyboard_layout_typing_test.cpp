@@ -1,5 +1,6 @@
 // Every letter, digit and punctuation code typed by KBD on the layouts of Latin America, Turkey, Hungary,
-// the Czech Republic, Poland, Romania and Croatia, against what Windows types on each.
+// the Czech Republic, Poland, Romania and Croatia, against what Windows types on each; the letter and
+// punctuation keys of the Greek, Hebrew, Thai and Arabic layouts.
 #include "keyboard_layout_typing.h"
 
 using namespace desktop_testing;
@@ -171,4 +172,31 @@ TEST(KeyboardLayout, RomanianKeysTypeWhatWindowsTypes) {
 
 TEST(KeyboardLayout, CroatianKeysTypeWhatWindowsTypes) {
     ExpectTyping(kCroatian);
+}
+
+// Greek, Hebrew, Thai and Arabic give the letter codes to the keys that carry the same Latin letter on the
+// US layout, and their tables put VK_OEM_1 and VK_OEM_2 where the US layout has them (without a table the
+// codes would look for ";" and "/").
+TEST(KeyboardLayout, LayoutsOfOtherScriptsPressTheUsPlaces) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"-layout gr", "Greek_alpha:38 Greek_zeta:52 dead_acute:47 slash:61"},
+        {"-layout il", "hebrew_shin:38 hebrew_zain:52 hebrew_finalpe:47 period:61"},
+        {"-layout th", "Thai_fofan:38 Thai_phophung:52 Thai_wowaen:47 Thai_fofa:61"},
+        {"-layout ara", "Arabic_sheen:38 Arabic_hamzaonyeh:52 Arabic_kaf:47 Arabic_zah:61"},
+    };
+    for (const auto& [arguments, expected] : cases) {
+        SCOPED_TRACE(arguments);
+        DisplayLayout applied(arguments);
+        Recorder recorder("QmOtherScript", "script");
+        ASSERT_NE(recorder.Window(), 0u);
+        DesktopMacro macro;
+        ASSERT_EQ(
+            macro.Run({"KBD VK_A, PRESS", "KBD VK_Z, PRESS", "KBD VK_OEM_1, PRESS", "KBD VK_OEM_2, PRESS"}),
+            0);
+        ASSERT_TRUE(recorder.WaitForEvents("key press", 4));
+        std::string typed;
+        for (const std::string& line : recorder.Events("key press"))
+            typed += (typed.empty() ? "" : " ") + Words(line)[3] + ":" + Words(line)[4];
+        EXPECT_EQ(typed, expected);
+    }
 }
