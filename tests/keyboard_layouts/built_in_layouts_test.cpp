@@ -1,7 +1,7 @@
 // Tests of the layout tables the program carries: every one reads, places every letter and punctuation code
-// once (on a key or as absent), never puts two character codes on one key nor a character on a common key,
-// serves its XKB layouts alone; and the places the layouts' documentation gives for the keys people ask
-// about (Japanese, German, French, British).
+// once (on a key or as absent), never puts two character codes on one key nor a character on a common key
+// whose code it leaves there, serves its XKB layouts alone; and the places the layouts' documentation gives
+// for the keys people ask about (Japanese, German, French, British, Hungarian, Czech, Turkish...).
 #include "keyboard_layout_texts.h"
 #include "keyboard_layouts.h"
 #include "virtual_key_names.h"
@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 namespace {
 
@@ -65,17 +64,19 @@ TEST(BuiltInLayouts, CommonKeysHaveNoCharacterAndEveryKeyReportsOneOfItsCodes) {
 }
 
 TEST(BuiltInLayouts, EveryLayoutPlacesEachCharacterCodeOnceOnAKeyOfItsOwn) {
-    std::set<ScanCode> commonKeys;
-    for (const LayoutKeyLine& key : CommonKeyTable().keys) commonKeys.insert(key.scanCode);
+    std::map<ScanCode, uint8_t> commonKeys;
+    for (const LayoutKeyLine& key : CommonKeyTable().keys) commonKeys.emplace(key.scanCode, key.virtualKey);
     for (const KeyboardLayoutTable& table : LayoutTables()) {
         SCOPED_TRACE(table.name);
         EXPECT_FALSE(table.layouts.empty());
         std::map<int, int> listed;
+        for (const LayoutKeyLine& key : table.keys) ++listed[key.virtualKey];
         std::map<ScanCode, std::string> characterOn;
         for (const LayoutKeyLine& key : table.keys) {
-            ++listed[key.virtualKey];
-            EXPECT_EQ(commonKeys.count(key.scanCode), 0u)
-                << VirtualKeyName(key.virtualKey) << " on a common key";
+            // A layout may take a common key only when it moves that key's code itself (Hungarian's 0).
+            if (const auto common = commonKeys.find(key.scanCode); common != commonKeys.end()) {
+                EXPECT_EQ(listed[common->second], 1) << VirtualKeyName(key.virtualKey) << " on a common key";
+            }
             const std::vector<uint8_t> characters = CharacterCodes();
             if (key.scanCode == 0 || std::count(characters.begin(), characters.end(), key.virtualKey) == 0)
                 continue;
@@ -97,8 +98,9 @@ TEST(BuiltInLayouts, EachXkbLayoutHasOneTable) {
             EXPECT_TRUE(fresh) << layout << " in " << table.name << " and " << at->second;
         }
     }
-    for (const char* layout : {"us", "jp", "de", "fr", "gb", "es", "it", "ch", "se", "fi", "no", "dk", "pt",
-                               "be", "br", "kr", "ru"})
+    for (const char* layout :
+         {"us", "jp", "de",    "fr", "gb", "es", "it", "ch", "se", "fi", "no", "dk", "pt", "be", "br",
+          "kr", "ru", "latam", "tr", "hu", "cz", "pl", "ro", "hr", "si", "gr", "il", "th", "ara"})
         EXPECT_EQ(servedBy.count(layout), 1u) << layout;
 }
 
@@ -113,8 +115,19 @@ TEST(BuiltInLayouts, ChoiceByLayoutAndVariant) {
     EXPECT_EQ(FindLayoutTable("us", "dvorak"), nullptr);
     EXPECT_EQ(FindLayoutTable("de", "neo"), nullptr);
     EXPECT_EQ(FindLayoutTable("fr", "bepo"), nullptr);
-    EXPECT_EQ(FindLayoutTable("cz", ""), nullptr);
+    EXPECT_EQ(FindLayoutTable("lt", ""), nullptr);
     EXPECT_EQ(FindLayoutTable("", ""), nullptr);
+    // Variants that keep Windows' places share their layout's table; those that move keys have none.
+    EXPECT_EQ(FindLayoutTable("hu", "102_qwertz_dot_nodead")->name, "hu");
+    EXPECT_EQ(FindLayoutTable("ro", "std")->name, "ro");
+    EXPECT_EQ(FindLayoutTable("si", "")->name, "hr");
+    EXPECT_EQ(FindLayoutTable("latam", "nodeadkeys")->name, "latam");
+    EXPECT_EQ(FindLayoutTable("cz", "qwerty"), nullptr);
+    EXPECT_EQ(FindLayoutTable("hu", "qwerty"), nullptr);
+    EXPECT_EQ(FindLayoutTable("tr", "f"), nullptr);
+    EXPECT_EQ(FindLayoutTable("ro", "winkeys"), nullptr);
+    EXPECT_EQ(FindLayoutTable("il", "phonetic"), nullptr);
+    EXPECT_EQ(FindLayoutTable("pl", "dvorak"), nullptr);
 }
 
 TEST(BuiltInLayouts, JapaneseKeys) {
@@ -163,4 +176,46 @@ TEST(BuiltInLayouts, EuropeanKeys) {
     EXPECT_EQ(Key(gb, "VK_RMENU"), "E038");
     EXPECT_EQ(gb.VirtualKeyAt(0xE038), 0xA5);
     EXPECT_EQ(gb.VirtualKeyAt(0x2A), 0xA0);
+}
+
+TEST(BuiltInLayouts, CentralEuropeanAndTurkishKeys) {
+    const KeyPlacement hu = PlacementOfTable(&Table("hu"));
+    // The key left of 1 types 0 and is VK_0; the key after 9 types ö and is VK_OEM_3.
+    EXPECT_EQ(Key(hu, "VK_0"), "29");
+    EXPECT_EQ(Key(hu, "VK_OEM_3"), "0B");
+    EXPECT_EQ(hu.VirtualKeyAt(0x0B), 0xC0);
+    EXPECT_EQ(hu.VirtualKeyAt(0x29), '0');
+    EXPECT_EQ(Key(hu, "VK_1"), "02");
+    EXPECT_EQ(Key(hu, "VK_OEM_102"), "56"); // í
+    EXPECT_EQ(Key(hu, "VK_Z"), "15");
+    const KeyPlacement cz = PlacementOfTable(&Table("cz"));
+    EXPECT_EQ(Key(cz, "VK_Z"), "15");
+    EXPECT_EQ(Key(cz, "VK_Y"), "2C");
+    EXPECT_EQ(Key(cz, "VK_OEM_PLUS"), "0C"); // = %
+    EXPECT_EQ(Key(cz, "VK_OEM_2"), "0D");    // ´ ˇ
+    EXPECT_EQ(Key(cz, "VK_OEM_MINUS"), "35");
+    const KeyPlacement tr = PlacementOfTable(&Table("tr"));
+    EXPECT_EQ(Key(tr, "VK_OEM_1"), "27");      // ş
+    EXPECT_EQ(Key(tr, "VK_OEM_7"), "28");      // i İ
+    EXPECT_EQ(Key(tr, "VK_I"), "17");          // ı I
+    EXPECT_EQ(Key(tr, "VK_OEM_COMMA"), "2B");  // , ;
+    EXPECT_EQ(Key(tr, "VK_OEM_PERIOD"), "35"); // . :
+    EXPECT_EQ(Key(tr, "VK_OEM_8"), "0C");      // * ?
+    EXPECT_TRUE(tr.HasNoKey(0xBB));
+    const KeyPlacement latam = PlacementOfTable(&Table("latam"));
+    EXPECT_EQ(Key(latam, "VK_OEM_3"), "27"); // ñ
+    EXPECT_EQ(Key(latam, "VK_OEM_5"), "29"); // | °
+}
+
+TEST(BuiltInLayouts, NonLatinLettersOnTheUsPlaces) {
+    for (const char* name : {"gr", "il", "th", "ara"}) {
+        SCOPED_TRACE(name);
+        const KeyPlacement layout = PlacementOfTable(&Table(name));
+        EXPECT_EQ(Key(layout, "VK_Q"), "10");
+        EXPECT_EQ(Key(layout, "VK_A"), "1E");
+        EXPECT_EQ(Key(layout, "VK_Z"), "2C");
+        EXPECT_EQ(Key(layout, "VK_M"), "32");
+        EXPECT_EQ(Key(layout, "VK_OEM_1"), "27");
+        EXPECT_EQ(Key(layout, "VK_OEM_2"), "35");
+    }
 }
