@@ -13,7 +13,10 @@
 
 namespace {
 
-constexpr int kFirstFrameMs = 5000;
+// The first frame is waited for in slices for as long as KWin answers, up to kFirstFrameLimitMs: a loaded
+// machine may take seconds to send it.
+constexpr int kFirstFrameSliceMs = 500;
+constexpr int kFirstFrameLimitMs = 30000;
 // After a key or pointer event, reading the screen waits this long at most for a frame newer than the
 // event, so that a change the event caused is seen; a screen that does not change sends no frame.
 constexpr int kFreshFrameMs = 50;
@@ -139,8 +142,12 @@ class KdeScreen final : public CompositorScreen {
             std::u16string why = StartStreams();
             if (!why.empty()) return why;
         }
-        if (frames_->WaitForFrames(-1, kFirstFrameMs)) return {};
-        return frames_->Failed() || connection_.Lost() ? kGone : kNoFrame;
+        const int64_t until = MutterNowMs() + kFirstFrameLimitMs;
+        while (!frames_->WaitForFrames(-1, kFirstFrameSliceMs)) {
+            if (frames_->Failed() || !connection_.Roundtrip()) return kGone;
+            if (MutterNowMs() >= until) return kNoFrame;
+        }
+        return {};
     }
 
     bool Size(int32_t& width, int32_t& height) override {
