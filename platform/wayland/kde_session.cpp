@@ -1,7 +1,9 @@
 // The session of KDE Plasma's KWin: keys and the pointer through KWin's fake input, the screen through its
-// screen cast received over PipeWire. KWin offers both only to a program its desktop file allows.
+// screen cast received over PipeWire, the windows through its window list. KWin offers these only to a
+// program its desktop file allows.
 #include "compositor_session.h"
 #include "kde_keyboard_layout.h"
+#include "kde_windows.h"
 #include "mutter_bus.h"
 #include "pipewire_frames.h"
 #include "wlroots_connection.h"
@@ -39,7 +41,6 @@ const char16_t kNoScreencast[] = u"KDE（KWin）が、このプログラムに�
 const char16_t kNoStream[] = u"KDE（KWin）の画面の配信が始まりませんでした";
 const char16_t kNoPipeWire[] = u"PipeWire に接続できないため、画面を読み取れません";
 const char16_t kNoFrame[] = u"KDE（KWin）から画面の映像が届きませんでした";
-const char16_t kNoWindows[] = u"KDE（KWin）のウィンドウは、このプログラムからはまだ操作できません";
 const char16_t kGone[] = u"画面との接続が切れたため、この関数は実行できません";
 
 class KdeInput final : public CompositorInput {
@@ -228,19 +229,11 @@ class KdeScreen final : public CompositorScreen {
     int64_t waitedAfter_ = -1;
 };
 
-class KdeWindows final : public CompositorWindows {
-  public:
-    std::u16string Open() override { return kNoWindows; }
-    int32_t Find(const std::string&, const std::string*) override { return 0; }
-    bool Placement(int32_t, WindowPlacement&) override { return false; }
-    void Move(int32_t, int32_t, int32_t, int32_t, int32_t) override {}
-    int32_t Command(int32_t, int32_t) override { return 0; }
-};
-
 class KdeSession final : public CompositorSession {
   public:
     explicit KdeSession(std::unique_ptr<WlrootsConnection> connection)
-        : connection_(std::move(connection)), input_(*connection_), screen_(*connection_, input_) {}
+        : connection_(std::move(connection)), input_(*connection_), screen_(*connection_, input_),
+          windows_(*connection_) {}
 
     bool Lost() override { return connection_->Lost() || screen_.StreamFailed(); }
     CompositorInput& Input() override { return input_; }

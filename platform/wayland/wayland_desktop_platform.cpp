@@ -32,7 +32,8 @@ const char16_t kNoScreenInterfaces[] =
     u"GNOME の画面の配信、または KDE の zkde_screencast_unstable_v1）がありません";
 const char16_t kNoWindowInterfaces[] =
     u"このデスクトップ（Wayland）には、ほかのプログラムにウィンドウを見せる仕組み（"
-    u"zwlr_foreign_toplevel_manager_v1、または GNOME Shell）がありません";
+    u"zwlr_foreign_toplevel_manager_v1、GNOME Shell、または KDE の "
+    u"org_kde_plasma_window_management）がありません";
 
 const char16_t* NoSessionReason(DesktopPart part) {
     switch (part) {

@@ -4,6 +4,7 @@
 #include "wlroots_connection.h"
 
 #include "kde-fake-input-client.h"
+#include "plasma-window-management-client.h"
 #include "virtual-keyboard-unstable-v1-client.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
 #include "wlr-screencopy-unstable-v1-client.h"
@@ -105,6 +106,11 @@ void WlrootsConnection::GlobalAdded(uint32_t name, const char* interface, uint32
     } else if (std::strcmp(interface, zkde_screencast_unstable_v1_interface.name) == 0) {
         screencast_ =
             static_cast<zkde_screencast_unstable_v1*>(bind(&zkde_screencast_unstable_v1_interface, 1));
+    } else if (std::strcmp(interface, org_kde_plasma_window_management_interface.name) == 0 &&
+               version >= 13) {
+        // Windows by uuid (window_with_uuid, get_window_by_uuid) came with version 13.
+        plasmaWindowsName_ = name;
+        plasmaWindowsVersion_ = std::min(version, 16u);
     }
     if (std::strcmp(interface, "org_kde_plasma_shell") == 0 ||
         std::strcmp(interface, "kde_output_device_v2") == 0)
@@ -116,6 +122,14 @@ zwlr_foreign_toplevel_manager_v1* WlrootsConnection::BindToplevels() {
         toplevels_ = static_cast<zwlr_foreign_toplevel_manager_v1*>(wl_registry_bind(
             registry_, toplevelsName_, &zwlr_foreign_toplevel_manager_v1_interface, toplevelsVersion_));
     return toplevels_;
+}
+
+org_kde_plasma_window_management* WlrootsConnection::BindPlasmaWindows() {
+    if (plasmaWindows_ == nullptr && plasmaWindowsName_ != 0)
+        plasmaWindows_ = static_cast<org_kde_plasma_window_management*>(
+            wl_registry_bind(registry_, plasmaWindowsName_, &org_kde_plasma_window_management_interface,
+                             plasmaWindowsVersion_));
+    return plasmaWindows_;
 }
 
 void WlrootsConnection::GlobalRemoved(uint32_t name) {

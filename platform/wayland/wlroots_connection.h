@@ -19,6 +19,7 @@ struct zwlr_foreign_toplevel_manager_v1;
 struct zxdg_output_manager_v1;
 struct org_kde_kwin_fake_input;
 struct zkde_screencast_unstable_v1;
+struct org_kde_plasma_window_management;
 
 class WlrootsConnection {
   public:
@@ -50,6 +51,8 @@ class WlrootsConnection {
     org_kde_kwin_fake_input* FakeInput() const { return fakeInput_; }
     zkde_screencast_unstable_v1* Screencast() const { return screencast_; }
     bool IsKwin() const { return kwin_; }
+    // KWin's window list, bound on the first call (binding it makes KWin announce every window).
+    org_kde_plasma_window_management* BindPlasmaWindows();
 
     // True once the compositor has closed the connection, reported a protocol error or stopped answering.
     // Reads what has already arrived without waiting, so a closed socket is seen at once.
@@ -89,6 +92,9 @@ class WlrootsConnection {
     org_kde_kwin_fake_input* fakeInput_ = nullptr;
     zkde_screencast_unstable_v1* screencast_ = nullptr;
     bool kwin_ = false;
+    uint32_t plasmaWindowsName_ = 0;
+    uint32_t plasmaWindowsVersion_ = 0;
+    org_kde_plasma_window_management* plasmaWindows_ = nullptr;
     WlrootsOutputs outputs_;
     uint32_t seatCapabilities_ = 0;
     bool broken_ = false; // closed, or silent past the limit

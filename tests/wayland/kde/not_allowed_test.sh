@@ -20,5 +20,6 @@ check() { # macro line, pattern of the reason line
 check 'MUS 1, 10, 10' 'org_kde_kwin_fake_input）がありません - MUS$'
 check 'KBD VK_A, PRESS' 'org_kde_kwin_fake_input）がありません - KBD$'
 check 'PRINT GETCOLOR(1, 1)' 'zkde_screencast_unstable_v1）がありません - GETCOLOR$'
+check 'PRINT GETWINID("x")' 'zwlr_foreign_toplevel_manager_v1.*がありません - GETWINID$'
 [ "$failures" -eq 0 ] || exit 1
 echo "all checks passed"

@@ -69,7 +69,13 @@ for _ in $(seq 150); do
   kill -0 "$kwin_pid" 2>/dev/null || break
   sleep 0.1
 done
-if [ ! -S "$home/runtime/wayland-qm" ]; then
+# KWin names itself on the bus (for its scripting, which the window moves use) once it has started.
+for _ in $(seq 150); do
+  busctl --user status org.kde.KWin >/dev/null 2>&1 && break
+  kill -0 "$kwin_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ ! -S "$home/runtime/wayland-qm" ] || ! busctl --user status org.kde.KWin >/dev/null 2>&1; then
   echo "KWin did not start:" >&2
   cat "$home/kwin.log" >&2
   exit 1
