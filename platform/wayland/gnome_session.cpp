@@ -15,15 +15,8 @@
 
 namespace {
 
-// The first frame of a stream may take seconds on a loaded machine (2.6 s measured at 2560x1600 with other
-// work beside): it is waited for in slices for as long as mutter is alive and answers on the bus, up to
-// kFirstFrameLimitMs, and given up at once when mutter or the stream goes away or stops answering.
-constexpr int kFirstFrameSliceMs = 500;
-constexpr int kFirstFrameLimitMs = 30000;
+// How long mutter may take to answer the ping that tells it is still there while the first frame is awaited.
 constexpr int kAnswerMs = 2000;
-// After a key or pointer event, reading the screen waits this long at most for a frame newer than the
-// event, so that a change the event caused is seen; a screen that does not change sends no frame.
-constexpr int kFreshFrameMs = 50;
 
 const char16_t kNoPipeWire[] = u"PipeWire に接続できないため、画面を読み取れません";
 const char16_t kNoFrame[] = u"GNOME（mutter）から画面の映像が届きませんでした";
@@ -63,14 +56,14 @@ class GnomeScreen final : public CompositorScreen {
                 return kNoPipeWire;
             }
         }
-        const int64_t until = MutterNowMs() + kFirstFrameLimitMs;
-        while (!frames_->WaitForFrames(-1, kFirstFrameSliceMs)) {
-            bus_.Pump();
-            if (frames_->Failed() || bus_.Lost()) return kGone;
-            if (MutterNowMs() >= until) return kNoFrame;
-            if (!MutterAnswers()) return bus_.Lost() ? kGone : kNoFrame;
-        }
-        return {};
+        // Waited for as long as mutter is alive and answers on the bus.
+        if (frames_->WaitForFirstFrames([this] {
+                bus_.Pump();
+                return !bus_.Lost() && MutterAnswers();
+            }))
+            return {};
+        bus_.Pump();
+        return frames_->Failed() || bus_.Lost() ? kGone : kNoFrame;
     }
 
     bool Size(int32_t& width, int32_t& height) override {
@@ -95,28 +88,10 @@ class GnomeScreen final : public CompositorScreen {
     }
 
     int Capture(const ScreenRect& rect, PixelGrid& out) override {
-        if (rect.width <= 0 || rect.height <= 0) return 5;
-        if (!frames_ || frames_->Failed()) return 5;
-        const std::vector<MutterMonitor>& monitors = remote_.Monitors();
-        std::vector<size_t> shown;
-        for (size_t i = 0; i < monitors.size(); ++i) {
-            const ScreenRect& m = monitors[i].rect;
-            if (rect.left < m.left + m.width && m.left < rect.left + rect.width &&
-                rect.top < m.top + m.height && m.top < rect.top + rect.height)
-                shown.push_back(i);
-        }
-        const int64_t lastInput = remote_.LastInputMs();
-        if (lastInput > waitedAfter_) {
-            frames_->WaitForFrames(lastInput, kFreshFrameMs, shown);
-            waitedAfter_ = lastInput;
-        }
-        if (frames_->Failed()) return 5;
-        out.width = rect.width;
-        out.height = rect.height;
-        out.bgra.assign(static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height) * 4, 0);
-        for (size_t i : shown)
-            if (!frames_->Paint(i, monitors[i].rect, rect, out)) return 5;
-        return 0;
+        if (!frames_) return 5;
+        std::vector<ScreenRect> monitors;
+        for (const MutterMonitor& monitor : remote_.Monitors()) monitors.push_back(monitor.rect);
+        return frames_->Capture(monitors, rect, remote_.LastInputMs(), out);
     }
 
     bool StreamFailed() const { return frames_ && frames_->Failed(); }
@@ -131,7 +106,6 @@ class GnomeScreen final : public CompositorScreen {
     MutterBus& bus_;
     MutterRemoteSession& remote_;
     std::unique_ptr<PipeWireFrames> frames_;
-    int64_t waitedAfter_ = -1; // the input event the last capture waited for a fresh frame after
 };
 
 class GnomeSession final : public CompositorSession {

@@ -15,13 +15,6 @@
 
 namespace {
 
-// The first frame is waited for in slices for as long as KWin answers, up to kFirstFrameLimitMs: a loaded
-// machine may take seconds to send it.
-constexpr int kFirstFrameSliceMs = 500;
-constexpr int kFirstFrameLimitMs = 30000;
-// After a key or pointer event, reading the screen waits this long at most for a frame newer than the
-// event, so that a change the event caused is seen; a screen that does not change sends no frame.
-constexpr int kFreshFrameMs = 50;
 constexpr uint32_t kPointerHidden = 1;
 
 // The Linux input code of a keypad keysym (XK_KP_0 … XK_KP_9, XK_KP_Decimal); 0 for any other.
@@ -58,7 +51,9 @@ class KdeInput final : public CompositorInput {
         return {};
     }
     void KeyboardLayout(std::string& layout, std::string& variant) override {
-        if (!KdeKeyboardLayout(layout, variant)) layout.clear(), variant.clear();
+        if (KdeKeyboardLayout(layout, variant)) return;
+        layout.clear(); // unknown: the platform takes its default
+        variant.clear();
     }
     void Key(uint32_t evdevCode, bool down) override {
         org_kde_kwin_fake_input_keyboard_key(connection_.FakeInput(), evdevCode, down ? 1 : 0);
@@ -143,12 +138,9 @@ class KdeScreen final : public CompositorScreen {
             std::u16string why = StartStreams();
             if (!why.empty()) return why;
         }
-        const int64_t until = MutterNowMs() + kFirstFrameLimitMs;
-        while (!frames_->WaitForFrames(-1, kFirstFrameSliceMs)) {
-            if (frames_->Failed() || !connection_.Roundtrip()) return kGone;
-            if (MutterNowMs() >= until) return kNoFrame;
-        }
-        return {};
+        // Waited for as long as KWin answers.
+        if (frames_->WaitForFirstFrames([this] { return connection_.Roundtrip(); })) return {};
+        return frames_->Failed() || connection_.Lost() ? kGone : kNoFrame;
     }
 
     bool Size(int32_t& width, int32_t& height) override {
@@ -160,26 +152,7 @@ class KdeScreen final : public CompositorScreen {
     bool Primary(ScreenRect& out) override { return connection_.Outputs().Primary(out); }
 
     int Capture(const ScreenRect& rect, PixelGrid& out) override {
-        if (rect.width <= 0 || rect.height <= 0) return 5;
-        if (!frames_ || frames_->Failed()) return 5;
-        std::vector<size_t> shown;
-        for (size_t i = 0; i < monitors_.size(); ++i) {
-            const ScreenRect& m = monitors_[i];
-            if (rect.left < m.left + m.width && m.left < rect.left + rect.width &&
-                rect.top < m.top + m.height && m.top < rect.top + rect.height)
-                shown.push_back(i);
-        }
-        if (input_.LastInputMs() > waitedAfter_) {
-            frames_->WaitForFrames(input_.LastInputMs(), kFreshFrameMs, shown);
-            waitedAfter_ = input_.LastInputMs();
-        }
-        if (frames_->Failed()) return 5;
-        out.width = rect.width;
-        out.height = rect.height;
-        out.bgra.assign(static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height) * 4, 0);
-        for (size_t i : shown)
-            if (!frames_->Paint(i, monitors_[i], rect, out)) return 5;
-        return 0;
+        return frames_ ? frames_->Capture(monitors_, rect, input_.LastInputMs(), out) : 5;
     }
 
     bool StreamFailed() const { return frames_ && frames_->Failed(); }
@@ -226,7 +199,6 @@ class KdeScreen final : public CompositorScreen {
     std::vector<OutputStream> streams_; // reserved before the listeners get their addresses
     std::vector<ScreenRect> monitors_;  // each stream's output in desktop pixels
     std::unique_ptr<PipeWireFrames> frames_;
-    int64_t waitedAfter_ = -1;
 };
 
 class KdeSession final : public CompositorSession {

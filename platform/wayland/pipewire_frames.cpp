@@ -238,6 +238,36 @@ bool PipeWireFrames::WaitForFrames(int64_t afterMs, int timeoutMs, const std::ve
     }) && !Failed();
 }
 
+bool PipeWireFrames::WaitForFirstFrames(const std::function<bool()>& compositorAnswers) {
+    const int64_t until = MutterNowMs() + kFirstFrameLimitMs;
+    while (!WaitForFrames(-1, kFirstFrameSliceMs))
+        if (Failed() || MutterNowMs() >= until || !compositorAnswers()) return false;
+    return true;
+}
+
+int PipeWireFrames::Capture(const std::vector<ScreenRect>& monitors, const ScreenRect& rect,
+                            int64_t lastInputMs, PixelGrid& out) {
+    if (rect.width <= 0 || rect.height <= 0 || Failed()) return 5;
+    std::vector<size_t> shown;
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const ScreenRect& m = monitors[i];
+        if (rect.left < m.left + m.width && m.left < rect.left + rect.width && rect.top < m.top + m.height &&
+            m.top < rect.top + rect.height)
+            shown.push_back(i);
+    }
+    if (lastInputMs > waitedAfter_) {
+        WaitForFrames(lastInputMs, kFreshFrameMs, shown);
+        waitedAfter_ = lastInputMs;
+    }
+    if (Failed()) return 5;
+    out.width = rect.width;
+    out.height = rect.height;
+    out.bgra.assign(static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height) * 4, 0);
+    for (size_t i : shown)
+        if (!Paint(i, monitors[i], rect, out)) return 5;
+    return 0;
+}
+
 bool PipeWireFrames::Paint(size_t index, const ScreenRect& monitor, const ScreenRect& area, PixelGrid& out) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (index >= streams_.size() || streams_[index]->receivedMs < 0) return false;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -34,6 +35,18 @@ class PipeWireFrames {
     // shows the desktop rectangle `monitor` (a frame of another size is scaled to it). False when the
     // stream has no frame yet.
     bool Paint(size_t index, const ScreenRect& monitor, const ScreenRect& area, PixelGrid& out);
+    // Waits for every stream's first frame, which may take seconds on a loaded machine, in slices for as long
+    // as `compositorAnswers` holds (asked between slices), up to kFirstFrameLimitMs; true when they came.
+    static constexpr int kFirstFrameSliceMs = 500;
+    static constexpr int kFirstFrameLimitMs = 30000;
+    bool WaitForFirstFrames(const std::function<bool()>& compositorAnswers);
+    // The pixels of the desktop rectangle `rect`, the part no stream shows black; stream i shows
+    // `monitors[i]`. After a key or pointer event (`lastInputMs`, MutterNowMs) the first capture waits
+    // kFreshFrameMs at most for newer frames, so a change the event caused is seen (a screen that does not
+    // change sends none). 0, or 5 for an empty rectangle or when the streams cannot be read.
+    static constexpr int kFreshFrameMs = 50;
+    int Capture(const std::vector<ScreenRect>& monitors, const ScreenRect& rect, int64_t lastInputMs,
+                PixelGrid& out);
     // True once PipeWire or a stream has failed (the compositor or PipeWire gone).
     bool Failed() const { return failed_.load(); }
 
@@ -49,6 +62,7 @@ class PipeWireFrames {
     std::unique_ptr<spa_hook> coreListener_;
     std::vector<std::unique_ptr<Stream>> streams_;
     std::atomic<bool> failed_{false};
-    std::mutex mutex_; // guards the frames of the streams
+    int64_t waitedAfter_ = -1; // the input event the last capture waited for a fresh frame after
+    std::mutex mutex_;         // guards the frames of the streams
     std::condition_variable frameCame_;
 };
