@@ -13,6 +13,8 @@
 
 #include <wayland-client.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint32_t kPointerHidden = 1;
@@ -68,15 +70,28 @@ class KdeInput final : public CompositorInput {
         Key(key, down);
         return true;
     }
+    // KWin places the pointer in its layout's coordinates: a desktop (physical) pixel is given as the layout
+    // point where it lies, in fractions of a layout pixel.
     void MoveTo(int32_t x, int32_t y) override {
-        const ScreenRect box = connection_.Outputs().Box();
-        org_kde_kwin_fake_input_pointer_motion_absolute(
-            connection_.FakeInput(), wl_fixed_from_int(x + box.left), wl_fixed_from_int(y + box.top));
+        const PhysicalLayout layout = connection_.Outputs().Physical();
+        const ScreenRect desktop = layout.Desktop();
+        double layoutX = 0;
+        double layoutY = 0;
+        if (desktop.width <= 0 ||
+            !layout.ToLayout(std::clamp(x, 0, desktop.width - 1), std::clamp(y, 0, desktop.height - 1), layoutX,
+                             layoutY))
+            return;
+        org_kde_kwin_fake_input_pointer_motion_absolute(connection_.FakeInput(), wl_fixed_from_double(layoutX),
+                                                        wl_fixed_from_double(layoutY));
         Sent();
     }
+    // KWin does not tell where its pointer is: a relative move is divided by the primary output's scale.
     void MoveBy(int32_t dx, int32_t dy) override {
-        org_kde_kwin_fake_input_pointer_motion(connection_.FakeInput(), wl_fixed_from_int(dx),
-                                               wl_fixed_from_int(dy));
+        ScreenRect primary;
+        const double scale =
+            connection_.Outputs().Primary(primary) ? connection_.Outputs().Physical().ScaleAt(primary.left, primary.top) : 1;
+        org_kde_kwin_fake_input_pointer_motion(connection_.FakeInput(), wl_fixed_from_double(dx / scale),
+                                               wl_fixed_from_double(dy / scale));
         Sent();
     }
     void Button(uint32_t button, bool down) override {
@@ -144,9 +159,9 @@ class KdeScreen final : public CompositorScreen {
     }
 
     bool Size(int32_t& width, int32_t& height) override {
-        const ScreenRect box = connection_.Outputs().Box();
-        width = box.width;
-        height = box.height;
+        const ScreenRect desktop = connection_.Outputs().Desktop();
+        width = desktop.width;
+        height = desktop.height;
         return width > 0 && height > 0;
     }
     bool Primary(ScreenRect& out) override { return connection_.Outputs().Primary(out); }
@@ -158,17 +173,16 @@ class KdeScreen final : public CompositorScreen {
     bool StreamFailed() const { return frames_ && frames_->Failed(); }
 
   private:
+    // One stream per output, each shown at the output's place in desktop (physical) pixels.
     std::u16string StartStreams() {
-        const ScreenRect box = connection_.Outputs().Box();
+        std::vector<const WlrootsOutput*> shown;
+        const PhysicalLayout layout = connection_.Outputs().Physical(&shown);
         streams_.clear();
         monitors_.clear();
-        streams_.reserve(connection_.Outputs().All().size());
-        for (const auto& output : connection_.Outputs().All()) {
-            ScreenRect rect = output->Layout();
-            if (rect.width <= 0 || rect.height <= 0) continue;
-            rect.left -= box.left;
-            rect.top -= box.top;
-            monitors_.push_back(rect);
+        streams_.reserve(shown.size());
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const WlrootsOutput* output = shown[i];
+            monitors_.push_back(layout.DesktopRect(i));
             OutputStream& stream = streams_.emplace_back();
             stream.stream = zkde_screencast_unstable_v1_stream_output(connection_.Screencast(),
                                                                       output->output, kPointerHidden);

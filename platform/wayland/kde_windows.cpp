@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 namespace {
@@ -159,12 +160,12 @@ int32_t KdeWindows::Find(const std::string& className, const std::string* title)
 }
 
 bool KdeWindows::PlacementOf(const KdeWindow& window, WindowPlacement& out) const {
-    const ScreenRect box = connection_.Outputs().Box();
     out.showState = (window.flags & kMinimized) != 0 ? 2 : (window.flags & kMaximized) != 0 ? 3 : 1;
-    out.left = window.rect.left - box.left;
-    out.top = window.rect.top - box.top;
-    out.right = out.left + window.rect.width;
-    out.bottom = out.top + window.rect.height;
+    const ScreenRect rect = connection_.Outputs().Physical().RectToDesktop(window.rect);
+    out.left = rect.left;
+    out.top = rect.top;
+    out.right = rect.left + rect.width;
+    out.bottom = rect.top + rect.height;
     return true;
 }
 
@@ -178,14 +179,23 @@ void KdeWindows::Move(int32_t window, int32_t x, int32_t y, int32_t width, int32
     if (entry == nullptr) return;
     WindowPlacement before;
     PlacementOf(*entry, before);
-    const ScreenRect box = connection_.Outputs().Box();
-    const ScreenRect frame{x + box.left, y + box.top, width > 0 ? width : entry->rect.width,
-                           height > 0 ? height : entry->rect.height};
+    // KWin places and sizes in layout pixels: the corner is the desktop pixel's place in the layout, the
+    // size the physical one divided by the scale of the output there.
+    const PhysicalLayout layout = connection_.Outputs().Physical();
+    double layoutX = 0;
+    double layoutY = 0;
+    if (!layout.ToLayout(x, y, layoutX, layoutY)) return;
+    int32_t layoutWidth = 0;
+    int32_t layoutHeight = 0;
+    layout.SizeToLayout(x, y, width, height, layoutWidth, layoutHeight);
+    const ScreenRect frame{static_cast<int32_t>(std::lround(layoutX)), static_cast<int32_t>(std::lround(layoutY)),
+                           width > 0 ? layoutWidth : entry->rect.width, height > 0 ? layoutHeight : entry->rect.height};
     if ((entry->flags & kMaximized) != 0) {
         org_kde_plasma_window_set_state(entry->handle, kMaximized, 0);
         connection_.Roundtrip();
     }
-    WindowPlacement target{1, x, y, x + frame.width, y + frame.height};
+    WindowPlacement target{1, x, y, x + (width > 0 ? width : before.right - before.left),
+                           y + (height > 0 ? height : before.bottom - before.top)};
     const int32_t id = entry->id;
     const auto cornerThere = [&] {
         const KdeWindow* moved = Lookup(id);

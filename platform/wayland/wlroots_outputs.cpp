@@ -12,10 +12,11 @@
 namespace {
 
 void OnGeometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*,
-                const char*, int32_t) {
+                const char*, int32_t transform) {
     auto* output = static_cast<WlrootsOutput*>(data);
     output->geometryX = x;
     output->geometryY = y;
+    output->transform = transform;
 }
 
 void OnMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
@@ -71,6 +72,21 @@ ScreenRect WlrootsOutput::Layout() const {
     return ScreenRect{geometryX, geometryY, modeWidth / scale, modeHeight / scale};
 }
 
+ScaledOutput WlrootsOutput::Scaled() const {
+    ScaledOutput scaled;
+    scaled.logical = Layout();
+    if (modeWidth <= 0 || modeHeight <= 0) {
+        scaled.pixelWidth = scaled.logical.width * scale;
+        scaled.pixelHeight = scaled.logical.height * scale;
+        return scaled;
+    }
+    // A quarter turn (the odd transforms, flipped or not) shows the mode's width as the layout's height.
+    const bool turned = (transform & 1) != 0;
+    scaled.pixelWidth = turned ? modeHeight : modeWidth;
+    scaled.pixelHeight = turned ? modeWidth : modeHeight;
+    return scaled;
+}
+
 WlrootsOutputs::~WlrootsOutputs() {
     for (auto& output : outputs_) {
         if (output->xdgOutput != nullptr) zxdg_output_v1_destroy(output->xdgOutput);
@@ -108,38 +124,30 @@ void WlrootsOutputs::Remove(uint32_t globalName) {
     outputs_.erase(it);
 }
 
-ScreenRect WlrootsOutputs::Box() const {
-    int32_t left = INT32_MAX;
-    int32_t top = INT32_MAX;
-    int32_t right = INT32_MIN;
-    int32_t bottom = INT32_MIN;
+PhysicalLayout WlrootsOutputs::Physical(std::vector<const WlrootsOutput*>* shown) const {
+    std::vector<ScaledOutput> scaled;
+    if (shown != nullptr) shown->clear();
     for (const auto& output : outputs_) {
-        const ScreenRect rect = output->Layout();
-        if (rect.width <= 0 || rect.height <= 0) continue;
-        left = std::min(left, rect.left);
-        top = std::min(top, rect.top);
-        right = std::max(right, rect.left + rect.width);
-        bottom = std::max(bottom, rect.top + rect.height);
+        const ScaledOutput one = output->Scaled();
+        if (one.logical.width <= 0 || one.logical.height <= 0) continue;
+        scaled.push_back(one);
+        if (shown != nullptr) shown->push_back(output.get());
     }
-    if (left > right) return ScreenRect{};
-    return ScreenRect{left, top, right - left, bottom - top};
+    return PhysicalLayout(scaled);
 }
 
 bool WlrootsOutputs::Primary(ScreenRect& out) const {
-    const ScreenRect box = Box();
-    const WlrootsOutput* chosen = nullptr;
-    for (const auto& output : outputs_) {
-        const ScreenRect rect = output->Layout();
-        if (rect.width <= 0 || rect.height <= 0) continue;
-        if (chosen == nullptr) chosen = output.get();
+    std::vector<const WlrootsOutput*> shown;
+    const PhysicalLayout layout = Physical(&shown);
+    if (shown.empty()) return false;
+    size_t chosen = 0;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const ScreenRect rect = shown[i]->Layout();
         if (rect.left == 0 && rect.top == 0) {
-            chosen = output.get();
+            chosen = i;
             break;
         }
     }
-    if (chosen == nullptr) return false;
-    out = chosen->Layout();
-    out.left -= box.left;
-    out.top -= box.top;
+    out = layout.DesktopRect(chosen);
     return true;
 }

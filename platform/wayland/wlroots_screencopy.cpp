@@ -81,27 +81,33 @@ ScreenRect Intersection(const ScreenRect& a, const ScreenRect& b) {
 
 } // namespace
 
-bool WlrootsConvertPixels(const uint8_t* pixels, uint32_t format, int32_t bufferWidth, int32_t bufferHeight,
-                          int32_t stride, bool yInverted, int32_t left, int32_t top, int32_t width,
-                          int32_t height, PixelGrid& out) {
+bool WlrootsConvertPixels(const ShmPicture& from, const ScreenRect& source, const ScreenRect& target,
+                          PixelGrid& out) {
     // Both kinds are 32-bit words in the machine's (little-endian) order: XRGB has blue in the lowest byte,
     // XBGR red.
-    const bool redFirst = format == WL_SHM_FORMAT_XBGR8888 || format == WL_SHM_FORMAT_ABGR8888;
-    if (!Readable(format) || bufferWidth <= 0 || bufferHeight <= 0 || width <= 0 || height <= 0) return false;
-    for (int32_t y = 0; y < height; ++y) {
-        int32_t sourceY = static_cast<int32_t>(static_cast<int64_t>(y) * bufferHeight / height);
-        if (yInverted) sourceY = bufferHeight - 1 - sourceY;
-        const uint8_t* row = pixels + static_cast<size_t>(sourceY) * static_cast<size_t>(stride);
-        uint8_t* target =
-            out.bgra.data() +
-            (static_cast<size_t>(top + y) * static_cast<size_t>(out.width) + static_cast<size_t>(left)) * 4;
-        for (int32_t x = 0; x < width; ++x, target += 4) {
-            const int32_t sourceX = static_cast<int32_t>(static_cast<int64_t>(x) * bufferWidth / width);
+    const bool redFirst = from.format == WL_SHM_FORMAT_XBGR8888 || from.format == WL_SHM_FORMAT_ABGR8888;
+    if (!Readable(from.format) || source.width <= 0 || source.height <= 0 || target.width <= 0 ||
+        target.height <= 0)
+        return false;
+    if (source.left < 0 || source.top < 0 || source.left + source.width > from.width ||
+        source.top + source.height > from.height)
+        return false;
+    for (int32_t y = 0; y < target.height; ++y) {
+        int32_t sourceY =
+            source.top + static_cast<int32_t>(static_cast<int64_t>(y) * source.height / target.height);
+        if (from.yInverted) sourceY = from.height - 1 - sourceY;
+        const uint8_t* row = from.pixels + static_cast<size_t>(sourceY) * static_cast<size_t>(from.stride);
+        uint8_t* pixel = out.bgra.data() + (static_cast<size_t>(target.top + y) * static_cast<size_t>(out.width) +
+                                            static_cast<size_t>(target.left)) *
+                                               4;
+        for (int32_t x = 0; x < target.width; ++x, pixel += 4) {
+            const int32_t sourceX =
+                source.left + static_cast<int32_t>(static_cast<int64_t>(x) * source.width / target.width);
             const uint8_t* p = row + static_cast<size_t>(sourceX) * 4;
-            target[0] = redFirst ? p[2] : p[0];
-            target[1] = p[1];
-            target[2] = redFirst ? p[0] : p[2];
-            target[3] = 0;
+            pixel[0] = redFirst ? p[2] : p[0];
+            pixel[1] = p[1];
+            pixel[2] = redFirst ? p[0] : p[2];
+            pixel[3] = 0;
         }
     }
     return true;
@@ -151,14 +157,30 @@ wl_buffer* WlrootsScreencopy::BufferFor(uint32_t format, int32_t width, int32_t 
     return buffer_;
 }
 
-bool WlrootsScreencopy::CaptureFromOutput(const WlrootsOutput& output, const ScreenRect& part,
-                                          const ScreenRect& whole, PixelGrid& out) {
+// An output at a whole scale is read as the layout region covering the part, whose buffer has the scale's
+// pixels per layout pixel; at a fractional scale the output is read whole, at its mode's size. Either way
+// the part's pixels are copied one to one; a buffer of a size not foreseen (a turned output) is scaled to
+// the part as a last resort.
+bool WlrootsScreencopy::CaptureFromOutput(const WlrootsOutput& output, const ScreenRect& shown,
+                                          const ScreenRect& part, const ScreenRect& whole, PixelGrid& out) {
     const ScreenRect layout = output.Layout();
+    const ScreenRect local{part.left - shown.left, part.top - shown.top, part.width, part.height};
+    const int32_t scale = std::max(1, shown.width / layout.width);
+    const bool wholeScale = shown.width == layout.width * scale && shown.height == layout.height * scale;
+    ScreenRect region{0, 0, layout.width, layout.height};
+    if (wholeScale) {
+        region.left = local.left / scale;
+        region.top = local.top / scale;
+        region.width = (local.left + local.width + scale - 1) / scale - region.left;
+        region.height = (local.top + local.height + scale - 1) / scale - region.top;
+    }
     FrameState state;
     state.waitsForDone = connection_.ScreencopyVersion() >= 3;
-    zwlr_screencopy_frame_v1* frame = zwlr_screencopy_manager_v1_capture_output_region(
-        connection_.Screencopy(), 0, output.output, part.left - layout.left, part.top - layout.top,
-        part.width, part.height);
+    zwlr_screencopy_frame_v1* frame =
+        wholeScale ? zwlr_screencopy_manager_v1_capture_output_region(connection_.Screencopy(), 0, output.output,
+                                                                       region.left, region.top, region.width,
+                                                                       region.height)
+                    : zwlr_screencopy_manager_v1_capture_output(connection_.Screencopy(), 0, output.output);
     zwlr_screencopy_frame_v1_add_listener(frame, &kFrameListener, &state);
     bool copied = false;
     if (connection_.WaitUntil([&] { return state.described || state.failed; }) && state.hasShm &&
@@ -166,10 +188,21 @@ bool WlrootsScreencopy::CaptureFromOutput(const WlrootsOutput& output, const Scr
         wl_buffer* buffer = BufferFor(state.format, state.width, state.height, state.stride);
         if (buffer != nullptr) {
             zwlr_screencopy_frame_v1_copy(frame, buffer);
+            const ShmPicture picture{static_cast<const uint8_t*>(pixels_), state.format, state.width,
+                                     state.height, state.stride, state.yInverted};
+            // The buffer foreseen: the region at the output's scale, or the whole output.
+            const int32_t expectedWidth = wholeScale ? region.width * scale : shown.width;
+            const int32_t expectedHeight = wholeScale ? region.height * scale : shown.height;
+            ScreenRect source{local.left - (wholeScale ? region.left * scale : 0),
+                              local.top - (wholeScale ? region.top * scale : 0), local.width, local.height};
+            if (state.width != expectedWidth || state.height != expectedHeight)
+                source = ScreenRect{source.left * state.width / expectedWidth,
+                                    source.top * state.height / expectedHeight,
+                                    std::max(1, source.width * state.width / expectedWidth),
+                                    std::max(1, source.height * state.height / expectedHeight)};
+            const ScreenRect target{part.left - whole.left, part.top - whole.top, part.width, part.height};
             copied = connection_.WaitUntil([&] { return state.ready || state.failed; }) && state.ready &&
-                     WlrootsConvertPixels(static_cast<const uint8_t*>(pixels_), state.format, state.width,
-                                          state.height, state.stride, state.yInverted, part.left - whole.left,
-                                          part.top - whole.top, part.width, part.height, out);
+                     WlrootsConvertPixels(picture, source, target, out);
         }
     }
     zwlr_screencopy_frame_v1_destroy(frame);
@@ -179,17 +212,16 @@ bool WlrootsScreencopy::CaptureFromOutput(const WlrootsOutput& output, const Scr
 int WlrootsScreencopy::Capture(const ScreenRect& rect, PixelGrid& out) {
     if (rect.width <= 0 || rect.height <= 0) return 5;
     if (static_cast<int64_t>(rect.width) * rect.height * 4 > INT32_MAX) return 6;
-    const ScreenRect box = connection_.Outputs().Box();
-    // Desktop pixels count from the layout's top-left corner.
-    const ScreenRect whole{rect.left + box.left, rect.top + box.top, rect.width, rect.height};
+    std::vector<const WlrootsOutput*> shown;
+    const PhysicalLayout layout = connection_.Outputs().Physical(&shown);
     PixelGrid grid;
     grid.width = rect.width;
     grid.height = rect.height;
     grid.bgra.assign(static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height) * 4, 0);
-    for (const auto& output : connection_.Outputs().All()) {
-        const ScreenRect part = Intersection(whole, output->Layout());
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const ScreenRect part = Intersection(rect, layout.DesktopRect(i));
         if (part.width <= 0) continue;
-        if (!CaptureFromOutput(*output, part, whole, grid)) return 5;
+        if (!CaptureFromOutput(*shown[i], layout.DesktopRect(i), part, rect, grid)) return 5;
     }
     out = std::move(grid);
     return 0;

@@ -18,15 +18,15 @@ class WlrootsScreencopy {
     WlrootsScreencopy(const WlrootsScreencopy&) = delete;
     WlrootsScreencopy& operator=(const WlrootsScreencopy&) = delete;
 
-    // The pixels of a rectangle of desktop pixels, black where no output is: 0, 5 when it cannot be read,
-    // 6 when it is too large.
+    // The pixels of a rectangle of desktop (physical) pixels, black where no output is: 0, 5 when it cannot
+    // be read, 6 when it is too large.
     int Capture(const ScreenRect& rect, PixelGrid& out);
 
   private:
-    // The part of the rectangle (in the compositor's layout coordinates) that one output shows, written at
-    // its place in `out`.
-    bool CaptureFromOutput(const WlrootsOutput& output, const ScreenRect& part, const ScreenRect& whole,
-                           PixelGrid& out);
+    // The part of the rectangle that one output shows (`shown` is where the output lies, both in desktop
+    // pixels), read at the output's full resolution and written at its place in `out`.
+    bool CaptureFromOutput(const WlrootsOutput& output, const ScreenRect& shown, const ScreenRect& part,
+                           const ScreenRect& whole, PixelGrid& out);
     // A buffer of the size and format the compositor asks for; the last one is kept for the next capture.
     wl_buffer* BufferFor(uint32_t format, int32_t width, int32_t height, int32_t stride);
     void DropBuffer();
@@ -41,9 +41,18 @@ class WlrootsScreencopy {
     int32_t stride_ = 0;
 };
 
-// Copies shared-memory pixels of a wl_shm format into `out` at (left, top), `width` × `height` of them,
-// scaling from the buffer's size and turning it upside down when the compositor says it is; false for a
-// format this program does not read.
-bool WlrootsConvertPixels(const uint8_t* pixels, uint32_t format, int32_t bufferWidth, int32_t bufferHeight,
-                          int32_t stride, bool yInverted, int32_t left, int32_t top, int32_t width,
-                          int32_t height, PixelGrid& out);
+// A frame the compositor wrote into shared memory.
+struct ShmPicture {
+    const uint8_t* pixels = nullptr;
+    uint32_t format = 0; // a wl_shm format
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t stride = 0;
+    bool yInverted = false; // the rows are stored bottom first
+};
+
+// Copies the `source` rectangle of a picture (counted from its top, whichever way it is stored) into the
+// `target` rectangle of `out`, scaled when the two sizes differ; false for a format this program does not
+// read or a source outside the picture.
+bool WlrootsConvertPixels(const ShmPicture& from, const ScreenRect& source, const ScreenRect& target,
+                          PixelGrid& out);

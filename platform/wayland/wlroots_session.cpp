@@ -103,9 +103,9 @@ class WlrootsScreen final : public CompositorScreen {
     }
 
     bool Size(int32_t& width, int32_t& height) override {
-        const ScreenRect box = connection_.Outputs().Box();
-        width = box.width;
-        height = box.height;
+        const ScreenRect desktop = connection_.Outputs().Desktop();
+        width = desktop.width;
+        height = desktop.height;
         return width > 0 && height > 0;
     }
 

@@ -11,6 +11,7 @@
 #include "wlroots_connection.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -102,15 +103,15 @@ int32_t WlrootsWindows::Find(const std::string& className, const std::string* ti
 bool WlrootsWindows::PlacementOf(const Entry& entry, WindowPlacement& out) {
     // Without sway's tree nothing tells where a window is.
     if (entry.view == nullptr) return false;
-    const ScreenRect box = connection_.Outputs().Box();
     const SwayView& view = *entry.view;
     out.showState = view.scratchpad || entry.toplevel->minimized   ? 2
                     : view.fullscreen || entry.toplevel->maximized ? 3
                                                                    : 1;
-    out.left = view.rect.left - box.left;
-    out.top = view.rect.top - box.top;
-    out.right = out.left + view.rect.width;
-    out.bottom = out.top + view.rect.height;
+    const ScreenRect rect = connection_.Outputs().Physical().RectToDesktop(view.rect);
+    out.left = rect.left;
+    out.top = rect.top;
+    out.right = rect.left + rect.width;
+    out.bottom = rect.top + rect.height;
     return true;
 }
 
@@ -146,9 +147,15 @@ void WlrootsWindows::Move(int32_t window, int32_t x, int32_t y, int32_t width, i
     Entry entry;
     if (!isSway_ || !Lookup(window, views, entry) || entry.view == nullptr) return;
     const long long conId = entry.view->conId;
-    const ScreenRect box = connection_.Outputs().Box();
-    const int32_t left = x + box.left;
-    const int32_t top = y + box.top;
+    // sway places and sizes in layout pixels: the corner is the desktop pixel's place in the layout, the
+    // size the physical one divided by the scale of the output there.
+    const PhysicalLayout layout = connection_.Outputs().Physical();
+    double layoutX = 0;
+    double layoutY = 0;
+    if (!layout.ToLayout(x, y, layoutX, layoutY)) return;
+    const auto left = static_cast<int32_t>(std::lround(layoutX));
+    const auto top = static_cast<int32_t>(std::lround(layoutY));
+    layout.SizeToLayout(x, y, width, height, width, height);
     std::string first;
     if (entry.view->scratchpad) first += "scratchpad show, ";
     if (entry.view->fullscreen) first += "fullscreen disable, ";

@@ -167,7 +167,8 @@ TEST(WlrootsScreencopyParts, FormatsOrderAndUpsideDownBuffersBecomeBgra) {
         grid.width = 3;
         grid.height = 2;
         grid.bgra.assign(3 * 2 * 4, 7);
-        EXPECT_TRUE(WlrootsConvertPixels(pixels, format, 2, 2, 12, inverted, 1, 0, 2, 2, grid));
+        EXPECT_TRUE(WlrootsConvertPixels(ShmPicture{pixels, format, 2, 2, 12, inverted}, ScreenRect{0, 0, 2, 2},
+                                         ScreenRect{1, 0, 2, 2}, grid));
         return grid.bgra;
     };
     const std::vector<uint8_t> expected = {7, 7, 7, 7, 0,   0, 255, 0, 0,   255, 0,   0,
@@ -177,13 +178,23 @@ TEST(WlrootsScreencopyParts, FormatsOrderAndUpsideDownBuffersBecomeBgra) {
     const std::vector<uint8_t> flipped = {7, 7, 7, 7, 255, 0, 0,   0, 255, 255, 255, 0,
                                           7, 7, 7, 7, 0,   0, 255, 0, 0,   255, 0,   0};
     EXPECT_EQ(convert(xrgb, WL_SHM_FORMAT_ARGB8888, true), flipped);
-    // A buffer at twice the scale is sampled down; an unknown format is refused.
+    // One pixel of the buffer is copied as it is, counted from the top in a buffer stored bottom first; a
+    // whole buffer into one pixel is sampled down; a source outside the buffer and an unknown format are
+    // refused.
     PixelGrid one;
     one.width = one.height = 1;
     one.bgra.assign(4, 0);
-    EXPECT_TRUE(WlrootsConvertPixels(xrgb, WL_SHM_FORMAT_XRGB8888, 2, 2, 12, false, 0, 0, 1, 1, one));
+    const ShmPicture upright{xrgb, WL_SHM_FORMAT_XRGB8888, 2, 2, 12, false};
+    EXPECT_TRUE(WlrootsConvertPixels(upright, ScreenRect{1, 1, 1, 1}, ScreenRect{0, 0, 1, 1}, one));
+    EXPECT_EQ(one.bgra, (std::vector<uint8_t>{255, 255, 255, 0}));
+    EXPECT_TRUE(WlrootsConvertPixels(ShmPicture{xrgb, WL_SHM_FORMAT_XRGB8888, 2, 2, 12, true},
+                                     ScreenRect{1, 0, 1, 1}, ScreenRect{0, 0, 1, 1}, one));
+    EXPECT_EQ(one.bgra, (std::vector<uint8_t>{255, 255, 255, 0}));
+    EXPECT_TRUE(WlrootsConvertPixels(upright, ScreenRect{0, 0, 2, 2}, ScreenRect{0, 0, 1, 1}, one));
     EXPECT_EQ(one.bgra, (std::vector<uint8_t>{0, 0, 255, 0}));
-    EXPECT_FALSE(WlrootsConvertPixels(xrgb, WL_SHM_FORMAT_RGB565, 2, 2, 12, false, 0, 0, 1, 1, one));
+    EXPECT_FALSE(WlrootsConvertPixels(upright, ScreenRect{1, 1, 2, 1}, ScreenRect{0, 0, 1, 1}, one));
+    EXPECT_FALSE(WlrootsConvertPixels(ShmPicture{xrgb, WL_SHM_FORMAT_RGB565, 2, 2, 12, false},
+                                      ScreenRect{0, 0, 1, 1}, ScreenRect{0, 0, 1, 1}, one));
 }
 
 TEST(SwayLayoutParts, DescriptionsLeadBackToLayoutAndVariant) {
