@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-# A native Wayland test client (GTK 3): shows a window, optionally full-screen with a known picture, and
-# writes every key, button and pointer motion it receives as one JSON line to a file, flushed at once.
+# A native Wayland test client (GTK 3): shows a window, optionally full-screen with a known picture (in the
+# output's own pixels), and writes every key, button and pointer motion it receives as one JSON line to a
+# file, flushed at once.
 # Run it with Debian's /usr/bin/python3, which has PyGObject (python3-gi), not another python3 on the PATH.
 import argparse
 import json
@@ -63,7 +64,11 @@ class Recorder:
         if self.picture is not None:
             cr.set_source_rgb(0, 0, 0)
             cr.paint()
-            Gdk.cairo_set_source_pixbuf(cr, self.picture, 0, 0)
+            # The picture's pixels are the output's: drawn at the window's scale, one to one on an output
+            # of a whole scale.
+            surface = Gdk.cairo_surface_create_from_pixbuf(self.picture, widget.get_scale_factor(),
+                                                           widget.get_window())
+            cr.set_source_surface(surface, 0, 0)
             cr.paint()
         if not self.drawn:
             self.drawn = True
@@ -85,7 +90,7 @@ class Recorder:
         if event.type not in (Gdk.EventType.BUTTON_PRESS, Gdk.EventType.BUTTON_RELEASE):
             return True  # the extra double- and triple-click events repeat a press already written
         self.write({"event": "button", "down": down, "button": event.button,
-                    "x": round(event.x), "y": round(event.y)})
+                    "x": round(event.x), "y": round(event.y), "fx": event.x, "fy": event.y})
         return True
 
     def on_motion(self, widget, event):

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Runs a command against a headless sway of its own: sway (which refuses to run as root) runs as an
-# unprivileged user in a private runtime folder, with one 1280x800 output, no bar, no Xwayland and the
-# keyboard layout given by SWAY_TEST_LAYOUT (default "us"); the command gets WAYLAND_DISPLAY, SWAYSOCK and
-# no DISPLAY. sway is stopped afterwards whatever happens. SWAY_TEST_PID_FILE, when set, receives sway's
+# unprivileged user in a private runtime folder, with one 1280x800 output (or the outputs SWAY_TEST_OUTPUTS
+# configures: sway output settings, one output per ";"), no bar, no Xwayland and the keyboard layout given
+# by SWAY_TEST_LAYOUT (default "us"); the command gets WAYLAND_DISPLAY, SWAYSOCK and no DISPLAY. sway is stopped afterwards whatever happens. SWAY_TEST_PID_FILE, when set, receives sway's
 # process id (for tests that kill it).
 set -euo pipefail
 
 layout=${SWAY_TEST_LAYOUT:-us}
+outputs=${SWAY_TEST_OUTPUTS:-HEADLESS-1 resolution 1280x800 position 0 0}
+IFS=';' read -r -a output_lines <<<"$outputs"
 user=nobody
 runtime=$(mktemp -d /tmp/qm-sway.XXXXXX)
 sway_pid=
@@ -23,7 +25,7 @@ trap cleanup EXIT INT TERM
 chown "$user" "$runtime"
 chmod 0700 "$runtime"
 cat >"$runtime/config" <<CONFIG
-output HEADLESS-1 resolution 1280x800 position 0 0 background #203040 solid_color
+$(for line in "${output_lines[@]}"; do echo "output $line background #203040 solid_color"; done)
 xwayland disable
 default_border normal 2
 focus_on_window_activation focus
@@ -34,7 +36,7 @@ chown "$user" "$runtime/config"
 
 # The runtime folder stays readable to root, so the test (run as root) reaches sway's sockets.
 env -i PATH=/usr/bin:/bin HOME="$runtime" XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless \
-  WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=1 XKB_DEFAULT_LAYOUT="$layout" \
+  WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=${#output_lines[@]} XKB_DEFAULT_LAYOUT="$layout" \
   setpriv --reuid="$(id -u $user)" --regid="$(id -g $user)" --clear-groups \
   sway --config "$runtime/config" >"$runtime/sway.log" 2>&1 &
 sway_pid=$!

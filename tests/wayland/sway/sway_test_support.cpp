@@ -115,12 +115,15 @@ MacroRun RunMacro(const std::string& text, int limitMs) {
     return run;
 }
 
-rapidjson::Document SwayTree() {
+rapidjson::Document SwayMessage(const QStringList& arguments) {
     QProcess message;
-    message.start(QStringLiteral("swaymsg"),
-                  {QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("get_tree")});
+    message.start(QStringLiteral("swaymsg"), QStringList{QStringLiteral("-r")} + arguments);
     if (!message.waitForFinished(5000)) return rapidjson::Document();
     return SwayJsonOf(message.readAllStandardOutput().toStdString());
+}
+
+rapidjson::Document SwayTree() {
+    return SwayMessage({QStringLiteral("-t"), QStringLiteral("get_tree")});
 }
 
 namespace {

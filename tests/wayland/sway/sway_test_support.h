@@ -7,6 +7,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -55,6 +56,8 @@ struct MacroRun {
 // Runs the macro text with the QuillonMacro program (no window), waiting at most `limitMs`.
 MacroRun RunMacro(const std::string& text, int limitMs = 30000);
 
+// What `swaymsg -r` answers to the arguments, as JSON.
+rapidjson::Document SwayMessage(const QStringList& arguments);
 // sway's tree as `swaymsg -t get_tree` gives it, and the first window with the app id.
 rapidjson::Document SwayTree();
 const rapidjson::Value* SwayWindow(const rapidjson::Value& tree, const std::string& appId);
