@@ -49,8 +49,9 @@ test_packages=(
   # D-Bus session to run them in (dbus-run-session)
   at-spi2-core python3-pyatspi dbus-daemon
   # Wayland tests: headless mutter and GNOME Shell with PipeWire, sway, and native clients as targets (foot,
-  # a GTK 3 program of ours through PyGObject)
-  mutter gnome-shell pipewire wireplumber sway foot python3-gi python3-gi-cairo gir1.2-gtk-3.0
+  # a GTK 3 program of ours through PyGObject); grim, the wlroots screenshot tool scaled outputs are checked
+  # against
+  mutter gnome-shell pipewire wireplumber sway foot python3-gi python3-gi-cairo gir1.2-gtk-3.0 grim
   # a desktop the program cannot drive directly, with Xwayland (weston); KDE Plasma's compositor and the tool
   # that builds KDE's service cache, where KWin looks up which programs it lends its interfaces
   weston xwayland kwin-wayland libkf5service-bin
