@@ -2,7 +2,10 @@
 // out of the pictures), started, and then fed key and pointer events; stopped when the program ends.
 #include "mutter_remote_session.h"
 
+#include "physical_layout.h"
+
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include <unistd.h>
@@ -74,7 +77,7 @@ std::u16string MutterRemoteSession::SetUp() {
     reply = sd_bus_message_unref(reply);
     bus_.WatchClosed(castPath_.c_str(), kCastSession);
 
-    if (!ReadMonitors()) monitors_.assign(1, MutterMonitor{"", "", 0, ScreenRect{}, true});
+    if (!ReadMonitors()) monitors_.assign(1, MutterMonitor{"", "", 0, ScreenRect{}, true, 1, ScreenRect{}});
     if (!RecordMonitors()) return bus_.Lost() ? kGone : kRefused;
     if (!bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "Start", kSetUpMs, nullptr, ""))
         return bus_.Lost() ? kGone : kRefused;
@@ -88,6 +91,7 @@ std::u16string MutterRemoteSession::SetUp() {
     if (!announced) return kNoStream;
     for (MutterMonitor& monitor : monitors_)
         if (!ReadStreamPlace(monitor)) return bus_.Lost() ? kGone : kNoStream;
+    PlaceInPhysicalPixels();
     PrepareDevices();
     return {};
 }
@@ -117,9 +121,24 @@ bool MutterRemoteSession::ReadMonitors() {
              sd_bus_message_enter_container(reply, 'a', "(ssss)") >= 0 &&
              sd_bus_message_read(reply, "(ssss)", &connector, &vendor, &product, &serialText) > 0 &&
              connector != nullptr;
-        if (ok) monitors_.push_back(MutterMonitor{connector, "", 0, ScreenRect{x, y, 0, 0}, primary != 0});
+        if (ok)
+            monitors_.push_back(MutterMonitor{connector, "", 0, ScreenRect{x, y, 0, 0}, primary != 0, scale, {}});
         ok = ok && sd_bus_message_skip(reply, "a(ssss)") >= 0 && sd_bus_message_exit_container(reply) >= 0 &&
              sd_bus_message_skip(reply, "a{sv}") >= 0 && sd_bus_message_exit_container(reply) >= 0;
+    }
+    // The layout mode: 1 when the layout counts scaled (logical) pixels, 2 when it counts the monitors' own.
+    ok = ok && sd_bus_message_exit_container(reply) >= 0 && sd_bus_message_enter_container(reply, 'a', "{sv}") > 0;
+    while (ok && sd_bus_message_enter_container(reply, 'e', "sv") > 0) {
+        const char* key = nullptr;
+        uint32_t mode = 0;
+        ok = sd_bus_message_read(reply, "s", &key) >= 0;
+        if (ok && std::strcmp(key, "layout-mode") == 0) {
+            ok = sd_bus_message_read(reply, "v", "u", &mode) >= 0;
+            logicalLayout_ = mode == 1;
+        } else {
+            ok = ok && sd_bus_message_skip(reply, "v") >= 0;
+        }
+        ok = ok && sd_bus_message_exit_container(reply) >= 0;
     }
     sd_bus_message_unref(reply);
     if (!ok) monitors_.clear();
@@ -179,8 +198,8 @@ bool MutterRemoteSession::ReadStreamPlace(MutterMonitor& monitor) {
             int32_t a = 0;
             int32_t b = 0;
             ok = sd_bus_message_read(reply, "v", "(ii)", &a, &b) >= 0;
-            if (position) monitor.rect.left = a, monitor.rect.top = b;
-            if (size) monitor.rect.width = a, monitor.rect.height = b, sized = a > 0 && b > 0;
+            if (position) monitor.layout.left = a, monitor.layout.top = b;
+            if (size) monitor.layout.width = a, monitor.layout.height = b, sized = a > 0 && b > 0;
         } else {
             ok = ok && sd_bus_message_skip(reply, "v") >= 0;
         }
@@ -188,6 +207,21 @@ bool MutterRemoteSession::ReadStreamPlace(MutterMonitor& monitor) {
     }
     sd_bus_message_unref(reply);
     return ok && sized;
+}
+
+// With fractional scaling on, mutter's layout counts scaled pixels: a monitor of 2560 pixels at scale 2 is
+// 1280 wide there. The desktop is the monitors' own pixels, each placed as PhysicalLayout does; without it the
+// layout already counts them.
+void MutterRemoteSession::PlaceInPhysicalPixels() {
+    std::vector<ScaledOutput> outputs;
+    for (const MutterMonitor& monitor : monitors_) {
+        const double scale = logicalLayout_ && monitor.scale > 0 ? monitor.scale : 1;
+        outputs.push_back(ScaledOutput{monitor.layout,
+                                       static_cast<int32_t>(std::lround(monitor.layout.width * scale)),
+                                       static_cast<int32_t>(std::lround(monitor.layout.height * scale))});
+    }
+    const PhysicalLayout physical(outputs);
+    for (size_t i = 0; i < monitors_.size(); ++i) monitors_[i].rect = physical.DesktopRect(i);
 }
 
 void MutterRemoteSession::Key(uint32_t evdevCode, bool down) {
@@ -211,7 +245,8 @@ bool MutterRemoteSession::KeySym(uint32_t keysym, bool down) {
 }
 
 // An absolute motion names the stream of the monitor under the point (the nearest monitor when the point
-// lies on none) and the place within that monitor.
+// lies on none) and the place within that monitor in the stream picture's pixels, which are the monitor's
+// own: mutter divides them by the monitor's scale when its layout is scaled.
 void MutterRemoteSession::MoveTo(int32_t x, int32_t y) {
     const MutterMonitor* best = nullptr;
     int64_t bestDistance = INT64_MAX;
@@ -228,11 +263,14 @@ void MutterRemoteSession::MoveTo(int32_t x, int32_t y) {
     if (bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyPointerMotionAbsolute",
                   kEventMs, nullptr, "sdd", best->streamPath.c_str(), px, py))
         lastInputMs_ = MutterNowMs();
+    pointerScale_ = logicalLayout_ && best->scale > 0 ? best->scale : 1;
 }
 
+// A scaled layout moves the pointer in scaled pixels: the pixels asked are divided by the scale of the
+// monitor the pointer was last placed on.
 void MutterRemoteSession::MoveBy(int32_t dx, int32_t dy) {
     if (bus_.Call(kRemoteDesktop, sessionPath_.c_str(), kRemoteSession, "NotifyPointerMotionRelative",
-                  kEventMs, nullptr, "dd", static_cast<double>(dx), static_cast<double>(dy)))
+                  kEventMs, nullptr, "dd", dx / pointerScale_, dy / pointerScale_))
         lastInputMs_ = MutterNowMs();
 }
 

@@ -14,8 +14,10 @@ struct MutterMonitor {
     std::string connector;  // "" for the primary monitor when mutter did not list its monitors
     std::string streamPath; // the stream's object, which absolute motions name
     uint32_t node = 0;      // its PipeWire node, 0 until mutter announced it
-    ScreenRect rect;        // where it lies on the desktop, in desktop pixels
+    ScreenRect rect;        // where it lies on the desktop, in desktop (physical) pixels
     bool primary = false;
+    double scale = 1;       // mutter's scale of the monitor
+    ScreenRect layout;      // where mutter's layout puts it (the stream's "position" and "size")
 };
 
 class MutterRemoteSession {
@@ -44,6 +46,7 @@ class MutterRemoteSession {
     bool ReadMonitors();
     bool RecordMonitors();
     bool ReadStreamPlace(MutterMonitor& monitor);
+    void PlaceInPhysicalPixels();
     void PrepareDevices();
     static int OnStreamAdded(sd_bus_message* message, void* monitor, sd_bus_error* error);
 
@@ -54,5 +57,7 @@ class MutterRemoteSession {
     std::string sessionPath_;
     std::string castPath_;
     std::vector<MutterMonitor> monitors_;
+    bool logicalLayout_ = false; // mutter lays monitors out scaled (fractional scaling), not in pixels
+    double pointerScale_ = 1;    // the scale of the monitor the pointer was last placed on
     int64_t lastInputMs_ = -1;
 };

@@ -224,6 +224,53 @@ class Screen(GnomeCase):
         self.assertEqual(result.stdout.splitlines()[:2], ["255", "255"])
 
 
+class Scaled(unittest.TestCase):
+    """A monitor at a scale (run-with-mutter.sh --size --scale [--fractional]): a macro's positions are the
+    monitor's own pixels, for the pointer as for the screen."""
+
+    def setUp(self):
+        self.width, self.height = (int(n) for n in os.environ["QM_SCREEN_SIZE"].split("x"))
+        self.scale = float(os.environ["QM_SCALE"])
+        self.folder = tempfile.mkdtemp()
+        picture = os.path.join(self.folder, "screen.bmp")
+        write_bmp(picture, self.width, self.height, screen_colour)
+        self.recorder = Recorder(self.folder, picture)
+        self.addCleanup(self.recorder.close)
+
+    def absolute(self, x, y):
+        """MUS's absolute position (0..65535 across the monitor) that reaches pixel (x, y)."""
+        return -(-x * 65536 // self.width), -(-y * 65536 // self.height)
+
+    def test_clicks_land_on_the_pixels_asked(self):
+        points = [(201, 151), (1000, 601), (self.width - 1, self.height - 1)]
+        text = "MUSORG 1\n" + "".join("MUS LEFTPRESS, %d, %d\n" % self.absolute(x, y) for x, y in points)
+        result = run_macro(self.folder, text)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        downs = lambda records: [r for r in records if r["event"] == "button" and r["down"]]
+        pressed = downs(self.recorder.records_once(lambda r: len(downs(r)) >= len(points)))
+        # The recorder counts the scaled pixels of its window: the pixel asked, divided by the scale.
+        self.assertEqual(len(pressed), len(points))
+        for (x, y), event in zip(points, pressed):
+            self.assertAlmostEqual(event["fx"] * self.scale, x, delta=0.05)
+            self.assertAlmostEqual(event["fy"] * self.scale, y, delta=0.05)
+
+    def test_getcolor_and_findimg_read_the_monitors_own_pixels(self):
+        if self.scale != int(self.scale):
+            self.skipTest("at a fractional scale the client's picture reaches the screen resampled")
+        points = [(199, 199), (200, 200), (1099, 699), (1100, 700), (PATCH_X + 3, PATCH_Y + 7),
+                  (self.width - 1, self.height - 1)]
+        template = os.path.join(self.folder, "patch.bmp")
+        write_bmp(template, PATCH_W, PATCH_H, patch_colour)
+        text = "".join("PRINT GETCOLOR(%d, %d)\n" % p for p in points)
+        result = run_macro(self.folder, text + 'FINDIMG "%s"\nPRINT IMG_X\nPRINT IMG_Y\n' % template)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        expected = []
+        for x, y in points:
+            r, g, b = screen_colour(x, y)
+            expected.append(str(r | g << 8 | b << 16))
+        self.assertEqual(result.stdout.splitlines()[:len(points) + 2], expected + [str(PATCH_X), str(PATCH_Y)])
+
+
 class Layout(GnomeCase):
     def test_the_german_input_source_moves_the_keys_sent(self):
         # On a German keyboard Z and Y trade places, and ß lies where the US minus is. Mutter alone keeps the
