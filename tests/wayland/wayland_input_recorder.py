@@ -38,7 +38,9 @@ class Recorder:
         self.window.connect("motion-notify-event", self.on_motion)
         self.window.connect("focus-in-event", self.on_focus)
         self.window.connect("destroy", Gtk.main_quit)
-        if args.fullscreen:
+        if args.fullscreen and args.monitor is not None:
+            self.window.fullscreen_on_monitor(self.window.get_screen(), args.monitor)
+        elif args.fullscreen:
             self.window.fullscreen()
         self.window.show_all()
         # A compositor that gives no focus to a new window still gets a ready line, saying so.
@@ -105,6 +107,7 @@ def main():
     parser.add_argument("--title", default="QuillonMacro recorder")
     parser.add_argument("--picture")
     parser.add_argument("--fullscreen", action="store_true")
+    parser.add_argument("--monitor", type=int, help="the monitor to be full-screen on (by GDK's count)")
     parser.add_argument("--width", type=int, default=400)
     parser.add_argument("--height", type=int, default=300)
     args = parser.parse_args()

@@ -225,21 +225,25 @@ class Screen(GnomeCase):
 
 
 class Scaled(unittest.TestCase):
-    """A monitor at a scale (run-with-mutter.sh --size --scale [--fractional]): a macro's positions are the
-    monitor's own pixels, for the pointer as for the screen."""
+    """Monitors at a scale (run-with-mutter.sh --size --scale [--fractional] [--monitors N]): a macro's
+    positions are the monitors' own pixels, for the pointer as for the screen. The recorder is full-screen on
+    monitor QM_TARGET_MONITOR (default 0); the monitors stand side by side, each as wide as the first."""
 
     def setUp(self):
         self.width, self.height = (int(n) for n in os.environ["QM_SCREEN_SIZE"].split("x"))
         self.scale = float(os.environ["QM_SCALE"])
+        monitor = int(os.environ.get("QM_TARGET_MONITOR", "0"))
+        self.left = monitor * self.width
         self.folder = tempfile.mkdtemp()
         picture = os.path.join(self.folder, "screen.bmp")
         write_bmp(picture, self.width, self.height, screen_colour)
-        self.recorder = Recorder(self.folder, picture)
+        self.recorder = Recorder(self.folder, picture, ("--fullscreen", "--monitor", str(monitor)))
         self.addCleanup(self.recorder.close)
 
     def absolute(self, x, y):
-        """MUS's absolute position (0..65535 across the monitor) that reaches pixel (x, y)."""
-        return -(-x * 65536 // self.width), -(-y * 65536 // self.height)
+        """MUS's absolute position (0..65535 across the primary monitor, beyond it on the next) that reaches
+        the recorder's pixel (x, y)."""
+        return -(-(self.left + x) * 65536 // self.width), -(-y * 65536 // self.height)
 
     def test_clicks_land_on_the_pixels_asked(self):
         points = [(201, 151), (1000, 601), (self.width - 1, self.height - 1)]
@@ -261,14 +265,15 @@ class Scaled(unittest.TestCase):
                   (self.width - 1, self.height - 1)]
         template = os.path.join(self.folder, "patch.bmp")
         write_bmp(template, PATCH_W, PATCH_H, patch_colour)
-        text = "".join("PRINT GETCOLOR(%d, %d)\n" % p for p in points)
+        text = "".join("PRINT GETCOLOR(%d, %d)\n" % (self.left + x, y) for x, y in points)
         result = run_macro(self.folder, text + 'FINDIMG "%s"\nPRINT IMG_X\nPRINT IMG_Y\n' % template)
         self.assertEqual(result.returncode, 0, result.stderr)
         expected = []
         for x, y in points:
             r, g, b = screen_colour(x, y)
             expected.append(str(r | g << 8 | b << 16))
-        self.assertEqual(result.stdout.splitlines()[:len(points) + 2], expected + [str(PATCH_X), str(PATCH_Y)])
+        self.assertEqual(result.stdout.splitlines()[:len(points) + 2],
+                         expected + [str(self.left + PATCH_X), str(PATCH_Y)])
 
 
 class Layout(GnomeCase):
