@@ -28,13 +28,17 @@ class Windows(unittest.TestCase):
     def test_found_by_class_and_title_then_moved_where_a_click_lands(self):
         os.makedirs(self.folder + "/窓 one")
         recorder = self.recorder("窓 one")
+        # The macro counts the output's own pixels: at scale 2 (QM_SCALE) every position and size doubles.
+        s = int(os.environ.get("QM_SCALE", "1"))
         result = session.run_macro(self.folder, 'DIM w\nw = GETWINID("qm-window", "窓 one")\nPRINT w\n'
                                    'PRINT GETWINID("qm-window", "other")\nPRINT GETWINID("nothing")\n'
-                                   'SETWIN w, 100, 120, 500, 300\nMUS LEFTPRESS, 50, 60\n')
+                                   'SETWIN w, %d, %d, %d, %d\nMUS LEFTPRESS, %d, %d\n'
+                                   % (100 * s, 120 * s, 500 * s, 300 * s, 50 * s, 60 * s))
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertGreater(int(lines(result)[0]), 0)
         self.assertEqual(lines(result)[1:3], ["0", "0"])
-        # The click goes to the window's new corner plus (50, 60): only a window moved there receives it.
+        # The click goes to the window's new corner plus (50, 60) of its own (scaled) pixels: only a window moved
+        # there receives it.
         buttons = lambda r: [(e["x"], e["y"]) for e in r if e["event"] == "button" and e["down"]]
         records = recorder.records_once(lambda r: buttons(r))
         self.assertEqual(buttons(records), [(50, 60)], (records, result.stdout, result.stderr))

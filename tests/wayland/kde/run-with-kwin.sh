@@ -2,8 +2,10 @@
 # Runs a command against a headless KWin of its own (kwin_wayland --virtual, one 1280x800 output) in a private
 # D-Bus session and private XDG folders. KWin offers its fake input and screen cast only to programs whose
 # desktop file lists them: a desktop file for PROGRAM (an absolute path) is written and KDE's service cache
-# built before KWin starts (QM_KWIN_NO_DESKTOP_FILE=1 leaves it out). KDE_TEST_LAYOUT (default "us") is the keyboard layout set in kxkbrc. The command
-# gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR, XDG_CONFIG_HOME and no DISPLAY; QM_COMPOSITOR_PID is KWin's process.
+# built before KWin starts (QM_KWIN_NO_DESKTOP_FILE=1 leaves it out). KDE_TEST_LAYOUT (default "us") is the
+# keyboard layout set in kxkbrc, KDE_TEST_SCALE (default 1) the output's scale. The command gets
+# WAYLAND_DISPLAY, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, QM_SCALE and no DISPLAY; QM_COMPOSITOR_PID is KWin's
+# process.
 # KWin is stopped afterwards whatever happens.
 # Usage: run-with-kwin.sh PROGRAM command [arguments...]
 set -euo pipefail
@@ -11,6 +13,7 @@ set -euo pipefail
 program=$(readlink -f "$1")
 shift
 layout=${KDE_TEST_LAYOUT:-us}
+scale=${KDE_TEST_SCALE:-1}
 home=$(mktemp -d /tmp/qm-kwin.XXXXXX)
 kwin_pid=
 pids=() # PipeWire, WirePlumber, the bus
@@ -61,7 +64,7 @@ for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.0
 wireplumber >"$home/wireplumber.log" 2>&1 &
 pids+=($!)
 
-"$home/bin/kwin_wayland" --virtual --socket wayland-qm --width 1280 --height 800 --no-lockscreen \
+"$home/bin/kwin_wayland" --virtual --socket wayland-qm --width 1280 --height 800 --scale "$scale" --no-lockscreen \
   >"$home/kwin.log" 2>&1 &
 kwin_pid=$!
 for _ in $(seq 150); do
@@ -82,5 +85,5 @@ if [ ! -S "$home/runtime/wayland-qm" ] || ! busctl --user status org.kde.KWin >/
 fi
 
 status=0
-WAYLAND_DISPLAY=wayland-qm QM_COMPOSITOR_PID="$kwin_pid" "$@" || status=$?
+WAYLAND_DISPLAY=wayland-qm QM_COMPOSITOR_PID="$kwin_pid" QM_SCALE="$scale" "$@" || status=$?
 exit $status
