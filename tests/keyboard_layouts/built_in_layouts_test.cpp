@@ -100,7 +100,7 @@ TEST(BuiltInLayouts, EachXkbLayoutHasOneTable) {
     }
     for (const char* layout :
          {"us", "jp", "de",    "fr", "gb", "es", "it", "ch", "se", "fi", "no", "dk", "pt", "be", "br",
-          "kr", "ru", "latam", "tr", "hu", "cz", "pl", "ro", "hr", "si", "gr", "il", "th", "ara"})
+          "kr", "ru", "latam", "tr", "hu", "cz", "sk", "pl", "ro", "hr", "si", "gr", "il", "th", "ara"})
         EXPECT_EQ(servedBy.count(layout), 1u) << layout;
 }
 
