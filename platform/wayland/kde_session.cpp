@@ -77,19 +77,19 @@ class KdeInput final : public CompositorInput {
         const ScreenRect desktop = layout.Desktop();
         double layoutX = 0;
         double layoutY = 0;
-        if (desktop.width <= 0 ||
-            !layout.ToLayout(std::clamp(x, 0, desktop.width - 1), std::clamp(y, 0, desktop.height - 1), layoutX,
-                             layoutY))
+        if (desktop.width <= 0 || !layout.ToLayout(std::clamp(x, 0, desktop.width - 1),
+                                                   std::clamp(y, 0, desktop.height - 1), layoutX, layoutY))
             return;
-        org_kde_kwin_fake_input_pointer_motion_absolute(connection_.FakeInput(), wl_fixed_from_double(layoutX),
-                                                        wl_fixed_from_double(layoutY));
+        org_kde_kwin_fake_input_pointer_motion_absolute(
+            connection_.FakeInput(), wl_fixed_from_double(layoutX), wl_fixed_from_double(layoutY));
         Sent();
     }
     // KWin does not tell where its pointer is: a relative move is divided by the primary output's scale.
     void MoveBy(int32_t dx, int32_t dy) override {
         ScreenRect primary;
-        const double scale =
-            connection_.Outputs().Primary(primary) ? connection_.Outputs().Physical().ScaleAt(primary.left, primary.top) : 1;
+        const double scale = connection_.Outputs().Primary(primary)
+                                 ? connection_.Outputs().Physical().ScaleAt(primary.left, primary.top)
+                                 : 1;
         org_kde_kwin_fake_input_pointer_motion(connection_.FakeInput(), wl_fixed_from_double(dx / scale),
                                                wl_fixed_from_double(dy / scale));
         Sent();

@@ -188,8 +188,9 @@ void KdeWindows::Move(int32_t window, int32_t x, int32_t y, int32_t width, int32
     int32_t layoutWidth = 0;
     int32_t layoutHeight = 0;
     layout.SizeToLayout(x, y, width, height, layoutWidth, layoutHeight);
-    const ScreenRect frame{static_cast<int32_t>(std::lround(layoutX)), static_cast<int32_t>(std::lround(layoutY)),
-                           width > 0 ? layoutWidth : entry->rect.width, height > 0 ? layoutHeight : entry->rect.height};
+    const ScreenRect frame{
+        static_cast<int32_t>(std::lround(layoutX)), static_cast<int32_t>(std::lround(layoutY)),
+        width > 0 ? layoutWidth : entry->rect.width, height > 0 ? layoutHeight : entry->rect.height};
     if ((entry->flags & kMaximized) != 0) {
         org_kde_plasma_window_set_state(entry->handle, kMaximized, 0);
         connection_.Roundtrip();

@@ -122,12 +122,14 @@ bool MutterRemoteSession::ReadMonitors() {
              sd_bus_message_read(reply, "(ssss)", &connector, &vendor, &product, &serialText) > 0 &&
              connector != nullptr;
         if (ok)
-            monitors_.push_back(MutterMonitor{connector, "", 0, ScreenRect{x, y, 0, 0}, primary != 0, scale, {}});
+            monitors_.push_back(
+                MutterMonitor{connector, "", 0, ScreenRect{x, y, 0, 0}, primary != 0, scale, {}});
         ok = ok && sd_bus_message_skip(reply, "a(ssss)") >= 0 && sd_bus_message_exit_container(reply) >= 0 &&
              sd_bus_message_skip(reply, "a{sv}") >= 0 && sd_bus_message_exit_container(reply) >= 0;
     }
     // The layout mode: 1 when the layout counts scaled (logical) pixels, 2 when it counts the monitors' own.
-    ok = ok && sd_bus_message_exit_container(reply) >= 0 && sd_bus_message_enter_container(reply, 'a', "{sv}") > 0;
+    ok = ok && sd_bus_message_exit_container(reply) >= 0 &&
+         sd_bus_message_enter_container(reply, 'a', "{sv}") > 0;
     while (ok && sd_bus_message_enter_container(reply, 'e', "sv") > 0) {
         const char* key = nullptr;
         uint32_t mode = 0;
@@ -210,8 +212,8 @@ bool MutterRemoteSession::ReadStreamPlace(MutterMonitor& monitor) {
 }
 
 // With fractional scaling on, mutter's layout counts scaled pixels: a monitor of 2560 pixels at scale 2 is
-// 1280 wide there. The desktop is the monitors' own pixels, each placed as PhysicalLayout does; without it the
-// layout already counts them.
+// 1280 wide there. The desktop is the monitors' own pixels, each placed as PhysicalLayout does; without it
+// the layout already counts them.
 void MutterRemoteSession::PlaceInPhysicalPixels() {
     std::vector<ScaledOutput> outputs;
     for (const MutterMonitor& monitor : monitors_) {

@@ -16,8 +16,8 @@ struct MutterMonitor {
     uint32_t node = 0;      // its PipeWire node, 0 until mutter announced it
     ScreenRect rect;        // where it lies on the desktop, in desktop (physical) pixels
     bool primary = false;
-    double scale = 1;       // mutter's scale of the monitor
-    ScreenRect layout;      // where mutter's layout puts it (the stream's "position" and "size")
+    double scale = 1;  // mutter's scale of the monitor
+    ScreenRect layout; // where mutter's layout puts it (the stream's "position" and "size")
 };
 
 class MutterRemoteSession {

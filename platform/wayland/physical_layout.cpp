@@ -120,8 +120,10 @@ bool PhysicalLayout::ToDesktop(double layoutX, double layoutY, int32_t& x, int32
     if (index < 0) return false;
     const Placed& output = outputs_[static_cast<size_t>(index)];
     // A small allowance keeps a point computed from a pixel's own corner on that pixel.
-    const auto pixelX = static_cast<int32_t>(std::floor((layoutX - output.logical.left) * output.scaleX + 1e-6));
-    const auto pixelY = static_cast<int32_t>(std::floor((layoutY - output.logical.top) * output.scaleY + 1e-6));
+    const auto pixelX =
+        static_cast<int32_t>(std::floor((layoutX - output.logical.left) * output.scaleX + 1e-6));
+    const auto pixelY =
+        static_cast<int32_t>(std::floor((layoutY - output.logical.top) * output.scaleY + 1e-6));
     x = output.desktop.left + std::clamp(pixelX, 0, output.desktop.width - 1);
     y = output.desktop.top + std::clamp(pixelY, 0, output.desktop.height - 1);
     return true;

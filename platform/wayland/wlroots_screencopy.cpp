@@ -97,9 +97,10 @@ bool WlrootsConvertPixels(const ShmPicture& from, const ScreenRect& source, cons
             source.top + static_cast<int32_t>(static_cast<int64_t>(y) * source.height / target.height);
         if (from.yInverted) sourceY = from.height - 1 - sourceY;
         const uint8_t* row = from.pixels + static_cast<size_t>(sourceY) * static_cast<size_t>(from.stride);
-        uint8_t* pixel = out.bgra.data() + (static_cast<size_t>(target.top + y) * static_cast<size_t>(out.width) +
-                                            static_cast<size_t>(target.left)) *
-                                               4;
+        uint8_t* pixel =
+            out.bgra.data() + (static_cast<size_t>(target.top + y) * static_cast<size_t>(out.width) +
+                               static_cast<size_t>(target.left)) *
+                                  4;
         for (int32_t x = 0; x < target.width; ++x, pixel += 4) {
             const int32_t sourceX =
                 source.left + static_cast<int32_t>(static_cast<int64_t>(x) * source.width / target.width);
@@ -177,10 +178,10 @@ bool WlrootsScreencopy::CaptureFromOutput(const WlrootsOutput& output, const Scr
     FrameState state;
     state.waitsForDone = connection_.ScreencopyVersion() >= 3;
     zwlr_screencopy_frame_v1* frame =
-        wholeScale ? zwlr_screencopy_manager_v1_capture_output_region(connection_.Screencopy(), 0, output.output,
-                                                                       region.left, region.top, region.width,
-                                                                       region.height)
-                    : zwlr_screencopy_manager_v1_capture_output(connection_.Screencopy(), 0, output.output);
+        wholeScale ? zwlr_screencopy_manager_v1_capture_output_region(connection_.Screencopy(), 0,
+                                                                      output.output, region.left, region.top,
+                                                                      region.width, region.height)
+                   : zwlr_screencopy_manager_v1_capture_output(connection_.Screencopy(), 0, output.output);
     zwlr_screencopy_frame_v1_add_listener(frame, &kFrameListener, &state);
     bool copied = false;
     if (connection_.WaitUntil([&] { return state.described || state.failed; }) && state.hasShm &&
@@ -188,8 +189,12 @@ bool WlrootsScreencopy::CaptureFromOutput(const WlrootsOutput& output, const Scr
         wl_buffer* buffer = BufferFor(state.format, state.width, state.height, state.stride);
         if (buffer != nullptr) {
             zwlr_screencopy_frame_v1_copy(frame, buffer);
-            const ShmPicture picture{static_cast<const uint8_t*>(pixels_), state.format, state.width,
-                                     state.height, state.stride, state.yInverted};
+            const ShmPicture picture{static_cast<const uint8_t*>(pixels_),
+                                     state.format,
+                                     state.width,
+                                     state.height,
+                                     state.stride,
+                                     state.yInverted};
             // The buffer foreseen: the region at the output's scale, or the whole output.
             const int32_t expectedWidth = wholeScale ? region.width * scale : shown.width;
             const int32_t expectedHeight = wholeScale ? region.height * scale : shown.height;

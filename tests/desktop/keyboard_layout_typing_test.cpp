@@ -1,6 +1,6 @@
 // Every letter, digit and punctuation code typed by KBD on the layouts of Latin America, Turkey, Hungary,
-// the Czech Republic, Slovakia, Poland, Romania and Croatia, against what Windows types on each; the letter and
-// punctuation keys of the Greek, Hebrew, Thai and Arabic layouts.
+// the Czech Republic, Slovakia, Poland, Romania and Croatia, against what Windows types on each; the letter
+// and punctuation keys of the Greek, Hebrew, Thai and Arabic layouts.
 #include "keyboard_layout_typing.h"
 
 using namespace desktop_testing;
@@ -85,22 +85,22 @@ const LayoutTyping kCzech{"-layout cz",
                            {"VK_OEM_102", "backslash", "bar"}}};
 
 const LayoutTyping kSlovak{"-layout sk",
-                          "eacute plus lcaron scaron ccaron tcaron zcaron yacute aacute iacute",
-                          "0 1 2 3 4 5 6 7 8 9",
-                          nullptr,
-                          {{"VK_OEM_1", "ocircumflex", "quotedbl"},
-                           {"VK_OEM_PLUS", "equal", "percent"},
-                           {"VK_OEM_COMMA", "comma", "question"},
-                           {"VK_OEM_MINUS", "minus", "underscore"},
-                           {"VK_OEM_PERIOD", "period", "colon"},
-                           {"VK_OEM_2", "dead_acute", "dead_caron"},
-                           {"VK_OEM_3", "semicolon", "dead_abovering"},
-                           {"VK_OEM_4", "uacute", "slash"},
-                           {"VK_OEM_5", "ncaron", "parenright"},
-                           {"VK_OEM_6", "adiaeresis", "parenleft"},
-                           {"VK_OEM_7", "section", "exclam"},
-                           {"VK_OEM_8", nullptr, nullptr},
-                           {"VK_OEM_102", "backslash", "bar"}}};
+                           "eacute plus lcaron scaron ccaron tcaron zcaron yacute aacute iacute",
+                           "0 1 2 3 4 5 6 7 8 9",
+                           nullptr,
+                           {{"VK_OEM_1", "ocircumflex", "quotedbl"},
+                            {"VK_OEM_PLUS", "equal", "percent"},
+                            {"VK_OEM_COMMA", "comma", "question"},
+                            {"VK_OEM_MINUS", "minus", "underscore"},
+                            {"VK_OEM_PERIOD", "period", "colon"},
+                            {"VK_OEM_2", "dead_acute", "dead_caron"},
+                            {"VK_OEM_3", "semicolon", "dead_abovering"},
+                            {"VK_OEM_4", "uacute", "slash"},
+                            {"VK_OEM_5", "ncaron", "parenright"},
+                            {"VK_OEM_6", "adiaeresis", "parenleft"},
+                            {"VK_OEM_7", "section", "exclam"},
+                            {"VK_OEM_8", nullptr, nullptr},
+                            {"VK_OEM_102", "backslash", "bar"}}};
 
 const LayoutTyping kPolish{
     "-layout pl",

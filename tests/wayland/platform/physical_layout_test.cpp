@@ -35,7 +35,8 @@ TEST(PhysicalLayoutArrangement, OutputsTouchInPhysicalPixelsAsTheyTouchInTheLayo
     ExpectRect(mixed.Desktop(), 0, 0, 4480, 1600);
 
     // Stacked: the lower one starts below the upper one's pixels; a 2×2 grid of scale-2 outputs stays a grid.
-    const PhysicalLayout stacked({Output(0, 540, 1920, 1080, 1920, 1080), Output(0, 0, 960, 540, 1920, 1080)});
+    const PhysicalLayout stacked(
+        {Output(0, 540, 1920, 1080, 1920, 1080), Output(0, 0, 960, 540, 1920, 1080)});
     ExpectRect(stacked.DesktopRect(0), 0, 1080, 1920, 1080);
     ExpectRect(stacked.DesktopRect(1), 0, 0, 1920, 1080);
     const PhysicalLayout grid({Output(0, 0, 500, 400, 1000, 800), Output(500, 0, 500, 400, 1000, 800),

@@ -167,8 +167,8 @@ TEST(WlrootsScreencopyParts, FormatsOrderAndUpsideDownBuffersBecomeBgra) {
         grid.width = 3;
         grid.height = 2;
         grid.bgra.assign(3 * 2 * 4, 7);
-        EXPECT_TRUE(WlrootsConvertPixels(ShmPicture{pixels, format, 2, 2, 12, inverted}, ScreenRect{0, 0, 2, 2},
-                                         ScreenRect{1, 0, 2, 2}, grid));
+        EXPECT_TRUE(WlrootsConvertPixels(ShmPicture{pixels, format, 2, 2, 12, inverted},
+                                         ScreenRect{0, 0, 2, 2}, ScreenRect{1, 0, 2, 2}, grid));
         return grid.bgra;
     };
     const std::vector<uint8_t> expected = {7, 7, 7, 7, 0,   0, 255, 0, 0,   255, 0,   0,

@@ -77,7 +77,8 @@ QImage BlockPicture(int width, int height) {
     QImage picture(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const unsigned block = static_cast<unsigned>(x / 6) * 7919u + static_cast<unsigned>(y / 6) * 104729u;
+            const unsigned block =
+                static_cast<unsigned>(x / 6) * 7919u + static_cast<unsigned>(y / 6) * 104729u;
             const unsigned mixed = block * 2654435761u;
             picture.setPixel(x, y, qRgb((mixed >> 8) & 0xff, (mixed >> 16) & 0xff, (mixed >> 24) & 0xff));
         }
