@@ -144,7 +144,11 @@ cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoM
     int32_t callerLine = error_.ErrorLine();
     local_.swap(store); // store holds the caller's until the call is over
     ++callDepth_;
+    if (debug_) [[unlikely]]
+        PushDebugFrame(functionIndex, store.get());
     RunBlock(functions_[static_cast<size_t>(functionIndex)].LineIndex + 1);
+    if (debug_) [[unlikely]]
+        PopDebugFrame();
     --callDepth_;
     local_.swap(store);
     MacroValue result;

@@ -6,6 +6,7 @@
 #include "line_code.h"
 #include "macro_value.h"
 #include "plain_number.h"
+#include "run_debugger.h"
 #include "token.h"
 #include "variable_store.h"
 
@@ -241,6 +242,26 @@ class cMoMacro_Engine {
         statementsPerYield_ = statementsPerYield > 1 ? statementsPerYield : 1;
         yieldCountdown_ = 1;
     }
+
+    // --- debugging (run_debugger.cpp) ---
+    // The host told of pauses; nullptr (the default) runs as if no debugger existed.
+    void SetDebugHost(DebugHost* host);
+    // Breakpoints on source lines (1-based) of the current text: one on a line that cannot pause (blank,
+    // comment, FUNCTION, ELSE, the END of a block) moves to the next line that can. Returns the lines they
+    // landed on, in order and without repeats.
+    std::vector<int32_t> SetBreakpoints(const std::vector<int32_t>& lines);
+    // The run pauses before the next line that can pause (from the host's yield, for instance).
+    void RequestPause();
+    // True while the host's Paused runs.
+    bool DebugPaused() const;
+    // While paused: the calls, innermost first; the parameters and local variables of a call (the function's
+    // result variable included); the global variables; elements of an array of a call (SIZE_MAX: a global
+    // array) as PRINT shows them.
+    std::vector<DebugFrame> DebugFrames() const;
+    std::vector<DebugVariable> DebugLocals(size_t frame) const;
+    std::vector<DebugVariable> DebugGlobals() const;
+    std::vector<std::u16string> DebugElements(size_t frame, const std::u16string& name, int32_t first,
+                                              int32_t count) const;
 
   private:
     // lexer
@@ -535,5 +556,15 @@ class cMoMacro_Engine {
     int32_t statementsPerYield_ = 1;
     int32_t yieldCountdown_ = 1; // statements left before the next yield
     uint64_t lastFormKey_ = 0;   // the last number given to a block run for its lines' compact forms
-    void YieldNow();
+    void YieldNow(const MacroLine& line);
+
+    // debugging (run_debugger.cpp): made by the first SetDebugHost, kept for the engine's life.
+    struct DebugState;
+    std::unique_ptr<DebugState> debug_;
+    void DebugYield(const MacroLine& line);
+    void DebugBeforeLine(const MacroLine& line);
+    void PushDebugFrame(int32_t functionIndex, cMoMacro_Variable* callerStore);
+    void PopDebugFrame();
+    void ResetDebugRun();
+    bool StoppedWhilePaused() const;
 };

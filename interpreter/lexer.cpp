@@ -1,6 +1,7 @@
 // The lexer: the word table, the character check and line splitting, raw words per line and their
 // classification, and the recognisers and constant readers (IsConst, IsName, ValX, ValBin) the engine
 // exposes.
+#include "debug_state.h"
 #include "engine.h"
 #include "memory_budget.h"
 

@@ -386,10 +386,11 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
         MacroLine& line = lines_[static_cast<size_t>(index)];
         if (--countdown <= 0) [[unlikely]] {
             error_.SetErrorLine(line.LineNumber);
-            YieldNow();
+            YieldNow(line);
             countdown = yieldCountdown_;
             if (stopRequested_) { // the statement still runs, as it always has, and then the run ends
-                proceed = ExecuteOutOfLine(line.Kind, index, stack, countdown);
+                // A run stopped while paused before the line ends without it.
+                proceed = !StoppedWhilePaused() && ExecuteOutOfLine(line.Kind, index, stack, countdown);
                 break;
             }
             FollowStores(scope);
@@ -434,7 +435,9 @@ bool cMoMacro_Engine::RunBlock(int32_t start) {
     scope.key = ++lastFormKey_;
 }
 
-[[gnu::noinline]] void cMoMacro_Engine::YieldNow() {
+[[gnu::noinline]] void cMoMacro_Engine::YieldNow(const MacroLine& line) {
+    if (debug_) [[unlikely]]
+        return DebugYield(line);
     yieldCountdown_ = statementsPerYield_;
     if (!syncRun_ && yield_) yield_();
 }

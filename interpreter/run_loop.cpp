@@ -22,6 +22,7 @@ void cMoMacro_Engine::ResetRunState() {
     local_ = std::make_unique<cMoMacro_Variable>(elementBudget_);
     callDepth_ = 0;
     yieldCountdown_ = 1; // every run yields before its first statement
+    if (debug_) ResetDebugRun();
 }
 
 // A failed allocation anywhere in a step ends the parse or run with the out-of-memory failure at the line

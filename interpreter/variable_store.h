@@ -70,6 +70,8 @@ class cMoMacro_Variable {
     MacroValue GetValue(const MacroValue& key, int32_t index, cMoMacro_Error& error) const;
     void SetValue(const MacroValue& key, int32_t index, const MacroValue& value, cMoMacro_Error& error);
     int32_t SearchIndex(const std::u16string& name) const;
+    // The upper-case name of the record at a position (0 ≤ position < Count()).
+    const std::u16string& NameOf(int32_t position) const { return NameAt(static_cast<size_t>(position)); }
     // The same lookup for a name that is already upper case.
     int32_t SearchUpper(const std::u16string& upper) const;
     // Identifies this store and its records: unique among all stores, renewed by Clear and by every new
