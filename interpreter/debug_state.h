@@ -18,6 +18,7 @@ struct cMoMacro_Engine::DebugState {
     size_t stepDepth = 0;  // the calls open when the step was asked
     int32_t runToLine = 0; // the line of RunToLine
     bool pauseRequested = false;
+    bool startPaused = false; // the next run pauses at its first line
     bool paused = false;
     bool stoppedWhilePaused = false;
     int32_t pausedLine = 0;

@@ -252,6 +252,8 @@ class cMoMacro_Engine {
     std::vector<int32_t> SetBreakpoints(const std::vector<int32_t>& lines);
     // The run pauses before the next line that can pause (from the host's yield, for instance).
     void RequestPause();
+    // The next run (from the top or of a function) pauses before its first line that can pause.
+    void StartNextRunPaused();
     // True while the host's Paused runs.
     bool DebugPaused() const;
     // While paused: the calls, innermost first; the parameters and local variables of a call (the function's

@@ -86,6 +86,11 @@ void cMoMacro_Engine::RequestPause() {
     yieldCountdown_ = debug_->granted = 1;
 }
 
+void cMoMacro_Engine::StartNextRunPaused() {
+    if (!debug_) debug_ = std::make_unique<DebugState>();
+    debug_->startPaused = true;
+}
+
 bool cMoMacro_Engine::DebugPaused() const {
     return debug_ && debug_->paused;
 }
@@ -97,7 +102,8 @@ bool cMoMacro_Engine::StoppedWhilePaused() const {
 void cMoMacro_Engine::ResetDebugRun() {
     debug_->calls.clear();
     debug_->step = DebugStep::Continue;
-    debug_->pauseRequested = false;
+    debug_->pauseRequested = debug_->startPaused;
+    debug_->startPaused = false;
     debug_->paused = false;
     debug_->stoppedWhilePaused = false;
     debug_->hostCountdown = 1;

@@ -215,9 +215,16 @@ TEST(RunDebugger, AStopWhilePausedEndsTheRunWithoutThePausedLine) {
     EXPECT_TRUE(host.output.empty());
     EXPECT_EQ(host.GlobalText(u"r"), u"");
 
-    // The next run (of the text given again, as after any failed run) starts afresh.
+    // A run asked to start paused pauses at its first line that can (the DIM), once.
     debugger.pausedAt.clear();
     host.engine.SetBreakpoints({});
+    host.engine.StartNextRunPaused();
+    host.Run(kCalls);
+    EXPECT_EQ(debugger.pausedAt, (std::vector<int32_t>{1}));
+
+    // The next run (of the text given again, as after any failed run) starts afresh.
+    debugger.pausedAt.clear();
+    host.output.clear();
     EXPECT_EQ(host.Run(kCalls), 0);
     EXPECT_EQ(host.output, (std::vector<std::u16string>{u"21"}));
 }
