@@ -13,7 +13,8 @@ struct cMoMacro_Engine::DebugState {
     };
 
     DebugHost* host = nullptr;
-    std::vector<int32_t> breakpoints; // source lines, ascending
+    std::vector<int32_t> asked;       // the breakpoints' source lines as the host gave them
+    std::vector<int32_t> breakpoints; // where they landed: lines that can pause, ascending
     DebugStep step = DebugStep::Continue;
     size_t stepDepth = 0;  // the calls open when the step was asked
     int32_t runToLine = 0; // the line of RunToLine

@@ -246,9 +246,9 @@ class cMoMacro_Engine {
     // --- debugging (run_debugger.cpp) ---
     // The host told of pauses; nullptr (the default) runs as if no debugger existed.
     void SetDebugHost(DebugHost* host);
-    // Breakpoints on source lines (1-based) of the current text: one on a line that cannot pause (blank,
-    // comment, FUNCTION, ELSE, the END of a block) moves to the next line that can. Returns the lines they
-    // landed on, in order and without repeats.
+    // Breakpoints on source lines (1-based): one on a line that cannot pause (blank, comment, FUNCTION, ELSE,
+    // the END of a block) moves to the next line that can. They are placed again on the text of each run;
+    // returns the lines they land on in the current text, in order and without repeats.
     std::vector<int32_t> SetBreakpoints(const std::vector<int32_t>& lines);
     // The run pauses before the next line that can pause (from the host's yield, for instance).
     void RequestPause();
@@ -568,5 +568,6 @@ class cMoMacro_Engine {
     void PushDebugFrame(int32_t functionIndex, cMoMacro_Variable* callerStore);
     void PopDebugFrame();
     void ResetDebugRun();
+    std::vector<int32_t> PlaceBreakpoints();
     bool StoppedWhilePaused() const;
 };

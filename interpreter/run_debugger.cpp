@@ -65,8 +65,15 @@ void cMoMacro_Engine::SetDebugHost(DebugHost* host) {
 
 std::vector<int32_t> cMoMacro_Engine::SetBreakpoints(const std::vector<int32_t>& lines) {
     if (!debug_) debug_ = std::make_unique<DebugState>();
+    debug_->asked = lines;
+    return PlaceBreakpoints();
+}
+
+// The breakpoints asked, on the lines of the current text that can pause: again at the start of every run,
+// so they may be asked before the text is given.
+std::vector<int32_t> cMoMacro_Engine::PlaceBreakpoints() {
     std::vector<int32_t> landed;
-    for (const int32_t wanted : lines) {
+    for (const int32_t wanted : debug_->asked) {
         const auto at = std::find_if(lines_.begin(), lines_.end(), [&](const MacroLine& line) {
             return line.LineNumber >= wanted && StopsAt(line.Kind);
         });
@@ -100,6 +107,7 @@ bool cMoMacro_Engine::StoppedWhilePaused() const {
 }
 
 void cMoMacro_Engine::ResetDebugRun() {
+    PlaceBreakpoints();
     debug_->calls.clear();
     debug_->step = DebugStep::Continue;
     debug_->pauseRequested = debug_->startPaused;

@@ -4,6 +4,7 @@
 #include "frm_macro_window.h"
 
 #include "debug_log.h"
+#include "debug_panes.h"
 #include "desktop_platform.h"
 #include "editor_widgets.h"
 #include "macro_facade.h"
@@ -99,6 +100,7 @@ frm_MacroWindow::frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop, QWidg
     BuildClientArea();
     focusReturn_ = new FocusReturn(this, txt_Macro);
     BuildMenus();
+    SetUpDebugger();
     SetCaption(QString());
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     client_->resize(kClientWidth, kClientHeight);
@@ -184,6 +186,7 @@ void frm_MacroWindow::BuildMenus() {
     BuildFileAndEditMenus();
     BuildEditCommands();
     BuildRunMenu();
+    BuildDebugMenu();
     BuildToolsAndHelpMenus();
 }
 
@@ -292,7 +295,14 @@ void frm_MacroWindow::LayoutPanes() {
     pic_Tool->setGeometry(0, 0, w, kToolHeight);
     txt_Macro->setGeometry(0, txt_Macro->y(), w, std::max(0, sepTop - txt_Macro->y()));
     pic_Sep->setGeometry(0, sepTop, w, kSeparatorHeight);
-    txt_Log->setGeometry(0, sepTop + kSeparatorHeight, w, std::max(0, msgTop - sepTop - kSeparatorHeight));
+    // While a run is debugged the 変数 and 呼び出し履歴 panes take the right part of the log's place.
+    const int logWidth = debugShown_ ? w * 11 / 20 : w;
+    const int lowerHeight = std::max(0, msgTop - sepTop - kSeparatorHeight);
+    txt_Log->setGeometry(0, sepTop + kSeparatorHeight, logWidth, lowerHeight);
+    if (pic_Debug != nullptr) {
+        pic_Debug->setVisible(debugShown_);
+        pic_Debug->setGeometry(logWidth, sepTop + kSeparatorHeight, w - logWidth, lowerHeight);
+    }
     pic_Msg->setGeometry(0, msgTop, w, kStatusHeight);
     lowerPaneHeight_ = msgTop - sepTop;
 }
@@ -346,6 +356,9 @@ void frm_MacroWindow::OnSplitterDragMoved(int y) {
 
 bool frm_MacroWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) OnClientResized();
+    if (event->type() == QEvent::ToolTip && txt_Macro != nullptr && watched == txt_Macro->viewport() &&
+        ShowValueTip(event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -9,6 +9,7 @@
 #include "macro_facade.h"
 #include "qt_user_interface.h"
 #include "recovery_store.h"
+#include "run_debugger_host.h"
 #include "common/emergency_stop.h"
 
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include <memory>
 
 class DebugLog;
+class DebugPanes;
 class FindBar;
 class FocusReturn;
 class GuideFrm;
@@ -71,6 +73,13 @@ class frm_MacroWindow : public QMainWindow {
             *Menu_Record = nullptr, *Menu_MacroHelp = nullptr, *Menu_Guide = nullptr, *Menu_Source = nullptr,
             *Menu_Hp = nullptr, *Menu_About = nullptr;
     QList<QAction*> Menu_FunctionCall;
+    // Debugging (frm_macro_window_debug.cpp): pause, go on, step, run to the caret's line, breakpoints.
+    QAction *Menu_Pause = nullptr, *Menu_Continue = nullptr, *Menu_StepOver = nullptr,
+            *Menu_StepInto = nullptr, *Menu_StepOut = nullptr, *Menu_RunToCursor = nullptr,
+            *Menu_Breakpoint = nullptr;
+    DebugPanes* pic_Debug =
+        nullptr; // the 変数 and 呼び出し履歴 panes, beside the log while a run is debugged
+    bool IsPaused() const { return debugHost_.IsPaused(); }
     // The editing commands of 編集 beyond select all, and the find bar under the editor text.
     QAction *mnuFind = nullptr, *mnuFindNext = nullptr, *mnuFindPrevious = nullptr, *mnuReplace = nullptr,
             *mnuGoToLine = nullptr;
@@ -178,6 +187,13 @@ class frm_MacroWindow : public QMainWindow {
     void Menu_Stop_Click();
     void PauseKey_Pressed();
     void Menu_Sync_Click();
+    void Menu_Pause_Click();
+    void Menu_Continue_Click();
+    void Menu_StepOver_Click();
+    void Menu_StepInto_Click();
+    void Menu_StepOut_Click();
+    void Menu_RunToCursor_Click();
+    void Menu_Breakpoint_Click();
     void menu_MusKbd_Click();
     void Menu_Tab_Click();
     void Menu_Font_Click();
@@ -224,6 +240,14 @@ class frm_MacroWindow : public QMainWindow {
                              void (frm_MacroWindow::*slot)());
     void UpdateEditingCommands();
     void BuildRunMenu();
+    void BuildDebugMenu();
+    void SetUpDebugger();
+    void OnDebugPause(cMoMacro_Engine& engine);
+    void OnDebugResume();
+    void UpdateDebugCommands();
+    // Idle: a run from the top that pauses at its first line; paused: the run goes on with the step.
+    void StepOrStart(DebugStep step);
+    bool ShowValueTip(QEvent* event);
     void BuildToolsAndHelpMenus();
     void OnClientResized();
     void GrowBackIfTooShort();
@@ -278,6 +302,8 @@ class frm_MacroWindow : public QMainWindow {
     bool running_ = false;
     bool closeAfterRun_ = false;
     bool endingWithoutUser_ = false;
+    EditorDebugHost debugHost_;
+    bool debugShown_ = false; // the debug panes stand beside the log (from a run's first pause to its end)
     int endingWaits_ = 0;
     QTimer endingTimer_; // repeats the ending's steps until the program has ended
 };

@@ -109,8 +109,10 @@ void frm_MacroWindow::FinishRun() {
     QTimer::singleShot(0, this, &QWidget::close);
 }
 
+// A paused run ends at once, without its paused line.
 void frm_MacroWindow::Menu_Stop_Click() {
     mMacro->ForceStop();
+    debugHost_.Go(DebugStep::Stop);
     ui_.CloseMessageWindow();
 }
 
@@ -151,11 +153,18 @@ void frm_MacroWindow::SetRunningState(bool running) {
         txt_Macro->setFocus();
         focusReturn_->ReturnNow();
     }
-    // Idle, the strip shows the caret's line again, however the run ended.
-    if (running)
+    // Idle, the strip shows the caret's line again, however the run ended; the debug panes give the log its
+    // place back.
+    if (running) {
         ShowStatus(QStringLiteral("実行中"));
-    else
+    } else {
         ShowCaretLine();
+        if (debugShown_) {
+            debugShown_ = false;
+            LayoutPanes();
+        }
+    }
+    UpdateDebugCommands();
 }
 
 void frm_MacroWindow::btn_ToolBar_Click(int index) {

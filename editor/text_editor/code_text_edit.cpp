@@ -2,9 +2,11 @@
 // themselves are the pure functions of line_editing.h; this file applies them to the document.
 #include "code_text_edit.h"
 
+#include "breakpoint_marks.h"
 #include "line_editing.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTextBlock>
 #include <QWheelEvent>
@@ -22,6 +24,9 @@ class LineNumberGutter : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override { editor_->PaintGutter(event); }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) editor_->GutterClicked(qRound(event->position().y()));
+    }
 
   private:
     CodeTextEdit* editor_;
@@ -36,6 +41,9 @@ const QColor kCurrentLineColour(0xFF, 0xFB, 0xDD);
 const QColor kGutterColour(0xF0, 0xF0, 0xF0);
 const QColor kGutterNumberColour(0x90, 0x90, 0x90);
 const QColor kGutterCurrentColour(0x20, 0x20, 0x20);
+const QColor kBreakpointColour(0xC8, 0x28, 0x28);
+const QColor kPausedColour(0xFF, 0xC0, 0x40);
+const QColor kPausedLineColour(0xFF, 0xE8, 0xA8);
 
 bool IsEnterKey(const QKeyEvent* event) {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -147,13 +155,56 @@ void CodeTextEdit::PaintGutter(QPaintEvent* event) {
     while (block.isValid() && top <= event->rect().bottom()) {
         const int bottom = top + qRound(blockBoundingRect(block).height());
         if (block.isVisible() && bottom >= event->rect().top()) {
-            painter.setPen(block.blockNumber() == current ? kGutterCurrentColour : kGutterNumberColour);
+            const QRect cell(0, top, gutter_->width(), bottom - top);
+            const bool paused = block.blockNumber() + 1 == pausedLine_;
+            if (HasBreakpoint(block)) painter.fillRect(cell, kBreakpointColour);
+            if (paused) painter.fillRect(cell.adjusted(0, 0, -gutter_->width() / 2, 0), kPausedColour);
+            painter.setPen(HasBreakpoint(block)                       ? Qt::white
+                           : paused || block.blockNumber() == current ? kGutterCurrentColour
+                                                                      : kGutterNumberColour);
             painter.drawText(0, top, gutter_->width() - kGutterPadding, fontMetrics().height(),
                              Qt::AlignRight, QString::number(block.blockNumber() + 1));
         }
         block = block.next();
         top = bottom;
     }
+}
+
+void CodeTextEdit::GutterClicked(int y) {
+    const QTextBlock block = cursorForPosition(QPoint(0, y)).block();
+    if (block.isValid()) ToggleBreakpointAtLine(block.blockNumber() + 1);
+}
+
+void CodeTextEdit::ToggleBreakpointAtLine(int line) {
+    const QTextBlock block = document()->findBlockByNumber(line - 1);
+    if (!block.isValid()) return;
+    SetBreakpoint(block, !HasBreakpoint(block));
+    gutter_->update();
+    emit BreakpointsChanged();
+}
+
+QList<int> CodeTextEdit::Breakpoints() const {
+    return BreakpointLines(*document());
+}
+
+void CodeTextEdit::SetBreakpoints(const QList<int>& lines) {
+    SetBreakpointLines(*document(), lines);
+    gutter_->update();
+    emit BreakpointsChanged();
+}
+
+void CodeTextEdit::SetPausedLine(int line) {
+    pausedLine_ = line;
+    if (line > 0) {
+        const QTextBlock block = document()->findBlockByNumber(line - 1);
+        if (block.isValid()) {
+            QTextCursor at(block);
+            setTextCursor(at);
+            ensureCursorVisible();
+        }
+    }
+    UpdateExtraSelections();
+    gutter_->update();
 }
 
 void CodeTextEdit::SetMatchSelections(const QList<QTextEdit::ExtraSelection>& selections) {
@@ -179,7 +230,16 @@ void CodeTextEdit::UpdateExtraSelections() {
     line.format.setProperty(QTextFormat::FullWidthSelection, true);
     line.cursor = textCursor();
     line.cursor.clearSelection();
-    setExtraSelections(QList<QTextEdit::ExtraSelection>{line} + matchSelections_);
+    QList<QTextEdit::ExtraSelection> selections{line};
+    const QTextBlock pausedBlock = document()->findBlockByNumber(pausedLine_ - 1);
+    if (pausedLine_ > 0 && pausedBlock.isValid()) {
+        QTextEdit::ExtraSelection paused;
+        paused.format.setBackground(kPausedLineColour);
+        paused.format.setProperty(QTextFormat::FullWidthSelection, true);
+        paused.cursor = QTextCursor(pausedBlock);
+        selections.append(paused);
+    }
+    setExtraSelections(selections + matchSelections_);
 }
 
 // Wrapping starts when a changed line is longer than kLongestUnwrappedLine and ends when no line is: all

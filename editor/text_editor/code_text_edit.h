@@ -63,6 +63,19 @@ class CodeTextEdit : public QPlainTextEdit {
     QWidget* Gutter() const;
     int GutterWidth() const;
 
+    // Breakpoints: a line's number in the gutter shows white on red. F9 (through the window's command) and a
+    // click on the gutter turn the caret's (the clicked) line's breakpoint on and off.
+    void ToggleBreakpointAtLine(int line);
+    QList<int> Breakpoints() const;
+    void SetBreakpoints(const QList<int>& lines);
+    // The line a paused run stands before (1-based; 0: none): highlighted across the editor, its number
+    // shown on amber, and scrolled into view.
+    void SetPausedLine(int line);
+    int PausedLine() const { return pausedLine_; }
+
+  signals:
+    void BreakpointsChanged();
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -73,6 +86,7 @@ class CodeTextEdit : public QPlainTextEdit {
   private:
     friend class LineNumberGutter;
     void PaintGutter(QPaintEvent* event);
+    void GutterClicked(int y);
     void UpdateMargins();
     void PlaceSideWidgets();
     void OnUpdateRequest(const QRect& rect, int dy);
@@ -91,4 +105,5 @@ class CodeTextEdit : public QPlainTextEdit {
     QList<QTextEdit::ExtraSelection> matchSelections_;
     int tabSize_ = 4;
     int wheelZoomAngle_ = 0; // wheel turn with Ctrl held, not yet a whole zoom step
+    int pausedLine_ = 0;
 };

@@ -103,8 +103,17 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
                            "行へ移動(&G)", "-", "コメント(&M)", "インデント(&I)", "インデント解除(&D)",
                            "拡大/縮小(&Z)"}));
     EXPECT_EQ(Captions(w->mnuZoom), (QStringList{"拡大(&I)", "縮小(&O)", "元の大きさ(&R)"}));
+    // The run menu's own three items, then the debugger's.
     EXPECT_EQ(Captions(w->Menu_Execute),
-              (QStringList{"先頭から実行(&R)", "強制停止(&S)", "関数呼び出し(&F)"}));
+              (QStringList{"先頭から実行(&R)", "強制停止(&S)", "関数呼び出し(&F)", "-", "一時停止(&P)",
+                           "続行(&C)", "ステップ実行(&O)", "ステップイン(&I)", "ステップアウト(&U)",
+                           "カーソル行まで実行(&T)", "-", "ブレークポイントの設定/解除(&B)"}));
+    EXPECT_EQ(w->Menu_Continue->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(w->Menu_StepOver->shortcut(), QKeySequence(Qt::Key_F10));
+    EXPECT_EQ(w->Menu_StepInto->shortcut(), QKeySequence(Qt::Key_F11));
+    EXPECT_EQ(w->Menu_StepOut->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F11));
+    EXPECT_EQ(w->Menu_RunToCursor->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F10));
+    EXPECT_EQ(w->Menu_Breakpoint->shortcut(), QKeySequence(Qt::Key_F9));
     EXPECT_EQ(Captions(w->Menu_Config),
               (QStringList{"MUS/KBD高速入力", "-", "タブサイズ(&T)", "フォント(&F)", "デバッグのクリア(&C)",
                            "同期実行(&S)", "-", "ウィンドウ情報(&W)", "画像の切り取り(&P)",

@@ -1,0 +1,32 @@
+// A breakpoint is a mark in the line's block data: it stays with the line when lines are added or taken away
+// above it, and goes with the line when the line is deleted.
+#include "breakpoint_marks.h"
+
+#include <QTextDocument>
+
+namespace {
+
+class BreakpointMark : public QTextBlockUserData {};
+
+} // namespace
+
+bool HasBreakpoint(const QTextBlock& block) {
+    return dynamic_cast<BreakpointMark*>(block.userData()) != nullptr;
+}
+
+void SetBreakpoint(QTextBlock block, bool on) {
+    if (on == HasBreakpoint(block)) return;
+    block.setUserData(on ? new BreakpointMark : nullptr); // the block owns its data
+}
+
+QList<int> BreakpointLines(const QTextDocument& document) {
+    QList<int> lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        if (HasBreakpoint(block)) lines.append(block.blockNumber() + 1);
+    return lines;
+}
+
+void SetBreakpointLines(QTextDocument& document, const QList<int>& lines) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        SetBreakpoint(block, lines.contains(block.blockNumber() + 1));
+}
