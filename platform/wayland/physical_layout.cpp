@@ -47,29 +47,28 @@ PhysicalLayout::PhysicalLayout(const std::vector<ScaledOutput>& outputs) {
     }
     if (outputs_.empty()) return;
     layoutBox_ = ScreenRect{boxLeft, boxTop, boxRight - boxLeft, boxBottom - boxTop};
-    std::vector<size_t> order(outputs_.size());
-    // Left to right for the columns: every output wholly to the left of another is placed before it.
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return outputs_[a].logical.left < outputs_[b].logical.left; });
-    for (size_t i : order) {
-        Placed& output = outputs_[i];
-        int32_t left = output.logical.left - boxLeft;
-        for (const Placed& other : outputs_)
-            if (Right(other.logical) <= output.logical.left && &other != &output)
-                left = std::max(left, Right(other.desktop) + (output.logical.left - Right(other.logical)));
-        output.desktop.left = left;
-    }
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return outputs_[a].logical.top < outputs_[b].logical.top; });
-    for (size_t i : order) {
-        Placed& output = outputs_[i];
-        int32_t top = output.logical.top - boxTop;
-        for (const Placed& other : outputs_)
-            if (Bottom(other.logical) <= output.logical.top && &other != &output)
-                top = std::max(top, Bottom(other.desktop) + (output.logical.top - Bottom(other.logical)));
-        output.desktop.top = top;
-    }
+    // Along one axis (x with left and width, y with top and height), in the order of the outputs' layout
+    // places: every output wholly before another is placed before it.
+    const auto placeAlong = [this](int32_t boxStart, int32_t ScreenRect::*at, int32_t ScreenRect::*size) {
+        std::vector<size_t> order(outputs_.size());
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return outputs_[a].logical.*at < outputs_[b].logical.*at;
+        });
+        for (size_t i : order) {
+            Placed& output = outputs_[i];
+            int32_t place = output.logical.*at - boxStart;
+            for (const Placed& other : outputs_) {
+                const int32_t otherEnd = other.logical.*at + other.logical.*size;
+                if (&other != &output && otherEnd <= output.logical.*at)
+                    place = std::max(place, other.desktop.*at + other.desktop.*size +
+                                                (output.logical.*at - otherEnd));
+            }
+            output.desktop.*at = place;
+        }
+    };
+    placeAlong(boxLeft, &ScreenRect::left, &ScreenRect::width);
+    placeAlong(boxTop, &ScreenRect::top, &ScreenRect::height);
     for (const Placed& output : outputs_) {
         desktop_.width = std::max(desktop_.width, Right(output.desktop));
         desktop_.height = std::max(desktop_.height, Bottom(output.desktop));
