@@ -1,5 +1,6 @@
 // Name resolution and calls: variables and array elements, user FUNCTION/SUB calls with their own stores and
 // by-value parameters, and the requests that hand unknown names to the host.
+#include "debug_state.h"
 #include "engine.h"
 
 #include "value_ops.h"
@@ -145,10 +146,9 @@ cMoMacro_Engine::ExecuteUserFunction(int32_t functionIndex, std::unique_ptr<cMoM
     local_.swap(store); // store holds the caller's until the call is over
     ++callDepth_;
     if (debug_) [[unlikely]]
-        PushDebugFrame(functionIndex, store.get());
+        debug_->calls[static_cast<size_t>(callDepth_)] =
+            DebugState::Call{functionIndex, callerLine, store.get()};
     RunBlock(functions_[static_cast<size_t>(functionIndex)].LineIndex + 1);
-    if (debug_) [[unlikely]]
-        PopDebugFrame();
     --callDepth_;
     local_.swap(store);
     MacroValue result;

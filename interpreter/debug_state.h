@@ -25,7 +25,9 @@ struct cMoMacro_Engine::DebugState {
     int32_t pausedLine = 0;
     int32_t hostCountdown = 1; // statements left before the host's own yield
     int32_t granted = 1;       // statements the run was let run before its next look
-    std::vector<Call> calls;
+    // Entry d is the call open at depth d (1 … the engine's call depth), written by every call while a host
+    // is attached: a fixed table, so a call costs a few stores and its return nothing.
+    std::vector<Call> calls = std::vector<Call>(cMoMacro_Engine::kMaxCallDepth + 1);
 
     // Whether every line must be looked at: otherwise the run yields at the host's own pace.
     bool Watching() const {

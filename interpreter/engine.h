@@ -565,8 +565,6 @@ class cMoMacro_Engine {
     std::unique_ptr<DebugState> debug_;
     void DebugYield(const MacroLine& line);
     void DebugBeforeLine(const MacroLine& line);
-    void PushDebugFrame(int32_t functionIndex, cMoMacro_Variable* callerStore);
-    void PopDebugFrame();
     void ResetDebugRun();
     std::vector<int32_t> PlaceBreakpoints();
     bool StoppedWhilePaused() const;

@@ -108,7 +108,6 @@ bool cMoMacro_Engine::StoppedWhilePaused() const {
 
 void cMoMacro_Engine::ResetDebugRun() {
     PlaceBreakpoints();
-    debug_->calls.clear();
     debug_->step = DebugStep::Continue;
     debug_->pauseRequested = debug_->startPaused;
     debug_->startPaused = false;
@@ -116,14 +115,6 @@ void cMoMacro_Engine::ResetDebugRun() {
     debug_->stoppedWhilePaused = false;
     debug_->hostCountdown = 1;
     debug_->granted = 1;
-}
-
-void cMoMacro_Engine::PushDebugFrame(int32_t functionIndex, cMoMacro_Variable* callerStore) {
-    debug_->calls.push_back(DebugState::Call{functionIndex, error_.ErrorLine(), callerStore});
-}
-
-void cMoMacro_Engine::PopDebugFrame() {
-    if (!debug_->calls.empty()) debug_->calls.pop_back();
 }
 
 // The yield while a debugger exists: the host's own yield at its own pace, and, while something waits for a
@@ -143,7 +134,7 @@ void cMoMacro_Engine::DebugYield(const MacroLine& line) {
 void cMoMacro_Engine::DebugBeforeLine(const MacroLine& line) {
     DebugState& debug = *debug_;
     if (!StopsAt(line.Kind)) return;
-    const size_t depth = debug.calls.size();
+    const auto depth = static_cast<size_t>(callDepth_);
     bool pause = debug.pauseRequested ||
                  std::binary_search(debug.breakpoints.begin(), debug.breakpoints.end(), line.LineNumber);
     switch (debug.step) {
@@ -194,15 +185,18 @@ std::vector<DebugFrame> cMoMacro_Engine::DebugFrames() const {
         return f >= 0 ? UserFunctionName(f) : std::u16string();
     };
     frames.push_back(DebugFrame{functionAt(debug_->pausedLine), debug_->pausedLine});
-    for (auto call = debug_->calls.rbegin(); call != debug_->calls.rend(); ++call)
-        frames.push_back(DebugFrame{functionAt(call->callerLine), call->callerLine});
+    for (int32_t depth = callDepth_; depth >= 1; --depth) {
+        const int32_t line = debug_->calls[static_cast<size_t>(depth)].callerLine;
+        frames.push_back(DebugFrame{functionAt(line), line});
+    }
     return frames;
 }
 
 std::vector<DebugVariable> cMoMacro_Engine::DebugLocals(size_t frame) const {
-    if (!debug_ || !debug_->paused || frame > debug_->calls.size()) return {};
+    const auto depth = static_cast<size_t>(callDepth_);
+    if (!debug_ || !debug_->paused || frame > depth) return {};
     if (frame == 0) return VariablesOf(local_.get());
-    return VariablesOf(debug_->calls[debug_->calls.size() - frame].callerStore);
+    return VariablesOf(debug_->calls[depth + 1 - frame].callerStore);
 }
 
 std::vector<DebugVariable> cMoMacro_Engine::DebugGlobals() const {
@@ -219,8 +213,8 @@ std::vector<std::u16string> cMoMacro_Engine::DebugElements(size_t frame, const s
         store = global_.get();
     else if (frame == 0)
         store = local_.get();
-    else if (frame <= debug_->calls.size())
-        store = debug_->calls[debug_->calls.size() - frame].callerStore;
+    else if (frame <= static_cast<size_t>(callDepth_))
+        store = debug_->calls[static_cast<size_t>(callDepth_) + 1 - frame].callerStore;
     if (store == nullptr) return elements;
     const int32_t position = store->SearchIndex(name);
     const MacroValue* values = nullptr;
