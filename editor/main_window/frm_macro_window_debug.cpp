@@ -72,7 +72,8 @@ void frm_MacroWindow::UpdateDebugCommands() {
 }
 
 void frm_MacroWindow::OnDebugPause(cMoMacro_Engine& engine) {
-    const int line = engine.DebugFrames().empty() ? 0 : engine.DebugFrames().front().line;
+    const std::vector<DebugFrame> frames = engine.DebugFrames();
+    const int line = frames.empty() ? 0 : frames.front().line;
     // While paused the text can be read, its caret moved (for a breakpoint or the line to run to) and its
     // variables pointed at, but not changed.
     txt_Macro->setReadOnly(true);

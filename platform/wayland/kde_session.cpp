@@ -86,10 +86,10 @@ class KdeInput final : public CompositorInput {
     }
     // KWin does not tell where its pointer is: a relative move is divided by the primary output's scale.
     void MoveBy(int32_t dx, int32_t dy) override {
+        // Without any output the scale is 1.
         ScreenRect primary;
-        const double scale = connection_.Outputs().Primary(primary)
-                                 ? connection_.Outputs().Physical().ScaleAt(primary.left, primary.top)
-                                 : 1;
+        connection_.Outputs().Primary(primary);
+        const double scale = connection_.Outputs().Physical().ScaleAt(primary.left, primary.top);
         org_kde_kwin_fake_input_pointer_motion(connection_.FakeInput(), wl_fixed_from_double(dx / scale),
                                                wl_fixed_from_double(dy / scale));
         Sent();
