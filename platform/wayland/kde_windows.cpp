@@ -206,10 +206,10 @@ void KdeWindows::Move(int32_t window, int32_t x, int32_t y, int32_t width, int32
     // size of its own. A script KWin has not run within a while (seen on a loaded machine, now and then) is
     // given again.
     for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
-        std::string plugin;
-        if (!RunScript(MoveScript(entry->uuid, frame), plugin)) return;
+        KwinScript script;
+        if (!RunScript(MoveScript(entry->uuid, frame), script)) return;
         const bool there = PollUntil(cornerThere, kMoveAttemptMs, 10);
-        UnloadScript(plugin);
+        UnloadScript(script);
         if (there) break;
     }
     WaitForNewPlacement(
@@ -220,9 +220,10 @@ void KdeWindows::Move(int32_t window, int32_t x, int32_t y, int32_t width, int32
         target, before);
 }
 
-// Writes the script to a private file and has KWin load and start it. KWin reads and runs a started script on
-// a later turn of its own loop: the script and its file go (UnloadScript) only once its work is seen done.
-bool KdeWindows::RunScript(const std::string& text, std::string& plugin) {
+// Writes the script to a private file and has KWin load and run it. The script's own object runs it and
+// answers once it has been read and evaluated; where that object is missing (older KWin), KWin's
+// start runs every loaded script, this one among them. Either way the file stays until UnloadScript.
+bool KdeWindows::RunScript(const std::string& text, KwinScript& script) {
     if (!bus_) bus_ = MutterBus::Connect();
     if (!bus_) return false;
     char path[] = "/tmp/quillonmacro-kwin-XXXXXX.js";
@@ -230,27 +231,31 @@ bool KdeWindows::RunScript(const std::string& text, std::string& plugin) {
     if (fd < 0) return false;
     const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     close(fd);
-    plugin = "quillonmacro-move-" + std::to_string(getpid()) + "-" + std::to_string(++scripts_);
+    script.path = path;
+    script.plugin = "quillonmacro-move-" + std::to_string(getpid()) + "-" + std::to_string(++scripts_);
     bool ran = false;
     sd_bus_message* reply = nullptr;
     if (written && bus_->Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "loadScript",
-                              kScriptAnswerMs, &reply, "ss", path, plugin.c_str())) {
-        // A loaded script runs when the scripts are started; one started already is not run again.
+                              kScriptAnswerMs, &reply, "ss", path, script.plugin.c_str())) {
         int32_t id = -1;
-        if (sd_bus_message_read(reply, "i", &id) > 0 && id >= 0)
-            ran = bus_->Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "start", kScriptAnswerMs,
-                             nullptr, "");
+        if (sd_bus_message_read(reply, "i", &id) > 0 && id >= 0) {
+            const std::string object = "/Scripting/Script" + std::to_string(id);
+            ran = bus_->Call("org.kde.KWin", object.c_str(), "org.kde.kwin.Script", "run", kScriptAnswerMs,
+                             nullptr, "") ||
+                  (!bus_->Lost() && bus_->Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "start",
+                                               kScriptAnswerMs, nullptr, ""));
+        }
         sd_bus_message_unref(reply);
     }
-    // KWin has read the file by now: loading reads it at once.
-    unlink(path);
-    if (!ran) UnloadScript(plugin);
+    if (!ran) UnloadScript(script);
     return ran;
 }
 
-void KdeWindows::UnloadScript(const std::string& plugin) {
-    bus_->Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "unloadScript", kScriptAnswerMs,
-               nullptr, "s", plugin.c_str());
+void KdeWindows::UnloadScript(const KwinScript& script) {
+    if (!bus_->Lost())
+        bus_->Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "unloadScript", kScriptAnswerMs,
+                   nullptr, "s", script.plugin.c_str());
+    unlink(script.path.c_str());
 }
 
 int32_t KdeWindows::Command(int32_t window, int32_t command) {

@@ -26,6 +26,13 @@ struct KdeWindow {
     bool unmapped = false;
 };
 
+// A script loaded into KWin: its name there and the private file it is read from. KWin reads the file on a
+// thread of its own some time after it is told to run it, so the file stays until the script is unloaded.
+struct KwinScript {
+    std::string plugin;
+    std::string path;
+};
+
 class KdeWindows final : public CompositorWindows {
   public:
     explicit KdeWindows(WlrootsConnection& connection);
@@ -47,8 +54,8 @@ class KdeWindows final : public CompositorWindows {
     std::vector<KdeWindow*> Ordered();
     KdeWindow* Lookup(int32_t window);
     bool PlacementOf(const KdeWindow& window, WindowPlacement& out) const;
-    bool RunScript(const std::string& text, std::string& plugin);
-    void UnloadScript(const std::string& plugin);
+    bool RunScript(const std::string& text, KwinScript& script);
+    void UnloadScript(const KwinScript& script);
 
     WlrootsConnection& connection_;
     org_kde_plasma_window_management* manager_ = nullptr;
@@ -57,5 +64,4 @@ class KdeWindows final : public CompositorWindows {
     int32_t nextId_ = 1;
     std::unique_ptr<MutterBus> bus_;
     int scripts_ = 0;
-    std::string scriptFile_; // of the script KWin runs now
 };
