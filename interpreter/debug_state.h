@@ -13,6 +13,7 @@ struct cMoMacro_Engine::DebugState {
     };
 
     DebugHost* host = nullptr;
+    bool evaluating = false;          // a line is being evaluated while paused: nothing pauses inside it
     std::vector<int32_t> asked;       // the breakpoints' source lines as the host gave them
     std::vector<int32_t> breakpoints; // where they landed: lines that can pause, ascending
     DebugStep step = DebugStep::Continue;
@@ -34,3 +35,6 @@ struct cMoMacro_Engine::DebugState {
         return host != nullptr && (!breakpoints.empty() || step != DebugStep::Continue || pauseRequested);
     }
 };
+
+// The kind a debugger shows for a value.
+DebugVariable::Kind DebugKindOf(const MacroValue& value);

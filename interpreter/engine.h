@@ -264,6 +264,11 @@ class cMoMacro_Engine {
     std::vector<DebugVariable> DebugGlobals() const;
     std::vector<std::u16string> DebugElements(size_t frame, const std::u16string& name, int32_t first,
                                               int32_t count) const;
+    // While paused: a line evaluated in the paused call, with its variables (its own, then the globals). A
+    // line `name = expression` or `name(index) = expression` gives that variable of the run the value; any
+    // other line is an expression whose value is answered. A user function the line calls runs to its end
+    // without pausing. The run's own error and values being computed stay as they were.
+    DebugEvaluation DebugEvaluate(const std::u16string& line);
 
   private:
     // lexer

@@ -25,7 +25,27 @@ bool StopsAt(StatementKind kind) {
     }
 }
 
-DebugVariable::Kind KindOf(const MacroValue& value) {
+std::vector<DebugVariable> VariablesOf(const cMoMacro_Variable* store) {
+    std::vector<DebugVariable> variables;
+    if (store == nullptr) return variables;
+    for (int32_t p = 0; p < store->Count(); ++p) {
+        DebugVariable variable;
+        variable.name = store->NameOf(p);
+        const MacroValue* first = nullptr;
+        if (const MacroValue* scalar = store->ScalarAt(p)) {
+            variable.kind = DebugKindOf(*scalar);
+            variable.value = ToText(*scalar);
+        } else if (store->ArrayAt(p, first, variable.last)) {
+            variable.kind = DebugVariable::Kind::Array;
+        }
+        variables.push_back(std::move(variable));
+    }
+    return variables;
+}
+
+} // namespace
+
+DebugVariable::Kind DebugKindOf(const MacroValue& value) {
     switch (value.Kind()) {
     case ValueKind::Empty:
     case ValueKind::Null:
@@ -37,26 +57,6 @@ DebugVariable::Kind KindOf(const MacroValue& value) {
         return DebugVariable::Kind::Number;
     }
 }
-
-std::vector<DebugVariable> VariablesOf(const cMoMacro_Variable* store) {
-    std::vector<DebugVariable> variables;
-    if (store == nullptr) return variables;
-    for (int32_t p = 0; p < store->Count(); ++p) {
-        DebugVariable variable;
-        variable.name = store->NameOf(p);
-        const MacroValue* first = nullptr;
-        if (const MacroValue* scalar = store->ScalarAt(p)) {
-            variable.kind = KindOf(*scalar);
-            variable.value = ToText(*scalar);
-        } else if (store->ArrayAt(p, first, variable.last)) {
-            variable.kind = DebugVariable::Kind::Array;
-        }
-        variables.push_back(std::move(variable));
-    }
-    return variables;
-}
-
-} // namespace
 
 void cMoMacro_Engine::SetDebugHost(DebugHost* host) {
     if (!debug_) debug_ = std::make_unique<DebugState>();
@@ -133,7 +133,7 @@ void cMoMacro_Engine::DebugYield(const MacroLine& line) {
 
 void cMoMacro_Engine::DebugBeforeLine(const MacroLine& line) {
     DebugState& debug = *debug_;
-    if (!StopsAt(line.Kind)) return;
+    if (!StopsAt(line.Kind) || debug.evaluating) return;
     const auto depth = static_cast<size_t>(callDepth_);
     bool pause = debug.pauseRequested ||
                  std::binary_search(debug.breakpoints.begin(), debug.breakpoints.end(), line.LineNumber);

@@ -33,6 +33,16 @@ struct DebugVariable {
     int32_t last = -1;    // an array's last index
 };
 
+// What a line evaluated in a paused run gave: its value, or its error.
+struct DebugEvaluation {
+    int32_t errorCode = 0;       // 0 when the line was evaluated
+    std::u16string errorMessage; // the code's message and the error's own text, as a run's error shows them
+    std::u16string errorInformation;
+    DebugVariable::Kind kind = DebugVariable::Kind::Empty;
+    std::u16string value;  // as PRINT shows it
+    bool assigned = false; // the line gave a variable of the run a new value
+};
+
 // The host of a debugged run: told on the run's thread that the run is paused before a line, it returns how
 // to go on once it has decided (the run waits meanwhile). While it is inside Paused it may read the run
 // through the engine's Debug… functions. For RunToLine it sets `line` to the source line to run to.

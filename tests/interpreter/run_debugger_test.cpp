@@ -283,3 +283,65 @@ TEST(RunDebugger, ArrayElementsOfEachCallAndTheGlobals) {
     EXPECT_EQ(reader.global, (std::vector<std::u16string>{u"two", u"3.5"}));
     EXPECT_TRUE(reader.missing.empty());
 }
+
+// Lines evaluated while paused inside a call: expressions over its own and the global variables, user
+// functions run without pausing at their breakpoints, assignments to a local, a global and an element,
+// and errors answered as errors while the run goes on untouched.
+TEST(RunDebugger, LinesEvaluatedWhilePausedReadAndAssignInThePausedCall) {
+    TestHost host;
+    struct Evaluator : DebugHost {
+        std::vector<std::string> answers;
+        std::vector<std::string> lines;
+        DebugStep Paused(cMoMacro_Engine& engine, int32_t&) override {
+            for (const std::string& line : lines) {
+                const DebugEvaluation e = engine.DebugEvaluate(FromUtf8(line));
+                answers.push_back(e.errorCode != 0
+                                      ? "error " + std::to_string(e.errorCode) + " " + ToUtf8(e.errorMessage)
+                                      : (e.assigned ? "set " : "") + ToUtf8(e.value) + ":" +
+                                            std::to_string(static_cast<int>(e.kind)));
+            }
+            lines.clear();
+            // The run's own state is untouched by the evaluations: still paused, no error.
+            EXPECT_TRUE(engine.DebugPaused());
+            EXPECT_EQ(engine.Error().ErrorCode(), 0);
+            return DebugStep::Continue;
+        }
+    } evaluator;
+    host.engine.SetDebugHost(&evaluator);
+    host.engine.SetMacroText(qm_test::Crlf(u"dim g, a(2)\n"        // 1
+                                           u"g = 5\n"              // 2
+                                           u"PRINT Twice(3) + 1\n" // 3
+                                           u"PRINT g\n"            // 4
+                                           u"PRINT a(1)\n"         // 5
+                                           u"FUNCTION Twice(n)\n"  // 6
+                                           u"  dim t\n"            // 7
+                                           u"  t = n * 2\n"        // 8
+                                           u"  Twice = t\n"        // 9
+                                           u"END FUNCTION\n"       // 10
+                                           u"FUNCTION Half(v)\n"   // 11
+                                           u"  Half = v / 2\n"     // 12
+                                           u"END FUNCTION\n"));    // 13
+    host.engine.SetBreakpoints({9, 12});
+    evaluator.lines = {"t + g",     "n * 100",        "\"x\" + \"y\"", "Half(t)", "(t + 3) / 3", "t = 40",
+                       "g = g + 1", "a(1) = \"one\"", "nothing + 1",   "1 +",     "a(9) = 1",    "",
+                       "t"};
+    EXPECT_EQ(host.engine.Run(), 0) << ToUtf8(host.Info());
+    ASSERT_EQ(evaluator.answers.size(), 13u);
+    EXPECT_EQ(evaluator.answers[0], "11:0");  // t = 6, g = 5
+    EXPECT_EQ(evaluator.answers[1], "300:0"); // the parameter
+    EXPECT_EQ(evaluator.answers[2], "xy:1");
+    EXPECT_EQ(evaluator.answers[3], "3:0"); // Half ran to its end; its breakpoint on line 12 did not pause
+    EXPECT_EQ(evaluator.answers[4], "3:0");
+    EXPECT_EQ(evaluator.answers[5], "set 40:0");
+    EXPECT_EQ(evaluator.answers[6], "set 6:0");
+    EXPECT_EQ(evaluator.answers[7], "set one:1");
+    EXPECT_EQ(evaluator.answers[8].rfind("error 5 ", 0), 0u) << evaluator.answers[8];
+    EXPECT_EQ(evaluator.answers[9].rfind("error ", 0), 0u) << evaluator.answers[9];
+    EXPECT_EQ(evaluator.answers[10].rfind("error ", 0), 0u) << evaluator.answers[10];
+    EXPECT_EQ(evaluator.answers[11], ":3");
+    EXPECT_EQ(evaluator.answers[12], "40:0");
+    // The assignments reached the run: Twice returns 40, g is 6, a(1) is "one".
+    EXPECT_EQ(host.output, (std::vector<std::u16string>{u"41", u"6", u"one"}));
+    // Not paused: nothing is evaluated.
+    EXPECT_EQ(host.engine.DebugEvaluate(u"1 + 1").errorCode, -1);
+}
