@@ -221,8 +221,9 @@ void KdeWindows::Move(int32_t window, int32_t x, int32_t y, int32_t width, int32
 }
 
 // Writes the script to a private file and has KWin load and run it. The script's own object runs it and
-// answers once it has been read and evaluated; where that object is missing (older KWin), KWin's
-// start runs every loaded script, this one among them. Either way the file stays until UnloadScript.
+// answers once KWin has read and evaluated it (KWin reads the file on a thread of its own); where no such
+// object answers, KWin's start runs every loaded script, this one among them. Either way the file stays
+// until UnloadScript.
 bool KdeWindows::RunScript(const std::string& text, KwinScript& script) {
     if (!bus_) bus_ = MutterBus::Connect();
     if (!bus_) return false;
@@ -239,11 +240,15 @@ bool KdeWindows::RunScript(const std::string& text, KwinScript& script) {
                               kScriptAnswerMs, &reply, "ss", path, script.plugin.c_str())) {
         int32_t id = -1;
         if (sd_bus_message_read(reply, "i", &id) > 0 && id >= 0) {
-            const std::string object = "/Scripting/Script" + std::to_string(id);
-            ran = bus_->Call("org.kde.KWin", object.c_str(), "org.kde.kwin.Script", "run", kScriptAnswerMs,
-                             nullptr, "") ||
-                  (!bus_->Lost() && bus_->Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "start",
-                                               kScriptAnswerMs, nullptr, ""));
+            // KWin 5 names the script's object by its number alone, KWin 6 under /Scripting.
+            const std::string kwin5 = "/" + std::to_string(id);
+            const std::string kwin6 = "/Scripting/Script" + std::to_string(id);
+            ran = bus_->CallIfThere("org.kde.KWin", kwin5.c_str(), "org.kde.kwin.Script", "run",
+                                    kScriptAnswerMs) ||
+                  (!bus_->Lost() && bus_->CallIfThere("org.kde.KWin", kwin6.c_str(), "org.kde.kwin.Script",
+                                                      "run", kScriptAnswerMs)) ||
+                  (!bus_->Lost() && bus_->Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting",
+                                               "start", kScriptAnswerMs, nullptr, ""));
         }
         sd_bus_message_unref(reply);
     }

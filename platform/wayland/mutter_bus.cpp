@@ -96,6 +96,22 @@ bool MutterBus::Call(const char* destination, const char* path, const char* inte
     return false;
 }
 
+bool MutterBus::CallIfThere(const char* destination, const char* path, const char* interface,
+                            const char* method, int timeoutMs) {
+    sd_bus_message* call = nullptr;
+    int r = sd_bus_message_new_method_call(bus_, &call, destination, path, interface, method);
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    if (r >= 0) r = sd_bus_call(bus_, call, static_cast<uint64_t>(timeoutMs) * 1000, &error, nullptr);
+    sd_bus_message_unref(call);
+    if (r >= 0) return true;
+    const bool missing = sd_bus_error_has_name(&error, SD_BUS_ERROR_UNKNOWN_OBJECT) ||
+                         sd_bus_error_has_name(&error, SD_BUS_ERROR_UNKNOWN_METHOD) ||
+                         sd_bus_error_has_name(&error, SD_BUS_ERROR_UNKNOWN_INTERFACE);
+    if (!missing && (MeansGone(error.name) || !sd_bus_is_open(bus_))) lost_.store(true);
+    sd_bus_error_free(&error);
+    return false;
+}
+
 void MutterBus::Pump() {
     for (;;) {
         const int r = sd_bus_process(bus_, nullptr);

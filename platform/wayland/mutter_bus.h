@@ -28,6 +28,10 @@ class MutterBus {
     // connection lost.
     bool Call(const char* destination, const char* path, const char* interface, const char* method,
               int timeoutMs, sd_bus_message** reply, const char* types, ...);
+    // The same call, without arguments and without a reply, to an object that may not exist (its path
+    // differs between versions of the other side): a missing object or method is a plain failure.
+    bool CallIfThere(const char* destination, const char* path, const char* interface, const char* method,
+                     int timeoutMs);
 
     // Handles the signals that came in, without waiting.
     void Pump();
