@@ -23,10 +23,13 @@ namespace {
 // A copy is plain UTF-8 so that a person can rescue it with any text editor:
 //   QuillonMacro recovery copy 1 LF
 //   file: <path of the macro file, with %, CR and LF percent-encoded> LF
+//   breakpoints: <line numbers, separated by spaces> LF      (only when the text has breakpoints)
 //   LF
 //   <the editor text, exactly>
+// A copy without breakpoints is exactly what earlier versions wrote and read.
 const QByteArray kHeader = QByteArrayLiteral("QuillonMacro recovery copy 1\n");
 const QByteArray kFileField = QByteArrayLiteral("file: ");
+const QByteArray kBreakpointsField = QByteArrayLiteral("breakpoints: ");
 const QString kCopySuffix = QStringLiteral(".recovery");
 const QString kLockSuffix = QStringLiteral(".lock");
 // The names this program gives its copies (a UUID, then the suffix): nothing else in the folder is looked at.
@@ -45,8 +48,26 @@ QByteArray EscapePath(const QString& path) {
     return bytes;
 }
 
-QByteArray Encode(const QString& text, const QString& filePath) {
-    return kHeader + kFileField + EscapePath(filePath) + '\n' + '\n' + text.toUtf8();
+QByteArray Encode(const QString& text, const QString& filePath, const QList<int>& breakpoints) {
+    QByteArray header = kHeader + kFileField + EscapePath(filePath) + '\n';
+    if (!breakpoints.isEmpty()) {
+        header += kBreakpointsField;
+        for (qsizetype i = 0; i < breakpoints.size(); ++i)
+            header += (i > 0 ? " " : "") + QByteArray::number(breakpoints[i]);
+        header += '\n';
+    }
+    return header + '\n' + text.toUtf8();
+}
+
+// The line numbers of a breakpoints field; anything that is not a line number is passed over.
+QList<int> BreakpointsOf(const QByteArray& field) {
+    QList<int> lines;
+    for (const QByteArray& word : field.split(' ')) {
+        bool ok = false;
+        const int line = word.toInt(&ok);
+        if (ok && line > 0) lines.append(line);
+    }
+    return lines;
 }
 
 // A lock that only a dead owner loses: by default QLockFile also treats a living owner's lock as stale after
@@ -124,9 +145,9 @@ void RecoveryStore::ReleaseLock() {
     lock_.reset();
 }
 
-bool RecoveryStore::Write(const QString& text, const QString& filePath) {
+bool RecoveryStore::Write(const QString& text, const QString& filePath, const QList<int>& breakpoints) {
     if (!TakeLock()) return false;
-    const QByteArray bytes = Encode(text, filePath);
+    const QByteArray bytes = Encode(text, filePath, breakpoints);
     QSaveFile file(copyPath_);
     bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     if (written) written = file.commit();
@@ -191,12 +212,19 @@ std::optional<RecoveryCopy> RecoveryStore::Read(const QString& copyPath) {
     const qsizetype fieldStart = kHeader.size();
     const qsizetype fieldEnd = bytes.indexOf('\n', fieldStart);
     if (fieldEnd < 0 || bytes.mid(fieldStart, kFileField.size()) != kFileField) return std::nullopt;
-    if (bytes.size() <= fieldEnd + 1 || bytes.at(fieldEnd + 1) != '\n') return std::nullopt;
     RecoveryCopy copy;
     const qsizetype pathStart = fieldStart + kFileField.size();
     copy.filePath =
         QString::fromUtf8(QByteArray::fromPercentEncoding(bytes.mid(pathStart, fieldEnd - pathStart)));
-    copy.text = QString::fromUtf8(bytes.mid(fieldEnd + 2));
+    qsizetype headerEnd = fieldEnd;
+    if (bytes.mid(fieldEnd + 1, kBreakpointsField.size()) == kBreakpointsField) {
+        const qsizetype start = fieldEnd + 1 + kBreakpointsField.size();
+        headerEnd = bytes.indexOf('\n', start);
+        if (headerEnd < 0) return std::nullopt;
+        copy.breakpoints = BreakpointsOf(bytes.mid(start, headerEnd - start));
+    }
+    if (bytes.size() <= headerEnd + 1 || bytes.at(headerEnd + 1) != '\n') return std::nullopt;
+    copy.text = QString::fromUtf8(bytes.mid(headerEnd + 2));
     copy.copyPath = QFileInfo(copyPath).absoluteFilePath();
     copy.written = QFileInfo(copyPath).lastModified();
     return copy;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,7 @@ struct RecoveryCopy {
     QString filePath; // the macro file the text belonged to; "" for a text never saved or loaded
     QString copyPath; // the recovery file itself
     QDateTime written;
+    QList<int> breakpoints; // the text's lines (1-based, ascending) that carried a breakpoint
 };
 
 // Each store owns one copy file "<unique name>.recovery" and, once it has written one, the lock file
@@ -43,10 +45,10 @@ class RecoveryStore {
     const QString& CopyPath() const { return copyPath_; }
     bool HasCopy() const;
 
-    // Replaces this store's copy atomically with the text and the path of its file, taking the lock first.
-    // False when the folder, the lock or the write fails (the previous copy, if any, is then left whole);
-    // LastError then says why, in Japanese.
-    bool Write(const QString& text, const QString& filePath);
+    // Replaces this store's copy atomically with the text, the path of its file and the lines of its
+    // breakpoints, taking the lock first. False when the folder, the lock or the write fails (the previous
+    // copy, if any, is then left whole); LastError then says why, in Japanese.
+    bool Write(const QString& text, const QString& filePath, const QList<int>& breakpoints = {});
     const QString& LastError() const { return lastError_; }
     // Makes `folder` the store's folder for its copy from now on (the fallback of a folder that fails); the
     // copy already written, if any, stays where it is and is no longer this store's.

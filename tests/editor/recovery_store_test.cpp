@@ -109,6 +109,44 @@ TEST(RecoveryStore, WriteReplacesTheCopyWholeAndReadsBackEveryCharacter) {
     EXPECT_EQ(Entries(folder), (QStringList{name, name + QStringLiteral(".lock")}));
 }
 
+TEST(RecoveryStore, BreakpointsTravelWithTheCopyAndACopyWithoutThemKeepsTheFirstFormat) {
+    QTemporaryDir dir;
+    RecoveryStore store(dir.path());
+    ASSERT_TRUE(store.Write(QStringLiteral("A\nB\nC"), QStringLiteral("/m/a.qlx"), {1, 3}));
+    EXPECT_EQ(ReadAll(store.CopyPath()),
+              QByteArray("QuillonMacro recovery copy 1\nfile: /m/a.qlx\nbreakpoints: 1 3\n\nA\nB\nC"));
+    std::optional<RecoveryCopy> copy = RecoveryStore::Read(store.CopyPath());
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->breakpoints, (QList<int>{1, 3}));
+    EXPECT_EQ(copy->text, QStringLiteral("A\nB\nC"));
+    EXPECT_EQ(copy->filePath, QStringLiteral("/m/a.qlx"));
+
+    // No breakpoints: the bytes earlier versions wrote, which they read back as before. A text that itself
+    // begins with "breakpoints: " stays text.
+    ASSERT_TRUE(store.Write(QStringLiteral("breakpoints: 2\nX"), QString()));
+    EXPECT_EQ(ReadAll(store.CopyPath()),
+              QByteArray("QuillonMacro recovery copy 1\nfile: \n\nbreakpoints: 2\nX"));
+    copy = RecoveryStore::Read(store.CopyPath());
+    ASSERT_TRUE(copy);
+    EXPECT_TRUE(copy->breakpoints.isEmpty());
+    EXPECT_EQ(copy->text, QStringLiteral("breakpoints: 2\nX"));
+
+    // A field damaged by hand loses only what is not a line number; one cut off before its line end
+    // is no copy.
+    const QString damaged = dir.filePath(QStringLiteral("damaged"));
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("QuillonMacro recovery copy 1\nfile: \nbreakpoints: 4 x -2 99999999999 7\n\ntext");
+    file.close();
+    copy = RecoveryStore::Read(damaged);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->breakpoints, (QList<int>{4, 7}));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("QuillonMacro recovery copy 1\nfile: \nbreakpoints: 4");
+    file.close();
+    EXPECT_FALSE(RecoveryStore::Read(damaged));
+}
+
 TEST(RecoveryStore, RemoveLeavesNothingAndDestroyingKeepsTheCopy) {
     QTemporaryDir dir;
     QString kept;
