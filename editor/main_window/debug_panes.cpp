@@ -1,11 +1,13 @@
 // The panes of a paused run: the calls innermost first, the chosen call's variables and the globals (type,
-// value, arrays in pages of elements, values changed since the last pause on a coloured background).
+// value, arrays in pages of elements, values changed since the last pause on a coloured background), and a
+// line evaluated in the paused call.
 #include "debug_panes.h"
 
 #include "engine.h"
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -21,6 +23,7 @@ constexpr int kOpenedRole = Qt::UserRole + 2; // its elements (or pages) were ma
 constexpr int kFirstRole = Qt::UserRole + 3;  // a page's first index
 constexpr int kNameRole = Qt::UserRole + 4;   // a page's array
 const QColor kChangedColour(0xFF, 0xE0, 0xA0);
+const QColor kErrorColour(0xC0, 0x00, 0x00);
 
 QString TypeName(const DebugVariable& variable) {
     switch (variable.kind) {
@@ -41,7 +44,8 @@ QString TypeName(const DebugVariable& variable) {
 DebugPanes::DebugPanes(QWidget* parent)
     : QWidget(parent), variablesCaption_(new QLabel(QStringLiteral("変数"), this)),
       variables_(new QTreeWidget(this)), callsCaption_(new QLabel(QStringLiteral("呼び出し履歴"), this)),
-      calls_(new QListWidget(this)) {
+      calls_(new QListWidget(this)), expressionCaption_(new QLabel(QStringLiteral("式の評価"), this)),
+      expression_(new QLineEdit(this)), result_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("DebugPanes"));
     variables_->setObjectName(QStringLiteral("DebugVariables"));
     variables_->setAccessibleName(QStringLiteral("変数"));
@@ -54,9 +58,24 @@ DebugPanes::DebugPanes(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
     layout->addWidget(variablesCaption_);
+    // The two lists share the height 3 : 1 whatever their own size hints say.
+    variables_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    calls_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     layout->addWidget(variables_, 3);
     layout->addWidget(callsCaption_);
     layout->addWidget(calls_, 1);
+    expression_->setObjectName(QStringLiteral("DebugExpression"));
+    expression_->setAccessibleName(QStringLiteral("式"));
+    expression_->setEnabled(false);
+    result_->setObjectName(QStringLiteral("DebugResult"));
+    result_->setAccessibleName(QStringLiteral("評価の結果"));
+    result_->setReadOnly(true);
+    result_->setFrame(false);
+    result_->setFocusPolicy(Qt::ClickFocus);
+    layout->addWidget(expressionCaption_);
+    layout->addWidget(expression_);
+    layout->addWidget(result_);
+    connect(expression_, &QLineEdit::returnPressed, this, &DebugPanes::Evaluate);
     connect(calls_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (engine_ != nullptr && row >= 0) ShowCall(row);
     });
@@ -78,10 +97,37 @@ void DebugPanes::ShowPause(cMoMacro_Engine& engine) {
     }
     calls_->setCurrentRow(0);
     ShowCall(0);
+    expression_->setEnabled(true);
+    result_->clear();
 }
 
 void DebugPanes::EndPause() {
     engine_ = nullptr;
+    expression_->setEnabled(false);
+}
+
+void DebugPanes::Evaluate() {
+    if (engine_ == nullptr) return;
+    const DebugEvaluation answer = engine_->DebugEvaluate(expression_->text().toStdU16String());
+    if (answer.errorCode != 0) {
+        const QString information = QString::fromStdU16String(answer.errorInformation);
+        result_->setStyleSheet(QStringLiteral("color: %1").arg(kErrorColour.name()));
+        result_->setText(QStringLiteral("エラー：") + QString::fromStdU16String(answer.errorMessage) +
+                         (information.isEmpty() ? QString() : QStringLiteral(" - ") + information));
+        return;
+    }
+    DebugVariable shown;
+    shown.kind = answer.kind;
+    QString value = QString::fromStdU16String(answer.value);
+    if (answer.kind == DebugVariable::Kind::Text) value = QLatin1Char('"') + value + QLatin1Char('"');
+    result_->setStyleSheet(QString());
+    result_->setText((answer.assigned ? QStringLiteral("代入しました：") : QStringLiteral("＝ ")) + value +
+                     QStringLiteral("　（") + TypeName(shown) + QStringLiteral("）"));
+    // Shown again against what was shown a moment ago: the variable just given a value is the one marked.
+    if (answer.assigned) {
+        before_ = now_;
+        ShowCall(std::max(calls_->currentRow(), 0));
+    }
 }
 
 void DebugPanes::ShowCall(int frame) {

@@ -1,6 +1,7 @@
 // DebugPanes: the 変数 and 呼び出し履歴 panes shown beside the log while a debugged run is paused: the calls
 // of the run, and the variables of the chosen call (its parameters and locals) and the globals, with values
-// as PRINT shows them, arrays opened in pages, and what changed since the last pause marked.
+// as PRINT shows them, arrays opened in pages, and what changed since the last pause marked; and the 式
+// field, where a line is evaluated in the paused call.
 #pragma once
 
 #include <QHash>
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -33,6 +35,12 @@ class DebugPanes : public QWidget {
 
     QTreeWidget* Variables() const { return variables_; }
     QListWidget* Calls() const { return calls_; }
+    QLineEdit* Expression() const { return expression_; }
+    QLineEdit* Result() const { return result_; }
+
+    // The line in the 式 field evaluated in the paused call: its value or its error under the field; an
+    // assignment shows the variables again with the new value.
+    void Evaluate();
 
   private:
     void ShowCall(int frame);
@@ -44,6 +52,9 @@ class DebugPanes : public QWidget {
     QTreeWidget* variables_ = nullptr;
     QLabel* callsCaption_ = nullptr;
     QListWidget* calls_ = nullptr;
+    QLabel* expressionCaption_ = nullptr;
+    QLineEdit* expression_ = nullptr;
+    QLineEdit* result_ = nullptr; // read only: a screen reader reads it as the text it holds
     // The values shown at the last pause, by call and name, and those of this pause.
     QHash<QString, QString> before_;
     QHash<QString, QString> now_;

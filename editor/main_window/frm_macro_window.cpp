@@ -33,10 +33,18 @@ struct ToolButtonSpec {
     int x;
 };
 
-const ToolButtonSpec kToolButtons[5] = {
-    {"New", "新しいマクロ", ":/icons/new.png", 8}, {"Open", "開く", ":/icons/open.png", 30},
-    {"Save", "保存", ":/icons/save.png", 52},      {"Run", "実行", ":/icons/run.png", 80},
+// The file and run buttons, then the debugger's (enabled as its 実行 menu items are).
+const ToolButtonSpec kToolButtons[frm_MacroWindow::kToolButtonCount] = {
+    {"New", "新しいマクロ", ":/icons/new.png", 8},
+    {"Open", "開く", ":/icons/open.png", 30},
+    {"Save", "保存", ":/icons/save.png", 52},
+    {"Run", "実行", ":/icons/run.png", 80},
     {"Stop", "停止", ":/icons/stop.png", 104},
+    {"Pause", "一時停止", ":/icons/pause.png", 132},
+    {"Continue", "続行", ":/icons/continue.png", 154},
+    {"StepOver", "ステップ実行", ":/icons/step_over.png", 176},
+    {"StepInto", "ステップイン", ":/icons/step_into.png", 198},
+    {"StepOut", "ステップアウト", ":/icons/step_out.png", 220},
 };
 
 constexpr int kToolButtonSize = 22;
@@ -165,7 +173,7 @@ void frm_MacroWindow::BuildToolStrip() {
     pic_Tool->setObjectName(QStringLiteral("pic_Tool"));
     pic_Tool->setAccessibleName(QStringLiteral("ツールバー"));
     pic_Tool->setGeometry(0, 0, kClientWidth, kToolHeight);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < kToolButtonCount; ++i) {
         auto* button = new QToolButton(pic_Tool);
         button->setObjectName(QStringLiteral("btn_ToolBar_%1").arg(i));
         button->setProperty("tag", QString::fromLatin1(kToolButtons[i].tag));

@@ -12,6 +12,7 @@
 #include "run_debugger_host.h"
 #include "common/emergency_stop.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QList>
 #include <QMainWindow>
@@ -49,6 +50,7 @@ class frm_MacroWindow : public QMainWindow {
     static constexpr int kSeparatorTop = 216;
     static constexpr int kSeparatorHeight = 4;
     static constexpr int kStatusHeight = 17;
+    static constexpr int kDebugPaneHeight = 240; // the lower part's height while the debug panes are shown
 
     // `desktop` may be null (no desktop built-ins); the window takes ownership.
     explicit frm_MacroWindow(std::unique_ptr<DesktopPlatform> desktop = nullptr, QWidget* parent = nullptr);
@@ -63,7 +65,9 @@ class frm_MacroWindow : public QMainWindow {
     QLabel* pic_Msg = nullptr;
     QWidget* pic_Tool = nullptr;
     QWidget* Client() const { return client_; }
-    std::array<QToolButton*, 5> btn_ToolBar{};
+    static constexpr int kToolButtonCount = 10;
+    static constexpr int kFileAndRunButtons = 5; // the debugger's come after them
+    std::array<QToolButton*, kToolButtonCount> btn_ToolBar{};
     QMenu *Menu_File = nullptr, *mnuEdit = nullptr, *Menu_Execute = nullptr, *Menu_RunFunction = nullptr,
           *Menu_Config = nullptr, *Menu_Etc = nullptr;
     QAction *Menu_New = nullptr, *Menu_Open = nullptr, *Menu_Save = nullptr, *Menu_End = nullptr,
@@ -245,6 +249,11 @@ class frm_MacroWindow : public QMainWindow {
     void OnDebugPause(cMoMacro_Engine& engine);
     void OnDebugResume();
     void UpdateDebugCommands();
+    void RememberBreakpoints();
+    void StartDebugLayout();
+    void EndDebugLayout();
+    // The 実行 menu item a debugger tool button stands for (its tag in upper case), or nullptr.
+    QAction* DebugActionOfTag(const QString& tag) const;
     // Idle: a run from the top that pauses at its first line; paused: the run goes on with the step.
     void StepOrStart(DebugStep step);
     bool ShowValueTip(QEvent* event);
@@ -289,6 +298,7 @@ class frm_MacroWindow : public QMainWindow {
     QPointer<GuideFrm> guide_;
     QString savedText_;
     QString currentFilePath_;
+    QHash<QString, QList<int>> breakpointsByFile_; // of the files left while the editor is open
     std::unique_ptr<RecoveryStore> recovery_;
     QTimer recoveryTimer_;
     bool recoveryWritten_ = true;       // the last copy asked for was written
@@ -304,6 +314,7 @@ class frm_MacroWindow : public QMainWindow {
     bool endingWithoutUser_ = false;
     EditorDebugHost debugHost_;
     bool debugShown_ = false; // the debug panes stand beside the log (from a run's first pause to its end)
+    int separatorBeforeDebug_ = -1; // where the separator stood before the panes made room, or -1
     int endingWaits_ = 0;
     QTimer endingTimer_; // repeats the ending's steps until the program has ended
 };

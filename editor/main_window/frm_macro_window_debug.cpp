@@ -1,6 +1,6 @@
-// The main window's debugger: the 実行 menu's pause, continue, steps and run to the caret's line, breakpoints
-// (F9 and the gutter) handed to the engine, the paused state (line, status strip, panes) and the value of a
-// variable under the mouse while paused.
+// The main window's debugger: the 実行 menu's pause, continue, steps and run to the caret's line and their
+// tool buttons, breakpoints (F9 and the gutter) handed to the engine, the paused state (line, status strip,
+// panes given room of their own) and the value of a variable under the mouse while paused.
 #include "debug_log.h"
 #include "debug_panes.h"
 #include "editor_widgets.h"
@@ -10,7 +10,10 @@
 #include <QHelpEvent>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QToolButton>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace {
 
@@ -69,6 +72,20 @@ void frm_MacroWindow::UpdateDebugCommands() {
     Menu_StepInto->setEnabled(!running_ || paused);
     Menu_StepOut->setEnabled(paused);
     Menu_RunToCursor->setEnabled(!running_ || paused);
+    for (int i = kFileAndRunButtons; i < kToolButtonCount; ++i) {
+        QToolButton* button = btn_ToolBar[static_cast<size_t>(i)];
+        const QAction* action = DebugActionOfTag(button->property("tag").toString().toUpper());
+        button->setEnabled(action != nullptr && action->isEnabled());
+    }
+}
+
+QAction* frm_MacroWindow::DebugActionOfTag(const QString& tag) const {
+    if (tag == QStringLiteral("PAUSE")) return Menu_Pause;
+    if (tag == QStringLiteral("CONTINUE")) return Menu_Continue;
+    if (tag == QStringLiteral("STEPOVER")) return Menu_StepOver;
+    if (tag == QStringLiteral("STEPINTO")) return Menu_StepInto;
+    if (tag == QStringLiteral("STEPOUT")) return Menu_StepOut;
+    return nullptr;
 }
 
 void frm_MacroWindow::OnDebugPause(cMoMacro_Engine& engine) {
@@ -82,11 +99,33 @@ void frm_MacroWindow::OnDebugPause(cMoMacro_Engine& engine) {
     ShowStatus(QStringLiteral("一時停止　行＝%1").arg(line));
     log_->Flush();
     pic_Debug->ShowPause(engine);
-    if (!debugShown_) {
-        debugShown_ = true;
-        LayoutPanes();
-    }
+    if (!debugShown_) StartDebugLayout();
     UpdateDebugCommands();
+}
+
+// The panes need more room than a log of a few lines: the lower part grows to kDebugPaneHeight for the
+// run (the text keeps at least its minimum height) and gets its own height back when the run ends.
+void frm_MacroWindow::StartDebugLayout() {
+    debugShown_ = true;
+    separatorBeforeDebug_ = -1;
+    const int msgTop = client_->height() - kStatusHeight;
+    const int top = std::max(txt_Macro->y() + minPaneHeight_, msgTop - kSeparatorHeight - kDebugPaneHeight);
+    if (top < pic_Sep->y()) {
+        separatorBeforeDebug_ = pic_Sep->y();
+        pic_Sep->move(0, top);
+    }
+    LayoutPanes();
+}
+
+void frm_MacroWindow::EndDebugLayout() {
+    debugShown_ = false;
+    if (separatorBeforeDebug_ >= 0) {
+        const int msgTop = client_->height() - kStatusHeight;
+        pic_Sep->move(0, std::clamp(separatorBeforeDebug_, txt_Macro->y() + minPaneHeight_,
+                                    std::max(txt_Macro->y() + minPaneHeight_, msgTop - kSeparatorHeight)));
+        separatorBeforeDebug_ = -1;
+    }
+    LayoutPanes();
 }
 
 void frm_MacroWindow::OnDebugResume() {

@@ -60,11 +60,23 @@ bool frm_MacroWindow::SaveChangesFirst(const QString& question) {
 
 void frm_MacroWindow::NewMacro() {
     if (!SaveChangesFirst(kSaveQuestion)) return;
+    RememberBreakpoints();
     savedText_.clear();
     txt_Macro->clear();
     currentFilePath_.clear();
     SetCaption(QString());
     DiscardRecoveryCopy();
+}
+
+// The breakpoints of the file being left, for when it is opened again while the editor is open.
+void frm_MacroWindow::RememberBreakpoints() {
+    if (currentFilePath_.isEmpty()) return;
+    const QString key = QFileInfo(currentFilePath_).absoluteFilePath();
+    const QList<int> lines = txt_Macro->Breakpoints();
+    if (lines.isEmpty())
+        breakpointsByFile_.remove(key);
+    else
+        breakpointsByFile_.insert(key, lines);
 }
 
 void frm_MacroWindow::Menu_New_Click() {
@@ -81,9 +93,13 @@ void frm_MacroWindow::LoadIntoEditor(const QString& path) {
     };
     QString text = QString::fromStdU16String(LoadMacroFile(path, log));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    RememberBreakpoints();
     txt_Macro->setPlainText(text);
     savedText_ = EditorText();
-    if (!failed) currentFilePath_ = path;
+    if (!failed) {
+        currentFilePath_ = path;
+        txt_Macro->SetBreakpoints(breakpointsByFile_.value(QFileInfo(path).absoluteFilePath()));
+    }
     SetCaption(path);
     DiscardRecoveryCopy();
 }

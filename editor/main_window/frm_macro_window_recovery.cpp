@@ -30,6 +30,10 @@ void frm_MacroWindow::SetUpRecovery() {
     recoveryTimer_.setInterval(kRecoveryDelayMs);
     connect(&recoveryTimer_, &QTimer::timeout, this, &frm_MacroWindow::WriteRecoveryCopy);
     connect(txt_Macro, &QPlainTextEdit::textChanged, this, &frm_MacroWindow::OnEditorTextChanged);
+    // The copy of a modified text carries its breakpoints too.
+    connect(txt_Macro, &CodeTextEdit::BreakpointsChanged, this, [this] {
+        if (IsModified()) recoveryTimer_.start();
+    });
 }
 
 void frm_MacroWindow::SetRecoveryFolder(const QString& folder) {
@@ -51,7 +55,7 @@ void frm_MacroWindow::WriteRecoveryCopy() {
         recoveryWritten_ = true;
         return;
     }
-    recoveryWritten_ = recovery_->Write(EditorText(), currentFilePath_);
+    recoveryWritten_ = recovery_->Write(EditorText(), currentFilePath_, txt_Macro->Breakpoints());
     if (recoveryWritten_) {
         recoveryFailureShown_ = false;
     } else if (!recoveryFailureShown_) {
@@ -68,7 +72,7 @@ void frm_MacroWindow::KeepCopyInFallback() {
     QString reason = recovery_->LastError();
     for (const QString& folder : RecoveryStore::FallbackFolders()) {
         recovery_->MoveTo(folder);
-        recoveryWritten_ = recovery_->Write(EditorText(), currentFilePath_);
+        recoveryWritten_ = recovery_->Write(EditorText(), currentFilePath_, txt_Macro->Breakpoints());
         if (recoveryWritten_) {
             WriteStandardError(kRecoveryFallbackText + QDir::toNativeSeparators(recovery_->CopyPath()));
             return;
@@ -98,6 +102,7 @@ bool frm_MacroWindow::OfferRecovery() {
         return false;
     }
     txt_Macro->setPlainText(copy->text);
+    txt_Macro->SetBreakpoints(copy->breakpoints);
     currentFilePath_ = copy->filePath;
     SetCaption(copy->filePath);
     return true;

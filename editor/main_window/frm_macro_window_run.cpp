@@ -133,7 +133,9 @@ void frm_MacroWindow::SetRunningState(bool running) {
     Menu_RunFunction->menuAction()->setEnabled(!running);
     Menu_Config->menuAction()->setEnabled(!running);
     Menu_Stop->setEnabled(running);
-    for (QToolButton* button : btn_ToolBar) {
+    // The file and run buttons; the debugger's follow their menu items (UpdateDebugCommands).
+    for (int i = 0; i < kFileAndRunButtons; ++i) {
+        QToolButton* button = btn_ToolBar[static_cast<size_t>(i)];
         const bool isStop = button->property("tag").toString().toUpper() == QStringLiteral("STOP");
         button->setEnabled(isStop ? running : !running);
     }
@@ -159,10 +161,7 @@ void frm_MacroWindow::SetRunningState(bool running) {
         ShowStatus(QStringLiteral("実行中"));
     } else {
         ShowCaretLine();
-        if (debugShown_) {
-            debugShown_ = false;
-            LayoutPanes();
-        }
+        if (debugShown_) EndDebugLayout();
     }
     UpdateDebugCommands();
 }
@@ -181,5 +180,7 @@ void frm_MacroWindow::btn_ToolBar_Click(int index) {
         Menu_Run_Click();
     } else if (tag == QStringLiteral("STOP")) {
         Menu_Stop_Click();
+    } else if (QAction* action = DebugActionOfTag(tag); action != nullptr && action->isEnabled()) {
+        action->trigger();
     }
 }

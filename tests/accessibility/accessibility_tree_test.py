@@ -61,10 +61,13 @@ class EditorWindow(unittest.TestCase):
             self.assertIsNotNone(at.find(menu_bar, "menu item", caption), caption)
 
         toolbar = at.find(self.window, name="ツールバー")
-        self.assertEqual(child_names(toolbar, "push button"), ["新しいマクロ", "開く", "保存", "実行", "停止"])
-        # Nothing runs yet: 停止 is disabled, and a disabled button offers no action.
+        self.assertEqual(child_names(toolbar, "push button"), ["新しいマクロ", "開く", "保存", "実行", "停止",
+                                                                "一時停止", "続行", "ステップ実行", "ステップイン",
+                                                                "ステップアウト"])
+        # Nothing runs yet: 停止 and the debugger's buttons for a run are disabled (the two steps that start a
+        # run are not), and a disabled button offers no action.
         for button in at.find_all(toolbar, "push button"):
-            enabled = button.name != "停止"
+            enabled = button.name not in ("停止", "一時停止", "続行", "ステップアウト")
             self.assertEqual(at.has_state(button, pyatspi.STATE_ENABLED), enabled, button.name)
             self.assertEqual(at.action_names(button), ["Press"] if enabled else [], button.name)
 
@@ -204,6 +207,52 @@ class EditorWindow(unittest.TestCase):
         at.wait_for(lambda: at.text_of(self.status) != "実行中", "the run to stop")
         at.wait_for(lambda: all(c.name != "メッセージ" or not at.showing(c)
                                 for c in at.children(self.program.application)), "the message window to close")
+        self.close_without_saving()
+
+
+    def paused_at(self, line):
+        at.wait_for_value(lambda: at.text_of(self.status), "一時停止　行＝%d" % line, "the pause at line %d" % line)
+
+    def variables_shown(self):
+        """The 変数 pane's rows as (name, value, type), read from its cells three by three; the group rows
+        (ローカル, グローバル) are left out."""
+        tree = [n for n in at.find_all(self.window, name="変数") if n.getRoleName() != "label"][0]
+        cells = [c.name for c in at.find_all(tree, "table cell")]
+        rows = [tuple(cells[i:i + 3]) for i in range(0, len(cells), 3)]
+        return [row for row in rows if row[0] not in ("ローカル", "グローバル")]
+
+    def test_debugger_with_real_keys_breakpoint_steps_variables_and_go_on(self):
+        at.set_text(self.editor, "DIM x, r\nx = 1\nx = x + 1\nr = x * 2\nPRINT r\n")
+        # F9 on line 3 sets a breakpoint there; F5 runs to it.
+        self.focus_editor_at(len("DIM x, r\nx = 1\n"))
+        subprocess.run(["xdotool", "key", "F9"], check=True)
+        subprocess.run(["xdotool", "key", "F5"], check=True)
+        self.paused_at(3)
+        at.wait_for_value(self.variables_shown, [("X", "1", "数値"), ("R", "", "空")], "the variables at line 3")
+        toolbar = at.find(self.window, name="ツールバー")
+        self.assertTrue(at.has_state(at.find(toolbar, "push button", "続行"), pyatspi.STATE_ENABLED))
+        self.assertFalse(at.has_state(at.find(toolbar, "push button", "一時停止"), pyatspi.STATE_ENABLED))
+        # F10 twice: one line each, the values following.
+        subprocess.run(["xdotool", "key", "F10"], check=True)
+        self.paused_at(4)
+        at.wait_for_value(self.variables_shown, [("X", "2", "数値"), ("R", "", "空")], "the variables at line 4")
+        subprocess.run(["xdotool", "key", "F10"], check=True)
+        self.paused_at(5)
+        at.wait_for_value(self.variables_shown, [("X", "2", "数値"), ("R", "4", "数値")], "the variables at line 5")
+        # The 式 field evaluates in the paused run.
+        field = at.find(self.window, "text", "式")
+        at.set_text(field, "r * 10 + x")
+        field.queryComponent().grabFocus()
+        at.wait_for(lambda: at.has_state(field, pyatspi.STATE_FOCUSED), "the focus in the 式 field")
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+        result = at.find(self.window, "text", "評価の結果")
+        at.wait_for_value(lambda: at.text_of(result), "＝ 42　（数値）", "the value of the line")
+        # F5 goes on to the end.
+        subprocess.run(["xdotool", "key", "F5"], check=True)
+        log = at.find(self.window, "text", "デバッグ")
+        at.wait_for_value(lambda: at.text_of(log).replace("\r", "").splitlines(), ["4", "終了しました。"],
+                          "the run's end in the log")
+        at.wait_for(lambda: at.text_of(self.status).startswith("行＝"), "the caret's line back in the status strip")
         self.close_without_saving()
 
 

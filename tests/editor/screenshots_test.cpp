@@ -1,9 +1,10 @@
-// Saves PNG pictures of the main window (idle, during a run, after an error, with the find bar and the
-// gutter), of the recovery question, of the open 編集 and ヘルプ menus, of the capture mode and its countdown
-// under build/screenshots/ so a person can look at them; each must be a real picture with more than one
-// colour.
+// Saves PNG pictures of the main window (idle, during a run, after an error, paused with the debugger's
+// panes, with the find bar and the gutter), of the recovery question, of the open 編集 and ヘルプ menus, of
+// the capture mode and its countdown under build/screenshots/ so a person can look at them; each must be a
+// real picture with more than one colour.
 #include "block_matcher.h"
 #include "capture_frm.h"
+#include "debug_panes.h"
 #include "editor_test_support.h"
 #include "find_bar.h"
 
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSet>
+#include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -71,6 +73,36 @@ TEST(Screenshots, IdleRunningAndAfterError) {
     w->txt_Macro->setPlainText(QStringLiteral("PRINT 1\nPRINT 未定義の名前\nPRINT 3"));
     w->Menu_Run_Click();
     Save(*w, QStringLiteral("editor_error.png"));
+}
+
+// A run paused at a breakpoint inside a function: the line marked, the status strip, the 変数 and
+// 呼び出し履歴 panes beside the log, a value changed since the last pause, and a line evaluated in the 式
+// field.
+TEST(Screenshots, PausedRunWithTheDebuggerPanes) {
+    TestWindow w;
+    w->resize(760, 560);
+    w->txt_Macro->setPlainText(QStringLiteral("DIM total, names(3)\nnames(1) = \"メモ帳\"\ntotal = Sum(4)\n"
+                                              "PRINT total\nFUNCTION Sum(n)\n  DIM i, s\n  FOR i = 1 TO n\n"
+                                              "    s = s + i\n  NEXT\n  Sum = s\nEND FUNCTION"));
+    w->txt_Macro->SetBreakpoints({8});
+    int pauses = 0;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (!w->IsPaused()) return;
+        if (++pauses < 3) { // the third time round the loop: S has changed since the last pause
+            w->Menu_Continue_Click();
+            return;
+        }
+        look.stop();
+        w->pic_Debug->Expression()->setText(QStringLiteral("s * 10 + n"));
+        w->pic_Debug->Evaluate();
+        QApplication::processEvents();
+        Save(*w, QStringLiteral("editor_debugger_paused.png"));
+        w->Menu_Stop_Click();
+    });
+    look.start(20);
+    w->Menu_Run_Click();
+    EXPECT_EQ(pauses, 3);
 }
 
 TEST(Screenshots, RecoveryQuestion) {

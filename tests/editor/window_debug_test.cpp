@@ -1,13 +1,17 @@
 // Tests of the editor's debugger with real keys on a shown window: F9 breakpoints and the gutter, F5 to a
 // breakpoint and on, F10/F11/Shift+F11 steps and Ctrl+F10, the paused state (line, status strip, panes,
-// changed values, arrays in pages, the value under the mouse), and Esc stopping a paused run.
+// changed values, arrays in pages, the value under the mouse), Esc stopping a paused run, the tool buttons,
+// and lines evaluated in the 式 field.
 #include "debug_panes.h"
 #include "editor_test_support.h"
 #include "editor_widgets.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 #include <QTextBlock>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -40,12 +44,15 @@ QStringList VariablesShown(const DebugPanes& panes) {
     return list;
 }
 
-// A key for each pause, pressed on the window once the pause is shown; `also` runs at each pause first.
+using Answer = std::function<void(frm_MacroWindow&)>;
+
+// A key (or another answer) for each pause, given once the pause is shown; `also` runs at each pause first.
 class PauseAnswers {
   public:
-    PauseAnswers(frm_MacroWindow& window, std::deque<QKeySequence> keys,
-                 std::function<void(frm_MacroWindow&)> also = {})
-        : window_(window), keys_(std::move(keys)), also_(std::move(also)) {
+    PauseAnswers(frm_MacroWindow& window, const std::deque<QKeySequence>& keys, Answer also = {})
+        : PauseAnswers(window, Pressing(keys), std::move(also)) {}
+    PauseAnswers(frm_MacroWindow& window, std::deque<Answer> answers, Answer also = {})
+        : window_(window), keys_(std::move(answers)), also_(std::move(also)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
         timer_.start(20);
     }
@@ -63,16 +70,40 @@ class PauseAnswers {
         pause.panesShown = window_.pic_Debug->isVisible();
         seen.push_back(pause);
         if (also_) also_(window_);
-        const QKeySequence key = keys_.front();
+        const Answer answer = keys_.front();
         keys_.pop_front();
-        QTest::keySequence(&window_, key);
+        answer(window_);
+    }
+
+    static std::deque<Answer> Pressing(const std::deque<QKeySequence>& keys) {
+        std::deque<Answer> answers;
+        for (const QKeySequence& key : keys)
+            answers.push_back([key](frm_MacroWindow& window) { QTest::keySequence(&window, key); });
+        return answers;
     }
 
     frm_MacroWindow& window_;
-    std::deque<QKeySequence> keys_;
-    std::function<void(frm_MacroWindow&)> also_;
+    std::deque<Answer> keys_;
+    Answer also_;
     QTimer timer_;
 };
+
+// The debugger's tool buttons by their tips, enabled or not: "一時停止+" for an enabled one.
+QStringList DebugButtons(const frm_MacroWindow& window) {
+    QStringList list;
+    for (int i = frm_MacroWindow::kFileAndRunButtons; i < frm_MacroWindow::kToolButtonCount; ++i) {
+        const QToolButton* button = window.btn_ToolBar[static_cast<size_t>(i)];
+        list << button->toolTip() + (button->isEnabled() ? QStringLiteral("+") : QStringLiteral("-"));
+    }
+    return list;
+}
+
+Answer Clicking(const char* tip) {
+    return [tip](frm_MacroWindow& window) {
+        for (QToolButton* button : window.btn_ToolBar)
+            if (button->toolTip() == QString::fromUtf8(tip)) QTest::mouseClick(button, Qt::LeftButton);
+    };
+}
 
 // Keys reach the window's shortcuts only once it is the active window.
 void Activate(frm_MacroWindow& w) {
@@ -199,4 +230,84 @@ TEST(EditorDebugger, EscapeStopsAPausedRunBeforeItsLine) {
     EXPECT_FALSE(LogLines(*w).contains(QStringLiteral("never")));
     EXPECT_FALSE(w->IsRunning());
     EXPECT_FALSE(w->IsPaused());
+}
+
+TEST(EditorDebugger, ToolButtonsPauseStepAndGoOn) {
+    TestWindow w;
+    Activate(*w);
+    // A loop long enough to be paused with the 一時停止 button while it runs.
+    w->txt_Macro->setPlainText(QStringLiteral("DIM i\nWHILE i < 100000000\n  i = i + 1\nWEND\nPRINT i\n"));
+    QStringList whilePaused;
+    QTimer pauser;
+    QObject::connect(&pauser, &QTimer::timeout, [&] {
+        if (!w->IsRunning() || w->IsPaused()) return;
+        pauser.stop();
+        EXPECT_EQ(DebugButtons(*w),
+                  (QStringList{"一時停止+", "続行-", "ステップ実行-", "ステップイン-", "ステップアウト-"}));
+        Clicking("一時停止")(*w);
+    });
+    pauser.start(50);
+    // Paused inside the loop: a step with its button, then 停止 ends the run there.
+    PauseAnswers answers(*w, std::deque<Answer>{Clicking("ステップ実行"), Clicking("停止")},
+                         [&](frm_MacroWindow& window) { whilePaused = DebugButtons(window); });
+    Clicking("実行")(*w);
+    ASSERT_TRUE(WaitFor([&] { return !w->IsRunning(); }));
+    ASSERT_EQ(answers.seen.size(), 2u);
+    EXPECT_EQ(whilePaused,
+              (QStringList{"一時停止-", "続行+", "ステップ実行+", "ステップイン+", "ステップアウト+"}));
+    // The first pause is at one of the loop's lines, the step goes to the next of them.
+    const int first = answers.seen[0].line;
+    EXPECT_TRUE(first >= 2 && first <= 4) << first;
+    EXPECT_EQ(answers.seen[1].line, first == 3 ? 4 : first == 4 ? 2 : 3);
+    EXPECT_FALSE(LogLines(*w).contains(QStringLiteral("100000000")));
+    EXPECT_EQ(DebugButtons(*w),
+              (QStringList{"一時停止-", "続行-", "ステップ実行+", "ステップイン+", "ステップアウト-"}));
+}
+
+TEST(EditorDebugger, TheExpressionFieldEvaluatesInThePausedCallAndAssigns) {
+    TestWindow w;
+    Activate(*w);
+    w->txt_Macro->setPlainText(QString::fromUtf8(kMacro));
+    w->txt_Macro->SetBreakpoints({9});
+    EXPECT_FALSE(w->pic_Debug->Expression()->isEnabled()); // nothing to evaluate in while idle
+    w->resize(700, 600);
+    QApplication::processEvents();
+    const int separator = w->pic_Sep->y();
+    const int logHeight = w->txt_Log->height();
+    int panesHeight = 0;
+    QStringList results;
+    QStringList variables;
+    const auto evaluate = [&](frm_MacroWindow& window, const QString& line) {
+        QLineEdit* field = window.pic_Debug->Expression();
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, line);
+        QTest::keyClick(field, Qt::Key_Return);
+        results << window.pic_Debug->Result()->text();
+    };
+    PauseAnswers answers(*w, {QKeySequence(Qt::Key_F5)}, [&](frm_MacroWindow& window) {
+        EXPECT_TRUE(window.pic_Debug->Expression()->isEnabled());
+        panesHeight = window.pic_Debug->height();
+        evaluate(window, QStringLiteral("t + n + x"));
+        evaluate(window, QStringLiteral("\"t=\" + STR(t)"));
+        evaluate(window, QStringLiteral("t +"));
+        evaluate(window, QStringLiteral("t = 50"));
+        variables = VariablesShown(*window.pic_Debug);
+    });
+    w->Menu_Run_Click();
+    ASSERT_TRUE(WaitFor([&] { return !w->IsRunning(); }));
+    ASSERT_EQ(results.size(), 4);
+    EXPECT_EQ(results[0], QStringLiteral("＝ 8　（数値）")); // t = 4, n = 2, x = 2
+    EXPECT_EQ(results[1], QStringLiteral("＝ \"t=4\"　（文字列）"));
+    EXPECT_TRUE(results[2].startsWith(QStringLiteral("エラー："))) << results[2].toStdString();
+    EXPECT_EQ(results[3], QStringLiteral("代入しました：50　（数値）"));
+    // The pane shows the value given, and the run went on with it.
+    EXPECT_TRUE(variables.contains(QStringLiteral("*T=50:数値"))) << variables.join(u' ').toStdString();
+    EXPECT_EQ(LogLines(*w), (QStringList{"50", "終了しました。"}));
+    EXPECT_FALSE(w->pic_Debug->Expression()->isEnabled());
+    // The panes had room of their own while the run was paused; afterwards the log has its height back.
+    EXPECT_LT(logHeight, frm_MacroWindow::kDebugPaneHeight);
+    EXPECT_EQ(panesHeight, frm_MacroWindow::kDebugPaneHeight);
+    EXPECT_EQ(w->pic_Sep->y(), separator);
+    EXPECT_EQ(w->txt_Log->height(), logHeight);
 }

@@ -243,3 +243,23 @@ TEST(EditorCommands, SelectAllAboutAndViewer) {
     EXPECT_TRUE(WaitFor([&] { return !ReadAll(w.Path(QStringLiteral("started.txt"))).isEmpty(); }));
     EXPECT_EQ(LogLines(*w).size(), 1);
 }
+
+TEST(FileCommands, BreakpointsAreKeptPerFileWhileTheEditorIsOpen) {
+    TestWindow w;
+    const QString first = w.Path(QStringLiteral("first.qlx"));
+    const QString second = w.Path(QStringLiteral("second.qlx"));
+    WriteFile(first, "A\r\nB\r\nC\r\n");
+    WriteFile(second, "X\r\nY\r\n");
+    w->OpenFile(first);
+    w->txt_Macro->SetBreakpoints({2, 3});
+    w->OpenFile(second);
+    EXPECT_TRUE(w->txt_Macro->Breakpoints().isEmpty());
+    w->txt_Macro->SetBreakpoints({1});
+    w->OpenFile(first);
+    EXPECT_EQ(w->txt_Macro->Breakpoints(), (QList<int>{2, 3}));
+    // New leaves the file too; a new text starts without any.
+    w->NewMacro();
+    EXPECT_TRUE(w->txt_Macro->Breakpoints().isEmpty());
+    w->OpenFile(second);
+    EXPECT_EQ(w->txt_Macro->Breakpoints(), (QList<int>{1}));
+}

@@ -158,17 +158,23 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
 
 TEST(WindowLayout, ToolButtons) {
     TestWindow w;
-    const char* tags[] = {"New", "Open", "Save", "Run", "Stop"};
-    const char* tips[] = {"新しいマクロ", "開く", "保存", "実行", "停止"};
-    const int xs[] = {8, 30, 52, 80, 104};
-    for (size_t i = 0; i < 5; ++i) {
+    const char* tags[] = {"New",   "Open",     "Save",     "Run",      "Stop",
+                          "Pause", "Continue", "StepOver", "StepInto", "StepOut"};
+    const char* tips[] = {"新しいマクロ", "開く", "保存",         "実行",         "停止",
+                          "一時停止",     "続行", "ステップ実行", "ステップイン", "ステップアウト"};
+    const int xs[] = {8, 30, 52, 80, 104, 132, 154, 176, 198, 220};
+    // Idle: Stop is off, and of the debugger's only the two steps that start a run paused are on.
+    const bool enabled[] = {true, true, true, true, false, false, false, true, true, false};
+    ASSERT_EQ(w->btn_ToolBar.size(), 10u);
+    for (size_t i = 0; i < 10; ++i) {
         QToolButton* b = w->btn_ToolBar[i];
         EXPECT_EQ(b->property("tag").toString(), QString::fromLatin1(tags[i]));
         EXPECT_EQ(b->toolTip(), QString::fromUtf8(tips[i]));
+        EXPECT_EQ(b->accessibleName(), QString::fromUtf8(tips[i]));
         EXPECT_EQ(b->geometry(), QRect(xs[i], 2, 22, 22));
         EXPECT_FALSE(b->icon().isNull());
         EXPECT_FALSE(b->icon().pixmap(16, 16).isNull());
-        EXPECT_EQ(b->isEnabled(), i != 4) << i; // idle: only Stop is off
+        EXPECT_EQ(b->isEnabled(), enabled[i]) << i;
     }
 }
 

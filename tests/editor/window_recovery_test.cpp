@@ -150,6 +150,25 @@ TEST(WindowRecovery, OrphanIsRestoredAsAModifiedText) {
     EXPECT_TRUE(Copies(folder).isEmpty());
 }
 
+TEST(WindowRecovery, BreakpointsComeBackWithTheRestoredText) {
+    QTemporaryDir state;
+    {
+        TestWindow dead(state.path());
+        dead->txt_Macro->setPlainText(QStringLiteral("PRINT 1\nPRINT 2\nPRINT 3"));
+        ASSERT_TRUE(CopyHolds(*dead, QStringLiteral("PRINT 1\nPRINT 2\nPRINT 3")));
+        // A breakpoint set after the text was kept is written into the copy too.
+        dead->txt_Macro->SetBreakpoints({2, 3});
+        ASSERT_TRUE(WaitFor([&] {
+            const std::optional<RecoveryCopy> copy = RecoveryStore::Read(dead->Recovery().CopyPath());
+            return copy && copy->breakpoints == QList<int>{2, 3};
+        }));
+        dead.window.reset();
+    }
+    TestWindow w(state.path());
+    EXPECT_TRUE(w->OfferRecovery());
+    EXPECT_EQ(w->txt_Macro->Breakpoints(), (QList<int>{2, 3}));
+}
+
 TEST(WindowRecovery, DiscardedOrphanIsDeletedAndOthersWaitForLaterStarts) {
     QTemporaryDir state;
     LeaveOrphanFromEditor(state.path(), QStringLiteral("older"));
