@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -344,4 +346,47 @@ TEST(RunDebugger, LinesEvaluatedWhilePausedReadAndAssignInThePausedCall) {
     EXPECT_EQ(host.output, (std::vector<std::u16string>{u"41", u"6", u"one"}));
     // Not paused: nothing is evaluated.
     EXPECT_EQ(host.engine.DebugEvaluate(u"1 + 1").errorCode, -1);
+}
+
+// Every line of the macro corpus and of the fuzz seeds evaluated in a paused call, and lines made to break
+// the evaluation: each gives a value or an error, and the run goes on and ends as it would have.
+TEST(RunDebugger, AnyLineEvaluatedWhilePausedLeavesTheRunWhole) {
+    std::vector<std::u16string> lines{u"(((((", u"\"open", u"a(", u"a() = 1", u"= 5", u"x = ", u"1 + + 2",
+                                      u"t = t", u"END", u"FUNCTION f()", u"DIM q", u"\t", u"x(1, 2) = 3"};
+    for (const char* folder : {QM_MACRO_DIR, QM_MACRO_DIR "/../fuzz/seeds"}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::string line;
+            while (std::getline(in, line)) {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                lines.push_back(FromUtf8(line));
+            }
+        }
+    }
+    ASSERT_GT(lines.size(), 500u);
+    TestHost host;
+    struct Evaluator : DebugHost {
+        const std::vector<std::u16string>* lines = nullptr;
+        size_t answered = 0;
+        DebugStep Paused(cMoMacro_Engine& engine, int32_t&) override {
+            for (const std::u16string& line : *lines) {
+                engine.DebugEvaluate(line);
+                ++answered;
+                EXPECT_EQ(engine.Error().ErrorCode(), 0) << ToUtf8(line);
+            }
+            return DebugStep::Continue;
+        }
+    } evaluator;
+    evaluator.lines = &lines;
+    host.engine.SetDebugHost(&evaluator);
+    host.engine.SetMacroText(
+        qm_test::Crlf(u"dim t, u(2)\nt = 1\nPRINT f(2)\nPRINT t\nFUNCTION f(zqk)\n  f = zqk * 3\nEND FUNCTION\n"));
+    host.engine.SetBreakpoints({6});
+    EXPECT_EQ(host.engine.Run(), 0) << ToUtf8(host.Info());
+    EXPECT_EQ(evaluator.answered, lines.size());
+    // PRINT lines of the corpus printed while paused, and lines of it may have given t a value; the
+    // function's result is computed after the pause and printed after them.
+    ASSERT_GE(host.output.size(), 2u);
+    EXPECT_EQ(host.output[host.output.size() - 2], u"6");
 }
