@@ -45,6 +45,7 @@ const ToolButtonSpec kToolButtons[frm_MacroWindow::kToolButtonCount] = {
     {"StepOver", "ステップ実行", ":/icons/step_over.png", 176},
     {"StepInto", "ステップイン", ":/icons/step_into.png", 198},
     {"StepOut", "ステップアウト", ":/icons/step_out.png", 220},
+    {"RunToCursor", "カーソル行まで実行", ":/icons/run_to_cursor.png", 242},
 };
 
 constexpr int kToolButtonSize = 22;

@@ -65,7 +65,7 @@ class frm_MacroWindow : public QMainWindow {
     QLabel* pic_Msg = nullptr;
     QWidget* pic_Tool = nullptr;
     QWidget* Client() const { return client_; }
-    static constexpr int kToolButtonCount = 10;
+    static constexpr int kToolButtonCount = 11;
     static constexpr int kFileAndRunButtons = 5; // the debugger's come after them
     std::array<QToolButton*, kToolButtonCount> btn_ToolBar{};
     QMenu *Menu_File = nullptr, *mnuEdit = nullptr, *Menu_Execute = nullptr, *Menu_RunFunction = nullptr,

@@ -85,6 +85,7 @@ QAction* frm_MacroWindow::DebugActionOfTag(const QString& tag) const {
     if (tag == QStringLiteral("STEPOVER")) return Menu_StepOver;
     if (tag == QStringLiteral("STEPINTO")) return Menu_StepInto;
     if (tag == QStringLiteral("STEPOUT")) return Menu_StepOut;
+    if (tag == QStringLiteral("RUNTOCURSOR")) return Menu_RunToCursor;
     return nullptr;
 }
 

@@ -63,7 +63,7 @@ class EditorWindow(unittest.TestCase):
         toolbar = at.find(self.window, name="ツールバー")
         self.assertEqual(child_names(toolbar, "push button"), ["新しいマクロ", "開く", "保存", "実行", "停止",
                                                                 "一時停止", "続行", "ステップ実行", "ステップイン",
-                                                                "ステップアウト"])
+                                                                "ステップアウト", "カーソル行まで実行"])
         # Nothing runs yet: 停止 and the debugger's buttons for a run are disabled (the two steps that start a
         # run are not), and a disabled button offers no action.
         for button in at.find_all(toolbar, "push button"):

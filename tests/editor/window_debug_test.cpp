@@ -201,6 +201,14 @@ TEST(EditorDebugger, StepFromIdleRunToCaretAndTheGutter) {
     ASSERT_EQ(toLine.seen.size(), 1u);
     EXPECT_EQ(toLine.seen[0].line, 5);
     EXPECT_TRUE(w->txt_Macro->Breakpoints().isEmpty());
+
+    // Its tool button does the same.
+    PutCaretOnLine(*w, 8);
+    PauseAnswers byButton(*w, {QKeySequence(Qt::Key_F5)});
+    Clicking("カーソル行まで実行")(*w);
+    ASSERT_TRUE(WaitFor([&] { return !w->IsRunning(); }));
+    ASSERT_EQ(byButton.seen.size(), 1u);
+    EXPECT_EQ(byButton.seen[0].line, 8);
 }
 
 TEST(EditorDebugger, EscapeStopsAPausedRunBeforeItsLine) {
@@ -242,8 +250,8 @@ TEST(EditorDebugger, ToolButtonsPauseStepAndGoOn) {
     QObject::connect(&pauser, &QTimer::timeout, [&] {
         if (!w->IsRunning() || w->IsPaused()) return;
         pauser.stop();
-        EXPECT_EQ(DebugButtons(*w),
-                  (QStringList{"一時停止+", "続行-", "ステップ実行-", "ステップイン-", "ステップアウト-"}));
+        EXPECT_EQ(DebugButtons(*w), (QStringList{"一時停止+", "続行-", "ステップ実行-", "ステップイン-",
+                                                 "ステップアウト-", "カーソル行まで実行-"}));
         Clicking("一時停止")(*w);
     });
     pauser.start(50);
@@ -253,15 +261,15 @@ TEST(EditorDebugger, ToolButtonsPauseStepAndGoOn) {
     Clicking("実行")(*w);
     ASSERT_TRUE(WaitFor([&] { return !w->IsRunning(); }));
     ASSERT_EQ(answers.seen.size(), 2u);
-    EXPECT_EQ(whilePaused,
-              (QStringList{"一時停止-", "続行+", "ステップ実行+", "ステップイン+", "ステップアウト+"}));
+    EXPECT_EQ(whilePaused, (QStringList{"一時停止-", "続行+", "ステップ実行+", "ステップイン+",
+                                        "ステップアウト+", "カーソル行まで実行+"}));
     // The first pause is at one of the loop's lines, the step goes to the next of them.
     const int first = answers.seen[0].line;
     EXPECT_TRUE(first >= 2 && first <= 4) << first;
     EXPECT_EQ(answers.seen[1].line, first == 3 ? 4 : first == 4 ? 2 : 3);
     EXPECT_FALSE(LogLines(*w).contains(QStringLiteral("100000000")));
-    EXPECT_EQ(DebugButtons(*w),
-              (QStringList{"一時停止-", "続行-", "ステップ実行+", "ステップイン+", "ステップアウト-"}));
+    EXPECT_EQ(DebugButtons(*w), (QStringList{"一時停止-", "続行-", "ステップ実行+", "ステップイン+",
+                                             "ステップアウト-", "カーソル行まで実行+"}));
 }
 
 TEST(EditorDebugger, TheExpressionFieldEvaluatesInThePausedCallAndAssigns) {

@@ -158,15 +158,17 @@ TEST(WindowLayout, MenusCaptionsAndShortcuts) {
 
 TEST(WindowLayout, ToolButtons) {
     TestWindow w;
-    const char* tags[] = {"New",   "Open",     "Save",     "Run",      "Stop",
-                          "Pause", "Continue", "StepOver", "StepInto", "StepOut"};
-    const char* tips[] = {"新しいマクロ", "開く", "保存",         "実行",         "停止",
-                          "一時停止",     "続行", "ステップ実行", "ステップイン", "ステップアウト"};
-    const int xs[] = {8, 30, 52, 80, 104, 132, 154, 176, 198, 220};
-    // Idle: Stop is off, and of the debugger's only the two steps that start a run paused are on.
-    const bool enabled[] = {true, true, true, true, false, false, false, true, true, false};
-    ASSERT_EQ(w->btn_ToolBar.size(), 10u);
-    for (size_t i = 0; i < 10; ++i) {
+    const char* tags[] = {"New",      "Open",     "Save",     "Run",     "Stop",       "Pause",
+                          "Continue", "StepOver", "StepInto", "StepOut", "RunToCursor"};
+    const char* tips[] = {"新しいマクロ",      "開く", "保存",         "実行",         "停止",
+                          "一時停止",          "続行", "ステップ実行", "ステップイン", "ステップアウト",
+                          "カーソル行まで実行"};
+    const int xs[] = {8, 30, 52, 80, 104, 132, 154, 176, 198, 220, 242};
+    // Idle: Stop is off, and of the debugger's only those that start a run (the two steps and running to
+    // the caret's line) are on.
+    const bool enabled[] = {true, true, true, true, false, false, false, true, true, false, true};
+    ASSERT_EQ(w->btn_ToolBar.size(), 11u);
+    for (size_t i = 0; i < 11; ++i) {
         QToolButton* b = w->btn_ToolBar[i];
         EXPECT_EQ(b->property("tag").toString(), QString::fromLatin1(tags[i]));
         EXPECT_EQ(b->toolTip(), QString::fromUtf8(tips[i]));
