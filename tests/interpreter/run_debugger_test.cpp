@@ -351,8 +351,9 @@ TEST(RunDebugger, LinesEvaluatedWhilePausedReadAndAssignInThePausedCall) {
 // Every line of the macro corpus and of the fuzz seeds evaluated in a paused call, and lines made to break
 // the evaluation: each gives a value or an error, and the run goes on and ends as it would have.
 TEST(RunDebugger, AnyLineEvaluatedWhilePausedLeavesTheRunWhole) {
-    std::vector<std::u16string> lines{u"(((((", u"\"open", u"a(", u"a() = 1", u"= 5", u"x = ", u"1 + + 2",
-                                      u"t = t", u"END", u"FUNCTION f()", u"DIM q", u"\t", u"x(1, 2) = 3"};
+    std::vector<std::u16string> lines{u"(((((", u"\"open",  u"a(",         u"a() = 1", u"= 5",
+                                      u"x = ",  u"1 + + 2", u"t = t",      u"END",     u"FUNCTION f()",
+                                      u"DIM q", u"\t",      u"x(1, 2) = 3"};
     for (const char* folder : {QM_MACRO_DIR, QM_MACRO_DIR "/../fuzz/seeds"}) {
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
@@ -380,8 +381,8 @@ TEST(RunDebugger, AnyLineEvaluatedWhilePausedLeavesTheRunWhole) {
     } evaluator;
     evaluator.lines = &lines;
     host.engine.SetDebugHost(&evaluator);
-    host.engine.SetMacroText(
-        qm_test::Crlf(u"dim t, u(2)\nt = 1\nPRINT f(2)\nPRINT t\nFUNCTION f(zqk)\n  f = zqk * 3\nEND FUNCTION\n"));
+    host.engine.SetMacroText(qm_test::Crlf(
+        u"dim t, u(2)\nt = 1\nPRINT f(2)\nPRINT t\nFUNCTION f(zqk)\n  f = zqk * 3\nEND FUNCTION\n"));
     host.engine.SetBreakpoints({6});
     EXPECT_EQ(host.engine.Run(), 0) << ToUtf8(host.Info());
     EXPECT_EQ(evaluator.answered, lines.size());
