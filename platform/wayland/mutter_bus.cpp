@@ -87,27 +87,27 @@ bool MutterBus::Call(const char* destination, const char* path, const char* inte
         r = sd_bus_message_appendv(call, types, arguments);
         va_end(arguments);
     }
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    if (r >= 0) r = sd_bus_call(bus_, call, static_cast<uint64_t>(timeoutMs) * 1000, &error, reply);
-    sd_bus_message_unref(call);
-    if (r >= 0) return true;
-    if (MeansGone(error.name) || !sd_bus_is_open(bus_)) lost_.store(true);
-    sd_bus_error_free(&error);
-    return false;
+    return Send(call, r, timeoutMs, reply, false);
 }
 
 bool MutterBus::CallIfThere(const char* destination, const char* path, const char* interface,
                             const char* method, int timeoutMs) {
     sd_bus_message* call = nullptr;
-    int r = sd_bus_message_new_method_call(bus_, &call, destination, path, interface, method);
+    const int r = sd_bus_message_new_method_call(bus_, &call, destination, path, interface, method);
+    return Send(call, r, timeoutMs, nullptr, true);
+}
+
+// Sends a call made (r: how making it went) and waits for its answer; an error that means the other side is
+// gone marks the connection lost, except a missing object or method where mayBeMissing allows one.
+bool MutterBus::Send(sd_bus_message* call, int r, int timeoutMs, sd_bus_message** reply, bool mayBeMissing) {
     sd_bus_error error = SD_BUS_ERROR_NULL;
-    if (r >= 0) r = sd_bus_call(bus_, call, static_cast<uint64_t>(timeoutMs) * 1000, &error, nullptr);
+    if (r >= 0) r = sd_bus_call(bus_, call, static_cast<uint64_t>(timeoutMs) * 1000, &error, reply);
     sd_bus_message_unref(call);
     if (r >= 0) return true;
     const bool missing = sd_bus_error_has_name(&error, SD_BUS_ERROR_UNKNOWN_OBJECT) ||
                          sd_bus_error_has_name(&error, SD_BUS_ERROR_UNKNOWN_METHOD) ||
                          sd_bus_error_has_name(&error, SD_BUS_ERROR_UNKNOWN_INTERFACE);
-    if (!missing && (MeansGone(error.name) || !sd_bus_is_open(bus_))) lost_.store(true);
+    if (!(mayBeMissing && missing) && (MeansGone(error.name) || !sd_bus_is_open(bus_))) lost_.store(true);
     sd_bus_error_free(&error);
     return false;
 }

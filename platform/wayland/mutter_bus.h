@@ -44,6 +44,7 @@ class MutterBus {
     sd_bus* Bus() const { return bus_; }
 
   private:
+    bool Send(sd_bus_message* call, int r, int timeoutMs, sd_bus_message** reply, bool mayBeMissing);
     explicit MutterBus(sd_bus* bus) : bus_(bus) {}
     bool WaitOnce(int64_t untilMs);
     static int OnMutterLeft(sd_bus_message* message, void* self, sd_bus_error* error);
