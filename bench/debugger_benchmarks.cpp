@@ -1,6 +1,7 @@
 // What having a debugger costs a run that sets no breakpoint: each program of bench/programs run through the
 // facade as the editor runs it (yielding every 100 statements), without a debug host and with one attached.
 // The two must stay within 2 % of each other.
+#include "codepage.h"
 #include "macro_facade.h"
 
 #include <benchmark/benchmark.h>
@@ -18,14 +19,14 @@ class IdleHost : public DebugHost {
 
 std::u16string ProgramText(const std::string& name) {
     std::ifstream file(std::string(QM_BENCH_PROGRAMS) + "/" + name + ".qlx", std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    std::u16string wide;
-    for (const char c : text.str()) {
-        if (c == '\n') wide += u'\r';
-        wide += static_cast<char16_t>(static_cast<unsigned char>(c));
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    std::u16string text;
+    for (const char16_t c : FromUtf8(bytes.str())) {
+        if (c == u'\n') text += u'\r';
+        text += c;
     }
-    return wide;
+    return text;
 }
 
 void BM_RunWithoutBreakpoints(benchmark::State& state, const std::string& program) {
@@ -43,30 +44,16 @@ void BM_RunWithoutBreakpoints(benchmark::State& state, const std::string& progra
     if (macro.Error().ErrorCode() != 0) state.SkipWithError("the program failed");
 }
 
-} // namespace
+// Each program, without (0) and with (1) a debug host.
+[[maybe_unused]] const bool kRegistered = [] {
+    for (const char* program : {"fib", "sieve", "collatz", "strings", "sum_loop"})
+        benchmark::RegisterBenchmark(("BM_RunWithoutBreakpoints/" + std::string(program)).c_str(),
+                                     BM_RunWithoutBreakpoints, std::string(program))
+            ->ArgName("debug_host")
+            ->Arg(0)
+            ->Arg(1)
+            ->Unit(benchmark::kMillisecond);
+    return true;
+}();
 
-BENCHMARK_CAPTURE(BM_RunWithoutBreakpoints, fib, std::string("fib"))
-    ->ArgName("debug_host")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_RunWithoutBreakpoints, sieve, std::string("sieve"))
-    ->ArgName("debug_host")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_RunWithoutBreakpoints, collatz, std::string("collatz"))
-    ->ArgName("debug_host")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_RunWithoutBreakpoints, strings, std::string("strings"))
-    ->ArgName("debug_host")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_RunWithoutBreakpoints, sum_loop, std::string("sum_loop"))
-    ->ArgName("debug_host")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond);
+} // namespace
