@@ -25,8 +25,8 @@ constexpr int kNameRole = Qt::UserRole + 4;   // a page's array
 const QColor kChangedColour(0xFF, 0xE0, 0xA0);
 const QColor kErrorColour(0xC0, 0x00, 0x00);
 
-QString TypeName(const DebugVariable& variable) {
-    switch (variable.kind) {
+QString TypeName(DebugVariable::Kind kind) {
+    switch (kind) {
     case DebugVariable::Kind::Number:
         return QStringLiteral("数値");
     case DebugVariable::Kind::Text:
@@ -37,6 +37,12 @@ QString TypeName(const DebugVariable& variable) {
         break;
     }
     return QStringLiteral("空");
+}
+
+// A value as the pane shows it: a text in quotes.
+QString Shown(DebugVariable::Kind kind, const std::u16string& value) {
+    const QString text = QString::fromStdU16String(value);
+    return kind == DebugVariable::Kind::Text ? QLatin1Char('"') + text + QLatin1Char('"') : text;
 }
 
 } // namespace
@@ -116,13 +122,10 @@ void DebugPanes::Evaluate() {
                          (information.isEmpty() ? QString() : QStringLiteral(" - ") + information));
         return;
     }
-    DebugVariable shown;
-    shown.kind = answer.kind;
-    QString value = QString::fromStdU16String(answer.value);
-    if (answer.kind == DebugVariable::Kind::Text) value = QLatin1Char('"') + value + QLatin1Char('"');
     result_->setStyleSheet(QString());
-    result_->setText((answer.assigned ? QStringLiteral("代入しました：") : QStringLiteral("＝ ")) + value +
-                     QStringLiteral("　（") + TypeName(shown) + QStringLiteral("）"));
+    result_->setText((answer.assigned ? QStringLiteral("代入しました：") : QStringLiteral("＝ ")) +
+                     Shown(answer.kind, answer.value) + QStringLiteral("　（") + TypeName(answer.kind) +
+                     QStringLiteral("）"));
     // Shown again against what was shown a moment ago: the variable just given a value is the one marked.
     if (answer.assigned) {
         before_ = now_;
@@ -146,11 +149,10 @@ void DebugPanes::AddGroup(const QString& caption, const std::vector<DebugVariabl
     const QString scope = frame == SIZE_MAX ? QStringLiteral("*") : functions_.value(static_cast<int>(frame));
     for (const DebugVariable& variable : list) {
         const QString name = QString::fromStdU16String(variable.name);
-        QString value = QString::fromStdU16String(variable.value);
-        if (variable.kind == DebugVariable::Kind::Text) value = QLatin1Char('"') + value + QLatin1Char('"');
-        if (variable.kind == DebugVariable::Kind::Array)
-            value = QStringLiteral("(0 To %1)").arg(variable.last);
-        auto* item = new QTreeWidgetItem(group, {name, value, TypeName(variable)});
+        const QString value = variable.kind == DebugVariable::Kind::Array
+                                  ? QStringLiteral("(0 To %1)").arg(variable.last)
+                                  : Shown(variable.kind, variable.value);
+        auto* item = new QTreeWidgetItem(group, {name, value, TypeName(variable.kind)});
         const QString key = scope + QLatin1Char('\n') + name;
         now_.insert(key, value);
         const auto seen = before_.constFind(key);
