@@ -2,6 +2,7 @@
 // above it, and goes with the line when the line is deleted.
 #include "breakpoint_marks.h"
 
+#include <QSet>
 #include <QTextDocument>
 
 namespace {
@@ -27,6 +28,7 @@ QList<int> BreakpointLines(const QTextDocument& document) {
 }
 
 void SetBreakpointLines(QTextDocument& document, const QList<int>& lines) {
+    const QSet<int> wanted(lines.begin(), lines.end()); // a long text is walked once, not once per breakpoint
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        SetBreakpoint(block, lines.contains(block.blockNumber() + 1));
+        SetBreakpoint(block, wanted.contains(block.blockNumber() + 1));
 }
