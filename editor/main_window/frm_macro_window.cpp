@@ -31,21 +31,23 @@ struct ToolButtonSpec {
     const char* tip;
     const char* icon;
     int x;
+    QAction* frm_MacroWindow::*item = nullptr; // the 実行 menu item a debugger's button stands for
 };
 
-// The file and run buttons, then the debugger's (enabled as its 実行 menu items are).
+// The file and run buttons, then the debugger's (enabled as their 実行 menu items are).
 const ToolButtonSpec kToolButtons[frm_MacroWindow::kToolButtonCount] = {
     {"New", "新しいマクロ", ":/icons/new.png", 8},
     {"Open", "開く", ":/icons/open.png", 30},
     {"Save", "保存", ":/icons/save.png", 52},
     {"Run", "実行", ":/icons/run.png", 80},
     {"Stop", "停止", ":/icons/stop.png", 104},
-    {"Pause", "一時停止", ":/icons/pause.png", 132},
-    {"Continue", "続行", ":/icons/continue.png", 154},
-    {"StepOver", "ステップ実行", ":/icons/step_over.png", 176},
-    {"StepInto", "ステップイン", ":/icons/step_into.png", 198},
-    {"StepOut", "ステップアウト", ":/icons/step_out.png", 220},
-    {"RunToCursor", "カーソル行まで実行", ":/icons/run_to_cursor.png", 242},
+    {"Pause", "一時停止", ":/icons/pause.png", 132, &frm_MacroWindow::Menu_Pause},
+    {"Continue", "続行", ":/icons/continue.png", 154, &frm_MacroWindow::Menu_Continue},
+    {"StepOver", "ステップ実行", ":/icons/step_over.png", 176, &frm_MacroWindow::Menu_StepOver},
+    {"StepInto", "ステップイン", ":/icons/step_into.png", 198, &frm_MacroWindow::Menu_StepInto},
+    {"StepOut", "ステップアウト", ":/icons/step_out.png", 220, &frm_MacroWindow::Menu_StepOut},
+    {"RunToCursor", "カーソル行まで実行", ":/icons/run_to_cursor.png", 242,
+     &frm_MacroWindow::Menu_RunToCursor},
 };
 
 constexpr int kToolButtonSize = 22;
@@ -189,6 +191,12 @@ void frm_MacroWindow::BuildToolStrip() {
         connect(button, &QToolButton::clicked, this, [this, i] { btn_ToolBar_Click(i); });
         btn_ToolBar[static_cast<size_t>(i)] = button;
     }
+}
+
+QAction* frm_MacroWindow::DebugActionOfButton(int index) const {
+    if (index < 0 || index >= kToolButtonCount) return nullptr;
+    QAction* frm_MacroWindow::*item = kToolButtons[index].item;
+    return item != nullptr ? this->*item : nullptr;
 }
 
 void frm_MacroWindow::BuildMenus() {

@@ -252,8 +252,8 @@ class frm_MacroWindow : public QMainWindow {
     void RememberBreakpoints();
     void StartDebugLayout();
     void EndDebugLayout();
-    // The 実行 menu item a debugger tool button stands for (its tag in upper case), or nullptr.
-    QAction* DebugActionOfTag(const QString& tag) const;
+    // The 実行 menu item the tool button of that index stands for (a debugger's button), or nullptr.
+    QAction* DebugActionOfButton(int index) const;
     // Idle: a run from the top that pauses at its first line; paused: the run goes on with the step.
     void StepOrStart(DebugStep step);
     bool ShowValueTip(QEvent* event);

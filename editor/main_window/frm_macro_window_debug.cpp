@@ -73,20 +73,9 @@ void frm_MacroWindow::UpdateDebugCommands() {
     Menu_StepOut->setEnabled(paused);
     Menu_RunToCursor->setEnabled(!running_ || paused);
     for (int i = kFileAndRunButtons; i < kToolButtonCount; ++i) {
-        QToolButton* button = btn_ToolBar[static_cast<size_t>(i)];
-        const QAction* action = DebugActionOfTag(button->property("tag").toString().toUpper());
-        button->setEnabled(action != nullptr && action->isEnabled());
+        const QAction* action = DebugActionOfButton(i);
+        btn_ToolBar[static_cast<size_t>(i)]->setEnabled(action != nullptr && action->isEnabled());
     }
-}
-
-QAction* frm_MacroWindow::DebugActionOfTag(const QString& tag) const {
-    if (tag == QStringLiteral("PAUSE")) return Menu_Pause;
-    if (tag == QStringLiteral("CONTINUE")) return Menu_Continue;
-    if (tag == QStringLiteral("STEPOVER")) return Menu_StepOver;
-    if (tag == QStringLiteral("STEPINTO")) return Menu_StepInto;
-    if (tag == QStringLiteral("STEPOUT")) return Menu_StepOut;
-    if (tag == QStringLiteral("RUNTOCURSOR")) return Menu_RunToCursor;
-    return nullptr;
 }
 
 void frm_MacroWindow::OnDebugPause(cMoMacro_Engine& engine) {

@@ -180,7 +180,7 @@ void frm_MacroWindow::btn_ToolBar_Click(int index) {
         Menu_Run_Click();
     } else if (tag == QStringLiteral("STOP")) {
         Menu_Stop_Click();
-    } else if (QAction* action = DebugActionOfTag(tag); action != nullptr && action->isEnabled()) {
+    } else if (QAction* action = DebugActionOfButton(index); action != nullptr && action->isEnabled()) {
         action->trigger();
     }
 }
