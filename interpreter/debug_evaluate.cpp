@@ -13,11 +13,16 @@ namespace {
 // What the engine must find again as it was once the line has been evaluated.
 class RunStateKept {
   public:
-    RunStateKept(cMoMacro_Error& error, std::vector<MacroValue>& stack, bool& evaluating)
-        : error_(error), kept_(error), stack_(stack), depth_(stack.size()), evaluating_(evaluating) {
-        error_.Clear();
-        error_.SetErrorLine(kept_.ErrorLine());
+    RunStateKept(cMoMacro_Error& error, std::vector<MacroValue>& stack, bool& evaluating, int32_t line)
+        : error_(error), kept_(error), stack_(stack), depth_(stack.size()), evaluating_(evaluating),
+          line_(line) {
         evaluating_ = true;
+        ClearError();
+    }
+    // No error, at the paused line: before the line is read, and again before it is computed.
+    void ClearError() {
+        error_.Clear();
+        error_.SetErrorLine(line_);
     }
     ~RunStateKept() {
         evaluating_ = false;
@@ -33,6 +38,7 @@ class RunStateKept {
     std::vector<MacroValue>& stack_;
     size_t depth_;
     bool& evaluating_;
+    int32_t line_;
 };
 
 DebugEvaluation Failed(const cMoMacro_Error& error) {
@@ -59,7 +65,7 @@ DebugEvaluation cMoMacro_Engine::DebugEvaluate(const std::u16string& line) {
         refused.errorCode = -1;
         return refused;
     }
-    RunStateKept kept(error_, stack_, debug_->evaluating);
+    RunStateKept kept(error_, stack_, debug_->evaluating, debug_->pausedLine);
     try {
         TokenRef tokens = SplitLine(line);
         ClassifyTokens(*tokens);
@@ -69,8 +75,7 @@ DebugEvaluation cMoMacro_Engine::DebugEvaluate(const std::u16string& line) {
         TokenRef statement = CompileStatement(*tokens, error_);
         const bool assignment = statement && error_.ErrorCode() == 0 && statement->Count() == 3 &&
                                 statement->Item(0).StringValue() == u"LET";
-        error_.Clear();
-        error_.SetErrorLine(debug_->pausedLine);
+        kept.ClearError();
         if (!assignment) {
             MacroValue value = Compute(*tokens);
             return error_.ErrorCode() != 0 ? Failed(error_) : Evaluated(value, false);
