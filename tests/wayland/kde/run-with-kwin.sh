@@ -3,9 +3,10 @@
 # D-Bus session and private XDG folders. KWin offers its fake input and screen cast only to programs whose
 # desktop file lists them: a desktop file for PROGRAM (an absolute path) is written and KDE's service cache
 # built before KWin starts (QM_KWIN_NO_DESKTOP_FILE=1 leaves it out). KDE_TEST_LAYOUT (default "us") is the
-# keyboard layout set in kxkbrc, KDE_TEST_SCALE (default 1) the output's scale. The command gets
-# WAYLAND_DISPLAY, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, QM_SCALE and no DISPLAY; QM_COMPOSITOR_PID is KWin's
-# process.
+# keyboard layout set in kxkbrc, KDE_TEST_SCALE (default 1) the output's scale. QM_KWIN_PRELOAD, when set,
+# is a library loaded into KWin alone (kwin_output_frames, which has its virtual output send screen-cast
+# frames). The command gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, QM_SCALE and no DISPLAY;
+# QM_COMPOSITOR_PID is KWin's process.
 # KWin is stopped afterwards whatever happens.
 # Usage: run-with-kwin.sh PROGRAM command [arguments...]
 set -euo pipefail
@@ -64,8 +65,8 @@ for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.0
 wireplumber >"$home/wireplumber.log" 2>&1 &
 pids+=($!)
 
-"$home/bin/kwin_wayland" --virtual --socket wayland-qm --width 1280 --height 800 --scale "$scale" --no-lockscreen \
-  >"$home/kwin.log" 2>&1 &
+LD_PRELOAD=${QM_KWIN_PRELOAD:-} "$home/bin/kwin_wayland" --virtual --socket wayland-qm --width 1280 --height 800 \
+  --scale "$scale" --no-lockscreen >"$home/kwin.log" 2>&1 &
 kwin_pid=$!
 for _ in $(seq 150); do
   [ -S "$home/runtime/wayland-qm" ] && break
