@@ -246,7 +246,11 @@ class Scaled(unittest.TestCase):
         return -(-(self.left + x) * 65536 // self.width), -(-y * 65536 // self.height)
 
     def test_clicks_land_on_the_pixels_asked(self):
-        points = [(201, 151), (1000, 601), (self.width - 1, self.height - 1)]
+        # A compositor that hands programs whole layout pixels only (KWin 5.27 at scale 2) reaches every
+        # QM_POINTER_STEP-th pixel: the points asked are then on that grid.
+        step = int(os.environ.get("QM_POINTER_STEP", "1"))
+        points = [(x - x % step, y - y % step)
+                  for x, y in [(201, 151), (1000, 601), (self.width - 1, self.height - 1)]]
         text = "MUSORG 1\n" + "".join("MUS LEFTPRESS, %d, %d\n" % self.absolute(x, y) for x, y in points)
         result = run_macro(self.folder, text)
         self.assertEqual(result.returncode, 0, result.stderr)
