@@ -6,7 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-scripts/install-deps.sh --test
+# The Qt for Windows needs only the cross toolchain and its sources: its packages are installed first, so that
+# its download and (single-threaded) configuration run while the other packages install.
+if [ "${QM_WIN_GUI:-ON}" != OFF ]; then scripts/install-windows-deps.sh; fi
 
 # On a fresh machine the static Qt for Windows is the longest step (half an hour or more), while the Linux tests
 # leave the CPUs idle much of the time (they wait on displays and window managers): it is built beside the Linux
@@ -28,6 +30,8 @@ if [ "${QM_WIN_GUI:-ON}" != OFF ]; then
     >"$qt_log" 2>&1 &
   qt_build=$!
 fi
+
+scripts/install-deps.sh --test
 
 echo "== build and test =="
 scripts/builds.sh linux
