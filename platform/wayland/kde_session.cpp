@@ -37,6 +37,8 @@ const char16_t kNoStream[] = u"KDE（KWin）の画面の配信が始まりませ
 const char16_t kNoPipeWire[] = u"PipeWire に接続できないため、画面を読み取れません";
 const char16_t kNoFrame[] = u"KDE（KWin）から画面の映像が届きませんでした";
 const char16_t kGone[] = u"画面との接続が切れたため、この関数は実行できません";
+// How long KWin's clients are given to take up this program's fake input.
+constexpr int kDeviceUptakeMs = 300;
 
 class KdeInput final : public CompositorInput {
   public:
@@ -45,9 +47,14 @@ class KdeInput final : public CompositorInput {
     std::u16string Open() override {
         if (connection_.FakeInput() == nullptr) return kNoFakeInput;
         if (!authenticated_) {
+            // KWin adds this program's fake input to the seat as a keyboard and a pointer, and the events of
+            // the first moments after that reached no window of a headless KWin (one click run in two, even
+            // with the seat's devices announced): its clients are given time to take the devices up.
             org_kde_kwin_fake_input_authenticate(connection_.FakeInput(), "QuillonMacro",
                                                  "マクロがキーボードとマウスを操作します");
             if (!connection_.Roundtrip()) return kGone;
+            connection_.AwaitNewSeatDevices(kDeviceUptakeMs);
+            if (connection_.Lost()) return kGone;
             authenticated_ = true;
         }
         return {};

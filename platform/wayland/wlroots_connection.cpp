@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstring>
 #include <poll.h>
+#include <thread>
 
 namespace {
 
@@ -215,4 +216,15 @@ bool WlrootsConnection::Roundtrip() {
     const bool answered = WaitUntil([&] { return done; });
     wl_callback_destroy(callback);
     return answered;
+}
+
+bool WlrootsConnection::SeatHasKeyboardAndPointer() const {
+    const uint32_t both = WL_SEAT_CAPABILITY_POINTER | WL_SEAT_CAPABILITY_KEYBOARD;
+    return (seatCapabilities_ & both) == both;
+}
+
+void WlrootsConnection::AwaitNewSeatDevices(int uptakeMs) {
+    WaitUntil([&] { return SeatHasKeyboardAndPointer(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(uptakeMs));
+    Roundtrip();
 }

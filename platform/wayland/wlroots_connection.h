@@ -68,6 +68,12 @@ class WlrootsConnection {
     // The seat's capabilities (WL_SEAT_CAPABILITY_POINTER, _KEYBOARD) as last announced.
     uint32_t SeatCapabilities() const { return seatCapabilities_; }
     void SetSeatCapabilities(uint32_t capabilities) { seatCapabilities_ = capabilities; }
+    // Whether the seat has both a keyboard and a pointer.
+    bool SeatHasKeyboardAndPointer() const;
+    // After this program's virtual devices gave the seat its first keyboard or pointer (a headless or remote
+    // session): waits until the seat says so, then gives its clients uptakeMs to take the new devices up.
+    // A client takes a device up only once told of it; events sent before reach no window.
+    void AwaitNewSeatDevices(int uptakeMs);
 
     // The registry's events (called by its listener).
     void GlobalAdded(uint32_t name, const char* interface, uint32_t version);

@@ -13,9 +13,7 @@
 
 #include <wayland-client.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 namespace {
 
@@ -40,16 +38,9 @@ class WlrootsInput final : public CompositorInput {
         std::string layout;
         std::string variant;
         KeyboardLayout(layout, variant);
-        const uint32_t both = WL_SEAT_CAPABILITY_POINTER | WL_SEAT_CAPABILITY_KEYBOARD;
-        const bool seatHadBoth = (connection_.SeatCapabilities() & both) == both;
+        const bool seatHadBoth = connection_.SeatHasKeyboardAndPointer();
         if (!keyboard_.Open(layout, variant) || !pointer_.Open()) return kNoAnswer;
-        // A seat that gains its first keyboard or pointer through these tells its clients so, and they
-        // take the new device up only then: events sent before would reach no window.
-        if (!seatHadBoth) {
-            connection_.WaitUntil([&] { return (connection_.SeatCapabilities() & both) == both; });
-            std::this_thread::sleep_for(std::chrono::milliseconds(kDeviceUptakeMs));
-            connection_.Roundtrip();
-        }
+        if (!seatHadBoth) connection_.AwaitNewSeatDevices(kDeviceUptakeMs);
         return {};
     }
 
