@@ -65,14 +65,13 @@ class WlrootsConnection {
     // Waits until the compositor has handled everything sent so far and its answers have been read.
     bool Roundtrip();
 
-    // The seat's capabilities (WL_SEAT_CAPABILITY_POINTER, _KEYBOARD) as last announced.
-    uint32_t SeatCapabilities() const { return seatCapabilities_; }
+    // The seat's capabilities (WL_SEAT_CAPABILITY_POINTER, _KEYBOARD) as announced (called by its listener).
     void SetSeatCapabilities(uint32_t capabilities) { seatCapabilities_ = capabilities; }
     // Whether the seat has both a keyboard and a pointer.
     bool SeatHasKeyboardAndPointer() const;
-    // After this program's virtual devices gave the seat its first keyboard or pointer (a headless or remote
-    // session): waits until the seat says so, then gives its clients uptakeMs to take the new devices up.
-    // A client takes a device up only once told of it; events sent before reach no window.
+    // After this program's virtual devices joined the seat: waits until the seat has a keyboard and a
+    // pointer, then gives its clients uptakeMs to take the devices up. A client takes a new device up only
+    // once told of it; events sent before reach no window.
     void AwaitNewSeatDevices(int uptakeMs);
 
     // The registry's events (called by its listener).
