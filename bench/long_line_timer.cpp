@@ -68,9 +68,10 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     timer.start();
     editor->setPlainText(QStringLiteral("DIM i\n") + line + QStringLiteral("\nPRINT i"));
-    editor->moveCursor(QTextCursor::Down);
-    editor->moveCursor(QTextCursor::EndOfLine);
     QApplication::processEvents();
+    QTextCursor end(editor->document());
+    end.setPosition(editor->PositionAt(2, static_cast<int>(line.size())));
+    editor->setTextCursor(end);
     editor->viewport()->repaint();
     std::printf("line of %ld bytes opened in %.1f ms\n", bytes, Milliseconds(timer));
 

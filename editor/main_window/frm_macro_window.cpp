@@ -403,7 +403,7 @@ void frm_MacroWindow::ShowStatus(const QString& text) {
 
 void frm_MacroWindow::ShowCaretLine() {
     if (running_) return;
-    ShowStatus(QStringLiteral("行＝") + QString::number(txt_Macro->textCursor().blockNumber() + 1));
+    ShowStatus(QStringLiteral("行＝") + QString::number(txt_Macro->CaretLine()));
 }
 
 // At most about 100 lines: with more than 99 line ends the first line goes, one per added line. The new text

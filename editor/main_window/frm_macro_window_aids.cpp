@@ -44,18 +44,19 @@ void frm_MacroWindow::InsertLinesAtCaret(const QStringList& lines, int caretLine
     if (lines.isEmpty()) return;
     QTextCursor cursor = txt_Macro->textCursor();
     cursor.clearSelection();
-    const bool before = cursor.positionInBlock() == 0;
-    const int firstLine = cursor.blockNumber() + (before ? 0 : 1);
+    const bool before = cursor.positionInBlock() == 0 && !LongLines::ContinuesLine(cursor.block());
+    const int firstLine = txt_Macro->CaretLine() + (before ? 0 : 1);
     cursor.beginEditBlock();
     if (before) {
         cursor.insertText(lines.join(u'\n') + u'\n');
     } else {
+        cursor.setPosition(LongLines::LineEnd(cursor.block()).position());
         cursor.movePosition(QTextCursor::EndOfBlock);
         cursor.insertText(u'\n' + lines.join(u'\n'));
     }
     cursor.endEditBlock();
     if (caretLine >= 0 && caretLine < lines.size()) {
-        cursor.setPosition(txt_Macro->document()->findBlockByNumber(firstLine + caretLine).position());
+        cursor.setPosition(txt_Macro->BlockOfLine(firstLine + caretLine).position());
         cursor.movePosition(QTextCursor::EndOfBlock);
     }
     txt_Macro->setTextCursor(cursor);

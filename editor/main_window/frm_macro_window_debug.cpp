@@ -160,7 +160,7 @@ void frm_MacroWindow::Menu_StepOut_Click() {
 // Paused, the run goes on to the caret's line; idle, a run from the top stops there (as at a breakpoint
 // set for this run alone).
 void frm_MacroWindow::Menu_RunToCursor_Click() {
-    const int line = txt_Macro->textCursor().blockNumber() + 1;
+    const int line = txt_Macro->CaretLine();
     if (IsPaused()) {
         debugHost_.Go(DebugStep::RunToLine, line);
         return;
@@ -174,7 +174,7 @@ void frm_MacroWindow::Menu_RunToCursor_Click() {
 }
 
 void frm_MacroWindow::Menu_Breakpoint_Click() {
-    txt_Macro->ToggleBreakpointAtLine(txt_Macro->textCursor().blockNumber() + 1);
+    txt_Macro->ToggleBreakpointAtLine(txt_Macro->CaretLine());
 }
 
 // While paused, the mouse over a variable's name shows its value as the 変数 pane does.

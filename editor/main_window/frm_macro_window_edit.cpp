@@ -165,17 +165,17 @@ void frm_MacroWindow::mnuZoomReset_Click() {
 // the same way; a cancelled box does nothing.
 void frm_MacroWindow::mnuGoToLine_Click() {
     if (running_) return;
-    const int count = txt_Macro->blockCount();
+    const int count = txt_Macro->LineCount();
     const std::optional<QString> answer = dialogs_.inputText(
         QStringLiteral("行へ移動"), QStringLiteral("行番号を入力して下さい。(1～%1）").arg(count),
-        QString::number(txt_Macro->textCursor().blockNumber() + 1));
+        QString::number(txt_Macro->CaretLine()));
     if (!answer) return;
     const int line = LineNumberOfAnswer(*answer, count);
     if (line == 0) {
         dialogs_.inform(QStringLiteral("指定できません。"));
         return;
     }
-    txt_Macro->setTextCursor(QTextCursor(txt_Macro->document()->findBlockByNumber(line - 1)));
+    txt_Macro->setTextCursor(QTextCursor(txt_Macro->BlockOfLine(line)));
     txt_Macro->centerCursor();
     txt_Macro->setFocus();
     ShowCaretLine();

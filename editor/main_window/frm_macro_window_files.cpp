@@ -197,7 +197,8 @@ void frm_MacroWindow::Menu_MacroHelp_Click() {
         return;
     }
     const QTextCursor caret = txt_Macro->textCursor();
-    const QString word = WordAt(caret.block().text(), caret.positionInBlock());
+    const QString word = WordAt(LongLines::LineText(caret.block()),
+                                LongLines::ColumnInLine(caret.block(), caret.positionInBlock()));
     const QStringList arguments = word.isEmpty() ? QStringList() : QStringList{word};
     if (!QProcess::startDetached(path, arguments, programDirectory_))
         AppendLog(QStringLiteral("関数ビューアを起動できませんでした。 - ") + path);
@@ -248,7 +249,7 @@ void frm_MacroWindow::Menu_About_Click() {
 
 // Moves the editor's caret to the start of the line and shows it.
 void frm_MacroWindow::txt_Log_LineNumberActivated(int line) {
-    const QTextBlock block = txt_Macro->document()->findBlockByNumber(line - 1);
+    const QTextBlock block = txt_Macro->BlockOfLine(line);
     if (!block.isValid()) return;
     QTextCursor cursor(block);
     txt_Macro->setTextCursor(cursor);

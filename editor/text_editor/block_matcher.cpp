@@ -117,8 +117,8 @@ void BlockMatcher::UpdateHighlights() {
 QList<QTextEdit::ExtraSelection> BlockMatcher::BlockWordSelections() const {
     QList<QTextEdit::ExtraSelection> selections;
     if (!parsed_) return selections;
-    for (int32_t number : engine_->BlockLinesAt(editor_->textCursor().blockNumber() + 1)) {
-        const QTextBlock block = editor_->document()->findBlockByNumber(number - 1);
+    for (int32_t number : engine_->BlockLinesAt(editor_->CaretLine())) {
+        const QTextBlock block = editor_->BlockOfLine(number);
         const WordSpan word = LeadingBlockWord(block.text());
         if (word.length > 0) selections.append(Highlight(block, word.start, word.length, kBlockWordColour));
     }

@@ -6,6 +6,7 @@
 #include "line_editing.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextBlock>
@@ -56,7 +57,8 @@ Qt::KeyboardModifiers CommandModifiers(const QKeyEvent* event) {
 
 } // namespace
 
-CodeTextEdit::CodeTextEdit(QWidget* parent) : QPlainTextEdit(parent), gutter_(new LineNumberGutter(this)) {
+CodeTextEdit::CodeTextEdit(QWidget* parent)
+    : QPlainTextEdit(parent), gutter_(new LineNumberGutter(this)), lines_(*document()) {
     connect(this, &QPlainTextEdit::blockCountChanged, this, &CodeTextEdit::UpdateMargins);
     connect(this, &QPlainTextEdit::updateRequest, this, &CodeTextEdit::OnUpdateRequest);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &CodeTextEdit::UpdateExtraSelections);
@@ -80,7 +82,7 @@ QWidget* CodeTextEdit::Gutter() const {
 
 // Room for the digits of the last line number (at least two) and a little space on both sides.
 int CodeTextEdit::GutterWidth() const {
-    const int digits = std::max(2, static_cast<int>(QString::number(blockCount()).size()));
+    const int digits = std::max(2, static_cast<int>(QString::number(LineCount()).size()));
     return 2 * kGutterPadding + digits * fontMetrics().horizontalAdvance(QLatin1Char('9'));
 }
 
@@ -149,21 +151,23 @@ void CodeTextEdit::PaintGutter(QPaintEvent* event) {
     QPainter painter(gutter_);
     painter.fillRect(event->rect(), kGutterColour);
     painter.setFont(font());
-    const int current = textCursor().blockNumber();
+    const int current = CaretLine();
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
     while (block.isValid() && top <= event->rect().bottom()) {
         const int bottom = top + qRound(blockBoundingRect(block).height());
-        if (block.isVisible() && bottom >= event->rect().top()) {
+        // The chunks after a long line's first show no number of their own.
+        if (block.isVisible() && bottom >= event->rect().top() && !LongLines::ContinuesLine(block)) {
+            const int line = LineOfBlock(block);
             const QRect cell(0, top, gutter_->width(), bottom - top);
-            const bool paused = block.blockNumber() + 1 == pausedLine_;
+            const bool paused = line == pausedLine_;
             if (HasBreakpoint(block)) painter.fillRect(cell, kBreakpointColour);
             if (paused) painter.fillRect(cell.adjusted(0, 0, -gutter_->width() / 2, 0), kPausedColour);
-            painter.setPen(HasBreakpoint(block)                       ? Qt::white
-                           : paused || block.blockNumber() == current ? kGutterCurrentColour
-                                                                      : kGutterNumberColour);
+            painter.setPen(HasBreakpoint(block)        ? Qt::white
+                           : paused || line == current ? kGutterCurrentColour
+                                                       : kGutterNumberColour);
             painter.drawText(0, top, gutter_->width() - kGutterPadding, fontMetrics().height(),
-                             Qt::AlignRight, QString::number(block.blockNumber() + 1));
+                             Qt::AlignRight, QString::number(line));
         }
         block = block.next();
         top = bottom;
@@ -172,11 +176,11 @@ void CodeTextEdit::PaintGutter(QPaintEvent* event) {
 
 void CodeTextEdit::GutterClicked(int y) {
     const QTextBlock block = cursorForPosition(QPoint(0, y)).block();
-    if (block.isValid()) ToggleBreakpointAtLine(block.blockNumber() + 1);
+    if (block.isValid()) ToggleBreakpointAtLine(LineOfBlock(block));
 }
 
 void CodeTextEdit::ToggleBreakpointAtLine(int line) {
-    const QTextBlock block = document()->findBlockByNumber(line - 1);
+    const QTextBlock block = BlockOfLine(line);
     if (!block.isValid()) return;
     SetBreakpoint(block, !HasBreakpoint(block));
     gutter_->update();
@@ -196,7 +200,7 @@ void CodeTextEdit::SetBreakpoints(const QList<int>& lines) {
 void CodeTextEdit::SetPausedLine(int line) {
     pausedLine_ = line;
     if (line > 0) {
-        const QTextBlock block = document()->findBlockByNumber(line - 1);
+        const QTextBlock block = BlockOfLine(line);
         if (block.isValid()) {
             QTextCursor at(block);
             setTextCursor(at);
@@ -213,9 +217,31 @@ void CodeTextEdit::SetMatchSelections(const QList<QTextEdit::ExtraSelection>& se
 }
 
 QString CodeTextEdit::Text() const {
+    if (lines_.MayHaveChunks())
+        return LongLines::TextBetween(*document(), 0, document()->characterCount() - 1);
     QString text = document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return text;
+}
+
+int CodeTextEdit::LineCount() const {
+    return lines_.Count();
+}
+
+int CodeTextEdit::CaretLine() const {
+    return LineOfBlock(textCursor().block());
+}
+
+int CodeTextEdit::LineOfBlock(const QTextBlock& block) const {
+    return lines_.LineOf(block);
+}
+
+QTextBlock CodeTextEdit::BlockOfLine(int line) const {
+    return lines_.BlockOf(line);
+}
+
+int CodeTextEdit::PositionAt(int line, int column) const {
+    return LongLines::PositionInLine(BlockOfLine(line), column);
 }
 
 std::u16string CodeTextEdit::EngineText() const {
@@ -231,7 +257,7 @@ void CodeTextEdit::UpdateExtraSelections() {
     line.cursor = textCursor();
     line.cursor.clearSelection();
     QList<QTextEdit::ExtraSelection> selections{line};
-    const QTextBlock pausedBlock = document()->findBlockByNumber(pausedLine_ - 1);
+    const QTextBlock pausedBlock = BlockOfLine(pausedLine_);
     if (pausedLine_ > 0 && pausedBlock.isValid()) {
         QTextEdit::ExtraSelection paused;
         paused.format.setBackground(kPausedLineColour);
@@ -244,15 +270,28 @@ void CodeTextEdit::UpdateExtraSelections() {
 
 // Wrapping starts when a changed line is longer than kLongestUnwrappedLine and ends when no line is: all
 // lines are looked at only while wrapped, and only after text was taken away. A long line also keeps its
-// layout between paints, which the toolkit otherwise makes anew for every paint and caret move.
+// layout between paints, which the toolkit otherwise makes anew for every paint and caret move. A change at
+// a long line or a chunk of one has its lines brought into shape once the change is over: the toolkit does
+// not allow the document to be changed while it reports a change.
 void CodeTextEdit::OnContentsChange(int position, int removed, int added) {
     bool longLine = false;
-    for (QTextBlock block = document()->findBlock(position);
-         block.isValid() && block.position() <= position + added; block = block.next()) {
-        if (block.length() <= kLongestUnwrappedLine) continue;
+    bool sawMark = false;
+    bool reshape = false;
+    int blocks = 0;
+    QTextBlock block = document()->findBlock(position);
+    for (; block.isValid() && block.position() <= position + added; block = block.next(), ++blocks) {
+        const bool marked = LongLines::IsMarked(block);
+        sawMark = sawMark || marked;
+        reshape = reshape || marked || block.length() > LongLines::kLongestChunk;
+        if (block.length() <= kLongestUnwrappedLine && !marked) continue;
         longLine = true;
         block.layout()->setCacheEnabled(true);
     }
+    // The block after the change may now follow another block than before.
+    if (block.isValid() && LongLines::IsMarked(block)) sawMark = reshape = true;
+    lines_.Changed(blocks > 1 || document()->blockCount() != knownBlockCount_, sawMark);
+    knownBlockCount_ = document()->blockCount();
+    if (reshape && !reshaping_) ScheduleReshape(position, position + added);
     if (!longLine && WrapsLongLines()) longLine = removed == 0 || HasLongLine();
     if (longLine == WrapsLongLines()) return;
     setLineWrapMode(longLine ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
@@ -260,17 +299,111 @@ void CodeTextEdit::OnContentsChange(int position, int removed, int added) {
 
 bool CodeTextEdit::HasLongLine() const {
     for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next())
-        if (block.length() > kLongestUnwrappedLine) return true;
+        if (block.length() > kLongestUnwrappedLine || LongLines::ContinuesLine(block)) return true;
     return false;
+}
+
+void CodeTextEdit::ScheduleReshape(int from, int to) {
+    const int last = document()->characterCount() - 1;
+    from = std::clamp(from, 0, last);
+    to = std::clamp(to, 0, last);
+    if (reshapePending_) {
+        if (from < reshapeFrom_.position()) reshapeFrom_.setPosition(from);
+        if (to > reshapeTo_.position()) reshapeTo_.setPosition(to);
+        return;
+    }
+    reshapeFrom_ = QTextCursor(document());
+    reshapeFrom_.setPosition(from);
+    reshapeTo_ = QTextCursor(document());
+    reshapeTo_.setPosition(to);
+    reshapePending_ = true;
+    QMetaObject::invokeMethod(this, &CodeTextEdit::ReshapeLongLines, Qt::QueuedConnection);
+}
+
+// Runs after the change, at once after keys and pastes, otherwise from the event loop. The reshaping is
+// part of the change's undo step; on a text just put in (nothing to undo) it is no step at all and leaves
+// the text unmodified.
+void CodeTextEdit::ReshapeLongLines() {
+    if (!reshapePending_) return;
+    reshapePending_ = false;
+    const int from = reshapeFrom_.position();
+    const int to = reshapeTo_.position();
+    reshapeFrom_ = reshapeTo_ = QTextCursor();
+    QTextDocument* const text = document();
+    const bool fresh = !text->isUndoAvailable() && !text->isRedoAvailable();
+    const bool modified = text->isModified();
+    if (fresh) text->setUndoRedoEnabled(false);
+    QTextCursor editing(text);
+    reshaping_ = true;
+    if (fresh)
+        editing.beginEditBlock();
+    else
+        editing.joinPreviousEditBlock();
+    const bool changed = LongLines::Reshape(editing, from, to);
+    editing.endEditBlock();
+    reshaping_ = false;
+    if (fresh) {
+        text->setUndoRedoEnabled(true);
+        text->setModified(modified);
+    }
+    if (!changed) return;
+    lines_.Changed(true, true);
+    UpdateMargins();
+    gutter_->update();
 }
 
 void CodeTextEdit::keyPressEvent(QKeyEvent* event) {
     if (HandleZoomKey(event)) return;
-    if (!isReadOnly() && HandleEditingKey(event)) {
+    if (!isReadOnly() && (HandleEditingKey(event) || HandleChunkBreakKey(event))) {
         event->accept();
-        return;
+    } else {
+        QPlainTextEdit::keyPressEvent(event);
     }
-    QPlainTextEdit::keyPressEvent(event);
+    ReshapeLongLines();
+}
+
+void CodeTextEdit::inputMethodEvent(QInputMethodEvent* event) {
+    QPlainTextEdit::inputMethodEvent(event);
+    ReshapeLongLines();
+}
+
+// A selection over chunks of a long line is copied as the line's text, without breaks between them.
+QMimeData* CodeTextEdit::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    if (!lines_.MayHaveChunks()) return QPlainTextEdit::createMimeDataFromSelection();
+    auto* data = new QMimeData;
+    data->setText(LongLines::TextBetween(*document(), cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
+}
+
+void CodeTextEdit::insertFromMimeData(const QMimeData* source) {
+    QPlainTextEdit::insertFromMimeData(source);
+    ReshapeLongLines();
+}
+
+// Backspace at the start of a long line's chunk, and Delete at the end of one, take away the character
+// beyond the chunk's edge (or the line break there), as they do anywhere else in the line.
+bool CodeTextEdit::HandleChunkBreakKey(QKeyEvent* event) {
+    const bool back = event->key() == Qt::Key_Backspace;
+    if ((!back && event->key() != Qt::Key_Delete) || CommandModifiers(event) != Qt::NoModifier) return false;
+    QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    if (cursor.hasSelection()) return false;
+    if (back ? !cursor.atBlockStart() || !LongLines::ContinuesLine(block)
+             : !cursor.atBlockEnd() || !LongLines::ContinuesLine(block.next()))
+        return false;
+    // Chunk breaks are no characters of the line: step over them, and over one character or line break.
+    const QTextCursor::MoveOperation step =
+        back ? QTextCursor::PreviousCharacter : QTextCursor::NextCharacter;
+    for (;;) {
+        const bool atBreak = back ? cursor.atBlockStart() : cursor.atBlockEnd();
+        const QTextBlock beyond = back ? cursor.block() : cursor.block().next();
+        if (!cursor.movePosition(step, QTextCursor::KeepAnchor)) break;
+        if (!atBreak || !LongLines::ContinuesLine(beyond)) break;
+    }
+    cursor.removeSelectedText();
+    setTextCursor(cursor);
+    return true;
 }
 
 // Tab indents only a selection over several lines; on one line it types a tab as always.
@@ -349,12 +482,15 @@ void CodeTextEdit::ZoomTo(qreal points) {
     setFont(zoomed);
 }
 
+// The new line starts a line of its own also inside a long line's chunk.
 void CodeTextEdit::InsertLineKeepingIndent() {
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    const QString indent = LeadingBlanks(cursor.block().text().left(cursor.positionInBlock()));
-    cursor.insertBlock();
+    const QTextBlock block = cursor.block();
+    const int column = LongLines::ColumnInLine(block, cursor.positionInBlock());
+    const QString indent = LeadingBlanks(LongLines::LineText(block).left(column));
+    cursor.insertBlock(LongLines::LineStartFormat(block));
     cursor.insertText(indent);
     cursor.endEditBlock();
     setTextCursor(cursor);
@@ -380,10 +516,10 @@ void CodeTextEdit::EditSelectedLines(const std::function<QStringList(const QStri
     const QTextCursor cursor = textCursor();
     const QTextBlock endBlock = document()->findBlock(cursor.selectionEnd());
     const LineSpan span =
-        SelectedLineSpan(document()->findBlock(cursor.selectionStart()).blockNumber(), endBlock.blockNumber(),
-                         cursor.selectionEnd() - endBlock.position());
+        SelectedLineSpan(LineOfBlock(document()->findBlock(cursor.selectionStart())), LineOfBlock(endBlock),
+                         LongLines::ColumnInLine(endBlock, cursor.selectionEnd() - endBlock.position()));
     QStringList lines;
-    for (int n = span.first; n <= span.last; ++n) lines.append(document()->findBlockByNumber(n).text());
+    for (int n = span.first; n <= span.last; ++n) lines.append(LongLines::LineText(BlockOfLine(n)));
     const QStringList edited = edit(lines);
     if (edited == lines) return;
     QTextCursor group(document());
@@ -391,14 +527,14 @@ void CodeTextEdit::EditSelectedLines(const std::function<QStringList(const QStri
     for (int k = 0; k < lines.size(); ++k) ReplaceLineText(span.first + k, lines[k], edited[k]);
     group.endEditBlock();
     if (span.last == span.first) return;
-    const QTextBlock last = document()->findBlockByNumber(span.last);
-    QTextCursor selection(document()->findBlockByNumber(span.first));
+    const QTextBlock last = LongLines::LineEnd(BlockOfLine(span.last));
+    QTextCursor selection(BlockOfLine(span.first));
     selection.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
     setTextCursor(selection);
 }
 
 // Replaces only the part of the line that changes, so carets elsewhere in the line keep their place.
-void CodeTextEdit::ReplaceLineText(int blockNumber, const QString& before, const QString& after) {
+void CodeTextEdit::ReplaceLineText(int line, const QString& before, const QString& after) {
     if (before == after) return;
     qsizetype prefix = 0;
     while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix]) ++prefix;
@@ -406,9 +542,8 @@ void CodeTextEdit::ReplaceLineText(int blockNumber, const QString& before, const
     while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
            before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
         ++suffix;
-    const int start = document()->findBlockByNumber(blockNumber).position();
     QTextCursor change(document());
-    change.setPosition(start + static_cast<int>(prefix));
-    change.setPosition(start + static_cast<int>(before.size() - suffix), QTextCursor::KeepAnchor);
+    change.setPosition(PositionAt(line, static_cast<int>(prefix)));
+    change.setPosition(PositionAt(line, static_cast<int>(before.size() - suffix)), QTextCursor::KeepAnchor);
     change.insertText(after.mid(prefix, after.size() - prefix - suffix));
 }

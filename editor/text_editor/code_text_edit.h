@@ -1,8 +1,11 @@
 // CodeTextEdit: the plain-text editor beneath the macro editor, with the commands people expect of a code
 // editor: line-number gutter, current line, whole-line Tab/Shift+Tab, Enter keeping the indentation, Ctrl+/
 // comments, Ctrl+Y redo, zoom, highlighted pairs and a panel (the find bar) under the text. Lines are not
-// wrapped, except while the text holds a very long line.
+// wrapped, except while the text holds a very long line; such a line is held in chunks (long_line_chunks.h),
+// so line numbers are the editor's, not the document's block numbers.
 #pragma once
+
+#include "long_line_chunks.h"
 
 #include <QList>
 #include <QPlainTextEdit>
@@ -21,10 +24,11 @@ class CodeTextEdit : public QPlainTextEdit {
     static constexpr qreal kMaxZoomPoints = 72;
 
     // A line longer than this many characters costs the toolkit its whole length at every paint, even a
-    // caret blink, while it stands on one row: while the text holds one, lines are wrapped at the window's
-    // width (anywhere, a word of such a line may be longer than the window), so that only the rows in view
-    // are painted, and such a line keeps its layout between paints. The text itself is never changed.
-    static constexpr int kLongestUnwrappedLine = 10000;
+    // caret blink, while it stands on one row, and at every key typed in it: while the text holds one,
+    // lines are wrapped at the window's width (anywhere, a word of such a line may be longer than the
+    // window), so that only the rows in view are painted, and the line is held in chunks, so that a key
+    // lays out only its own. The text itself is never changed.
+    static constexpr int kLongestUnwrappedLine = LongLines::kLongestLine;
 
     explicit CodeTextEdit(QWidget* parent = nullptr);
 
@@ -32,6 +36,14 @@ class CodeTextEdit : public QPlainTextEdit {
     QString Text() const;
     // The text as the engine reads it: lines joined with CR LF, each line the engine's line of that number.
     std::u16string EngineText() const;
+
+    // Lines as the user counts them (from 1), whatever blocks hold them.
+    int LineCount() const;
+    int CaretLine() const;
+    int LineOfBlock(const QTextBlock& block) const;
+    QTextBlock BlockOfLine(int line) const; // its first block; invalid beyond the last line
+    // The position in the document of a column (from 0) of a line.
+    int PositionAt(int line, int column) const;
 
     // Tab stops every `characters` space widths of the current font, kept when the font or the zoom changes;
     // also the number of spaces Shift+Tab takes away from a line indented with spaces.
@@ -78,6 +90,9 @@ class CodeTextEdit : public QPlainTextEdit {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData* source) override;
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -93,11 +108,14 @@ class CodeTextEdit : public QPlainTextEdit {
     void UpdateExtraSelections();
     void OnContentsChange(int position, int removed, int added);
     bool HasLongLine() const;
+    void ScheduleReshape(int from, int to);
+    void ReshapeLongLines();
     bool HandleEditingKey(QKeyEvent* event);
+    bool HandleChunkBreakKey(QKeyEvent* event);
     bool HandleZoomKey(QKeyEvent* event);
     void InsertLineKeepingIndent();
     void EditSelectedLines(const std::function<QStringList(const QStringList&)>& edit);
-    void ReplaceLineText(int blockNumber, const QString& before, const QString& after);
+    void ReplaceLineText(int line, const QString& before, const QString& after);
     void ZoomTo(qreal points);
 
     LineNumberGutter* gutter_ = nullptr;
@@ -106,4 +124,12 @@ class CodeTextEdit : public QPlainTextEdit {
     int tabSize_ = 4;
     int wheelZoomAngle_ = 0; // wheel turn with Ctrl held, not yet a whole zoom step
     int pausedLine_ = 0;
+    LongLines::LineMap lines_;
+    int knownBlockCount_ = 1;
+    // The part of the text to bring into shape (long_line_chunks.h) once the change at hand is over; the
+    // cursors move with later changes.
+    QTextCursor reshapeFrom_;
+    QTextCursor reshapeTo_;
+    bool reshapePending_ = false;
+    bool reshaping_ = false;
 };

@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QWheelEvent>
@@ -493,52 +492,4 @@ TEST(EditorZoom, GutterAndFindBarStayInsideTheEditorPane) {
     EXPECT_EQ(w->txt_Macro->viewport()->height(), viewHeight);
     w->txt_Macro->setPlainText(QStringLiteral("x"));
     EXPECT_LT(w->txt_Macro->GutterWidth(), digits3);
-}
-
-// A line longer than CodeTextEdit::kLongestUnwrappedLine is wrapped at the window's width while it exists
-// and keeps its layout between paints, so a caret blink or a key does not lay out all of it again; typing,
-// Enter and undo at it leave every character as typed.
-TEST(LongLines, WrappedWhileTheyExistAndKeptAsTyped) {
-    TestWindow w;
-    MacroTextEdit* editor = w->txt_Macro;
-    QString line = QStringLiteral("PRINT 1");
-    while (line.size() < 200000) line += QStringLiteral("+1");
-    Prepare(w, QStringLiteral("DIM i\nPRINT i"), 1, 7);
-    EXPECT_FALSE(editor->WrapsLongLines());
-
-    SetText(w, QStringLiteral("DIM i\n") + line, 1, static_cast<int>(line.size()));
-    EXPECT_TRUE(editor->WrapsLongLines());
-    const QTextBlock long_ = editor->document()->findBlockByNumber(1);
-    EXPECT_TRUE(long_.layout()->cacheEnabled());
-    editor->viewport()->repaint();
-    EXPECT_GT(long_.layout()->lineCount(), 10);
-    EXPECT_EQ(editor->horizontalScrollBar()->maximum(), 0); // nothing to scroll to
-    // Laid out without shaping rules, which the fixed-width font does not need, at every zoom.
-    for (const auto& zoom : {&CodeTextEdit::ZoomIn, &CodeTextEdit::ZoomReset}) {
-        (editor->*zoom)();
-        EXPECT_TRUE(editor->font().styleStrategy() & QFont::PreferNoShaping);
-    }
-
-    QTest::keyClicks(editor, QStringLiteral("+2"));
-    Select(w, 1, 0, 1, 0);
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(editor->Text(), QStringLiteral("DIM i\n\n") + line + QStringLiteral("+2"));
-    EXPECT_TRUE(editor->WrapsLongLines());
-    editor->undo();
-    EXPECT_EQ(editor->Text(), QStringLiteral("DIM i\n") + line + QStringLiteral("+2"));
-
-    // Shortening the line below the limit, or taking it away, ends the wrapping; a short line added to a
-    // text with a long one does not.
-    Select(w, 1, CodeTextEdit::kLongestUnwrappedLine - 10, 1, static_cast<int>(line.size()) + 2);
-    QTest::keyClick(editor, Qt::Key_Delete);
-    EXPECT_FALSE(editor->WrapsLongLines());
-    EXPECT_EQ(editor->Text(),
-              QStringLiteral("DIM i\n") + line.left(CodeTextEdit::kLongestUnwrappedLine - 10));
-    SetText(w, line + QStringLiteral("\nA"), 1, 1);
-    QTest::keyClicks(editor, QStringLiteral("BC"));
-    EXPECT_TRUE(editor->WrapsLongLines());
-    Select(w, 0, 0, 1, 0);
-    QTest::keyClick(editor, Qt::Key_Delete);
-    EXPECT_FALSE(editor->WrapsLongLines());
-    EXPECT_EQ(editor->Text(), QStringLiteral("ABC"));
 }
