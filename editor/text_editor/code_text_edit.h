@@ -45,6 +45,14 @@ class CodeTextEdit : public QPlainTextEdit {
     // The position in the document of a column (from 0) of a line.
     int PositionAt(int line, int column) const;
 
+    // The selection's text, a long line's chunks joined; the next place of `needle` after the selection
+    // (before it, backward), also across a long line's chunks; a null cursor when there is none.
+    QString SelectedText() const;
+    QTextCursor FindText(const QString& needle, const QTextCursor& from, bool backward,
+                         Qt::CaseSensitivity sensitivity) const;
+    // Every place of `needle` that does not overlap the one before, first to last, as [start, end).
+    std::vector<std::pair<int, int>> FindAll(const QString& needle, Qt::CaseSensitivity sensitivity) const;
+
     // Tab stops every `characters` space widths of the current font, kept when the font or the zoom changes;
     // also the number of spaces Shift+Tab takes away from a line indented with spaces.
     void SetTabSize(int characters);

@@ -99,9 +99,10 @@ void FindBar::OpenReplace() {
 
 void FindBar::Open(bool withReplace) {
     const QTextCursor cursor = editor_->textCursor();
-    if (cursor.hasSelection() && cursor.block().contains(cursor.selectionEnd()) &&
-        cursor.block().contains(cursor.selectionStart()))
-        findBox_->setText(cursor.selectedText());
+    const QTextDocument& text = *editor_->document();
+    if (cursor.hasSelection() && editor_->LineOfBlock(text.findBlock(cursor.selectionStart())) ==
+                                     editor_->LineOfBlock(text.findBlock(cursor.selectionEnd())))
+        findBox_->setText(editor_->SelectedText());
     for (QWidget* part : {static_cast<QWidget*>(replaceLabel_), static_cast<QWidget*>(replaceBox_),
                           static_cast<QWidget*>(replaceButton_), static_cast<QWidget*>(replaceAllButton_)})
         part->setVisible(withReplace);
@@ -124,11 +125,8 @@ bool FindBar::FindPrevious() {
     return Find(true);
 }
 
-QTextDocument::FindFlags FindBar::Flags(bool backward) const {
-    QTextDocument::FindFlags flags;
-    if (caseOption_->isChecked()) flags |= QTextDocument::FindCaseSensitively;
-    if (backward) flags |= QTextDocument::FindBackward;
-    return flags;
+Qt::CaseSensitivity FindBar::Sensitivity() const {
+    return caseOption_->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
 }
 
 bool FindBar::Find(bool backward) {
@@ -137,13 +135,12 @@ bool FindBar::Find(bool backward) {
         Open(false);
         return false;
     }
-    QTextDocument* document = editor_->document();
-    QTextCursor found = document->find(needle, editor_->textCursor(), Flags(backward));
+    QTextCursor found = editor_->FindText(needle, editor_->textCursor(), backward, Sensitivity());
     bool wrapped = false;
     if (found.isNull()) {
-        QTextCursor edge(document);
+        QTextCursor edge(editor_->document());
         if (backward) edge.movePosition(QTextCursor::End);
-        found = document->find(needle, edge, Flags(backward));
+        found = editor_->FindText(needle, edge, backward, Sensitivity());
         wrapped = !found.isNull();
     }
     if (found.isNull()) {
@@ -167,8 +164,7 @@ bool FindBar::Editable() const {
 bool FindBar::ReplaceCurrent() {
     if (!Editable() || findBox_->text().isEmpty()) return false;
     QTextCursor cursor = editor_->textCursor();
-    const Qt::CaseSensitivity cs = caseOption_->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    if (cursor.hasSelection() && cursor.selectedText().compare(findBox_->text(), cs) == 0) {
+    if (cursor.hasSelection() && editor_->SelectedText().compare(findBox_->text(), Sensitivity()) == 0) {
         cursor.insertText(replaceBox_->text());
         editor_->setTextCursor(cursor);
     }
@@ -178,16 +174,17 @@ bool FindBar::ReplaceCurrent() {
 int FindBar::ReplaceAll() {
     const QString needle = findBox_->text();
     if (!Editable() || needle.isEmpty()) return 0;
-    QTextDocument* document = editor_->document();
-    QTextCursor group(document);
-    int count = 0;
+    // The places are found first and replaced from the last, so that no replacement moves one still to come.
+    const std::vector<std::pair<int, int>> places = editor_->FindAll(needle, Sensitivity());
+    QTextCursor group(editor_->document());
     group.beginEditBlock();
-    for (QTextCursor found = document->find(needle, 0, Flags(false)); !found.isNull();
-         found = document->find(needle, found, Flags(false))) {
-        found.insertText(replaceBox_->text());
-        ++count;
+    for (auto place = places.rbegin(); place != places.rend(); ++place) {
+        group.setPosition(place->first);
+        group.setPosition(place->second, QTextCursor::KeepAnchor);
+        group.insertText(replaceBox_->text());
     }
     group.endEditBlock();
+    const int count = static_cast<int>(places.size());
     ShowMessage(count == 0 ? QStringLiteral("見つかりません。")
                            : QStringLiteral("%1 件置換しました。").arg(count));
     return count;

@@ -59,7 +59,7 @@ class FindBar : public QFrame {
     void Open(bool withReplace);
     bool Find(bool backward);
     bool Editable() const;
-    QTextDocument::FindFlags Flags(bool backward) const;
+    Qt::CaseSensitivity Sensitivity() const;
     void ShowMessage(const QString& text);
 
     CodeTextEdit* editor_;

@@ -187,6 +187,23 @@ QString TextBetween(const QTextDocument& document, int from, int to) {
     return text;
 }
 
+int JoinedText::OffsetOf(int position) const {
+    return position -
+           static_cast<int>(std::lower_bound(breaks.begin(), breaks.end(), position) - breaks.begin());
+}
+
+std::pair<int, int> JoinedText::Span(qsizetype offset, qsizetype length) const {
+    const auto positionOf = [this](qsizetype at) {
+        int position = static_cast<int>(at);
+        for (int chunkBreak : breaks) {
+            if (chunkBreak > position) break;
+            ++position;
+        }
+        return position;
+    };
+    return {positionOf(offset), positionOf(offset + length - 1) + 1};
+}
+
 bool Reshape(QTextCursor& editing, int from, int to) {
     QTextDocument& document = *editing.document();
     const int lastPosition = document.characterCount() - 1;
@@ -246,6 +263,14 @@ QTextBlock LineMap::BlockOf(int line) const {
         ++number;
     }
     return document_.findBlockByNumber(number);
+}
+
+std::vector<int> LineMap::ChunkBreaks() const {
+    Update();
+    std::vector<int> breaks;
+    breaks.reserve(continuations_.size());
+    for (int number : continuations_) breaks.push_back(document_.findBlockByNumber(number).position() - 1);
+    return breaks;
 }
 
 int LineMap::Count() const {

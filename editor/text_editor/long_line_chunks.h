@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTextBlock>
 
+#include <utility>
 #include <vector>
 
 class QTextCursor;
@@ -38,6 +39,17 @@ int PositionInLine(const QTextBlock& lineStart, int column);
 // The document's text between two positions with the chunks joined and the other block breaks as LF.
 QString TextBetween(const QTextDocument& document, int from, int to);
 
+// The text with the chunks joined, beside the positions of the chunk breaks (ascending), which carry a
+// place in the text back to the document.
+struct JoinedText {
+    QString text;
+    std::vector<int> breaks;
+
+    int OffsetOf(int position) const;
+    // The document's [start, end) of `length` characters at `offset` of the text (no break at either end).
+    std::pair<int, int> Span(qsizetype offset, qsizetype length) const;
+};
+
 // Brings the lines from the block at `from` to the one at `to` into shape: cuts what is too long, joins a
 // line grown short, and takes away copied marks. Returns whether it changed the document's blocks.
 bool Reshape(QTextCursor& editing, int from, int to);
@@ -57,6 +69,9 @@ class LineMap {
     int LineOf(const QTextBlock& block) const; // 1-based
     QTextBlock BlockOf(int line) const;        // the line's first chunk; invalid beyond the last line
     int Count() const;
+    // The positions of the breaks before the continuing chunks, ascending: the characters that are not the
+    // text's.
+    std::vector<int> ChunkBreaks() const;
 
   private:
     void Update() const;

@@ -1,9 +1,11 @@
 // Tests of very long lines in the editor window: wrapped while they exist, held in chunks that the text,
-// the line numbers, the keys at a chunk's edge, copy and paste, undo, the line commands and breakpoints all
-// treat as one line, and every character kept as typed.
+// the line numbers, the keys at a chunk's edge, copy and paste, undo, the line commands, breakpoints and
+// find and replace all treat as one line, and every character kept as typed.
 #include "editor_test_support.h"
+#include "find_bar.h"
 
 #include <QClipboard>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -247,4 +249,56 @@ TEST(LongLines, CopyPasteUndoAndLineCommands) {
     EXPECT_EQ(editor->Text(), QStringLiteral("DIM i\n\t'") + line + QStringLiteral("\n\t'") + pasted +
                                   QStringLiteral("\nPRINT i"));
     EXPECT_EQ(editor->LineCount(), 4);
+}
+
+// Find and replace see a long line's text whole: a word across a chunk break is found forward and backward
+// (from the other end too), selected as the word, replaced, and counted by Replace All.
+TEST(LongLines, FindAndReplaceAcrossChunkBreaks) {
+    TestWindow w;
+    MacroTextEdit* editor = w->txt_Macro;
+    QString line = LongLine(30000);
+    Prepare(w, QStringLiteral("DIM i\n") + line, 1, 0);
+    const int column = LongLines::ColumnInLine(editor->BlockOfLine(2).next(), 0); // the first chunk break
+    line.replace(column - 3, 6, QStringLiteral("Needle"));
+    line.replace(column + 4000, 6, QStringLiteral("needle"));
+    const QString text = QStringLiteral("DIM i\n") + line;
+    Prepare(w, text, 1, 0);
+    ASSERT_EQ(LongLines::ColumnInLine(editor->BlockOfLine(2).next(), 0), column);
+
+    FindBar* bar = w->bar_Find;
+    bar->OpenReplace();
+    bar->FindBox()->setText(QStringLiteral("needle"));
+    ASSERT_TRUE(bar->FindNext());
+    EXPECT_EQ(editor->SelectedText(), QStringLiteral("Needle"));
+    EXPECT_EQ(editor->textCursor().selectionStart(), editor->PositionAt(2, column - 3));
+    ASSERT_TRUE(bar->FindNext());
+    EXPECT_EQ(editor->SelectedText(), QStringLiteral("needle"));
+    ASSERT_TRUE(bar->FindNext()); // from the top again
+    EXPECT_EQ(editor->SelectedText(), QStringLiteral("Needle"));
+    ASSERT_TRUE(bar->FindPrevious()); // from the end again
+    EXPECT_EQ(editor->SelectedText(), QStringLiteral("needle"));
+    ASSERT_TRUE(bar->FindPrevious());
+    EXPECT_EQ(editor->SelectedText(), QStringLiteral("Needle"));
+
+    bar->ReplaceBox()->setText(QStringLiteral("pin"));
+    EXPECT_TRUE(bar->ReplaceCurrent());
+    QString expected = text;
+    expected.replace(6 + column - 3, 6, QStringLiteral("pin"));
+    EXPECT_EQ(editor->Text(), expected);
+    EXPECT_EQ(editor->SelectedText(), QStringLiteral("needle"));
+    editor->undo();
+    EXPECT_EQ(editor->Text(), text);
+
+    bar->ReplaceBox()->setText(QStringLiteral("x"));
+    EXPECT_EQ(bar->ReplaceAll(), 2);
+    expected = text;
+    expected.replace(QStringLiteral("needle"), QStringLiteral("x"), Qt::CaseInsensitive);
+    EXPECT_EQ(editor->Text(), expected);
+    editor->undo();
+    EXPECT_EQ(editor->Text(), text);
+    // The "+1" of the line, many of them across chunk breaks, every one replaced.
+    bar->FindBox()->setText(QStringLiteral("+1"));
+    bar->ReplaceBox()->setText(QStringLiteral("-"));
+    EXPECT_EQ(bar->ReplaceAll(), static_cast<int>(line.count(QStringLiteral("+1"))));
+    EXPECT_EQ(editor->Text(), QString(text).replace(QStringLiteral("+1"), QStringLiteral("-")));
 }
