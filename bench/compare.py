@@ -1,5 +1,6 @@
 # Timing helper of bench/compare.sh: runs each benchmark program with QuillonMacro, yabasic, Lua 5.4 and
-# bwbasic in turn, checks that all print the same result, and prints the medians and ratios as a Markdown table.
+# bwbasic in turn, checks that all print the same result, and prints the best (least) or the median times and
+# their ratios as a Markdown table.
 import argparse
 import datetime
 import math
@@ -17,7 +18,7 @@ INTERPRETERS = ("QuillonMacro", "yabasic", "lua5.4", "bwbasic")
 EXTENSIONS = {"QuillonMacro": ".qlx", "yabasic": ".yab", "lua5.4": ".lua", "bwbasic": ".bas"}
 CLOSING_LINE = "終了しました。"  # QuillonMacro's line after every command-line run
 BWBASIC_BANNER = ("Bywater BASIC Interpreter", "Copyright (c)")
-# The programs in the order of the issue that asked for them; any others follow alphabetically.
+# The programs in the order of the table; any others follow alphabetically.
 PREFERRED_ORDER = ("sum_loop", "fib", "strings", "sieve", "collatz")
 # A program that only prints one number, to show what starting each interpreter costs.
 START_UP_PROGRAM = {"QuillonMacro": "PRINT 1\r\n", "yabasic": "print 1\n", "lua5.4": "print(1)\n",
@@ -99,10 +100,17 @@ def seconds_of(result, args):
     return result.cpu if args.clock == "cpu" else result.wall
 
 
+def program_path(program, who, args):
+    """The file of one version of a program."""
+    return args.programs_dir / (program + EXTENSIONS[who])
+
+
 def measure(program, args):
     """Runs the interpreters alternately, round after round. Returns per interpreter the list of times (inf
-    for a timeout) and the problems found (failed runs, outputs that differ from yabasic's), each once."""
-    runs = {"QuillonMacro": args.runs, "yabasic": args.runs, "lua5.4": args.runs, "bwbasic": args.bwbasic_runs}
+    for a timeout) and the problems found (failed runs, outputs that differ from yabasic's), each once. A
+    program without a bwbasic version is not run with bwbasic."""
+    runs = {"QuillonMacro": args.runs, "yabasic": args.runs, "lua5.4": args.runs,
+            "bwbasic": 0 if program in args.without_bwbasic else args.bwbasic_runs}
     times = {who: [] for who in INTERPRETERS}
     outputs = {}
     problems = {}
@@ -111,7 +119,7 @@ def measure(program, args):
         for who in INTERPRETERS:
             if round_number >= runs[who]:
                 continue
-            path = str(args.programs_dir / (program + EXTENSIONS[who]))
+            path = str(program_path(program, who, args))
             result = run_once(command_for(who, args.qm, path), args.timeout)
             times[who].append(seconds_of(result, args))
             notes.append(f"{who} " + (f"timed out after {args.timeout:g} s" if result.timed_out
@@ -129,19 +137,26 @@ def measure(program, args):
     return times, list(problems.values())
 
 
+def summary_of(times, args):
+    """The least or the median of the times of the runs, as asked for; nan when there were no runs."""
+    if not times:
+        return math.nan
+    return min(times) if args.stat == "best" else statistics.median(times)
+
+
 def measure_start_up(args):
-    """Median time of a program that prints one number, per interpreter."""
-    medians = {}
+    """The best or median time of a program that prints one number, per interpreter."""
+    summaries = {}
     with tempfile.TemporaryDirectory() as folder:
         for who in INTERPRETERS:
             if who == "bwbasic" and args.bwbasic_runs == 0:
-                medians[who] = math.nan
+                summaries[who] = math.nan
                 continue
             path = pathlib.Path(folder) / ("start_up" + EXTENSIONS[who])
             path.write_bytes(START_UP_PROGRAM[who].encode("ascii"))
             results = [run_once(command_for(who, args.qm, str(path)), args.timeout) for _ in range(args.runs)]
-            medians[who] = statistics.median(seconds_of(r, args) for r in results)
-    return medians
+            summaries[who] = summary_of([seconds_of(r, args) for r in results], args)
+    return summaries
 
 
 def format_seconds(value, timeout):
@@ -188,28 +203,33 @@ def cpu_model():
 
 def print_table(rows, start_up, args, load):
     clock = "user+system CPU seconds" if args.clock == "cpu" else "wall-clock seconds"
+    stat = "Least time of the runs" if args.stat == "best" else "Median of the runs"
     fewer = " (fewer: it is slow)" if args.bwbasic_runs < args.runs else ""
     def runs(count):
         return f"{count} run" + ("s" if count != 1 else "")
 
     print(f"Run of {datetime.date.today().isoformat()} on {cpu_model()}, nproc {os.cpu_count()}, "
           f"load average {load} at the start.")
-    print(f"Medians of {clock}: QuillonMacro, yabasic and Lua 5.4 {runs(args.runs)} each, bwbasic "
+    print(f"{stat}, in {clock}: QuillonMacro, yabasic and Lua 5.4 {runs(args.runs)} each, bwbasic "
           f"{runs(args.bwbasic_runs)}{fewer}; each run limited to {args.timeout:g} s.")
     print()
     print("| program | QuillonMacro s | yabasic s | Lua 5.4 s | bwbasic s | QuillonMacro / yabasic "
           "| QuillonMacro / Lua | bwbasic / QuillonMacro | output | targets |")
     print("|---|---:|---:|---:|---:|---:|---:|---:|---|---|")
-    for name, medians, verdict in rows:
-        qm, yab, lua, bw = (medians[who] for who in INTERPRETERS)
+    for name, summaries, verdict in rows:
+        qm, yab, lua, bw = (summaries[who] for who in INTERPRETERS)
         cells = [name] + [format_seconds(value, args.timeout) for value in (qm, yab, lua, bw)]
         cells += [format_ratio(qm, yab, args.timeout), format_ratio(qm, lua, args.timeout),
                   format_ratio(bw, qm, args.timeout), verdict, target_note(qm, yab, lua, bw, args.timeout)]
+        if name in args.without_bwbasic:
+            cells[4] = cells[7] = ""  # the program has no bwbasic version
         print("| " + " | ".join(cells) + " |")
     print()
     start_up_times = (f"{who} {format_seconds(start_up[who], args.timeout)} s" for who in INTERPRETERS)
-    print("Start-up (a program that prints one number, included in every time above): "
-          + ", ".join(start_up_times) + ".")
+    print(f"Start-up (a program that prints one number, included in every time above; {args.stat} of "
+          f"{runs(args.runs)}): " + ", ".join(start_up_times) + ".")
+    if args.without_bwbasic:
+        print("Without a bwbasic version (its cells left empty): " + ", ".join(args.without_bwbasic) + ".")
     print(f"Targets: QuillonMacro / yabasic at most {FLOOR:.1f}× (floor), QuillonMacro / Lua 5.4 at most "
           f"{LUA_GOAL:.1f}× (goal); bwbasic / QuillonMacro at least {BWBASIC_FACTOR:g}×.")
 
@@ -220,6 +240,8 @@ def parse_arguments():
     parser.add_argument("-b", "--bwbasic-runs", type=int, default=3)
     parser.add_argument("-t", "--timeout", type=float, default=300.0)
     parser.add_argument("--clock", choices=("wall", "cpu"), default="wall")
+    parser.add_argument("--stat", choices=("best", "median"), default="best",
+                        help="report the least time of the runs (default) or their median")
     parser.add_argument("--qm", default="build/bin/QuillonMacro")
     parser.add_argument("--programs-dir", type=pathlib.Path, default=DEFAULT_PROGRAMS)
     parser.add_argument("programs", nargs="*")
@@ -232,10 +254,16 @@ def parse_arguments():
                          + [name for name in found if name not in PREFERRED_ORDER])
     if not args.programs:
         parser.error(f"no .qlx programs in {args.programs_dir}")
+    args.without_bwbasic = []
     for name in args.programs:
         for who in INTERPRETERS:
-            if not (args.programs_dir / (name + EXTENSIONS[who])).is_file():
-                parser.error(f"missing {name}{EXTENSIONS[who]} in {args.programs_dir}")
+            path = program_path(name, who, args)
+            if path.is_file():
+                continue
+            if who == "bwbasic":
+                args.without_bwbasic.append(name)  # left out where bwbasic cannot run it in reasonable time
+            else:
+                parser.error(f"missing {path.name} in {path.parent}")
     return args
 
 
@@ -246,8 +274,8 @@ def main():
     all_problems = []
     for name in args.programs:
         times, problems = measure(name, args)
-        medians = {who: statistics.median(values) if values else math.nan for who, values in times.items()}
-        rows.append((name, medians, "same" if not problems else "**MISMATCH / FAILED**"))
+        summaries = {who: summary_of(values, args) for who, values in times.items()}
+        rows.append((name, summaries, "same" if not problems else "**MISMATCH / FAILED**"))
         all_problems += [f"{name}: {problem}" for problem in problems]
     start_up = measure_start_up(args)
     print_table(rows, start_up, args, load)

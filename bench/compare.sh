@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Runs the macro benchmarks of bench/programs/ with QuillonMacro, yabasic, Lua 5.4 and bwbasic side by side and
-# prints a Markdown table of median times and ratios. Installs the peers and builds QuillonMacro when missing.
+# prints a Markdown table of the best (or median) times and their ratios. Installs the peers and builds
+# QuillonMacro when missing.
 #
-# Usage: bench/compare.sh [-n RUNS] [-b BWBASIC_RUNS] [-t TIMEOUT_S] [--clock wall|cpu] [--qm PATH] [NAME...]
+# Usage: bench/compare.sh [-n RUNS] [-b BWBASIC_RUNS] [-t TIMEOUT_S] [--clock wall|cpu] [--stat best|median]
+#                         [--qm PATH] [NAME...]
 #   -n RUNS          runs of QuillonMacro, yabasic and Lua per program (default 5)
 #   -b BWBASIC_RUNS  runs of bwbasic per program (default 3; it is slow; 0 leaves it out)
 #   -t TIMEOUT_S     limit for one run of any interpreter, in seconds (default 300)
 #   --clock cpu      compare user+system CPU time instead of wall-clock time
+#   --stat median    report the median of the runs instead of the least time (best, the default)
 #   --qm PATH        the QuillonMacro program to measure (default build/bin/QuillonMacro)
 #   --programs-dir D read the programs from D instead of bench/programs
 #   NAME...          only these programs (file names without extension)
