@@ -1,0 +1,1 @@
+-- An empty program, only this comment: the time of starting and ending the interpreter.
