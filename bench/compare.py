@@ -14,12 +14,16 @@ import threading
 import time
 
 DEFAULT_PROGRAMS = pathlib.Path(__file__).resolve().parent / "programs"
+# Programs too large to keep in the repository are written by a script make_NAME.py beside the others, into
+# this folder, each time they are measured.
+GENERATED_PROGRAMS = pathlib.Path(__file__).resolve().parent.parent / "build" / "bench-programs"
 INTERPRETERS = ("QuillonMacro", "yabasic", "lua5.4", "bwbasic")
 EXTENSIONS = {"QuillonMacro": ".qlx", "yabasic": ".yab", "lua5.4": ".lua", "bwbasic": ".bas"}
 CLOSING_LINE = "終了しました。"  # QuillonMacro's line after every command-line run
 BWBASIC_BANNER = ("Bywater BASIC Interpreter", "Copyright (c)")
 # The programs in the order of the table; any others follow alphabetically.
-PREFERRED_ORDER = ("sum_loop", "fib", "strings", "sieve", "collatz")
+PREFERRED_ORDER = ("sum_loop", "fib", "strings", "sieve", "collatz", "array_int", "builtins_str", "builtins_num",
+                   "calls_args", "if_chain", "big_macro", "empty")
 # A program that only prints one number, to show what starting each interpreter costs.
 START_UP_PROGRAM = {"QuillonMacro": "PRINT 1\r\n", "yabasic": "print 1\n", "lua5.4": "print(1)\n",
                     "bwbasic": "PRINT 1\nSYSTEM\n"}
@@ -101,8 +105,9 @@ def seconds_of(result, args):
 
 
 def program_path(program, who, args):
-    """The file of one version of a program."""
-    return args.programs_dir / (program + EXTENSIONS[who])
+    """The file of one version of a program: in the folder of generated programs when a script writes it."""
+    folder = args.generated_dir if program in args.generated else args.programs_dir
+    return folder / (program + EXTENSIONS[who])
 
 
 def measure(program, args):
@@ -248,12 +253,19 @@ def parse_arguments():
     args = parser.parse_args()
     if args.runs < 1 or args.bwbasic_runs < 0:
         parser.error("QuillonMacro, yabasic and Lua need at least one run; -b 0 leaves bwbasic out")
+    generators = {p.stem[len("make_"):]: p for p in args.programs_dir.glob("make_*.py")}
     if not args.programs:
-        found = sorted(p.stem for p in args.programs_dir.glob("*.qlx"))
+        found = sorted({p.stem for p in args.programs_dir.glob("*.qlx")} | set(generators))
         args.programs = ([name for name in PREFERRED_ORDER if name in found]
                          + [name for name in found if name not in PREFERRED_ORDER])
     if not args.programs:
         parser.error(f"no .qlx programs in {args.programs_dir}")
+    args.generated_dir = GENERATED_PROGRAMS
+    args.generated = [name for name in args.programs if name in generators]
+    for name in args.generated:
+        print(f"{name}: writing it with {generators[name].name} into {args.generated_dir}", file=sys.stderr,
+              flush=True)
+        subprocess.run([sys.executable, str(generators[name]), str(args.generated_dir)], check=True)
     args.without_bwbasic = []
     for name in args.programs:
         for who in INTERPRETERS:
