@@ -28,9 +28,9 @@ PREFERRED_ORDER = ("sum_loop", "fib", "strings", "sieve", "collatz", "array_int"
 START_UP_PROGRAM = {"QuillonMacro": "PRINT 1\r\n", "yabasic": "print 1\n", "lua5.4": "print(1)\n",
                     "bwbasic": "PRINT 1\nSYSTEM\n"}
 
-# Targets of the speed work: QuillonMacro at most 1.0x yabasic's time (floor), within 3.0x of Lua 5.4's time
-# (goal), and at least 20x faster than bwbasic.
-FLOOR, LUA_GOAL, BWBASIC_FACTOR = 1.0, 3.0, 20.0
+# Targets of the speed work: QuillonMacro at most 1.0x yabasic's time (floor), at most Lua 5.4's time (goal;
+# it was 3.0x Lua's until the engine's compiled form is built), and at least 20x faster than bwbasic.
+FLOOR, LUA_GOAL, BWBASIC_FACTOR = 1.0, 1.0, 20.0
 
 
 class RunResult:
