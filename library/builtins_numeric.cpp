@@ -1,5 +1,5 @@
-// The numeric built-ins: SQR, EXP, SIN, COS, TAN, LOG, ABS, SGN and INT (one routine selected by name, always
-// working on the argument rounded to a whole number), and the random numbers RND and RANDOMIZE.
+// The numeric built-ins: SQR, EXP, SIN, COS, TAN, LOG, ABS, SGN and INT (one routine per name, each working
+// on the argument rounded to a whole number), and the random numbers RND and RANDOMIZE.
 #include "builtin_support.h"
 #include "random_generator.h"
 #include "value_ops.h"
@@ -55,45 +55,67 @@ MacroRandom& MacroRandom::Shared() {
 
 namespace {
 
-// Computes the function of the name on the whole number n; a failure leaves the result unwritten.
-int ComputeMath(const std::u16string& name, int32_t n, MacroValue& result) {
-    double x = n;
-    if (name == u"SQR") {
-        if (n < 0) return kFailInvalidArgument;
-        result = MacroValue::Double(std::sqrt(x));
-    } else if (name == u"EXP") {
-        double e = std::exp(x);
-        if (std::isinf(e)) return kFailOverflow;
-        result = MacroValue::Double(e);
-    } else if (name == u"SIN") {
-        result = MacroValue::Double(std::sin(x));
-    } else if (name == u"COS") {
-        result = MacroValue::Double(std::cos(x));
-    } else if (name == u"TAN") {
-        result = MacroValue::Double(std::tan(x));
-    } else if (name == u"LOG") {
-        if (n <= 0) return kFailInvalidArgument;
-        result = MacroValue::Double(std::log(x));
-    } else if (name == u"ABS") {
-        if (n == std::numeric_limits<int32_t>::min()) return kFailOverflow;
-        result = MacroValue::Int32(n < 0 ? -n : n);
-    } else if (name == u"SGN") {
-        result = MacroValue::Int16(static_cast<int16_t>((n > 0) - (n < 0)));
-    } else if (name == u"INT") {
-        result = MacroValue::Int32(n);
-    }
+// The functions on the whole number n, one per name; a failure leaves the result unwritten.
+int Sqr(int32_t n, MacroValue& result) {
+    if (n < 0) return kFailInvalidArgument;
+    result = MacroValue::Double(std::sqrt(static_cast<double>(n)));
     return kFailNone;
 }
 
-// A failed conversion leaves n at 0 and the function still runs on 0 (SQR of a non-number writes 0) before
-// the failure is reported.
-void BuiltinMath(BuiltinCall& call) {
+int Exp(int32_t n, MacroValue& result) {
+    const double e = std::exp(static_cast<double>(n));
+    if (std::isinf(e)) return kFailOverflow;
+    result = MacroValue::Double(e);
+    return kFailNone;
+}
+
+int Sin(int32_t n, MacroValue& result) {
+    result = MacroValue::Double(std::sin(static_cast<double>(n)));
+    return kFailNone;
+}
+
+int Cos(int32_t n, MacroValue& result) {
+    result = MacroValue::Double(std::cos(static_cast<double>(n)));
+    return kFailNone;
+}
+
+int Tan(int32_t n, MacroValue& result) {
+    result = MacroValue::Double(std::tan(static_cast<double>(n)));
+    return kFailNone;
+}
+
+int Log(int32_t n, MacroValue& result) {
+    if (n <= 0) return kFailInvalidArgument;
+    result = MacroValue::Double(std::log(static_cast<double>(n)));
+    return kFailNone;
+}
+
+int Abs(int32_t n, MacroValue& result) {
+    if (n == std::numeric_limits<int32_t>::min()) return kFailOverflow;
+    result = MacroValue::Int32(n < 0 ? -n : n);
+    return kFailNone;
+}
+
+int Sgn(int32_t n, MacroValue& result) {
+    result = MacroValue::Int16(static_cast<int16_t>((n > 0) - (n < 0)));
+    return kFailNone;
+}
+
+int Int(int32_t n, MacroValue& result) {
+    result = MacroValue::Int32(n);
+    return kFailNone;
+}
+
+// A built-in of one of the functions above, bound when the table is made rather than picked by its name at
+// every call. A failed conversion leaves n at 0 and the function still runs on 0 (SQR of a non-number writes
+// 0) before the failure is reported.
+template <int (*Compute)(int32_t, MacroValue&)> void BuiltinMath(BuiltinCall& call) {
     call.error.Clear();
     if (!CheckCount(call, call.Count() == 1, kMsgCountMismatch)) return;
     TrappedSection trap;
     int32_t n = 0;
     trap.Step(WholeNumberOf(call.Arg(0), n));
-    trap.Step(ComputeMath(call.name, n, call.result));
+    trap.Step(Compute(n, call.result));
     trap.Report(call.error);
 }
 
@@ -131,8 +153,15 @@ void BuiltinRandomize(BuiltinCall& call) {
 } // namespace
 
 void RegisterNumericBuiltins(BuiltinTable& table) {
-    for (const char16_t* name : {u"SQR", u"EXP", u"SIN", u"COS", u"TAN", u"LOG", u"ABS", u"SGN", u"INT"})
-        table.Add(name, BuiltinMath);
+    table.Add(u"SQR", BuiltinMath<Sqr>);
+    table.Add(u"EXP", BuiltinMath<Exp>);
+    table.Add(u"SIN", BuiltinMath<Sin>);
+    table.Add(u"COS", BuiltinMath<Cos>);
+    table.Add(u"TAN", BuiltinMath<Tan>);
+    table.Add(u"LOG", BuiltinMath<Log>);
+    table.Add(u"ABS", BuiltinMath<Abs>);
+    table.Add(u"SGN", BuiltinMath<Sgn>);
+    table.Add(u"INT", BuiltinMath<Int>);
     table.Add(u"RND", BuiltinRnd);
     table.Add(u"RANDOMIZE", BuiltinRandomize);
 }
