@@ -4,6 +4,7 @@
 #include "macro_highlighter.h"
 
 #include "engine.h"
+#include "long_line_chunks.h"
 #include "macro_facade.h"
 
 namespace {
@@ -76,7 +77,9 @@ void MacroHighlighter::Colour(int start, int length, WordKind kind) {
     }
 }
 
+// A long line's chunks after its first stay plain, as the rest of the line beyond kColouredColumns does.
 void MacroHighlighter::highlightBlock(const QString& text) {
+    if (LongLines::ContinuesLine(currentBlock())) return;
     const int n = static_cast<int>(text.size());
     int i = 0;
     while (i < n && i < kColouredColumns) {

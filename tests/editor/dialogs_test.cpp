@@ -198,4 +198,14 @@ TEST(SyntaxColouring, LongLinesColouredOnlyAtTheirStart) {
     EXPECT_EQ(lastColoured, string + 22);
     EXPECT_EQ(block.text(), line);
     EXPECT_EQ(block.next().layout()->formats().size(), 3); // a short line: PRINT, 1 and the comment
+
+    // A line held in chunks is coloured at its start only, not again at each chunk's start.
+    while (line.size() < 4 * CodeTextEdit::kLongestUnwrappedLine) line += QStringLiteral("+1");
+    w->txt_Macro->setPlainText(line);
+    QApplication::processEvents();
+    ASSERT_GT(w->txt_Macro->blockCount(), 2);
+    EXPECT_FALSE(w->txt_Macro->document()->firstBlock().layout()->formats().isEmpty());
+    for (QTextBlock chunk = w->txt_Macro->document()->firstBlock().next(); chunk.isValid();
+         chunk = chunk.next())
+        EXPECT_TRUE(chunk.layout()->formats().isEmpty()) << "block " << chunk.blockNumber();
 }
