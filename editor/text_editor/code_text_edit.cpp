@@ -282,7 +282,8 @@ void CodeTextEdit::OnContentsChange(int position, int removed, int added) {
     for (; block.isValid() && block.position() <= position + added; block = block.next(), ++blocks) {
         const bool marked = LongLines::IsMarked(block);
         sawMark = sawMark || marked;
-        reshape = reshape || marked || block.length() > LongLines::kLongestChunk;
+        // A chunk is marked or followed by a marked chunk: a plain line needs work only once it is long.
+        reshape = reshape || marked || block.length() > kLongestUnwrappedLine;
         if (block.length() <= kLongestUnwrappedLine && !marked) continue;
         longLine = true;
         block.layout()->setCacheEnabled(true);
@@ -369,10 +370,9 @@ void CodeTextEdit::inputMethodEvent(QInputMethodEvent* event) {
 
 // A selection over chunks of a long line is copied as the line's text, without breaks between them.
 QMimeData* CodeTextEdit::createMimeDataFromSelection() const {
-    const QTextCursor cursor = textCursor();
     if (!lines_.MayHaveChunks()) return QPlainTextEdit::createMimeDataFromSelection();
     auto* data = new QMimeData;
-    data->setText(LongLines::TextBetween(*document(), cursor.selectionStart(), cursor.selectionEnd()));
+    data->setText(SelectedText());
     return data;
 }
 

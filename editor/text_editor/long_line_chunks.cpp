@@ -134,10 +134,6 @@ QTextBlockFormat LineStartFormat(const QTextBlock& block) {
     return format;
 }
 
-bool IsChunked(const QTextBlock& block) {
-    return ContinuesLine(block) || ContinuesLine(block.next());
-}
-
 QTextBlock LineStart(QTextBlock block) {
     while (block.isValid() && ContinuesLine(block)) block = block.previous();
     return block;
@@ -149,11 +145,8 @@ QTextBlock LineEnd(QTextBlock block) {
 }
 
 QString LineText(const QTextBlock& block) {
-    QTextBlock chunk = LineStart(block);
-    QString text = chunk.text();
-    for (chunk = chunk.next(); chunk.isValid() && ContinuesLine(chunk); chunk = chunk.next())
-        text += chunk.text();
-    return text;
+    const QTextBlock last = LineEnd(block);
+    return TextBetween(*block.document(), LineStart(block).position(), last.position() + TextLength(last));
 }
 
 int ColumnInLine(const QTextBlock& block, int positionInBlock) {
@@ -193,15 +186,8 @@ int JoinedText::OffsetOf(int position) const {
 }
 
 std::pair<int, int> JoinedText::Span(qsizetype offset, qsizetype length) const {
-    const auto positionOf = [this](qsizetype at) {
-        int position = static_cast<int>(at);
-        for (int chunkBreak : breaks) {
-            if (chunkBreak > position) break;
-            ++position;
-        }
-        return position;
-    };
-    return {positionOf(offset), positionOf(offset + length - 1) + 1};
+    return {LineMap::PastEntries(static_cast<int>(offset), breaks),
+            LineMap::PastEntries(static_cast<int>(offset + length - 1), breaks) + 1};
 }
 
 bool Reshape(QTextCursor& editing, int from, int to) {
@@ -257,12 +243,15 @@ int LineMap::LineOf(const QTextBlock& block) const {
 QTextBlock LineMap::BlockOf(int line) const {
     Update();
     if (line < 1) return {};
-    int number = line - 1;
-    for (int continuation : continuations_) {
-        if (continuation > number) break;
-        ++number;
+    return document_.findBlockByNumber(PastEntries(line - 1, continuations_));
+}
+
+int LineMap::PastEntries(int at, const std::vector<int>& entries) {
+    for (int entry : entries) {
+        if (entry > at) break;
+        ++at;
     }
-    return document_.findBlockByNumber(number);
+    return at;
 }
 
 std::vector<int> LineMap::ChunkBreaks() const {

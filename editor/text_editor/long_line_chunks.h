@@ -24,7 +24,6 @@ constexpr int kLongestChunk = 4000;
 // copy, and that block starts a line of its own.
 bool ContinuesLine(const QTextBlock& block);
 bool IsMarked(const QTextBlock& block);
-bool IsChunked(const QTextBlock& block);
 // The block's format without the mark, for a block that starts a line.
 QTextBlockFormat LineStartFormat(const QTextBlock& block);
 QTextBlock LineStart(QTextBlock block);
@@ -72,6 +71,8 @@ class LineMap {
     // The positions of the breaks before the continuing chunks, ascending: the characters that are not the
     // text's.
     std::vector<int> ChunkBreaks() const;
+    // `at` moved past every entry of the ascending `entries` at or before it (entries not counted in `at`).
+    static int PastEntries(int at, const std::vector<int>& entries);
 
   private:
     void Update() const;
