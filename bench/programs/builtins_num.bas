@@ -16,28 +16,20 @@ FOR i = 1 TO 2000000
   whole = whole + (ABS(k - 500) + INT(SQR((k * k) + 1)))
 NEXT i
 x = roots
-q = INT(x)
-IF q > x THEN
-  q = q - 1
-END IF
-PRINT q
+GOSUB floor
 x = logs
-q = INT(x)
-IF q > x THEN
-  q = q - 1
-END IF
-PRINT q
+GOSUB floor
 x = waves * 1000
-q = INT(x)
-IF q > x THEN
-  q = q - 1
-END IF
-PRINT q
+GOSUB floor
 x = decay * 1000
-q = INT(x)
-IF q > x THEN
-  q = q - 1
-END IF
-PRINT q
+GOSUB floor
 PRINT whole
 SYSTEM
+
+floor:
+q = INT(x)
+IF q > x THEN
+  q = q - 1
+END IF
+PRINT q
+RETURN
